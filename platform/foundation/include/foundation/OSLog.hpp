@@ -1,0 +1,30 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+enum class LogType { debug, info, defaultLevel, error, fault };
+
+// A structured log handle: lines go to standard error, tagged with the
+// subsystem and category, as the system log would show them.
+class OSLog {
+ public:
+  OSLog(std::string subsystem, std::string category);
+  void log(LogType type, std::string_view message) const;
+  const std::string& subsystem() const { return subsystem_; }
+  const std::string& category() const { return category_; }
+
+ private:
+  std::string subsystem_;
+  std::string category_;
+};
+
+namespace oslog {
+// Routes log lines elsewhere (tests read them); empty restores standard error.
+void setSink(std::function<void(const OSLog& log, LogType type, std::string_view message)> sink);
+}  // namespace oslog
+
+}  // namespace platform

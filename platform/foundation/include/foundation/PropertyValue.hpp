@@ -1,0 +1,66 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace platform {
+
+// A value of a property list: string, integer, real, Boolean, date, data,
+// array or dictionary.
+class PropertyValue {
+ public:
+  using Array = std::vector<PropertyValue>;
+  using Dictionary = std::map<std::string, PropertyValue>;
+  using Data = std::vector<std::uint8_t>;
+  // Seconds since 1 January 2001, 00:00 UTC.
+  struct Date {
+    double secondsSinceReferenceDate = 0;
+    bool operator==(const Date&) const = default;
+  };
+
+  PropertyValue() : storage_(std::string()) {}
+  PropertyValue(std::string v) : storage_(std::move(v)) {}
+  PropertyValue(const char* v) : storage_(std::string(v)) {}
+  PropertyValue(std::int64_t v) : storage_(v) {}
+  PropertyValue(int v) : storage_(std::int64_t{v}) {}
+  PropertyValue(double v) : storage_(v) {}
+  PropertyValue(bool v) : storage_(v) {}
+  PropertyValue(Date v) : storage_(v) {}
+  PropertyValue(Data v) : storage_(std::move(v)) {}
+  PropertyValue(Array v) : storage_(std::move(v)) {}
+  PropertyValue(Dictionary v) : storage_(std::move(v)) {}
+
+  bool isString() const { return std::holds_alternative<std::string>(storage_); }
+  bool isInteger() const { return std::holds_alternative<std::int64_t>(storage_); }
+  bool isReal() const { return std::holds_alternative<double>(storage_); }
+  bool isNumber() const { return isInteger() || isReal(); }
+  bool isBool() const { return std::holds_alternative<bool>(storage_); }
+  bool isDate() const { return std::holds_alternative<Date>(storage_); }
+  bool isData() const { return std::holds_alternative<Data>(storage_); }
+  bool isArray() const { return std::holds_alternative<Array>(storage_); }
+  bool isDictionary() const { return std::holds_alternative<Dictionary>(storage_); }
+
+  // Exact-type accessors: null when the value is of another type.
+  const std::string* asString() const { return std::get_if<std::string>(&storage_); }
+  const std::int64_t* asInteger() const { return std::get_if<std::int64_t>(&storage_); }
+  const double* asReal() const { return std::get_if<double>(&storage_); }
+  const bool* asBool() const { return std::get_if<bool>(&storage_); }
+  const Date* asDate() const { return std::get_if<Date>(&storage_); }
+  const Data* asData() const { return std::get_if<Data>(&storage_); }
+  const Array* asArray() const { return std::get_if<Array>(&storage_); }
+  const Dictionary* asDictionary() const { return std::get_if<Dictionary>(&storage_); }
+
+  bool operator==(const PropertyValue&) const = default;
+
+  // A short printed form for diagnostics and the defaults command.
+  std::string description() const;
+
+ private:
+  std::variant<std::string, std::int64_t, double, bool, Date, Data, Array, Dictionary> storage_;
+};
+
+}  // namespace platform
