@@ -1,0 +1,19 @@
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string_view>
+
+namespace quorbel {
+
+// The popover's modes, in the mode picker's order.
+enum class EditorMode { write, aiAgent, voiceAgent };
+
+inline constexpr std::array<EditorMode, 3> allEditorModes{EditorMode::write, EditorMode::aiAgent, EditorMode::voiceAgent};
+
+// "Write", "AI Agent", "Voice Agent": the picker's labels and what logs print.
+std::string_view rawValue(EditorMode mode);
+// Exact, case-sensitive.
+std::optional<EditorMode> editorModeFromRawValue(std::string_view raw);
+
+}  // namespace quorbel

@@ -1,0 +1,20 @@
+#include "compose/EditorMode.hpp"
+
+namespace quorbel {
+
+std::string_view rawValue(EditorMode mode) {
+  switch (mode) {
+    case EditorMode::write: return "Write";
+    case EditorMode::aiAgent: return "AI Agent";
+    case EditorMode::voiceAgent: return "Voice Agent";
+  }
+  return "Write";
+}
+
+std::optional<EditorMode> editorModeFromRawValue(std::string_view raw) {
+  for (auto mode : allEditorModes)
+    if (rawValue(mode) == raw) return mode;
+  return std::nullopt;
+}
+
+}  // namespace quorbel

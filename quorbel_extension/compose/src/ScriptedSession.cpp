@@ -1,0 +1,88 @@
+#include "compose/ScriptedSession.hpp"
+
+#include <algorithm>
+#include <chrono>
+#include <fstream>
+
+#include "foundation/Dispatch.hpp"
+#include "foundation/Text.hpp"
+
+namespace quorbel {
+
+namespace {
+
+// Requests end with an answer or the provider's own time-out.
+void runUntil(const std::function<bool()>& done) { platform::RunLoop::runUntil(done, std::chrono::hours(24)); }
+
+int fail(std::ostream& err, const std::string& message) {
+  err << message << "\n";
+  return 1;
+}
+
+int failIfError(MailPopoverModel& popover, std::ostream& err) {
+  if (auto error = popover.error.get()) return fail(err, error->localizedDescription());
+  return 0;
+}
+
+std::vector<std::string> readAnswers(const std::filesystem::path& file, std::size_t count) {
+  std::ifstream in(file, std::ios::binary);
+  std::vector<std::string> answers;
+  std::string line;
+  while (answers.size() < count && std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    answers.push_back(line);
+  }
+  answers.resize(count);
+  return answers;
+}
+
+int runAgent(MailPopoverModel& popover, const ScriptedSessionOptions& options, std::ostream& out, std::ostream& err) {
+  popover.startQuestionAnalysis();
+  runUntil([&] { return !popover.isLoadingQuestions.get(); });
+  if (auto error = popover.questionGenerationError.get()) return fail(err, error->localizedDescription());
+  if (!options.answersFile) {
+    for (const auto& question : popover.aiQuestions.get()) out << question << "\n";
+    return 0;
+  }
+  if (!std::filesystem::exists(*options.answersFile))
+    return fail(err, "Cannot read the answers file " + options.answersFile->string());
+  auto answers = readAnswers(*options.answersFile, popover.aiQuestions->size());
+  // The reply button stays disabled until some answer holds a character.
+  if (std::all_of(answers.begin(), answers.end(), [](const auto& answer) { return answer.empty(); }))
+    return fail(err, "No answer given: every answer is empty.");
+  for (std::size_t i = 0; i < answers.size(); ++i) popover.setAnswer(i, answers[i]);
+  popover.generateReplyFromAnswers();
+  runUntil([&] { return !popover.isLoading.get(); });
+  return failIfError(popover, err);
+}
+
+}  // namespace
+
+int runScriptedSession(MailPopoverModel& popover, const ScriptedSessionOptions& options, std::ostream& out,
+                       std::ostream& err) {
+  if (options.scenario) popover.scenario = *options.scenario;
+  if (options.draftLengthValue) popover.draftLengthValue = *options.draftLengthValue;
+  if (options.emotionLevel) popover.emotionLevel = *options.emotionLevel;
+  popover.handleModeSelection(options.mode);
+
+  if (options.mode == EditorMode::aiAgent) {
+    if (int status = runAgent(popover, options, out, err); status != 0) return status;
+    if (!options.answersFile) return 0;
+  } else {
+    popover.userPrompt = options.instruction;
+    popover.generateReply();
+    runUntil([&] { return !popover.isLoading.get(); });
+    if (int status = failIfError(popover, err); status != 0) return status;
+  }
+
+  if (options.refinement) {
+    popover.refinementPrompt = *options.refinement;
+    popover.refineDraft();
+    runUntil([&] { return !popover.isLoading.get(); });
+    if (int status = failIfError(popover, err); status != 0) return status;
+  }
+  out << popover.currentDraft.get() << "\n";
+  return 0;
+}
+
+}  // namespace quorbel

@@ -1,0 +1,33 @@
+#include "compose/WriteDiagnostics.hpp"
+
+#include <fmt/chrono.h>
+#include <fmt/format.h>
+
+#include "foundation/Console.hpp"
+#include "foundation/UserDefaults.hpp"
+#include "router/ExtensionConfig.hpp"
+
+namespace quorbel {
+
+std::string defaultDateDescription(std::chrono::system_clock::time_point time) {
+  return fmt::format("{:%Y-%m-%d %H:%M:%S} +0000", std::chrono::floor<std::chrono::seconds>(time));
+}
+
+void recordGenerateReplyCall() {
+  platform::console::print("🎯 ComposeSessionViewController: generateReply() called");
+  logExtensionDebug("ComposeSessionViewController: generateReply() called");
+  std::string stamp = "Extension generateReply called at " + defaultDateDescription(std::chrono::system_clock::now());
+  auto& standard = platform::UserDefaults::standard();
+  standard.set("extension_test_regular", stamp);
+  standard.synchronize();
+  auto suite = platform::UserDefaults::suite(ExtensionConfig::value("APP_GROUP_ID", "group.tesvarin.quorbel"));
+  if (!suite) {
+    platform::console::print("❌ Extension: Failed to access App Group UserDefaults");
+    return;
+  }
+  suite->set("extension_test_shared", stamp);
+  suite->synchronize();
+  platform::console::print("✅ Extension: Successfully wrote to App Group UserDefaults");
+}
+
+}  // namespace quorbel
