@@ -1,0 +1,152 @@
+#include "mailkit_window/ComposeWindow.hpp"
+
+#include <QFormLayout>
+#include <QMessageBox>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+#include <fmt/format.h>
+
+#include "foundation/Console.hpp"
+
+namespace mailkit {
+
+namespace {
+
+QString joined(const std::vector<MEEmailAddress>& addresses) {
+  QStringList entries;
+  for (const auto& address : addresses) entries << QString::fromStdString(address.rawString);
+  return entries.join(", ");
+}
+
+// What the original said, quoted the way mail programs quote it.
+QString quotedBody(const MessageFile& original) {
+  std::string raw = original.rawData();
+  std::size_t start = raw.find("\r\n\r\n");
+  std::size_t separatorLength = 4;
+  if (start == std::string::npos) {
+    start = raw.find("\n\n");
+    separatorLength = 2;
+  }
+  if (start == std::string::npos) return {};
+  start += separatorLength;
+  QString wrote = QString::fromStdString(original.header("From").value_or("The sender")) + " wrote:\n";
+  QStringList lines = QString::fromUtf8(raw.substr(start)).remove('\r').split('\n');
+  for (auto& line : lines) line.prepend("> ");
+  return "\n\n" + wrote + lines.join('\n');
+}
+
+}  // namespace
+
+ComposeWindow::ComposeWindow(std::unique_ptr<ReplySession> session, ViewFactory viewFactory,
+                             std::optional<std::filesystem::path> outFile)
+    : session_(std::move(session)), viewFactory_(std::move(viewFactory)), outFile_(std::move(outFile)) {
+  const auto& draft = session_->session().mailMessage();
+  setWindowTitle(QString::fromStdString(draft.subject));
+
+  auto* toolbar = addToolBar("Compose");
+  toolbar->setMovable(false);
+  auto* sendAction = toolbar->addAction("Send");
+  sendAction->setEnabled(outFile_.has_value());
+  sendAction->setToolTip(outFile_ ? "Writes the message to " + QString::fromStdString(outFile_->string())
+                                  : "Start with --out FILE to send");
+  connect(sendAction, &QAction::triggered, this, [this] { send(); });
+  toolbar->addSeparator();
+  extensionButton_ = new QToolButton(toolbar);
+  extensionButton_->setText("✨ Quorbel");
+  extensionButton_->setToolTip("Open the writing assistant");
+  toolbar->addWidget(extensionButton_);
+  connect(extensionButton_, &QToolButton::clicked, this, [this] { toggleExtensionPopover(); });
+
+  auto* central = new QWidget(this);
+  auto* column = new QVBoxLayout(central);
+  auto* form = new QFormLayout();
+  to_ = new QLineEdit(joined(draft.toAddresses), central);
+  subject_ = new QLineEdit(QString::fromStdString(draft.subject), central);
+  form->addRow("To:", to_);
+  annotations_ = new QLabel(central);
+  annotations_->setStyleSheet("color: red;");
+  annotations_->setVisible(false);
+  form->addRow("", annotations_);
+  form->addRow("Subject:", subject_);
+  column->addLayout(form);
+  body_ = new QPlainTextEdit(quotedBody(session_->original()), central);
+  column->addWidget(body_, 1);
+  setCentralWidget(central);
+  resize(720, 560);
+
+  connect(to_, &QLineEdit::editingFinished, this, [this] { annotate(); });
+  QTimer::singleShot(0, this, [this] { annotate(); });
+}
+
+ComposeWindow::~ComposeWindow() { closePopover(); }
+
+void ComposeWindow::updateDraft() {
+  MEMessage draft = session_->session().mailMessage();
+  draft.toAddresses = parseAddressList(to_->text().toStdString());
+  draft.subject = subject_->text().toStdString();
+  session_->updateDraft(std::move(draft));
+}
+
+void ComposeWindow::annotate() {
+  updateDraft();
+  QPointer<ComposeWindow> window(this);
+  session_->annotateRecipients([window](AddressAnnotations annotations) {
+    if (!window) return;
+    QStringList lines;
+    for (const auto& [address, annotation] : annotations)
+      lines << QString::fromStdString("⚠ " + address.rawString + ": " + annotation.localizedDescription());
+    window->annotations_->setText(lines.join('\n'));
+    window->annotations_->setVisible(!lines.isEmpty());
+  });
+}
+
+void ComposeWindow::toggleExtensionPopover() {
+  if (popover_) return closePopover();
+  popoverController_ = session_->openExtensionView();
+  auto* frame = new QWidget(this, Qt::Tool | Qt::FramelessWindowHint);
+  frame->setAttribute(Qt::WA_DeleteOnClose);
+  auto* layout = new QVBoxLayout(frame);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSizeConstraint(QLayout::SetFixedSize);  // follows the view's size
+  QWidget* view = viewFactory_ ? viewFactory_(*popoverController_, frame) : nullptr;
+  if (!view) {
+    delete frame;
+    popoverController_.reset();
+    return;
+  }
+  view->resize(static_cast<int>(popoverController_->preferredContentSize.width),
+               static_cast<int>(popoverController_->preferredContentSize.height));
+  layout->addWidget(view);
+  frame->move(extensionButton_->mapToGlobal(QPoint(0, extensionButton_->height())));
+  popover_ = frame;
+  frame->show();
+  platform::console::print(fmt::format("📬 MailHost: Showing the extension's view at {}x{}", frame->width(),
+                                       frame->height()));
+  if (popoverShown_) popoverShown_(frame);
+}
+
+void ComposeWindow::closePopover() {
+  // The view goes first; the controller follows, and with it the popover's
+  // state, so an answer that arrives later finds nothing to change.
+  delete popover_.data();
+  popoverController_.reset();
+}
+
+void ComposeWindow::send() {
+  if (!outFile_) return;
+  updateDraft();
+  QPointer<ComposeWindow> window(this);
+  session_->send(body_->toPlainText().toStdString(), *outFile_, [window, this](platform::ErrorPtr error) {
+    if (!window) return;
+    if (error) {
+      QMessageBox::warning(this, "Cannot Send Message", QString::fromStdString(error->localizedDescription()));
+      return;
+    }
+    statusBar()->showMessage("Message written to " + QString::fromStdString(outFile_->string()));
+  });
+}
+
+}  // namespace mailkit

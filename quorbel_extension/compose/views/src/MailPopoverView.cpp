@@ -1,0 +1,115 @@
+#include "compose_views/MailPopoverView.hpp"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "compose_views/DraftArea.hpp"
+#include "compose_views/ModePanels.hpp"
+#include "compose_views/ResizeHandleView.hpp"
+
+namespace quorbel::views {
+
+MailPopoverView::MailPopoverView(std::shared_ptr<MailPopoverModel> popover, QWidget* parent)
+    : QWidget(parent), popover_(std::move(popover)) {
+  auto& model = *popover_;
+  setAutoFillBackground(true);
+  setBackgroundRole(QPalette::Window);
+
+  auto* column = new QVBoxLayout(this);
+  column->setContentsMargins(0, 0, 0, 0);
+  column->setSpacing(0);
+
+  auto* picker = new QHBoxLayout();
+  picker->setContentsMargins(12, 12, 12, 10);
+  picker->setSpacing(0);
+  picker->addWidget(new QLabel("Mode", this));
+  picker->addSpacing(8);
+  modes_ = new QButtonGroup(this);
+  for (auto mode : allEditorModes) {
+    auto* segment = new QPushButton(QString::fromUtf8(rawValue(mode).data(), rawValue(mode).size()), this);
+    segment->setCheckable(true);
+    segment->setFocusPolicy(Qt::TabFocus);
+    modes_->addButton(segment, static_cast<int>(mode));
+    picker->addWidget(segment, 1);
+  }
+  column->addLayout(picker);
+  connect(modes_, &QButtonGroup::idClicked, this,
+          [&model](int id) { model.handleModeSelection(static_cast<EditorMode>(id)); });
+
+  scroll_ = new QScrollArea(this);
+  scroll_->setWidgetResizable(true);
+  scroll_->setFrameShape(QFrame::NoFrame);
+  scroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  auto* content = new QWidget(scroll_);
+  auto* stack = new QVBoxLayout(content);
+  stack->setContentsMargins(12, 0, 12, 12);
+  stack->setSpacing(12);
+  write_ = new WritePanel(model, content);
+  agent_ = new AIAgentPanel(model, content);
+  voice_ = new VoiceAgentPanel(content);
+  draftArea_ = new DraftArea(model, content);
+  for (QWidget* part : {static_cast<QWidget*>(write_), static_cast<QWidget*>(agent_), static_cast<QWidget*>(voice_),
+                        static_cast<QWidget*>(draftArea_)})
+    stack->addWidget(part);
+  stack->addStretch();
+  scroll_->setWidget(content);
+  column->addWidget(scroll_, 1);
+
+  grip_ = new ResizeHandleView(model, this);
+  grip_->raise();
+
+  bindings_.observe<EditorMode>(model.currentMode, [this](EditorMode mode) {
+    modes_->button(static_cast<int>(mode))->setChecked(true);
+    write_->setVisible(mode == EditorMode::write);
+    agent_->setVisible(mode == EditorMode::aiAgent);
+    voice_->setVisible(mode == EditorMode::voiceAgent);
+  });
+  bindings_.recompute(
+      [this, &model] {
+        setFixedSize(static_cast<int>(model.currentWidth.get()), static_cast<int>(model.currentHeight.get()));
+      },
+      model.currentWidth, model.currentHeight);
+  bindings_.observe<bool>(model.showTabChangeAlert, [this](bool shown) {
+    if (shown && !alert_) presentModeChangeAlert();
+  });
+}
+
+QAbstractButton* MailPopoverView::modeButton(EditorMode mode) const { return modes_->button(static_cast<int>(mode)); }
+
+void MailPopoverView::presentModeChangeAlert() {
+  alert_ = new QMessageBox(QMessageBox::Warning, "Unsaved Changes",
+                           "You have a generated draft. Leaving this tab will discard the current draft. Do you want "
+                           "to continue?",
+                           QMessageBox::NoButton, this);
+  auto* leave = alert_->addButton("Leave Tab", QMessageBox::DestructiveRole);
+  alert_->addButton(QMessageBox::Cancel);
+  alert_->setAttribute(Qt::WA_DeleteOnClose);
+  auto popover = popover_;
+  connect(alert_, &QMessageBox::buttonClicked, this, [popover, leave](QAbstractButton* button) {
+    popover->showTabChangeAlert = false;
+    button == leave ? popover->confirmModeChange() : popover->cancelModeChange();
+  });
+  alert_->open();
+}
+
+void MailPopoverView::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (appeared_) return;
+  appeared_ = true;
+  popover_->appeared();
+}
+
+void MailPopoverView::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  placeGrip();
+}
+
+void MailPopoverView::placeGrip() {
+  grip_->adjustSize();
+  grip_->move(width() - grip_->width(), height() - grip_->height());
+  grip_->raise();
+}
+
+}  // namespace quorbel::views

@@ -1,0 +1,41 @@
+#include "compose_views/ResizeHandleView.hpp"
+
+#include <QMouseEvent>
+
+#include <cmath>
+
+#include "compose_views/PopoverStyle.hpp"
+
+namespace quorbel::views {
+
+namespace {
+constexpr double kMinimumDragDistance = 10;
+}
+
+ResizeHandleView::ResizeHandleView(MailPopoverModel& popover, QWidget* parent) : QLabel(parent), popover_(popover) {
+  setPixmap(symbolIcon("arrow.up.left.and.arrow.down.right", QColor(Qt::gray)).pixmap(12, 12));
+  setContentsMargins(8, 8, 8, 8);
+  setCursor(Qt::SizeFDiagCursor);
+  setToolTip("Resize");
+}
+
+void ResizeHandleView::mousePressEvent(QMouseEvent* event) {
+  pressPosition_ = event->globalPosition();
+  dragging_ = false;
+}
+
+void ResizeHandleView::mouseMoveEvent(QMouseEvent* event) {
+  if (!pressPosition_) return;
+  QPointF translation = event->globalPosition() - *pressPosition_;
+  if (!dragging_ && std::hypot(translation.x(), translation.y()) < kMinimumDragDistance) return;
+  dragging_ = true;
+  popover_.resizeDragChanged(translation.x(), translation.y());
+}
+
+void ResizeHandleView::mouseReleaseEvent(QMouseEvent*) {
+  if (dragging_) popover_.resizeDragEnded();
+  pressPosition_.reset();
+  dragging_ = false;
+}
+
+}  // namespace quorbel::views

@@ -1,0 +1,102 @@
+// quorbel_extension: the compose assistant, run by our stand-in for Mail.
+//
+//   reply MESSAGE.eml            the compose window answering the message
+//   reply MESSAGE.eml --mode ..  the same session without a display
+//   action | content-rules | security-status   the other handlers on demand
+
+#include <QApplication>
+#include <QTimer>
+
+#include <iostream>
+#include <variant>
+
+#include "compose/CommandLine.hpp"
+#include "compose/ComposeSessionViewController.hpp"
+#include "compose/MailExtension.hpp"
+#include "compose/ScriptedSession.hpp"
+#include "compose_views/ComposeSessionView.hpp"
+#include "foundation/Bundle.hpp"
+#include "foundation/Console.hpp"
+#include "mailkit/HandlerReports.hpp"
+#include "mailkit/ReplySession.hpp"
+#include "mailkit_window/ComposeWindow.hpp"
+#include "qtbridge/QtMainQueue.hpp"
+
+namespace {
+
+using namespace quorbel;
+
+int runComposeWindow(int argc, char** argv, std::unique_ptr<mailkit::ReplySession> session,
+                     const ReplyCommand& command) {
+  QApplication application(argc, argv);
+  platform::qtbridge::installMainQueueDriver();
+  platform::qtbridge::installClipboardPasteboard();
+  mailkit::ComposeWindow window(std::move(session), &views::makeExtensionView, command.outFile);
+  window.show();
+  if (command.screenshot) {
+    window.onPopoverShown([path = command.screenshot->string()](QWidget* popover) {
+      // Let the layout settle, then keep a picture of the popover and quit.
+      QTimer::singleShot(300, popover, [popover, path] {
+        bool saved = popover->grab().save(QString::fromStdString(path));
+        if (!saved) std::cerr << "Cannot write " << path << "\n";
+        QApplication::exit(saved ? 0 : 1);
+      });
+    });
+  }
+  if (command.showAssistant || command.screenshot) QTimer::singleShot(0, &window, [&] { window.toggleExtensionPopover(); });
+  return application.exec();
+}
+
+int runScripted(std::unique_ptr<mailkit::ReplySession> session, const ScriptedSessionOptions& options) {
+  auto controller = std::dynamic_pointer_cast<ComposeSessionViewController>(session->openExtensionView());
+  return runScriptedSession(*controller->popover(), options, std::cout, std::cerr);
+}
+
+int runReply(int argc, char** argv, MailExtension& extension, const ReplyCommand& command) {
+  auto session = mailkit::ReplySession::open(extension, command.messageFile);
+  if (!session) {
+    std::cerr << session.error() << "\n";
+    return 1;
+  }
+  if (command.script) return runScripted(std::move(*session), *command.script);
+  return runComposeWindow(argc, argv, std::move(*session), command);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  platform::process_info::setArguments(argc, argv);
+  auto command = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+  if (!command) {
+    std::cerr << command.error() << "\n" << kUsage;
+    return 2;
+  }
+  // Standard output carries the program's answer (a draft, questions, rules);
+  // the extension's diagnostics go beside it, to standard error.
+  if (!std::holds_alternative<ReplyCommand>(*command) || std::get<ReplyCommand>(*command).script)
+    platform::console::setSink([](std::string_view line) { std::cerr << line << "\n"; });
+
+  MailExtension extension;
+  return std::visit(
+      [&](const auto& chosen) -> int {
+        using Chosen = std::decay_t<decltype(chosen)>;
+        if constexpr (std::is_same_v<Chosen, ReplyCommand>) {
+          return runReply(argc, argv, extension, chosen);
+        } else if constexpr (std::is_same_v<Chosen, MessageActionCommand>) {
+          auto report = mailkit::messageActionReport(extension, chosen.messageFile);
+          if (!report) {
+            std::cerr << report.error() << "\n";
+            return 1;
+          }
+          std::cout << *report << "\n";
+          return 0;
+        } else if constexpr (std::is_same_v<Chosen, ContentRulesCommand>) {
+          std::cout << mailkit::contentRulesReport(extension);
+          return 0;
+        } else {
+          std::cout << mailkit::securityStatusReport(extension);
+          return 0;
+        }
+      },
+      *command);
+}
