@@ -44,7 +44,8 @@ AlertDialog::AlertDialog(const QString& title, const QString& message, QWidget* 
 int AlertDialog::addButton(const QString& text, Role role) {
   const int index = static_cast<int>(buttons_.size());
   auto* button = new StyledButton(text, role == Role::destructive ? ButtonStyle::destructive() : ButtonStyle::bordered(), this);
-  button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+  // Buttons share the row equally, whatever their titles.
+  button->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
   connect(button, &QAbstractButton::clicked, this, [this, index] { press(index); });
   buttons_.append(button);
   roles_.append(role);

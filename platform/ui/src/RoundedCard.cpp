@@ -7,7 +7,7 @@
 namespace ui {
 
 RoundedCard::RoundedCard(const BoxStyle& style, QWidget* parent) : QWidget(parent), layout_(new QVBoxLayout(this)) {
-  layout_->setSpacing(0);
+  layout_->setSpacing(8);
   setBoxStyle(style);
 }
 

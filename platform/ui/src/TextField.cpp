@@ -21,6 +21,10 @@ void TextField::setText(const QString& text) {
   if (edit_->text() != text) edit_->setText(text);
 }
 
-void TextField::setSecure(bool secure) { edit_->setEchoMode(secure ? QLineEdit::Password : QLineEdit::Normal); }
+void TextField::setSecure(bool secure) {
+  edit_->setEchoMode(secure ? QLineEdit::Password : QLineEdit::Normal);
+  // A small bullet per character, not the style's large disc.
+  edit_->setStyleSheet(secure ? "lineedit-password-character: 8226" : "");
+}
 
 }  // namespace ui

@@ -21,7 +21,7 @@ class RoundedCard : public QWidget {
   void setBoxStyle(const BoxStyle& style);
   const BoxStyle& boxStyle() const { return style_; }
 
-  // The column the content goes in; its margins are the padding.
+  // The column the content goes in (spacing 8); its margins are the padding.
   QVBoxLayout* contentLayout() const { return layout_; }
 
   void setClickable(bool clickable);
