@@ -25,6 +25,7 @@ qreal lerp(qreal from, qreal to, qreal amount) { return from + (to - from) * amo
 StyledButton::StyledButton(const QString& text, const ButtonStyle& style, QWidget* parent)
     : QAbstractButton(parent), pressAnimation_(new QVariantAnimation(this)) {
   setText(text);
+  setSizePolicy(style.fillsWidth ? QSizePolicy::Expanding : QSizePolicy::Fixed, QSizePolicy::Fixed);
   setButtonStyle(style);
   pressAnimation_->setEasingCurve(QEasingCurve::InOutQuad);
   connect(pressAnimation_, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
@@ -36,9 +37,12 @@ StyledButton::StyledButton(const QString& text, const ButtonStyle& style, QWidge
 }
 
 void StyledButton::setButtonStyle(const ButtonStyle& style) {
+  // Only a change of `fillsWidth` touches the size policy, so a layout's
+  // own policy (equal alert buttons) survives a change of look.
+  if (style.fillsWidth != style_.fillsWidth)
+    setSizePolicy(style.fillsWidth ? QSizePolicy::Expanding : QSizePolicy::Fixed, QSizePolicy::Fixed);
   style_ = style;
   setFont(style.font);
-  setSizePolicy(style.fillsWidth ? QSizePolicy::Expanding : QSizePolicy::Fixed, QSizePolicy::Fixed);
   updateGeometry();
   update();
 }

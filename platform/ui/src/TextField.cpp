@@ -10,6 +10,9 @@ TextField::TextField(const QString& placeholder, const FieldStyle& style, QWidge
   edit_->setFrame(false);
   edit_->setPlaceholderText(placeholder);
   edit_->setTextMargins(0, 0, 0, 0);
+  // The box is drawn around the edit; a secure field shows a small bullet per
+  // character rather than the style's large disc.
+  edit_->setStyleSheet("QLineEdit { background: transparent; border: none; lineedit-password-character: 8226; }");
   setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
   connect(edit_, &QLineEdit::textChanged, this, &TextField::textChanged);
   connect(edit_, &QLineEdit::returnPressed, this, &TextField::returnPressed);
@@ -23,8 +26,6 @@ void TextField::setText(const QString& text) {
 
 void TextField::setSecure(bool secure) {
   edit_->setEchoMode(secure ? QLineEdit::Password : QLineEdit::Normal);
-  // A small bullet per character, not the style's large disc.
-  edit_->setStyleSheet(secure ? "lineedit-password-character: 8226" : "");
 }
 
 }  // namespace ui

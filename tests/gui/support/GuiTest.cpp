@@ -19,6 +19,8 @@ QImage render(QWidget& widget, QSize size, qreal scale) {
   if (widget.layout()) widget.layout()->activate();
   widget.resize(size.isEmpty() ? widget.sizeHint().expandedTo(widget.minimumSizeHint()) : size);
   if (widget.layout()) widget.layout()->activate();
+  // Scroll areas settle their scroll bars in posted events.
+  QCoreApplication::processEvents();
   QImage image((QSizeF(widget.size()) * scale).toSize(), QImage::Format_ARGB32_Premultiplied);
   image.setDevicePixelRatio(scale);
   image.fill(Qt::transparent);

@@ -53,6 +53,8 @@ struct Sheet {
     return row;
   }
   void expectRendered(const QString& name, QSize size = {}) {
+    if (!size.isEmpty()) widget.resize(size);
+    gui_test::showAndWait(widget);
     const QString path = gui_test::renderToPng(widget, name, size);
     QImage image(path);
     ASSERT_FALSE(image.isNull()) << path.toStdString();
