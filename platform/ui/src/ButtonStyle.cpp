@@ -6,9 +6,15 @@
 namespace ui {
 namespace {
 
-// The platform's regular push button: body text, 22 points high.
-BoxStyle bezel(const QColor& fill, const QColor& stroke) {
-  return {fill, stroke, stroke.alpha() > 0 ? 1.0 : 0.0, 5, QMargins(10, 3, 10, 3)};
+// The platform's regular push button: body text on a bezel 22 points high
+// that darkens while pressed.
+ButtonStyle pushButton(const QColor& textColor, const QColor& fill, const QColor& stroke, int pressedDarkness) {
+  ButtonStyle style;
+  style.font = ui::font(TextStyle::body);
+  style.textColor = textColor;
+  style.background = {fill, stroke, stroke.alpha() > 0 ? 1.0 : 0.0, 5, QMargins(10, 3, 10, 3)};
+  style.pressedFill = fill.darker(pressedDarkness);
+  return style;
 }
 
 ButtonStyle callToAction(const QFont& font, const QColor& textColor, const BoxStyle& background) {
@@ -26,21 +32,11 @@ ButtonStyle callToAction(const QFont& font, const QColor& textColor, const BoxSt
 }  // namespace
 
 ButtonStyle ButtonStyle::borderedProminent() {
-  ButtonStyle style;
-  style.font = ui::font(TextStyle::body);
-  style.textColor = color::textOnAccent();
-  style.background = bezel(color::accent(), color::clear());
-  style.pressedFill = color::accent().darker(115);
-  return style;
+  return pushButton(color::textOnAccent(), color::accent(), color::clear(), 115);
 }
 
 ButtonStyle ButtonStyle::bordered() {
-  ButtonStyle style;
-  style.font = ui::font(TextStyle::body);
-  style.textColor = color::label();
-  style.background = bezel(color::controlBackground(), color::withOpacity(color::black(), 0.15));
-  style.pressedFill = color::controlBackground().darker(112);
-  return style;
+  return pushButton(color::label(), color::controlBackground(), color::withOpacity(color::black(), 0.15), 112);
 }
 
 ButtonStyle ButtonStyle::plain() {
