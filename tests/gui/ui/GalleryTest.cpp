@@ -9,8 +9,10 @@
 #include "ui/DisclosureGroup.hpp"
 #include "ui/Divider.hpp"
 #include "ui/LabeledSlider.hpp"
+#include "ui/LineLimitedText.hpp"
 #include "ui/Palette.hpp"
 #include "ui/PopUpPicker.hpp"
+#include "ui/ProgressIndicator.hpp"
 #include "ui/RoundedCard.hpp"
 #include "ui/SegmentedPicker.hpp"
 #include "ui/StepSlider.hpp"
@@ -139,8 +141,10 @@ TEST(Gallery, FeatureAndProviderCards) {
     header->addStretch();
     header->addWidget(new SymbolLabel(SymbolIcon(feature.available ? "checkmark.circle.fill" : "clock.fill", 14, status)));
     card->contentLayout()->addLayout(header);
-    card->contentLayout()->addWidget(makeText(feature.name, systemFont(14, FontWeight::semibold), color::label()));
-    card->contentLayout()->addWidget(makeText("A sentence that describes the feature.", systemFont(12), color::secondaryLabel()));
+    card->contentLayout()->addWidget(new LineLimitedText(feature.name, systemFont(14, FontWeight::semibold), color::label(), 1));
+    card->contentLayout()->addWidget(new LineLimitedText(
+        "Configure and switch between different AI models and providers, and test each one", systemFont(12),
+        color::secondaryLabel(), 2));
     card->contentLayout()->addWidget(
         makeText(feature.available ? "Available" : "Coming Soon", systemFont(10, FontWeight::medium), status));
     grid->addWidget(card, i / 2, i % 2);
@@ -292,8 +296,9 @@ TEST(Gallery, Controls) {
   settings->contentLayout()->addWidget(new LabeledSlider(tokens, [](double v) { return QString("Max Tokens: %1").arg(int(v)); }));
   advanced->contentLayout()->addWidget(settings);
   sheet.column->addWidget(advanced);
+  sheet.column->addWidget(new ProgressIndicator("Generating Reply..."));
   sheet.column->addStretch();
-  sheet.expectRendered("controls", {520, 520});
+  sheet.expectRendered("controls", {520, 580});
 }
 
 TEST(Gallery, TextInputs) {
