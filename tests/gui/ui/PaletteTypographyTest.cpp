@@ -18,28 +18,6 @@ TEST(Palette, ThemeGivesTheLightAppearance) {
   EXPECT_EQ(color::textOnAccent(), QColor(Qt::white));
 }
 
-// Labels, separators and fills are the foreground at the platform's strengths.
-TEST(Palette, DerivedColoursAreTheForegroundAtFixedStrengths) {
-  const struct {
-    const char* name;
-    QColor color;
-    double opacity;
-  } cases[] = {{"label", color::label(), 0.85},
-               {"secondaryLabel", color::secondaryLabel(), 0.5},
-               {"tertiaryLabel", color::tertiaryLabel(), 0.26},
-               {"quaternaryLabel", color::quaternaryLabel(), 0.1},
-               {"separator", color::separator(), 0.1},
-               {"systemFill", color::systemFill(), 0.1},
-               {"secondarySystemFill", color::secondarySystemFill(), 0.08},
-               {"tertiarySystemFill", color::tertiarySystemFill(), 0.05},
-               {"quaternarySystemFill", color::quaternarySystemFill(), 0.03}};
-  for (const auto& entry : cases) {
-    SCOPED_TRACE(entry.name);
-    EXPECT_EQ(entry.color.rgb() & 0xffffff, 0u);
-    EXPECT_NEAR(entry.color.alphaF(), entry.opacity, 0.005);
-  }
-}
-
 // A dark desktop palette carries through to everything derived from it.
 TEST(Palette, SemanticColoursFollowTheApplicationPalette) {
   const QPalette saved = QApplication::palette();
@@ -49,6 +27,8 @@ TEST(Palette, SemanticColoursFollowTheApplicationPalette) {
   dark.setColor(QPalette::Highlight, QColor(0x0a, 0x84, 0xff));
   QApplication::setPalette(dark);
   EXPECT_EQ(color::label().rgb() & 0xffffff, 0xffffffu);
+  EXPECT_NEAR(color::secondaryLabel().alphaF(), 0.5, 0.005);
+  EXPECT_EQ(color::separator().rgb() & 0xffffff, 0xffffffu);
   EXPECT_EQ(color::windowBackground(), QColor(0x1e, 0x1e, 0x1e));
   EXPECT_EQ(color::accent(), QColor(0x0a, 0x84, 0xff));
   QApplication::setPalette(saved);
@@ -61,27 +41,6 @@ TEST(Palette, WithOpacityMultipliesIntoAlphaAndClamps) {
   EXPECT_EQ(color::withOpacity(color::red(), 3).alpha(), 255);
   EXPECT_EQ(color::withOpacity(color::red(), -1).alpha(), 0);
   EXPECT_EQ(color::clear().alpha(), 0);
-}
-
-TEST(Typography, TextStylesHaveThePlatformSizesAndWeights) {
-  const struct {
-    TextStyle style;
-    int size;
-    QFont::Weight weight;
-  } cases[] = {{TextStyle::largeTitle, 26, QFont::Normal}, {TextStyle::title, 22, QFont::Normal},
-               {TextStyle::title2, 17, QFont::Normal},     {TextStyle::title3, 15, QFont::Normal},
-               {TextStyle::headline, 13, QFont::Bold},     {TextStyle::subheadline, 11, QFont::Normal},
-               {TextStyle::body, 13, QFont::Normal},       {TextStyle::callout, 12, QFont::Normal},
-               {TextStyle::footnote, 10, QFont::Normal},   {TextStyle::caption, 10, QFont::Normal},
-               {TextStyle::caption2, 10, QFont::Normal}};
-  for (const auto& entry : cases) {
-    SCOPED_TRACE(static_cast<int>(entry.style));
-    const QFont font = ui::font(entry.style);
-    EXPECT_EQ(font.pixelSize(), entry.size);
-    EXPECT_EQ(font.weight(), entry.weight);
-  }
-  EXPECT_EQ(ui::font(TextStyle::title2, FontWeight::semibold).weight(), QFont::DemiBold);
-  EXPECT_EQ(ui::font(TextStyle::title2, FontWeight::semibold).pixelSize(), 17);
 }
 
 // "system N" is N device-independent pixels, so layouts measure in points.
@@ -99,6 +58,12 @@ TEST(Typography, SystemFontIsSizedInPoints) {
     EXPECT_EQ(font.pixelSize(), static_cast<int>(entry.size));
     EXPECT_EQ(font.weight(), entry.expected);
   }
+}
+
+TEST(Typography, TextStylesTakeTheirWeightUnlessOneIsGiven) {
+  EXPECT_EQ(ui::font(TextStyle::headline).weight(), QFont::Bold);
+  EXPECT_EQ(ui::font(TextStyle::title2, FontWeight::semibold).weight(), QFont::DemiBold);
+  EXPECT_EQ(ui::font(TextStyle::title2, FontWeight::semibold).pixelSize(), 17);
 }
 
 TEST(Typography, MonospacedDesignUsesAFixedPitchFamily) {
