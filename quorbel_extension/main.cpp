@@ -21,6 +21,7 @@
 #include "mailkit/ReplySession.hpp"
 #include "mailkit_window/ComposeWindow.hpp"
 #include "qtbridge/QtMainQueue.hpp"
+#include "ui/Theme.hpp"
 
 namespace {
 
@@ -29,6 +30,7 @@ using namespace quorbel;
 int runComposeWindow(int argc, char** argv, std::unique_ptr<mailkit::ReplySession> session,
                      const ReplyCommand& command) {
   QApplication application(argc, argv);
+  ui::applyTheme(application);
   platform::qtbridge::installMainQueueDriver();
   platform::qtbridge::installClipboardPasteboard();
   mailkit::ComposeWindow window(std::move(session), &views::makeExtensionView, command.outFile);

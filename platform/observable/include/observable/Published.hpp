@@ -46,7 +46,7 @@ class Signal {
     slots_->callbacks.emplace(id, std::make_shared<Callback>(std::move(callback)));
     std::weak_ptr<Slots> weak = slots_;
     return Cancellable([weak, id] {
-      if (auto slots = weak.lock()) slots->callbacks.erase(id);
+      if (auto liveSlots = weak.lock()) liveSlots->callbacks.erase(id);
     });
   }
 

@@ -1,32 +1,40 @@
 #include "compose_views/DraftStyleControlsView.hpp"
 
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QVBoxLayout>
 
+#include <cmath>
+
 #include "compose/DraftStyle.hpp"
+#include "ui/Palette.hpp"
+#include "ui/StepSlider.hpp"
+#include "ui/Text.hpp"
+#include "ui/Typography.hpp"
 
 namespace quorbel::views {
 
 namespace {
 
-QSlider* stepSlider(int maximum, QWidget* parent) {
-  auto* slider = new QSlider(Qt::Horizontal, parent);
-  slider->setRange(0, maximum);
-  slider->setSingleStep(1);
-  slider->setPageStep(1);
-  return slider;
-}
-
-// A slider bound to an integer field, with the label of its position.
-void bindSlider(Bindings& bindings, QSlider* slider, QLabel* label, platform::Published<int>& field,
-                std::string_view (*labelFor)(int)) {
-  bindings.observe<int>(field, [slider, label, labelFor](int value) {
-    if (slider->value() != value) slider->setValue(value);
-    label->setText(QString::fromUtf8(labelFor(value).data(), labelFor(value).size()));
+// A stepped slider for an integer field, titled, with the label of its
+// position in a fixed-width column. The slider's number is stored rounded to
+// the nearest step.
+ui::LabeledSlider* integerSlider(Bindings& bindings, const QString& title, int maximum, int labelWidth,
+                                 platform::Published<int>& field, std::string_view (*labelFor)(int), QWidget* parent) {
+  auto* slider = new ui::StepSlider(0, maximum, 1);
+  auto* labeled = new ui::LabeledSlider(
+      title, slider,
+      [labelFor](double value) {
+        auto label = labelFor(static_cast<int>(std::lround(value)));
+        return QString::fromUtf8(label.data(), static_cast<int>(label.size()));
+      },
+      labelWidth, parent);
+  bindings.observe<int>(field, [slider](int value) { slider->setValue(value); });
+  QObject::connect(slider, &ui::StepSlider::valueChanged, slider, [&field](double value) {
+    int step = static_cast<int>(std::lround(value));
+    if (field.get() != step) field = step;
   });
-  QObject::connect(slider, &QSlider::valueChanged, slider, [&field](int value) {
-    if (field.get() != value) field = value;
-  });
+  return labeled;
 }
 
 }  // namespace
@@ -38,44 +46,31 @@ DraftStyleControlsView::DraftStyleControlsView(MailPopoverModel& popover, QWidge
 
   auto* firstRow = new QHBoxLayout();
   firstRow->setContentsMargins(0, 5, 0, 0);
-  firstRow->addWidget(new QLabel("Scenario:", this));
-  scenario_ = new QComboBox(this);
+  firstRow->addWidget(ui::makeText("Scenario:", ui::font(ui::TextStyle::body), ui::color::label(), this));
+  scenario_ = new ui::PopUpPicker(this);
   scenario_->setAccessibleName("Scenario");
   scenario_->addItem("Professional", "professional");
   scenario_->addItem("Casual", "casual");
   firstRow->addWidget(scenario_);
   firstRow->addStretch();
-  firstRow->addWidget(new QLabel("Length:", this));
-  length_ = stepSlider(2, this);
-  firstRow->addWidget(length_);
-  lengthLabel_ = new QLabel(this);
-  lengthLabel_->setFixedWidth(70);
-  lengthLabel_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  firstRow->addWidget(lengthLabel_);
+  length_ = integerSlider(bindings_, "Length:", 2, 70, popover.draftLengthValue, &quorbel::lengthLabel, this);
+  firstRow->addWidget(length_, 1);
   column->addLayout(firstRow);
 
   auto* secondRow = new QHBoxLayout();
   secondRow->setContentsMargins(0, 5, 0, 5);
-  secondRow->addWidget(new QLabel("Emotion:", this));
-  emotion_ = stepSlider(4, this);
-  secondRow->addWidget(emotion_);
-  emotionLabel_ = new QLabel(this);
-  emotionLabel_->setFixedWidth(100);
-  emotionLabel_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  secondRow->addWidget(emotionLabel_);
+  emotion_ = integerSlider(bindings_, "Emotion:", 4, 100, popover.emotionLevel, &quorbel::emotionLabel, this);
+  secondRow->addWidget(emotion_, 1);
   secondRow->addStretch();
   column->addLayout(secondRow);
 
   bindings_.observe<std::string>(popover.scenario, [this](const std::string& value) {
-    int index = scenario_->findData(QString::fromStdString(value));
-    if (index >= 0 && index != scenario_->currentIndex()) scenario_->setCurrentIndex(index);
+    scenario_->setCurrentTag(QString::fromStdString(value));
   });
   connect(scenario_, &QComboBox::currentIndexChanged, this, [this, &popover](int index) {
     auto value = scenario_->itemData(index).toString().toStdString();
     if (popover.scenario.get() != value) popover.scenario = value;
   });
-  bindSlider(bindings_, length_, lengthLabel_, popover.draftLengthValue, &quorbel::lengthLabel);
-  bindSlider(bindings_, emotion_, emotionLabel_, popover.emotionLevel, &quorbel::emotionLabel);
 }
 
 }  // namespace quorbel::views

@@ -1,13 +1,12 @@
 #include "compose_views/MailPopoverView.hpp"
 
 #include <QHBoxLayout>
-#include <QLabel>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 #include "compose_views/DraftArea.hpp"
 #include "compose_views/ModePanels.hpp"
 #include "compose_views/ResizeHandleView.hpp"
+#include "ui/Palette.hpp"
 
 namespace quorbel::views {
 
@@ -15,28 +14,24 @@ MailPopoverView::MailPopoverView(std::shared_ptr<MailPopoverModel> popover, QWid
     : QWidget(parent), popover_(std::move(popover)) {
   auto& model = *popover_;
   setAutoFillBackground(true);
-  setBackgroundRole(QPalette::Window);
+  QPalette background = palette();
+  background.setColor(QPalette::Window, ui::color::windowBackground());
+  setPalette(background);
 
   auto* column = new QVBoxLayout(this);
   column->setContentsMargins(0, 0, 0, 0);
   column->setSpacing(0);
 
+  QStringList labels;
+  for (auto mode : allEditorModes) labels << QString::fromUtf8(rawValue(mode).data(), rawValue(mode).size());
+  modes_ = new ui::SegmentedPicker(labels, this);
+  modes_->setTitle("Mode");
   auto* picker = new QHBoxLayout();
   picker->setContentsMargins(12, 12, 12, 10);
-  picker->setSpacing(0);
-  picker->addWidget(new QLabel("Mode", this));
-  picker->addSpacing(8);
-  modes_ = new QButtonGroup(this);
-  for (auto mode : allEditorModes) {
-    auto* segment = new QPushButton(QString::fromUtf8(rawValue(mode).data(), rawValue(mode).size()), this);
-    segment->setCheckable(true);
-    segment->setFocusPolicy(Qt::TabFocus);
-    modes_->addButton(segment, static_cast<int>(mode));
-    picker->addWidget(segment, 1);
-  }
+  picker->addWidget(modes_);
   column->addLayout(picker);
-  connect(modes_, &QButtonGroup::idClicked, this,
-          [&model](int id) { model.handleModeSelection(static_cast<EditorMode>(id)); });
+  connect(modes_, &ui::SegmentedPicker::activated, this,
+          [&model](int index) { model.handleModeSelection(allEditorModes[index]); });
 
   scroll_ = new QScrollArea(this);
   scroll_->setWidgetResizable(true);
@@ -61,7 +56,7 @@ MailPopoverView::MailPopoverView(std::shared_ptr<MailPopoverModel> popover, QWid
   grip_->raise();
 
   bindings_.observe<EditorMode>(model.currentMode, [this](EditorMode mode) {
-    modes_->button(static_cast<int>(mode))->setChecked(true);
+    modes_->setCurrentIndex(static_cast<int>(mode));
     write_->setVisible(mode == EditorMode::write);
     agent_->setVisible(mode == EditorMode::aiAgent);
     voice_->setVisible(mode == EditorMode::voiceAgent);
@@ -76,20 +71,18 @@ MailPopoverView::MailPopoverView(std::shared_ptr<MailPopoverModel> popover, QWid
   });
 }
 
-QAbstractButton* MailPopoverView::modeButton(EditorMode mode) const { return modes_->button(static_cast<int>(mode)); }
-
 void MailPopoverView::presentModeChangeAlert() {
-  alert_ = new QMessageBox(QMessageBox::Warning, "Unsaved Changes",
-                           "You have a generated draft. Leaving this tab will discard the current draft. Do you want "
-                           "to continue?",
-                           QMessageBox::NoButton, this);
-  auto* leave = alert_->addButton("Leave Tab", QMessageBox::DestructiveRole);
-  alert_->addButton(QMessageBox::Cancel);
+  alert_ = new ui::AlertDialog("Unsaved Changes",
+                               "You have a generated draft. Leaving this tab will discard the current draft. Do you "
+                               "want to continue?",
+                               this);
+  int leave = alert_->addButton("Leave Tab", ui::AlertDialog::Role::destructive);
+  alert_->addButton("Cancel", ui::AlertDialog::Role::cancel);
   alert_->setAttribute(Qt::WA_DeleteOnClose);
   auto popover = popover_;
-  connect(alert_, &QMessageBox::buttonClicked, this, [popover, leave](QAbstractButton* button) {
+  connect(alert_, &ui::AlertDialog::buttonClicked, this, [popover, leave](int index) {
     popover->showTabChangeAlert = false;
-    button == leave ? popover->confirmModeChange() : popover->cancelModeChange();
+    index == leave ? popover->confirmModeChange() : popover->cancelModeChange();
   });
   alert_->open();
 }

@@ -1,24 +1,23 @@
 #include "compose_views/ModePanels.hpp"
 
-#include <QFrame>
 #include <QHBoxLayout>
-#include <QProgressBar>
 #include <QVBoxLayout>
 
 #include <algorithm>
 
 #include "compose_views/DraftStyleControlsView.hpp"
-#include "compose_views/PopoverStyle.hpp"
+#include "compose_views/PopoverParts.hpp"
+#include "ui/Divider.hpp"
+#include "ui/Palette.hpp"
+#include "ui/Text.hpp"
+#include "ui/Typography.hpp"
 
 namespace quorbel::views {
 
 namespace {
 
-QFrame* divider(QWidget* parent) {
-  auto* line = new QFrame(parent);
-  line->setFrameShape(QFrame::HLine);
-  line->setFrameShadow(QFrame::Sunken);
-  return line;
+QLabel* headline(const QString& text, QWidget* parent) {
+  return ui::makeText(text, ui::font(ui::TextStyle::headline), ui::color::label(), parent);
 }
 
 }  // namespace
@@ -26,20 +25,22 @@ QFrame* divider(QWidget* parent) {
 WritePanel::WritePanel(MailPopoverModel& popover, QWidget* parent) : QWidget(parent) {
   auto* column = new QVBoxLayout(this);
   column->setContentsMargins(0, 0, 0, 0);
-  section_ = new DisclosureSection("Customize Draft", popover.isControlsSectionExpanded, this);
-  column->addWidget(section_);
-  auto* content = section_->contentLayout();
+  group_ = new ui::DisclosureGroup("Customize Draft", this);
+  group_->setFocusPolicy(Qt::NoFocus);
+  bindings_.expanded(group_, popover.isControlsSectionExpanded);
+  column->addWidget(group_);
+  auto* content = group_->contentLayout();
+  content->setSpacing(10);
 
-  instruction_ = new QLineEdit(section_->content());
-  instruction_->setPlaceholderText("Your instructions...");
+  instruction_ = new ui::TextField("Your instructions...", ui::FieldStyle::roundedBorder(), group_->content());
   bindings_.text(instruction_, popover.userPrompt);
-  connect(instruction_, &QLineEdit::returnPressed, this, [&popover] { popover.generateReply(); });
+  connect(instruction_, &ui::TextField::returnPressed, this, [&popover] { popover.generateReply(); });
   content->addWidget(instruction_);
   content->addSpacing(8);
-  content->addWidget(new DraftStyleControlsView(popover, section_->content()));
+  content->addWidget(new DraftStyleControlsView(popover, group_->content()));
 
-  draft_ = prominentButton("Draft", "wand.and.stars", section_->content());
-  connect(draft_, &QPushButton::clicked, this, [&popover] { popover.generateReply(); });
+  draft_ = makeDraftButton(group_->content());
+  connect(draft_, &ui::StyledButton::clicked, this, [&popover] { popover.generateReply(); });
   bindings_.observe<bool>(popover.isLoading, [this](bool loading) { draft_->setEnabled(!loading); });
   auto* row = new QHBoxLayout();
   row->setContentsMargins(0, 5, 0, 0);
@@ -52,43 +53,46 @@ AIAgentPanel::AIAgentPanel(MailPopoverModel& popover, QWidget* parent) : QWidget
   auto* column = new QVBoxLayout(this);
   column->setContentsMargins(0, 0, 0, 0);
 
-  analyze_ = new QPushButton("Analyze Email & Get Questions", this);
-  connect(analyze_, &QPushButton::clicked, this, [&popover] { popover.startQuestionAnalysis(); });
+  analyze_ = new ui::StyledButton("Analyze Email & Get Questions", ui::ButtonStyle::bordered(), this);
+  connect(analyze_, &ui::StyledButton::clicked, this, [&popover] { popover.startQuestionAnalysis(); });
   column->addSpacing(20);
   column->addWidget(analyze_, 0, Qt::AlignLeft);
   bindings_.recompute(
-      [this, &popover] { analyze_->setVisible(!popover.hasGeneratedQuestions.get() && !popover.isLoadingQuestions.get()); },
+      [this, &popover] {
+        analyze_->setVisible(!popover.hasGeneratedQuestions.get() && !popover.isLoadingQuestions.get());
+      },
       popover.hasGeneratedQuestions, popover.isLoadingQuestions);
 
-  analyzing_ = progressLine("Analyzing Email & Generating Questions...", this);
+  analyzing_ = new ui::ProgressIndicator("Analyzing Email & Generating Questions...", this);
   column->addWidget(analyzing_);
   bindings_.visible(analyzing_, popover.isLoadingQuestions);
 
-  error_ = errorLabel(this);
+  error_ = makeErrorText(this);
   column->addWidget(error_);
   bindings_.observe<platform::ErrorPtr>(popover.questionGenerationError, [this](const platform::ErrorPtr& error) {
     error_->setVisible(error != nullptr);
     if (error) error_->setText(QString::fromStdString("Error generating questions: " + error->localizedDescription()));
   });
 
-  questions_ = new DisclosureSection("Answer AI Questions", popover.isQuestionsSectionExpanded, this);
+  questions_ = new ui::DisclosureGroup("Answer AI Questions", this);
+  questions_->setFocusPolicy(Qt::NoFocus);
+  bindings_.expanded(questions_, popover.isQuestionsSectionExpanded);
   column->addWidget(questions_);
   auto* content = questions_->contentLayout();
-  auto* heading = new QLabel("Please answer the following...", questions_->content());
-  heading->setFont(textStyle(TextStyle::headline));
-  content->addWidget(heading);
+  content->addWidget(headline("Please answer the following...", questions_->content()));
   questionList_ = new QWidget(questions_->content());
-  new QVBoxLayout(questionList_);
-  questionList_->layout()->setContentsMargins(0, 0, 0, 0);
+  auto* questionColumn = new QVBoxLayout(questionList_);
+  questionColumn->setContentsMargins(0, 0, 0, 0);
   content->addWidget(questionList_);
-  content->addWidget(divider(questions_->content()));
-  auto* styleHeading = new QLabel("Customize Reply Style:", questions_->content());
-  styleHeading->setFont(textStyle(TextStyle::headline));
-  content->addWidget(styleHeading);
+  content->addSpacing(5);
+  content->addWidget(new ui::Divider(questions_->content()));
+  content->addSpacing(5);
+  content->addWidget(headline("Customize Reply Style:", questions_->content()));
+  content->addSpacing(-5);
   content->addWidget(new DraftStyleControlsView(popover, questions_->content()));
-  content->addWidget(divider(questions_->content()));
-  draft_ = prominentButton("Draft", "wand.and.stars", questions_->content());
-  connect(draft_, &QPushButton::clicked, this, [&popover] { popover.generateReplyFromAnswers(); });
+  content->addWidget(new ui::Divider(questions_->content()));
+  draft_ = makeDraftButton(questions_->content());
+  connect(draft_, &ui::StyledButton::clicked, this, [&popover] { popover.generateReplyFromAnswers(); });
   content->addWidget(draft_, 0, Qt::AlignLeft);
 
   bindings_.observe<std::vector<std::string>>(popover.aiQuestions,
@@ -113,33 +117,30 @@ void AIAgentPanel::rebuildQuestions(const std::vector<std::string>& questions) {
     auto* entry = new QWidget(questionList_);
     auto* column = new QVBoxLayout(entry);
     column->setContentsMargins(0, 0, 0, 0);
-    auto* question = new QLabel(QString::fromStdString(questions[index]), entry);
+    auto* question = ui::makeText(QString::fromStdString(questions[index]), ui::font(ui::TextStyle::body),
+                                  ui::color::label(), entry);
     question->setWordWrap(true);
     column->addWidget(question);
-    auto* answer = new QLineEdit(entry);
-    answer->setPlaceholderText("Your answer...");
+    auto* answer = new ui::TextField("Your answer...", ui::FieldStyle::roundedBorder(), entry);
     if (index < popover_.userAnswers->size()) answer->setText(QString::fromStdString(popover_.userAnswers.get()[index]));
-    connect(answer, &QLineEdit::textEdited, this,
+    connect(answer, &ui::TextField::textChanged, this,
             [this, index](const QString& text) { popover_.setAnswer(index, text.toStdString()); });
     column->addWidget(answer);
     questionList_->layout()->addWidget(entry);
   }
 }
 
-QList<QLineEdit*> AIAgentPanel::answerFields() const { return questionList_->findChildren<QLineEdit*>(); }
+QList<ui::TextField*> AIAgentPanel::answerFields() const { return questionList_->findChildren<ui::TextField*>(); }
 
 VoiceAgentPanel::VoiceAgentPanel(QWidget* parent) : QWidget(parent) {
   setMinimumHeight(200);
   auto* column = new QVBoxLayout(this);
   column->setAlignment(Qt::AlignCenter);
-  auto* title = new QLabel("🎙️ Voice Agent Mode", this);
-  title->setFont(textStyle(TextStyle::title));
+  auto* title = ui::makeText("🎙️ Voice Agent Mode", ui::font(ui::TextStyle::title), ui::color::label(), this);
   title->setAlignment(Qt::AlignCenter);
   column->addWidget(title);
   column->addSpacing(5);
-  auto* soon = new QLabel("Coming soon!", this);
-  soon->setFont(textStyle(TextStyle::callout));
-  soon->setForegroundRole(QPalette::PlaceholderText);
+  auto* soon = ui::makeText("Coming soon!", ui::font(ui::TextStyle::callout), ui::color::secondaryLabel(), this);
   soon->setAlignment(Qt::AlignCenter);
   column->addWidget(soon);
 }

@@ -4,7 +4,8 @@
 
 #include <cmath>
 
-#include "compose_views/PopoverStyle.hpp"
+#include "ui/Palette.hpp"
+#include "ui/SymbolIcon.hpp"
 
 namespace quorbel::views {
 
@@ -13,7 +14,7 @@ constexpr double kMinimumDragDistance = 10;
 }
 
 ResizeHandleView::ResizeHandleView(MailPopoverModel& popover, QWidget* parent) : QLabel(parent), popover_(popover) {
-  setPixmap(symbolIcon("arrow.up.left.and.arrow.down.right", QColor(Qt::gray)).pixmap(12, 12));
+  setPixmap(ui::SymbolIcon("arrow.up.left.and.arrow.down.right", 12, ui::color::gray()).pixmap(devicePixelRatioF()));
   setContentsMargins(8, 8, 8, 8);
   setCursor(Qt::SizeFDiagCursor);
   setToolTip("Resize");

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QAbstractButton>
-#include <QLineEdit>
 #include <QWidget>
 
 #include <functional>
@@ -9,6 +7,8 @@
 #include <vector>
 
 #include "observable/Published.hpp"
+#include "ui/DisclosureGroup.hpp"
+#include "ui/TextField.hpp"
 
 namespace quorbel::views {
 
@@ -23,25 +23,32 @@ class Bindings {
     subscriptions_.push_back(field.onChange(std::move(update)));
   }
 
-  // Shows the widget while the field holds.
-  void visible(QWidget* widget, platform::Published<bool>& field) {
-    observe<bool>(field, [widget](bool shown) { widget->setVisible(shown); });
-  }
-
-  // A single-line field editing a text in both directions.
-  void text(QLineEdit* edit, platform::Published<std::string>& field) {
-    observe<std::string>(field, [edit](const std::string& value) {
-      if (edit->text().toStdString() != value) edit->setText(QString::fromStdString(value));
-    });
-    QObject::connect(edit, &QLineEdit::textEdited, edit,
-                     [&field](const QString& value) { field = value.toStdString(); });
-  }
-
   // Re-evaluates `update` whenever one of the fields changes.
   template <typename... Fields>
   void recompute(std::function<void()> update, Fields&... fields) {
     update();
     (subscriptions_.push_back(fields.onChange([update](const auto&) { update(); })), ...);
+  }
+
+  // Shows the widget while the field holds.
+  void visible(QWidget* widget, platform::Published<bool>& field) {
+    observe<bool>(field, [widget](bool shown) { widget->setVisible(shown); });
+  }
+
+  // A text field editing a text, both ways.
+  void text(ui::TextField* field, platform::Published<std::string>& value) {
+    observe<std::string>(value, [field](const std::string& text) { field->setText(QString::fromStdString(text)); });
+    QObject::connect(field, &ui::TextField::textChanged, field, [&value](const QString& text) {
+      if (value.get() != text.toStdString()) value = text.toStdString();
+    });
+  }
+
+  // A disclosure group folding with an expansion field, both ways.
+  void expanded(ui::DisclosureGroup* group, platform::Published<bool>& value) {
+    observe<bool>(value, [group](bool open) { group->setExpanded(open); });
+    QObject::connect(group, &ui::DisclosureGroup::expandedChanged, group, [&value](bool open) {
+      if (value.get() != open) value = open;
+    });
   }
 
  private:

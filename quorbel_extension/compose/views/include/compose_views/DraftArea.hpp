@@ -1,14 +1,15 @@
 #pragma once
 
 #include <QLabel>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QToolButton>
 #include <QWidget>
 
 #include "compose/MailPopoverModel.hpp"
 #include "compose_views/Bindings.hpp"
+#include "ui/ConfirmationBanner.hpp"
+#include "ui/ProgressIndicator.hpp"
+#include "ui/StyledButton.hpp"
+#include "ui/TextEditor.hpp"
+#include "ui/TextField.hpp"
 
 namespace quorbel::views {
 
@@ -17,25 +18,24 @@ namespace quorbel::views {
 class DraftArea : public QWidget {
  public:
   DraftArea(MailPopoverModel& popover, QWidget* parent = nullptr);
-  QWidget* progressLine() const { return progress_; }
-  QLabel* progressText() const;
+  ui::ProgressIndicator* progressLine() const { return progress_; }
   QLabel* errorLine() const { return error_; }
   QWidget* draftSection() const { return draftSection_; }
-  QPlainTextEdit* draftEditor() const { return editor_; }
-  QLineEdit* refinementField() const { return refinement_; }
-  QPushButton* refineButton() const { return refine_; }
-  QToolButton* copyButton() const { return copy_; }
-  QLabel* copiedMessage() const { return copied_; }
+  ui::TextEditor* draftEditor() const { return editor_; }
+  ui::TextField* refinementField() const { return refinement_; }
+  ui::StyledButton* refineButton() const { return refine_; }
+  ui::StyledButton* copyButton() const { return copy_; }
+  ui::ConfirmationBanner* copiedMessage() const { return copied_; }
 
  private:
-  QWidget* progress_;
+  ui::ProgressIndicator* progress_;
   QLabel* error_;
   QWidget* draftSection_;
-  QPlainTextEdit* editor_;
-  QLineEdit* refinement_;
-  QPushButton* refine_;
-  QToolButton* copy_;
-  QLabel* copied_;
+  ui::TextEditor* editor_;
+  ui::TextField* refinement_;
+  ui::StyledButton* refine_;
+  ui::StyledButton* copy_;
+  ui::ConfirmationBanner* copied_;
   Bindings bindings_;
 };
 

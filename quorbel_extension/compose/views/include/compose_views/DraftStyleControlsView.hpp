@@ -1,12 +1,11 @@
 #pragma once
 
-#include <QComboBox>
-#include <QLabel>
-#include <QSlider>
 #include <QWidget>
 
 #include "compose/MailPopoverModel.hpp"
 #include "compose_views/Bindings.hpp"
+#include "ui/LabeledSlider.hpp"
+#include "ui/PopUpPicker.hpp"
 
 namespace quorbel::views {
 
@@ -16,18 +15,14 @@ class DraftStyleControlsView : public QWidget {
  public:
   DraftStyleControlsView(MailPopoverModel& popover, QWidget* parent = nullptr);
 
-  QComboBox* scenarioPicker() const { return scenario_; }
-  QSlider* lengthSlider() const { return length_; }
-  QSlider* emotionSlider() const { return emotion_; }
-  QLabel* lengthLabel() const { return lengthLabel_; }
-  QLabel* emotionLabel() const { return emotionLabel_; }
+  ui::PopUpPicker* scenarioPicker() const { return scenario_; }
+  ui::LabeledSlider* lengthSlider() const { return length_; }
+  ui::LabeledSlider* emotionSlider() const { return emotion_; }
 
  private:
-  QComboBox* scenario_;
-  QSlider* length_;
-  QSlider* emotion_;
-  QLabel* lengthLabel_;
-  QLabel* emotionLabel_;
+  ui::PopUpPicker* scenario_;
+  ui::LabeledSlider* length_;
+  ui::LabeledSlider* emotion_;
   Bindings bindings_;
 };
 

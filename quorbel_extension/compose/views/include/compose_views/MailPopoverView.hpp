@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QButtonGroup>
-#include <QMessageBox>
 #include <QPointer>
 #include <QScrollArea>
 #include <QWidget>
@@ -10,6 +8,8 @@
 
 #include "compose/MailPopoverModel.hpp"
 #include "compose_views/Bindings.hpp"
+#include "ui/AlertDialog.hpp"
+#include "ui/SegmentedPicker.hpp"
 
 namespace quorbel::views {
 
@@ -27,7 +27,7 @@ class MailPopoverView : public QWidget {
   MailPopoverView(std::shared_ptr<MailPopoverModel> popover, QWidget* parent = nullptr);
 
   MailPopoverModel& popover() const { return *popover_; }
-  QAbstractButton* modeButton(EditorMode mode) const;
+  ui::SegmentedPicker* modePicker() const { return modes_; }
   WritePanel* writePanel() const { return write_; }
   AIAgentPanel* agentPanel() const { return agent_; }
   VoiceAgentPanel* voicePanel() const { return voice_; }
@@ -35,7 +35,7 @@ class MailPopoverView : public QWidget {
   ResizeHandleView* resizeHandle() const { return grip_; }
   QScrollArea* scrollArea() const { return scroll_; }
   // The alert while it is up.
-  QMessageBox* modeChangeAlert() const { return alert_; }
+  ui::AlertDialog* modeChangeAlert() const { return alert_; }
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -46,14 +46,14 @@ class MailPopoverView : public QWidget {
   void placeGrip();
 
   std::shared_ptr<MailPopoverModel> popover_;
-  QButtonGroup* modes_;
+  ui::SegmentedPicker* modes_;
   QScrollArea* scroll_;
   WritePanel* write_;
   AIAgentPanel* agent_;
   VoiceAgentPanel* voice_;
   DraftArea* draftArea_;
   ResizeHandleView* grip_;
-  QPointer<QMessageBox> alert_;
+  QPointer<ui::AlertDialog> alert_;
   bool appeared_ = false;
   Bindings bindings_;
 };

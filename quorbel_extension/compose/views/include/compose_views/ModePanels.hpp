@@ -1,29 +1,30 @@
 #pragma once
 
 #include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QWidget>
 
 #include "compose/MailPopoverModel.hpp"
 #include "compose_views/Bindings.hpp"
-#include "compose_views/DisclosureSection.hpp"
+#include "ui/DisclosureGroup.hpp"
+#include "ui/ProgressIndicator.hpp"
+#include "ui/StyledButton.hpp"
+#include "ui/TextField.hpp"
 
 namespace quorbel::views {
 
 // Write: the instruction, the style controls and the Draft button, in the
-// "Customize Draft" section.
+// "Customize Draft" group.
 class WritePanel : public QWidget {
  public:
   WritePanel(MailPopoverModel& popover, QWidget* parent = nullptr);
-  DisclosureSection* section() const { return section_; }
-  QLineEdit* instructionField() const { return instruction_; }
-  QPushButton* draftButton() const { return draft_; }
+  ui::DisclosureGroup* group() const { return group_; }
+  ui::TextField* instructionField() const { return instruction_; }
+  ui::StyledButton* draftButton() const { return draft_; }
 
  private:
-  DisclosureSection* section_;
-  QLineEdit* instruction_;
-  QPushButton* draft_;
+  ui::DisclosureGroup* group_;
+  ui::TextField* instruction_;
+  ui::StyledButton* draft_;
   Bindings bindings_;
 };
 
@@ -32,22 +33,22 @@ class WritePanel : public QWidget {
 class AIAgentPanel : public QWidget {
  public:
   AIAgentPanel(MailPopoverModel& popover, QWidget* parent = nullptr);
-  QPushButton* analyzeButton() const { return analyze_; }
-  QWidget* analyzingLine() const { return analyzing_; }
+  ui::StyledButton* analyzeButton() const { return analyze_; }
+  ui::ProgressIndicator* analyzingIndicator() const { return analyzing_; }
   QLabel* errorLine() const { return error_; }
-  DisclosureSection* questionsSection() const { return questions_; }
-  QList<QLineEdit*> answerFields() const;
-  QPushButton* draftButton() const { return draft_; }
+  ui::DisclosureGroup* questionsGroup() const { return questions_; }
+  QList<ui::TextField*> answerFields() const;
+  ui::StyledButton* draftButton() const { return draft_; }
 
  private:
   void rebuildQuestions(const std::vector<std::string>& questions);
   MailPopoverModel& popover_;
-  QPushButton* analyze_;
-  QWidget* analyzing_;
+  ui::StyledButton* analyze_;
+  ui::ProgressIndicator* analyzing_;
   QLabel* error_;
-  DisclosureSection* questions_;
+  ui::DisclosureGroup* questions_;
   QWidget* questionList_;
-  QPushButton* draft_;
+  ui::StyledButton* draft_;
   Bindings bindings_;
 };
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include <QLabel>
-#include <QPoint>
+#include <QPointF>
 
 #include <optional>
 
