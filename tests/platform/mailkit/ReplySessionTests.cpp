@@ -1,0 +1,118 @@
+#include <gtest/gtest.h>
+
+#include "foundation/Error.hpp"
+#include "mailkit/HandlerReports.hpp"
+#include "mailkit/ReplySession.hpp"
+#include "test_support/TempDir.hpp"
+
+namespace {
+
+using namespace mailkit;
+
+// Records what the host asks and answers as told.
+struct RecordingHandler : MEComposeSessionHandler {
+  std::vector<std::string> calls;
+  platform::ErrorPtr refusal;
+  std::optional<std::string> originalRaw;
+  void mailComposeSessionDidBegin(MEComposeSession& s) override {
+    calls.push_back("begin");
+    originalRaw = s.composeContext().originalMessage->rawData;
+  }
+  void mailComposeSessionDidEnd(MEComposeSession&) override { calls.push_back("end"); }
+  std::shared_ptr<MEExtensionViewController> viewControllerForSession(MEComposeSession&) override {
+    calls.push_back("view");
+    struct Loaded : MEExtensionViewController {
+      void loadView() override { preferredContentSize = {450, 550}; }
+    };
+    return std::make_shared<Loaded>();
+  }
+  void annotateAddresses(MEComposeSession& s, std::function<void(AddressAnnotations)> done) override {
+    AddressAnnotations a;
+    for (auto& r : s.mailMessage().allRecipientAddresses()) a.emplace(r, MEAddressAnnotation::error("bad"));
+    done(a);
+  }
+  void canSendMessage(MEComposeSession&, std::function<void(platform::ErrorPtr)> done) override { done(refusal); }
+  HeaderFields additionalHeadersForSession(MEComposeSession&) override { return {{"X-Extra", {"one", "two"}}}; }
+};
+
+struct FakeExtension : MEExtension {
+  std::shared_ptr<RecordingHandler> compose = std::make_shared<RecordingHandler>();
+  std::shared_ptr<MEComposeSessionHandler> handlerForComposeSession(MEComposeSession&) override { return compose; }
+  std::shared_ptr<MEMessageActionHandler> handlerForMessageActions() override {
+    struct RedForAll : MEMessageActionHandler {
+      void decideActionForMessage(const MEMessage& m, std::function<void(std::optional<MEMessageActionDecision>)> done) override {
+        if (m.subject.empty()) return done(std::nullopt);
+        done(MEMessageActionDecision::applyAction(
+            MEMessageAction::setBackgroundColorActionWithColor(MEMessageActionMessageColor::red)));
+      }
+    };
+    return std::make_shared<RedForAll>();
+  }
+  std::shared_ptr<MEContentBlocker> handlerForContentBlocker() override { return nullptr; }
+  std::shared_ptr<MEMessageSecurityHandler> handlerForMessageSecurity() override { return nullptr; }
+};
+
+const std::string kMessage = "From: Dana <dana@example.org>\r\nSubject: Offsite\r\nMessage-ID: <m1@x>\r\n\r\nHi\r\n";
+
+TEST(ReplySession, HandsTheHandlerTheRawBytesAndEndsTheSession) {
+  test_support::TempDir folder;
+  FakeExtension extension;
+  {
+    auto session = ReplySession::open(extension, folder.write("m.eml", kMessage));
+    ASSERT_TRUE(session.has_value());
+    EXPECT_EQ(extension.compose->originalRaw, kMessage);
+    EXPECT_EQ((*session)->session().mailMessage().subject, "Re: Offsite");
+    auto controller = (*session)->openExtensionView();
+    EXPECT_EQ(controller->preferredContentSize, (Size{450, 550}));
+  }
+  EXPECT_EQ(extension.compose->calls, (std::vector<std::string>{"begin", "view", "end"}));
+}
+
+TEST(ReplySession, SendWritesTheMessageWithTheExtraHeaders) {
+  test_support::TempDir folder;
+  FakeExtension extension;
+  auto session = std::move(*ReplySession::open(extension, folder.write("m.eml", kMessage)));
+  auto out = folder.path() / "sent.eml";
+  platform::ErrorPtr result = platform::makeError("x", 1, "not called");
+  session->send("Yes!\nSam", out, [&](platform::ErrorPtr error) { result = error; });
+  EXPECT_EQ(result, nullptr);
+  EXPECT_EQ(test_support::readFile(out),
+            "To: Dana <dana@example.org>\r\nSubject: Re: Offsite\r\nIn-Reply-To: <m1@x>\r\nMIME-Version: 1.0\r\n"
+            "Content-Type: text/plain; charset=utf-8\r\nContent-Transfer-Encoding: 8bit\r\nX-Extra: one\r\n"
+            "X-Extra: two\r\n\r\nYes!\r\nSam\r\n");
+}
+
+TEST(ReplySession, RefusedSendWritesNothing) {
+  test_support::TempDir folder;
+  FakeExtension extension;
+  extension.compose->refusal = platform::makeError("ComposeSessionError", 0, "no");
+  auto session = std::move(*ReplySession::open(extension, folder.write("m.eml", kMessage)));
+  auto out = folder.path() / "sent.eml";
+  platform::ErrorPtr result;
+  session->send("body", out, [&](platform::ErrorPtr error) { result = error; });
+  ASSERT_NE(result, nullptr);
+  EXPECT_EQ(result->localizedDescription(), "no");
+  EXPECT_FALSE(std::filesystem::exists(out));
+}
+
+TEST(ReplySession, EditedRecipientsReachTheHandler) {
+  test_support::TempDir folder;
+  FakeExtension extension;
+  auto session = std::move(*ReplySession::open(extension, folder.write("m.eml", kMessage)));
+  MEMessage draft = session->session().mailMessage();
+  draft.toAddresses = {{"a@x.org"}, {"b@x.org"}};
+  session->updateDraft(draft);
+  AddressAnnotations annotations;
+  session->annotateRecipients([&](AddressAnnotations a) { annotations = std::move(a); });
+  EXPECT_EQ(annotations.size(), 2u);
+}
+
+TEST(HandlerReports, MessageAction) {
+  test_support::TempDir folder;
+  FakeExtension extension;
+  EXPECT_EQ(messageActionReport(extension, folder.write("m.eml", kMessage)), "background colour: red");
+  EXPECT_EQ(messageActionReport(extension, folder.write("n.eml", "From: a\n\nbody")), "no action");
+  EXPECT_FALSE(messageActionReport(extension, folder.path() / "missing.eml").has_value());
+}
+
+}  // namespace

@@ -1,0 +1,265 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "CompositionDoubles.hpp"
+#include "compose/ComposeSessionError.hpp"
+#include "compose/ComposeSessionHandler.hpp"
+#include "compose/ComposeSessionViewController.hpp"
+#include "compose/MailExtension.hpp"
+#include "compose/MessageSecurityHandler.hpp"
+#include "foundation/Dispatch.hpp"
+#include "foundation/OSLog.hpp"
+#include "foundation/UserDefaults.hpp"
+#include "test_support/TempDir.hpp"
+#include "test_support/TestEnvironment.hpp"
+
+namespace {
+
+using compose_test::BuiltInServiceDouble;
+using mailkit::MEComposeSession;
+using mailkit::MEEmailAddress;
+using mailkit::MEMessage;
+
+MEComposeSession sessionTo(std::vector<std::string> recipients) {
+  MEMessage draft;
+  for (auto& r : recipients) draft.toAddresses.push_back({r});
+  return MEComposeSession(draft, {});
+}
+
+class HandlerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    test_support::resetDefaults();
+    quorbel::BuiltInService::setShared(builtIn);
+    platform::oslog::setSink([this](const platform::OSLog& log, platform::LogType, std::string_view line) {
+      logLines.push_back(log.category() + ": " + std::string(line));
+    });
+  }
+  void TearDown() override { platform::oslog::setSink(nullptr); }
+
+  bool logged(const std::string& line) const { return std::find(logLines.begin(), logLines.end(), line) != logLines.end(); }
+
+  std::shared_ptr<BuiltInServiceDouble> builtIn = std::make_shared<BuiltInServiceDouble>();
+  std::vector<std::string> logLines;
+};
+
+TEST_F(HandlerTest, BarredRecipientIsAnnotatedAndRefused) {
+  quorbel::ComposeSessionHandler handler;
+  auto session = sessionTo({"sam@example.com", "dana@example.org", "sam@example.com"});
+  std::optional<mailkit::AddressAnnotations> annotations;
+  handler.annotateAddresses(session, [&](mailkit::AddressAnnotations result) { annotations = std::move(result); });
+  EXPECT_FALSE(annotations.has_value());  // delivered later, on the main queue
+  platform::RunLoop::drainMainQueue();
+  ASSERT_TRUE(annotations.has_value());
+  ASSERT_EQ(annotations->size(), 1u);
+  EXPECT_EQ(annotations->at({"sam@example.com"}).localizedDescription(), "example.com is not a valid domain");
+
+  platform::ErrorPtr refusal;
+  handler.canSendMessage(session, [&](platform::ErrorPtr error) { refusal = error; });
+  ASSERT_NE(refusal, nullptr);
+  EXPECT_EQ(refusal->localizedDescription(), "example.com is not a valid recipient domain");
+  EXPECT_NE(platform::errorAs<quorbel::ComposeSessionError>(refusal), nullptr);
+}
+
+TEST_F(HandlerTest, OnlyTheExactTailOfTheRawAddressIsBarred) {
+  for (const char* allowed : {"sam@EXAMPLE.COM", "sam@mail.example.com", "Sam <sam@example.com>", "sam@example.com ",
+                              "sam@notexample.com"}) {
+    EXPECT_FALSE(quorbel::isBarredRecipient(allowed)) << allowed;
+  }
+  EXPECT_TRUE(quorbel::isBarredRecipient("x@example.com"));
+  EXPECT_TRUE(quorbel::isBarredRecipient("weird text@example.com"));
+}
+
+TEST_F(HandlerTest, NoRecipientsMaySend) {
+  quorbel::ComposeSessionHandler handler;
+  auto session = sessionTo({});
+  bool called = false;
+  handler.canSendMessage(session, [&](platform::ErrorPtr error) {
+    called = true;
+    EXPECT_EQ(error, nullptr);
+  });
+  EXPECT_TRUE(called);  // synchronous
+  mailkit::AddressAnnotations annotations{{{"x"}, mailkit::MEAddressAnnotation::error("x")}};
+  handler.annotateAddresses(session, [&](auto result) { annotations = std::move(result); });
+  platform::RunLoop::drainMainQueue();
+  EXPECT_TRUE(annotations.empty());
+}
+
+TEST_F(HandlerTest, ExtraHeaderForEverySession) {
+  quorbel::ComposeSessionHandler handler;
+  auto session = sessionTo({"a@b.c"});
+  auto headers = handler.additionalHeadersForSession(session);
+  ASSERT_EQ(headers.size(), 1u);
+  EXPECT_EQ(headers["X-CustomHeader"], std::vector<std::string>{"This ia a custom header."});
+}
+
+TEST_F(HandlerTest, FirstHandlerConfiguresTheDefaultAppLaterOnesSkip) {
+  quorbel::ComposeSessionHandler first;
+  quorbel::ComposeSessionHandler second;
+  EXPECT_EQ(builtIn->configureCalls, 1);
+  EXPECT_TRUE(logged("ComposeSessionHandler: ✅ Firebase configured in ComposeSessionHandler."));
+  EXPECT_TRUE(logged("ComposeSessionHandler: ℹ️ Firebase already configured, skipping configuration."));
+}
+
+TEST_F(HandlerTest, MissingOptionsListIsLoggedNotFatal) {
+  builtIn->configureFailure = "no GoogleService-Info options list";
+  quorbel::ComposeSessionHandler handler;
+  EXPECT_TRUE(logged("ComposeSessionHandler: ❌ Firebase could not be configured: no GoogleService-Info options list"));
+  auto session = sessionTo({});
+  auto controller = std::dynamic_pointer_cast<quorbel::ComposeSessionViewController>(handler.viewControllerForSession(session));
+  ASSERT_NE(controller, nullptr);
+  EXPECT_FALSE(controller->model().has_value());
+}
+
+TEST_F(HandlerTest, ViewControllerGetsTheQuotedText) {
+  quorbel::ComposeSessionHandler handler;
+  MEMessage original;
+  original.rawData = "Subject: Hi\r\n\r\n<p>Hello &amp; welcome</p>";
+  MEComposeSession session(MEMessage{}, {std::make_shared<const MEMessage>(original)});
+  auto controller = std::dynamic_pointer_cast<quorbel::ComposeSessionViewController>(handler.viewControllerForSession(session));
+  EXPECT_EQ(controller->quotedEmailContent, "Hello & welcome");
+}
+
+struct ModelCase {
+  const char* name;
+  std::optional<quorbel::BuiltInService::AppOptions> options;
+  bool made;
+};
+
+class BuiltInModelTest : public HandlerTest, public ::testing::WithParamInterface<ModelCase> {};
+
+TEST_P(BuiltInModelTest, PopoverOpensForEveryProvider) {
+  builtIn->options = GetParam().options;
+  quorbel::ComposeSessionViewController controller(std::make_shared<compose_test::RecordingLLMService>());
+  EXPECT_EQ(controller.model().has_value(), GetParam().made);
+  if (!GetParam().made) EXPECT_TRUE(std::any_of(logLines.begin(), logLines.end(), [](const auto& l) {
+    return l.starts_with("ComposeSessionViewController: Built-in model not created: ");
+  }));
+  controller.loadView();
+  EXPECT_NE(controller.popover(), nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Apps, BuiltInModelTest,
+    ::testing::Values(ModelCase{"Complete", quorbel::BuiltInService::AppOptions{"p", "k", "a"}, true},
+                      ModelCase{"NoApp", std::nullopt, false},
+                      ModelCase{"NoProject", quorbel::BuiltInService::AppOptions{"", "k", "a"}, false},
+                      ModelCase{"NoKey", quorbel::BuiltInService::AppOptions{"p", "", "a"}, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(HandlerTest, ViewControllerOpensAtTheStoredSize) {
+  struct Stored {
+    std::optional<double> width, height;
+    double openWidth, openHeight;
+  };
+  for (const Stored& stored : {Stored{std::nullopt, std::nullopt, 450, 550}, Stored{0, -5, 450, 550},
+                               Stored{2000, 200, 2000, 200}, Stored{600, 400, 600, 400}}) {
+    test_support::resetDefaults();
+    auto& defaults = platform::UserDefaults::standard();
+    if (stored.width) defaults.set("preferredPopoverWidthKey", *stored.width);
+    if (stored.height) defaults.set("preferredPopoverHeightKey", *stored.height);
+    auto controller = std::make_shared<quorbel::ComposeSessionViewController>(
+        std::make_shared<compose_test::RecordingLLMService>());
+    controller->loadView();
+    EXPECT_EQ(controller->preferredContentSize, (mailkit::Size{stored.openWidth, stored.openHeight}));
+    EXPECT_EQ(controller->popover()->currentWidth.get(), stored.openWidth);
+  }
+}
+
+TEST_F(HandlerTest, ResizedPopoverIsStoredAndReused) {
+  auto controller =
+      std::make_shared<quorbel::ComposeSessionViewController>(std::make_shared<compose_test::RecordingLLMService>());
+  controller->loadView();
+  controller->popover()->appeared();  // writes the opening size back at once
+  EXPECT_EQ(platform::UserDefaults::standard().doubleValue("preferredPopoverWidthKey"), 450);
+  controller->popover()->resizeDragChanged(150, -150);
+  controller->popover()->resizeDragEnded();
+  EXPECT_EQ(platform::UserDefaults::standard().doubleValue("preferredPopoverWidthKey"), 600);
+  EXPECT_EQ(platform::UserDefaults::standard().doubleValue("preferredPopoverHeightKey"), 400);
+  EXPECT_EQ(controller->preferredPopoverWidth, 600);
+
+  auto next =
+      std::make_shared<quorbel::ComposeSessionViewController>(std::make_shared<compose_test::RecordingLLMService>());
+  next->loadView();
+  EXPECT_EQ(next->preferredContentSize, (mailkit::Size{600, 400}));
+}
+
+struct SubjectCase {
+  const char* subject;
+  bool red;
+};
+
+class MessageActionTest : public ::testing::TestWithParam<SubjectCase> {};
+
+TEST_P(MessageActionTest, SubjectColourRule) {
+  quorbel::MailExtension extension;
+  MEMessage message;
+  message.subject = GetParam().subject;
+  std::optional<mailkit::MEMessageActionDecision> decision;
+  bool called = false;
+  extension.handlerForMessageActions()->decideActionForMessage(message, [&](auto d) {
+    called = true;
+    decision = d;
+  });
+  ASSERT_TRUE(called);
+  EXPECT_EQ(decision.has_value(), GetParam().red);
+  if (decision) EXPECT_EQ(decision->action().backgroundColor(), mailkit::MEMessageActionMessageColor::red);
+}
+
+INSTANTIATE_TEST_SUITE_P(Subjects, MessageActionTest,
+                         ::testing::Values(SubjectCase{"Trip to Mars", true}, SubjectCase{"Marshmallows", true},
+                                           SubjectCase{"mars rover", false}, SubjectCase{"MARS", false},
+                                           SubjectCase{"", false}));
+
+TEST(MailExtension, SharedHandlersAndNewComposeHandlers) {
+  quorbel::BuiltInService::setShared(std::make_shared<BuiltInServiceDouble>());
+  quorbel::MailExtension extension;
+  EXPECT_EQ(extension.handlerForMessageActions(), extension.handlerForMessageActions());
+  EXPECT_EQ(extension.handlerForContentBlocker(), extension.handlerForContentBlocker());
+  EXPECT_EQ(extension.handlerForMessageSecurity(), extension.handlerForMessageSecurity());
+  auto session = sessionTo({});
+  EXPECT_NE(extension.handlerForComposeSession(session), extension.handlerForComposeSession(session));
+}
+
+TEST(ContentBlocker, ServesTheBundleRulesByteForByte) {
+  quorbel::MailExtension extension;
+  auto rules = std::filesystem::path(test_support::IsolatedEnvironment::bundlePath()) / "Resources" /
+               "ContentBlockerRules.json";
+  std::filesystem::remove(rules);
+  EXPECT_EQ(extension.handlerForContentBlocker()->contentRulesJSON(), "");
+  std::string bytes = "[{\"trigger\":{\"url-filter\":\".*\"}}]\n\xFF";  // passed through unexamined
+  std::ofstream(rules, std::ios::binary) << bytes;
+  EXPECT_EQ(extension.handlerForContentBlocker()->contentRulesJSON(), bytes);
+  std::filesystem::remove(rules);
+}
+
+TEST(MessageSecurity, NeitherSignsNorEncrypts) {
+  quorbel::MessageSecurityHandler handler;
+  std::optional<mailkit::MEOutgoingMessageEncodingStatus> status;
+  handler.getEncodingStatusForMessage(MEMessage{}, {}, [&](auto s) { status = s; });
+  ASSERT_TRUE(status.has_value());
+  EXPECT_FALSE(status->canSign);
+  EXPECT_FALSE(status->canEncrypt);
+  EXPECT_EQ(status->securityError, nullptr);
+  EXPECT_TRUE(status->addressesFailingEncryption.empty());
+  std::optional<mailkit::MEMessageEncodingResult> encoded;
+  handler.encodeMessage(MEMessage{}, {}, [&](auto r) { encoded = r; });
+  ASSERT_TRUE(encoded.has_value());
+  EXPECT_FALSE(encoded->encodedMessage.has_value());
+  EXPECT_EQ(encoded->signingError, nullptr);
+  EXPECT_FALSE(handler.decodedMessageForMessageData("raw").has_value());
+  EXPECT_EQ(handler.extensionViewControllerForMessageContext({}), nullptr);
+  bool clicked = false;
+  handler.primaryActionClickedForMessageContext({}, [&](auto controller) {
+    clicked = true;
+    EXPECT_EQ(controller, nullptr);
+  });
+  EXPECT_TRUE(clicked);
+  auto signers = std::dynamic_pointer_cast<quorbel::MessageSecurityViewController>(
+      handler.extensionViewControllerForMessageSigners({}));
+  ASSERT_NE(signers, nullptr);
+}
+
+}  // namespace

@@ -1,0 +1,150 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "LoopbackSetup.hpp"
+#include "compose/HTMLToPlainText.hpp"
+#include "compose/MailExtension.hpp"
+#include "compose/Prompts.hpp"
+#include "compose/ScriptedSession.hpp"
+#include "compose/ComposeSessionViewController.hpp"
+#include "mailkit/ReplySession.hpp"
+#include "router/UserSettingsAccessor.hpp"
+#include "test_support/TempDir.hpp"
+#include "test_support/TestEnvironment.hpp"
+
+namespace {
+
+using compose_test::chatReply;
+using compose_test::promptOf;
+using quorbel::DraftStyle;
+using quorbel::EditorMode;
+using quorbel::ScriptedSessionOptions;
+
+const std::string kMessage =
+    "From: Dana <dana@example.org>\r\nSubject: Offsite\r\n\r\n<p>Can you join on <b>Friday</b> &amp; present?</p>"
+    "<p>Dana &lt;dana@example.org&gt;</p>";
+bool isQuestionRequest(const test_support::LoopbackServer::Request& request) {
+  return promptOf(request).find("identify key questions") != std::string::npos;
+}
+
+const std::string kQuoted = "Can you join on Friday & present?\nDana <dana@example.org>";
+
+// One scripted compose session through the extension's own handler, the
+// router and a loopback server.
+class ScriptedSessionTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    test_support::resetDefaults();
+    compose_test::useOpenAIServer(server);
+    messageFile = folder.write("offsite.eml", kMessage);
+  }
+
+  int run(const ScriptedSessionOptions& options) {
+    auto session = mailkit::ReplySession::open(extension, messageFile);
+    auto controller = std::dynamic_pointer_cast<quorbel::ComposeSessionViewController>((*session)->openExtensionView());
+    out.str({});
+    err.str({});
+    return quorbel::runScriptedSession(*controller->popover(), options, out, err);
+  }
+
+  std::string system() { return quorbel::UserSettingsAccessor::shared().effectiveSystemPrompt(); }
+
+  test_support::LoopbackServer server;
+  test_support::TempDir folder;
+  std::filesystem::path messageFile;
+  quorbel::MailExtension extension;
+  std::ostringstream out, err;
+};
+
+struct WriteCase {
+  const char* name;
+  std::string instruction;
+  std::optional<std::string> scenario;
+  std::optional<int> length, emotion;
+  DraftStyle style;
+};
+
+class ScriptedWriteTest : public ScriptedSessionTest, public ::testing::WithParamInterface<WriteCase> {};
+
+TEST_P(ScriptedWriteTest, ServerReceivesExactlyThePrompt) {
+  server.reply(chatReply("Dear Dana,\nYes, I will come.\nSam"));
+  const auto& c = GetParam();
+  ScriptedSessionOptions options;
+  options.instruction = c.instruction;
+  options.scenario = c.scenario;
+  options.draftLengthValue = c.length;
+  options.emotionLevel = c.emotion;
+  ASSERT_EQ(run(options), 0) << err.str();
+  EXPECT_EQ(out.str(), "Dear Dana,\nYes, I will come.\nSam\n");
+  ASSERT_EQ(server.requestCount(), 1u);
+  EXPECT_EQ(server.lastRequest().path, "/chat/completions");
+  EXPECT_EQ(promptOf(server.lastRequest()), quorbel::prompts::write(system(), kQuoted, c.instruction, c.style));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Styles, ScriptedWriteTest,
+    ::testing::Values(WriteCase{"Defaults", "", {}, {}, {}, {"professional", 1, 2}},
+                      WriteCase{"CasualBriefVeryFriendly", "", "casual", 0, 0, {"casual", 0, 0}},
+                      WriteCase{"DetailedAngry", "", {}, 2, 4, {"professional", 2, 4}},
+                      WriteCase{"Instruction", "decline, I'm away", {}, {}, 3, {"professional", 1, 3}},
+                      WriteCase{"BlankInstruction", " ", "casual", 1, 1, {"casual", 1, 1}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ScriptedSessionTest, QuotedMessageIsConvertedOnce) {
+  server.reply(chatReply("ok"));
+  ASSERT_EQ(run({}), 0) << err.str();
+  auto prompt = promptOf(server.lastRequest());
+  EXPECT_NE(prompt.find("\n\n" + kQuoted + "\n\n"), std::string::npos) << prompt;
+  EXPECT_EQ(prompt.find("&amp;"), std::string::npos);
+}
+
+TEST_F(ScriptedSessionTest, AgentPrintsTheQuestionsWithoutAnswers) {
+  server.reply(chatReply("Can you attend on Friday?\n\n  Will you present?  \n"));
+  ScriptedSessionOptions options;
+  options.mode = EditorMode::aiAgent;
+  ASSERT_EQ(run(options), 0) << err.str();
+  EXPECT_EQ(out.str(), "Can you attend on Friday?\nWill you present?\n");
+  EXPECT_EQ(promptOf(server.lastRequest()), quorbel::prompts::questions(system(), kQuoted));
+}
+
+TEST_F(ScriptedSessionTest, AgentDraftsFromTheAnswers) {
+  server.handle([](const auto& request) {
+    return isQuestionRequest(request) ? chatReply("1. Can you attend?\n2. Will you present?\n3. Any diet?")
+                                      : chatReply("Happy to come.");
+  });
+  ScriptedSessionOptions options;
+  options.mode = EditorMode::aiAgent;
+  options.answersFile = folder.write("answers.txt", "Yes\r\n\nvegetarian\n");
+  ASSERT_EQ(run(options), 0) << err.str();
+  EXPECT_EQ(out.str(), "Happy to come.\n");
+  ASSERT_EQ(server.requestCount(), 2u);
+  auto prompt = promptOf(server.lastRequest());
+  EXPECT_EQ(prompt, quorbel::prompts::replyFromAnswers(system(), kQuoted,
+                                                       {"1. Can you attend?", "2. Will you present?", "3. Any diet?"},
+                                                       {"Yes", "", "vegetarian"}, {}));
+  EXPECT_NE(prompt.find("Q: 2. Will you present?\nA: (User did not provide an answer to this question)\n"),
+            std::string::npos);
+}
+
+TEST_F(ScriptedSessionTest, RefinementKeepsTheDraftWhenTheAnswerIsEmpty) {
+  server.handle([](const auto& request) {
+    return promptOf(request).find("You are refining an existing draft") == std::string::npos ? chatReply("First draft")
+                                                                                              : chatReply("");
+  });
+  ScriptedSessionOptions options;
+  options.refinement = "  make it shorter ";
+  ASSERT_EQ(run(options), 0) << err.str();
+  EXPECT_EQ(out.str(), "First draft\n");
+  EXPECT_EQ(promptOf(server.lastRequest()),
+            quorbel::prompts::refinement(system(), "First draft", "make it shorter", {}));
+}
+
+TEST_F(ScriptedSessionTest, FailureGoesToStandardErrorWithNonZeroStatus) {
+  server.reply(500, "{\"error\":\"down\"}");
+  EXPECT_NE(run({}), 0);
+  EXPECT_TRUE(out.str().empty());
+  EXPECT_FALSE(err.str().empty());
+}
+
+}  // namespace
