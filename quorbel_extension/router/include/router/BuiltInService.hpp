@@ -38,6 +38,9 @@ class BuiltInService {
       const std::string& modelName, const std::string& prompt, double timeoutSeconds) = 0;
 
   static BuiltInService& shared();
+  // The same service, for work that outlives the caller's turn (the model
+  // call runs on another thread).
+  static std::shared_ptr<BuiltInService> sharedInstance();
   static void setShared(std::shared_ptr<BuiltInService> service);
 };
 
