@@ -11,6 +11,7 @@
 using platform::json::Value;
 using quorbel::ExtensionLLMAPIService;
 using router_test::CompletionProbe;
+using router_test::Outcome;
 using router_test::RouterTest;
 using test_support::LoopbackServer;
 using test_support::ScopedEnv;
@@ -139,8 +140,6 @@ INSTANTIATE_TEST_SUITE_P(
 
 // --- How replies are read ---------------------------------------------------------
 
-enum class Outcome { answer, invalidResponse, jsonError };
-
 struct ReplyCase {
   const char* name;
   const char* provider;
@@ -158,16 +157,7 @@ TEST_P(ProviderReply, IsReadOrRefused) {
   server.reply(200, c.body);
   configure(c.provider, server.baseURL(), "k");
   auto probe = send("p");
-  EXPECT_TRUE(probe.calledOnMainThread());
-  switch (c.outcome) {
-    case Outcome::answer: EXPECT_EQ(probe.answer(), c.answer); break;
-    case Outcome::invalidResponse: EXPECT_TRUE(probe.failedWith(ErrorCase::invalidResponse)); break;
-    case Outcome::jsonError:
-      ASSERT_TRUE(probe.error());
-      EXPECT_EQ(probe.error()->domain(), platform::json::kErrorDomain);
-      EXPECT_EQ(probe.error()->code(), platform::json::kReadCorruptCode);
-      break;
-  }
+  router_test::expectOutcome(probe, c.outcome, c.answer);
 }
 
 const std::string kBigAnswer(3 * 1024 * 1024, 'x');

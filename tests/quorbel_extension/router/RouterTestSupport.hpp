@@ -95,6 +95,25 @@ inline platform::json::Value jsonOf(const std::string& body) {
   return parsed ? *parsed : platform::json::Value();
 }
 
+// How a reply ends: with an answer, refused as invalidResponse, or with the
+// JSON reader's own error.
+enum class Outcome { answer, invalidResponse, jsonError };
+
+inline void expectOutcome(const CompletionProbe& probe, Outcome outcome, const std::string& answer) {
+  EXPECT_TRUE(probe.calledOnMainThread());
+  switch (outcome) {
+    case Outcome::answer: EXPECT_EQ(probe.answer(), answer); break;
+    case Outcome::invalidResponse:
+      EXPECT_TRUE(probe.failedWith(quorbel::ExtensionLLMAPIError::Case::invalidResponse));
+      break;
+    case Outcome::jsonError:
+      ASSERT_TRUE(probe.error());
+      EXPECT_EQ(probe.error()->domain(), platform::json::kErrorDomain);
+      EXPECT_EQ(probe.error()->code(), platform::json::kReadCorruptCode);
+      break;
+  }
+}
+
 // Every test starts from empty settings and no ".env".
 class RouterTest : public ::testing::Test {
  protected:

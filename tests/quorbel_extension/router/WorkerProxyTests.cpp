@@ -8,6 +8,7 @@
 using platform::json::Value;
 using quorbel::ExtensionLLMAPIService;
 using router_test::CompletionProbe;
+using router_test::Outcome;
 using router_test::RouterTest;
 using test_support::LoopbackServer;
 using test_support::ScopedEnv;
@@ -79,8 +80,6 @@ INSTANTIATE_TEST_SUITE_P(
                           Value::array({content("Reply to Anna")}), 2048}),
     [](const auto& info) { return std::string(info.param.name); });
 
-enum class Outcome { answer, invalidResponse, jsonError };
-
 struct EnvelopeCase {
   const char* name;
   std::string body;
@@ -98,15 +97,7 @@ TEST_P(WorkerReply, IsReadOrRefused) {
   ScopedEnv url("CLOUDFLARE_WORKER_URL", worker.baseURL());
   ScopedEnv key("WORKER_API_KEY", "k");
   auto probe = viaWorker("p");
-  EXPECT_TRUE(probe.calledOnMainThread());
-  switch (c.outcome) {
-    case Outcome::answer: EXPECT_EQ(probe.answer(), c.answer); break;
-    case Outcome::invalidResponse: EXPECT_TRUE(probe.failedWith(ErrorCase::invalidResponse)); break;
-    case Outcome::jsonError:
-      ASSERT_TRUE(probe.error());
-      EXPECT_EQ(probe.error()->domain(), platform::json::kErrorDomain);
-      break;
-  }
+  router_test::expectOutcome(probe, c.outcome, c.answer);
 }
 
 INSTANTIATE_TEST_SUITE_P(
