@@ -1,5 +1,6 @@
 // OpenAI, Ollama and custom endpoints against loopback servers, through the
 // route operation and the real URL session.
+#include <set>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -80,6 +81,11 @@ TEST_P(ProviderRequest, SendsExactlyThisRequest) {
   // A header value's trailing blank does not survive the wire, so "Bearer "
   // arrives as "Bearer".
   if (c.expectedAuthorization) EXPECT_EQ(request.header("Authorization"), *c.expectedAuthorization);
+  // Besides these two, only what the transport itself adds (and the test
+  // server's notes on the connection).
+  const std::set<std::string> allowed{"content-type", "authorization", "host",        "accept",     "accept-encoding",
+                                      "content-length", "remote_addr", "remote_port", "local_addr", "local_port"};
+  for (const auto& [name, value] : request.headers) EXPECT_TRUE(allowed.contains(name)) << name << ": " << value;
   EXPECT_EQ(router_test::jsonOf(request.body), c.expectedBody);
 }
 

@@ -12,8 +12,8 @@ namespace quorbel {
 // The built-in service's direct road: the default app that carries the
 // service's project and key, and the generative-model client that sends a
 // prompt with them. The app core and the Vertex AI client fill it in; tests
-// put a double in its place. Callers check `canCreateModel` before asking for
-// a model, because the client cannot work without these values.
+// put a double in its place. Callers check `builtInServiceProblem` before
+// asking for a model, because the client cannot work without these values.
 class BuiltInService {
  public:
   struct AppOptions {
