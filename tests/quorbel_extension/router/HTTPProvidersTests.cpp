@@ -244,7 +244,7 @@ TEST_F(RouterTest, ARefusedConnectionArrivesUnchangedOnTheMainQueue) {
 
 TEST_F(RouterTest, TheStoredTimeoutEndsASlowRequest) {
   LoopbackServer server;
-  server.reply({200, R"({"response":"late"})", "application/json", {}, std::chrono::milliseconds(3000)});
+  server.reply({200, R"({"response":"late"})", "application/json", {}, std::chrono::milliseconds(1500)});
   configure("ollama", server.baseURL());
   router_test::suite()->set("llm_timeout", 0.3);
   auto started = std::chrono::steady_clock::now();
@@ -252,7 +252,7 @@ TEST_F(RouterTest, TheStoredTimeoutEndsASlowRequest) {
   ASSERT_TRUE(probe.error());
   EXPECT_EQ(probe.error()->domain(), platform::kURLErrorDomain);
   EXPECT_EQ(probe.error()->code(), platform::URLErrorTimedOut);
-  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(2500));
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(1200));
 }
 
 struct EarlyCase {

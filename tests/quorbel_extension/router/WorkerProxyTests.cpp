@@ -150,7 +150,7 @@ TEST_F(RouterTest, WorkerTransportFailuresArriveUnchanged) {
 
 TEST_F(RouterTest, WorkerTimeoutFollowsTheStoredTimeout) {
   LoopbackServer worker;
-  worker.reply({200, kGoodEnvelope, "application/json", {}, std::chrono::milliseconds(3000)});
+  worker.reply({200, kGoodEnvelope, "application/json", {}, std::chrono::milliseconds(1500)});
   ScopedEnv url("CLOUDFLARE_WORKER_URL", worker.baseURL());
   ScopedEnv key("WORKER_API_KEY", "k");
   router_test::suite()->set("llm_timeout", 0.3);
