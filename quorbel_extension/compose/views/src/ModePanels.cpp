@@ -37,7 +37,8 @@ WritePanel::WritePanel(MailPopoverModel& popover, QWidget* parent) : QWidget(par
   connect(instruction_, &ui::TextField::returnPressed, this, [&popover] { popover.generateReply(); });
   content->addWidget(instruction_);
   content->addSpacing(8);
-  content->addWidget(new DraftStyleControlsView(popover, group_->content()));
+  style_ = new DraftStyleControlsView(popover, group_->content());
+  content->addWidget(style_);
 
   draft_ = makeDraftButton(group_->content());
   connect(draft_, &ui::StyledButton::clicked, this, [&popover] { popover.generateReply(); });

@@ -12,6 +12,8 @@
 
 namespace quorbel::views {
 
+class DraftStyleControlsView;
+
 // Write: the instruction, the style controls and the Draft button, in the
 // "Customize Draft" group.
 class WritePanel : public QWidget {
@@ -20,9 +22,11 @@ class WritePanel : public QWidget {
   ui::DisclosureGroup* group() const { return group_; }
   ui::TextField* instructionField() const { return instruction_; }
   ui::StyledButton* draftButton() const { return draft_; }
+  DraftStyleControlsView* styleControls() const { return style_; }
 
  private:
   ui::DisclosureGroup* group_;
+  DraftStyleControlsView* style_;
   ui::TextField* instruction_;
   ui::StyledButton* draft_;
   Bindings bindings_;

@@ -1,0 +1,237 @@
+#include <QApplication>
+#include <QClipboard>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include "CompositionDoubles.hpp"
+#include "GuiTest.hpp"
+#include "compose/ComposeSessionViewController.hpp"
+#include "compose_views/DraftArea.hpp"
+#include "compose_views/DraftStyleControlsView.hpp"
+#include "compose_views/MailPopoverView.hpp"
+#include "compose_views/ModePanels.hpp"
+#include "compose_views/ResizeHandleView.hpp"
+#include "foundation/Dispatch.hpp"
+#include "foundation/UserDefaults.hpp"
+#include "qtbridge/QtMainQueue.hpp"
+#include "test_support/TestEnvironment.hpp"
+#include "ui/StepSlider.hpp"
+
+namespace {
+
+using compose_test::RecordingLLMService;
+using quorbel::EditorMode;
+using quorbel::views::MailPopoverView;
+
+// A popover as Mail shows it: made by its view controller, shown in a window
+// of its own, answering through a service the test controls.
+class MailPopoverViewTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    platform::qtbridge::installMainQueueDriver();
+    platform::qtbridge::installClipboardPasteboard();
+  }
+
+  void SetUp() override {
+    test_support::resetDefaults();
+    open();
+  }
+
+  void open() {
+    view.reset();
+    controller = std::make_shared<quorbel::ComposeSessionViewController>(service);
+    controller->quotedEmailContent = "Can you join on Friday?";
+    controller->loadView();
+    view = std::make_unique<MailPopoverView>(controller->popover());
+    gui_test::showAndWait(*view);
+  }
+
+  quorbel::MailPopoverModel& popover() { return *controller->popover(); }
+
+  // The last request answered, and the answer applied by the event loop.
+  void answer(quorbel::LLMResult result) {
+    service->answer(service->requests.size() - 1, std::move(result));
+    ASSERT_TRUE(gui_test::waitUntil([&] { return !popover().isLoading.get() && !popover().isLoadingQuestions.get(); }));
+  }
+
+  void clickSegment(EditorMode mode) {
+    auto* picker = view->modePicker();
+    QTest::mouseClick(picker, Qt::LeftButton, {}, picker->segmentRect(static_cast<int>(mode)).center());
+  }
+
+  void draftInWriteMode(const std::string& text) {
+    QTest::mouseClick(view->writePanel()->draftButton(), Qt::LeftButton);
+    answer(text);
+  }
+
+  // Presses the grip, moves it by (dx, dy) and releases it there.
+  void dragGrip(int dx, int dy) {
+    auto* grip = view->resizeHandle();
+    QPointF local = grip->rect().center();
+    QPointF global = grip->mapToGlobal(local);
+    auto send = [&](QEvent::Type type, QPointF offset, Qt::MouseButtons buttons) {
+      QMouseEvent event(type, local + offset, global + offset, Qt::LeftButton, buttons, Qt::NoModifier);
+      QApplication::sendEvent(grip, &event);
+    };
+    send(QEvent::MouseButtonPress, {}, Qt::LeftButton);
+    for (int step = 1; step <= 4; ++step) send(QEvent::MouseMove, QPointF(dx * step / 4.0, dy * step / 4.0), Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, QPointF(dx, dy), Qt::NoButton);
+  }
+
+  std::shared_ptr<RecordingLLMService> service = std::make_shared<RecordingLLMService>();
+  std::shared_ptr<quorbel::ComposeSessionViewController> controller;
+  std::unique_ptr<MailPopoverView> view;
+};
+
+TEST_F(MailPopoverViewTest, OpensInWriteModeWithTheDefaultStyle) {
+  EXPECT_EQ(view->modePicker()->options(), (QStringList{"Write", "AI Agent", "Voice Agent"}));
+  EXPECT_EQ(view->modePicker()->currentIndex(), 0);
+  EXPECT_TRUE(view->writePanel()->isVisible());
+  EXPECT_FALSE(view->agentPanel()->isVisible());
+  EXPECT_EQ(view->size(), QSize(450, 550));
+  auto* style = view->writePanel()->styleControls();
+  EXPECT_EQ(style->scenarioPicker()->currentText(), "Professional");
+  EXPECT_EQ(style->lengthSlider()->valueLabel()->text(), "Medium");
+  EXPECT_EQ(style->emotionSlider()->valueLabel()->text(), "Neutral");
+  style->emotionSlider()->slider()->setValue(3);
+  EXPECT_EQ(style->emotionSlider()->valueLabel()->text(), "S.Angry");
+  EXPECT_EQ(popover().emotionLevel.get(), 3);
+  EXPECT_FALSE(view->draftArea()->draftSection()->isVisible());
+}
+
+TEST_F(MailPopoverViewTest, ModeSwitchWithADraftAsksAndLeaveTabSwitches) {
+  draftInWriteMode("Dear Dana");
+  clickSegment(EditorMode::aiAgent);
+  ASSERT_TRUE(gui_test::waitUntil([&] { return view->modeChangeAlert() && view->modeChangeAlert()->isVisible(); }));
+  EXPECT_TRUE(gui_test::waitUntil([&] { return view->modePicker()->currentIndex() == 0; }));  // previous mode shown
+  EXPECT_EQ(view->modeChangeAlert()->windowTitle(), "Unsaved Changes");
+  QTest::mouseClick(gui_test::findByText(*view->modeChangeAlert(), "Leave Tab"), Qt::LeftButton);
+  EXPECT_EQ(popover().currentMode.get(), EditorMode::aiAgent);
+  EXPECT_EQ(view->modePicker()->currentIndex(), 1);
+  EXPECT_TRUE(view->agentPanel()->isVisible());
+  EXPECT_FALSE(view->draftArea()->draftSection()->isVisible());
+  EXPECT_FALSE(popover().showTabChangeAlert.get());
+}
+
+TEST_F(MailPopoverViewTest, CancelKeepsTheDraft) {
+  draftInWriteMode("Dear Dana");
+  clickSegment(EditorMode::voiceAgent);
+  ASSERT_TRUE(gui_test::waitUntil([&] { return view->modeChangeAlert() && view->modeChangeAlert()->isVisible(); }));
+  QTest::mouseClick(gui_test::findByText(*view->modeChangeAlert(), "Cancel"), Qt::LeftButton);
+  EXPECT_TRUE(gui_test::waitUntil([&] { return view->modePicker()->currentIndex() == 0; }));
+  EXPECT_EQ(popover().currentMode.get(), EditorMode::write);
+  EXPECT_EQ(view->draftArea()->draftEditor()->text(), "Dear Dana");
+}
+
+TEST_F(MailPopoverViewTest, ControlsFollowTheWriteRequest) {
+  auto* write = view->writePanel();
+  auto* area = view->draftArea();
+  QTest::keyClicks(write->instructionField()->lineEdit(), "say yes");
+  QTest::keyClick(write->instructionField()->lineEdit(), Qt::Key_Return);
+  ASSERT_EQ(service->requests.size(), 1u);
+  EXPECT_TRUE(area->progressLine()->isVisible());
+  EXPECT_EQ(area->progressLine()->label(), "Generating Reply...");
+  EXPECT_FALSE(write->draftButton()->isEnabled());
+  QTest::keyClick(write->instructionField()->lineEdit(), Qt::Key_Return);  // a second Return starts nothing
+  EXPECT_EQ(service->requests.size(), 1u);
+
+  answer(std::string("Yes, I will come."));
+  EXPECT_FALSE(area->progressLine()->isVisible());
+  EXPECT_TRUE(write->draftButton()->isEnabled());
+  EXPECT_FALSE(write->group()->isExpanded());
+  EXPECT_TRUE(area->draftSection()->isVisible());
+  EXPECT_EQ(area->draftEditor()->text(), "Yes, I will come.");
+  EXPECT_FALSE(area->refineButton()->isEnabled());
+  QTest::keyClicks(area->refinementField()->lineEdit(), "   ");
+  EXPECT_FALSE(area->refineButton()->isEnabled());
+  QTest::keyClicks(area->refinementField()->lineEdit(), "shorter");
+  EXPECT_TRUE(area->refineButton()->isEnabled());
+
+  area->draftEditor()->setText({});  // the user deletes the draft
+  EXPECT_FALSE(area->copyButton()->isEnabled());
+  EXPECT_TRUE(write->group()->isExpanded());
+}
+
+TEST_F(MailPopoverViewTest, FailureShowsTheErrorLine) {
+  QTest::mouseClick(view->writePanel()->draftButton(), Qt::LeftButton);
+  answer(std::unexpected(platform::makeError("Test", 1, "HTTP error: 503")));
+  EXPECT_TRUE(view->draftArea()->errorLine()->isVisible());
+  EXPECT_EQ(view->draftArea()->errorLine()->text(), "Error: HTTP error: 503");
+  EXPECT_FALSE(view->draftArea()->draftSection()->isVisible());
+}
+
+TEST_F(MailPopoverViewTest, AgentQuestionsAndTheReplyButton) {
+  clickSegment(EditorMode::aiAgent);
+  auto* agent = view->agentPanel();
+  ASSERT_TRUE(agent->isVisible());
+  QTest::mouseClick(agent->analyzeButton(), Qt::LeftButton);
+  EXPECT_FALSE(agent->analyzeButton()->isVisible());
+  EXPECT_TRUE(agent->analyzingIndicator()->isVisible());
+  EXPECT_FALSE(view->draftArea()->progressLine()->isVisible());  // the question request is not a draft request
+  answer(std::string("Can you attend?\nAny diet?"));
+  EXPECT_FALSE(agent->analyzeButton()->isVisible());
+  ASSERT_TRUE(agent->questionsGroup()->isVisible());
+  ASSERT_EQ(agent->answerFields().size(), 2);
+  EXPECT_FALSE(agent->draftButton()->isEnabled());
+  QTest::keyClicks(agent->answerFields()[1]->lineEdit(), " ");  // a space counts
+  EXPECT_TRUE(agent->draftButton()->isEnabled());
+  EXPECT_EQ(popover().userAnswers.get(), (std::vector<std::string>{"", " "}));
+  QTest::mouseClick(agent->draftButton(), Qt::LeftButton);
+  answer(std::string("Happy to come."));
+  EXPECT_FALSE(agent->questionsGroup()->isExpanded());
+  EXPECT_EQ(view->draftArea()->draftEditor()->text(), "Happy to come.");
+}
+
+TEST_F(MailPopoverViewTest, FailedAnalysisShowsTheAnalyzeButtonAgain) {
+  clickSegment(EditorMode::aiAgent);
+  QTest::mouseClick(view->agentPanel()->analyzeButton(), Qt::LeftButton);
+  answer(std::unexpected(platform::makeError("Test", 1, "offline")));
+  EXPECT_TRUE(view->agentPanel()->analyzeButton()->isVisible());
+  EXPECT_EQ(view->agentPanel()->errorLine()->text(), "Error generating questions: offline");
+}
+
+TEST_F(MailPopoverViewTest, CopyConfirmsForThreeSeconds) {
+  popover().currentDraft = std::string("Dear Dana");  // typed by hand
+  popover().hasGeneratedDraft = true;
+  auto* area = view->draftArea();
+  QApplication::clipboard()->setText("something else");
+  EXPECT_FALSE(area->copiedMessage()->isVisible());
+  QElapsedTimer elapsed;
+  elapsed.start();
+  QTest::mouseClick(area->copyButton(), Qt::LeftButton);
+  EXPECT_EQ(QApplication::clipboard()->text(), "Dear Dana");
+  EXPECT_TRUE(area->copiedMessage()->isVisible());
+  EXPECT_EQ(area->copiedMessage()->text(), "Copied to Clipboard!");
+  ASSERT_TRUE(gui_test::waitUntil([&] { return !area->copiedMessage()->isVisible(); }, 4000));
+  EXPECT_GE(elapsed.elapsed(), 2900);
+}
+
+TEST_F(MailPopoverViewTest, ResizeStaysWithinBoundsAndIsStoredAndReused) {
+  dragGrip(5, 5);  // shorter than 10 points: nothing happens
+  EXPECT_EQ(view->size(), QSize(450, 550));
+  dragGrip(170, -70);
+  EXPECT_EQ(view->size(), QSize(620, 480));
+  auto& defaults = platform::UserDefaults::standard();
+  EXPECT_EQ(defaults.doubleValue("preferredPopoverWidthKey"), 620);
+  EXPECT_EQ(defaults.doubleValue("preferredPopoverHeightKey"), 480);
+  dragGrip(1000, 1000);
+  EXPECT_EQ(view->size(), QSize(800, 768));
+  dragGrip(-1000, -1000);
+  EXPECT_EQ(view->size(), QSize(350, 300));
+  EXPECT_EQ(view->resizeHandle()->geometry().bottomRight(), view->rect().bottomRight());
+
+  open();  // the next popover opens at the stored size
+  EXPECT_EQ(view->size(), QSize(350, 300));
+}
+
+TEST_F(MailPopoverViewTest, VoiceAgentShowsComingSoon) {
+  clickSegment(EditorMode::voiceAgent);
+  EXPECT_TRUE(view->voicePanel()->isVisible());
+  EXPECT_NE(gui_test::findByText(*view->voicePanel(), "Coming soon!"), nullptr);
+}
+
+}  // namespace
