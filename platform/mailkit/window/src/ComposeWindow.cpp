@@ -1,5 +1,6 @@
 #include "mailkit_window/ComposeWindow.hpp"
 
+#include <QEvent>
 #include <QFormLayout>
 #include <QMessageBox>
 #include <QStatusBar>
@@ -8,6 +9,8 @@
 #include <QVBoxLayout>
 
 #include <fmt/format.h>
+
+#include <utility>
 
 #include "foundation/Console.hpp"
 
@@ -37,6 +40,25 @@ QString quotedBody(const MessageFile& original) {
   for (auto& line : lines) line.prepend("> ");
   return "\n\n" + wrote + lines.join('\n');
 }
+
+// Runs a callback once, when the watched widget is first painted: the moment
+// the person sees it.
+class FirstPaintWatcher : public QObject {
+ public:
+  FirstPaintWatcher(QWidget* widget, std::function<void()> callback) : QObject(widget), callback_(std::move(callback)) {
+    widget->installEventFilter(this);
+  }
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Paint && callback_) {
+      auto callback = std::exchange(callback_, nullptr);
+      QTimer::singleShot(0, this, callback);  // after the paint has finished
+    }
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  std::function<void()> callback_;
+};
 
 }  // namespace
 
@@ -122,10 +144,12 @@ void ComposeWindow::toggleExtensionPopover() {
   layout->addWidget(view);
   frame->move(extensionButton_->mapToGlobal(QPoint(0, extensionButton_->height())));
   popover_ = frame;
+  new FirstPaintWatcher(view, [this, frame] {
+    platform::console::print(fmt::format("📬 MailHost: Showing the extension's view at {}x{}", frame->width(),
+                                         frame->height()));
+    if (popoverShown_) popoverShown_(frame);
+  });
   frame->show();
-  platform::console::print(fmt::format("📬 MailHost: Showing the extension's view at {}x{}", frame->width(),
-                                       frame->height()));
-  if (popoverShown_) popoverShown_(frame);
 }
 
 void ComposeWindow::closePopover() {
