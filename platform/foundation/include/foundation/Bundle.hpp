@@ -17,7 +17,8 @@ class Bundle {
  public:
   explicit Bundle(std::filesystem::path path);
 
-  // The running program's bundle. Tests point it at a folder of their own.
+  // The running program's bundle. Tests point it at a folder of their own
+  // before anything reads it (references to the old bundle become invalid).
   static Bundle& main();
   static void setMainBundlePath(const std::filesystem::path& path);
 
@@ -38,7 +39,7 @@ class Bundle {
 
  private:
   std::filesystem::path path_;
-  mutable std::optional<PropertyValue::Dictionary> info_;
+  PropertyValue::Dictionary info_;
 };
 
 // Facts about the running process.

@@ -51,6 +51,7 @@ class DispatchQueue {
   struct State;
 
  private:
+  friend struct DispatchInternals;
   enum class Kind { serial, main, global };
   DispatchQueue(std::string label, Kind kind);
   std::shared_ptr<State> state_;

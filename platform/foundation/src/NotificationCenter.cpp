@@ -1,0 +1,42 @@
+#include "foundation/NotificationCenter.hpp"
+
+#include <algorithm>
+
+namespace platform {
+
+NotificationCenter& NotificationCenter::defaultCenter() {
+  static NotificationCenter center;
+  return center;
+}
+
+NotificationCenter::Token NotificationCenter::addObserver(std::string name, const void* object, Observer observer) {
+  std::lock_guard lock(mutex_);
+  Token token = nextToken_++;
+  entries_.push_back({token, std::move(name), object, std::make_shared<Observer>(std::move(observer))});
+  return token;
+}
+
+void NotificationCenter::removeObserver(Token token) {
+  std::lock_guard lock(mutex_);
+  std::erase_if(entries_, [token](const Entry& e) { return e.token == token; });
+}
+
+void NotificationCenter::post(const Notification& notification) {
+  std::vector<std::shared_ptr<Observer>> matching;
+  {
+    // Observers run unlocked so that they may add or remove observers.
+    std::lock_guard lock(mutex_);
+    for (const auto& e : entries_) {
+      bool nameMatches = e.name.empty() || e.name == notification.name;
+      bool objectMatches = e.object == nullptr || e.object == notification.object;
+      if (nameMatches && objectMatches) matching.push_back(e.observer);
+    }
+  }
+  for (const auto& observer : matching) (*observer)(notification);
+}
+
+void NotificationCenter::post(const std::string& name, const void* object) {
+  post(Notification{name, object, {}});
+}
+
+}  // namespace platform

@@ -1,0 +1,69 @@
+#include "foundation/PropertyValue.hpp"
+
+#include <fmt/format.h>
+
+#include "foundation/Text.hpp"
+
+namespace platform {
+namespace {
+
+// Quotes a text when it is not a plain word, as the defaults command prints it.
+std::string quoted(const std::string& s) {
+  bool plain = !s.empty();
+  for (unsigned char c : s)
+    if (!(std::isalnum(c) || c == '_' || c == '.' || c == '-' || c == '/' || c >= 0x80)) plain = false;
+  if (plain) return s;
+  std::string out = "\"";
+  for (char c : s) {
+    if (c == '"' || c == '\\') out += '\\';
+    if (c == '\n') {
+      out += "\\n";
+      continue;
+    }
+    out += c;
+  }
+  return out + "\"";
+}
+
+void describe(const PropertyValue& v, std::string& out, int indent) {
+  std::string pad(indent * 4, ' ');
+  if (auto s = v.asString()) {
+    out += quoted(*s);
+  } else if (auto i = v.asInteger()) {
+    out += std::to_string(*i);
+  } else if (auto r = v.asReal()) {
+    out += fmt::format("{}", *r);
+  } else if (auto b = v.asBool()) {
+    out += *b ? "1" : "0";
+  } else if (auto d = v.asDate()) {
+    out += fmt::format("<date {}>", d->secondsSinceReferenceDate);
+  } else if (auto data = v.asData()) {
+    out += "{length = " + std::to_string(data->size()) + "}";
+  } else if (auto a = v.asArray()) {
+    out += "(\n";
+    for (std::size_t k = 0; k < a->size(); ++k) {
+      out += pad + "    ";
+      describe((*a)[k], out, indent + 1);
+      out += k + 1 < a->size() ? ",\n" : "\n";
+    }
+    out += pad + ")";
+  } else if (auto dict = v.asDictionary()) {
+    out += "{\n";
+    for (const auto& [key, value] : *dict) {
+      out += pad + "    " + quoted(key) + " = ";
+      describe(value, out, indent + 1);
+      out += ";\n";
+    }
+    out += pad + "}";
+  }
+}
+
+}  // namespace
+
+std::string PropertyValue::description() const {
+  std::string out;
+  describe(*this, out, 0);
+  return out;
+}
+
+}  // namespace platform

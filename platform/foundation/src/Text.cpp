@@ -1,0 +1,222 @@
+#include "foundation/Text.hpp"
+
+#include <memory>
+
+#include <fmt/format.h>
+#include <unicode/brkiter.h>
+#include <unicode/uchar.h>
+#include <unicode/ustring.h>
+#include <unicode/utext.h>
+
+namespace platform::text {
+namespace {
+
+constexpr char32_t kInvalid = 0xFFFFFFFF;
+
+// Decodes the code point at s[i] and advances i; kInvalid (advancing one
+// byte) for a malformed, overlong or surrogate sequence.
+char32_t decode(std::string_view s, std::size_t& i) {
+  auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
+  unsigned char b0 = byte(i);
+  if (b0 < 0x80) {
+    ++i;
+    return b0;
+  }
+  int length = (b0 >= 0xC2 && b0 <= 0xDF) ? 2 : (b0 >= 0xE0 && b0 <= 0xEF) ? 3 : (b0 >= 0xF0 && b0 <= 0xF4) ? 4 : 0;
+  if (length == 0 || i + length > s.size()) {
+    ++i;
+    return kInvalid;
+  }
+  char32_t cp = b0 & (0xFF >> (length + 1));
+  for (int k = 1; k < length; ++k) {
+    unsigned char b = byte(i + k);
+    if ((b & 0xC0) != 0x80) {
+      ++i;
+      return kInvalid;
+    }
+    cp = (cp << 6) | (b & 0x3F);
+  }
+  bool overlong = (length == 3 && cp < 0x800) || (length == 4 && cp < 0x10000);
+  if (overlong || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+    ++i;
+    return kInvalid;
+  }
+  i += length;
+  return cp;
+}
+
+bool isASCII(std::string_view s) {
+  for (unsigned char c : s)
+    if (c >= 0x80) return false;
+  return true;
+}
+
+bool isNewline(char32_t c) { return (c >= 0x0A && c <= 0x0D) || c == 0x85 || c == 0x2028 || c == 0x2029; }
+
+bool isWhitespaceOrNewline(char32_t c) { return c == 0x09 || isNewline(c) || u_charType(c) == U_SPACE_SEPARATOR; }
+
+// Grapheme-cluster boundaries of valid or invalid UTF-8 (invalid bytes are
+// read as U+FFFD by ICU), as byte offsets, calling f(offset) for each boundary
+// after the start until f returns false.
+template <typename F>
+void forEachCharacterBoundary(std::string_view s, F&& f) {
+  UErrorCode status = U_ZERO_ERROR;
+  thread_local std::unique_ptr<icu::BreakIterator> iterator(
+      icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
+  if (!iterator) return;
+  UText* ut = utext_openUTF8(nullptr, s.data(), static_cast<int64_t>(s.size()), &status);
+  if (U_FAILURE(status)) return;
+  iterator->setText(ut, status);
+  for (int32_t b = iterator->next(); b != icu::BreakIterator::DONE; b = iterator->next())
+    if (!f(static_cast<std::size_t>(b))) break;
+  utext_close(ut);
+}
+
+}  // namespace
+
+bool isValidUTF8(std::string_view s) {
+  for (std::size_t i = 0; i < s.size();)
+    if (decode(s, i) == kInvalid) return false;
+  return true;
+}
+
+std::string repairUTF8(std::string_view s) {
+  std::string out;
+  out.reserve(s.size());
+  for (std::size_t i = 0; i < s.size();) {
+    std::size_t start = i;
+    if (decode(s, i) == kInvalid)
+      out += "\xEF\xBF\xBD";
+    else
+      out.append(s.substr(start, i - start));
+  }
+  return out;
+}
+
+std::size_t characterCount(std::string_view s) {
+  if (isASCII(s)) {
+    // Only CR LF joins two ASCII characters into one.
+    std::size_t count = s.size();
+    for (std::size_t i = 1; i < s.size(); ++i)
+      if (s[i - 1] == '\r' && s[i] == '\n') --count;
+    return count;
+  }
+  std::size_t count = 0;
+  forEachCharacterBoundary(s, [&](std::size_t) {
+    ++count;
+    return true;
+  });
+  return count;
+}
+
+std::string prefixCharacters(std::string_view s, std::size_t n) {
+  if (n == 0) return {};
+  std::size_t end = s.size();
+  std::size_t seen = 0;
+  forEachCharacterBoundary(s, [&](std::size_t boundary) {
+    if (++seen < n) return true;
+    end = boundary;
+    return false;
+  });
+  return std::string(s.substr(0, end));
+}
+
+std::string truncated(std::string_view s, std::size_t limit) {
+  if (characterCount(s) <= limit) return std::string(s);
+  return prefixCharacters(s, limit) + "...";
+}
+
+std::string trimWhitespaceAndNewlines(std::string_view s) {
+  std::size_t begin = 0;
+  while (begin < s.size()) {
+    std::size_t next = begin;
+    char32_t c = decode(s, next);
+    if (c == kInvalid || !isWhitespaceOrNewline(c)) break;
+    begin = next;
+  }
+  // Walk forward remembering the end of the last non-space code point.
+  std::size_t end = begin;
+  for (std::size_t i = begin; i < s.size();) {
+    char32_t c = decode(s, i);
+    if (c == kInvalid || !isWhitespaceOrNewline(c)) end = i;
+  }
+  return std::string(s.substr(begin, end - begin));
+}
+
+bool isBlank(std::string_view s) { return trimWhitespaceAndNewlines(s).empty(); }
+
+std::vector<std::string> splitAtNewlines(std::string_view s) {
+  std::vector<std::string> pieces;
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < s.size();) {
+    std::size_t at = i;
+    char32_t c = decode(s, i);
+    if (c != kInvalid && isNewline(c)) {
+      pieces.emplace_back(s.substr(start, at - start));
+      start = i;
+    }
+  }
+  pieces.emplace_back(s.substr(start));
+  return pieces;
+}
+
+std::vector<std::string> splitIntoLines(std::string_view s) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  auto flush = [&](std::size_t end) {
+    if (end > start) lines.emplace_back(s.substr(start, end - start));
+  };
+  for (std::size_t i = 0; i < s.size();) {
+    std::size_t at = i;
+    char32_t c = decode(s, i);
+    if (c == kInvalid || !isNewline(c)) continue;
+    if (c == '\r' && i < s.size() && s[i] == '\n') ++i;
+    flush(at);
+    start = i;
+  }
+  flush(s.size());
+  return lines;
+}
+
+std::string lowercased(std::string_view s) {
+  if (isASCII(s)) {
+    std::string out(s);
+    for (char& c : out)
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return out;
+  }
+  icu::UnicodeString u = icu::UnicodeString::fromUTF8(icu::StringPiece(s.data(), static_cast<int32_t>(s.size())));
+  u.toLower(icu::Locale::getRoot());
+  std::string out;
+  u.toUTF8String(out);
+  return out;
+}
+
+std::string quotedListDescription(const std::vector<std::string>& items) {
+  std::string out = "[";
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    if (i) out += ", ";
+    out += '"';
+    for (char c : items[i]) {
+      switch (c) {
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        case '\0': out += "\\0"; break;
+        default: out += c;
+      }
+    }
+    out += '"';
+  }
+  return out + "]";
+}
+
+std::string decimalDescription(double value) {
+  std::string out = fmt::format("{}", value);
+  if (out.find_first_of(".eni") == std::string::npos) out += ".0";
+  return out;
+}
+
+}  // namespace platform::text

@@ -1,0 +1,285 @@
+#include "foundation/URLSession.hpp"
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <chrono>
+#include <deque>
+#include <list>
+#include <mutex>
+#include <thread>
+
+#include "foundation/Dispatch.hpp"
+#include "foundation/Text.hpp"
+
+namespace platform {
+namespace {
+
+struct Transfer {
+  URLRequest request;
+  DataTaskCompletion completion;
+  CURL* easy = nullptr;
+  curl_slist* headerList = nullptr;
+  std::string responseBody;
+  HeaderFields responseHeaders;
+  Clock::time_point lastActivity;
+  curl_off_t lastDownloaded = 0, lastUploaded = 0;
+
+  Clock::duration idleLimit() const {
+    auto seconds = request.timeoutInterval > 0 ? request.timeoutInterval : 60.0;
+    return std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
+  }
+  ~Transfer() {
+    if (easy) curl_easy_cleanup(easy);
+    if (headerList) curl_slist_free_all(headerList);
+  }
+};
+
+size_t onBody(char* data, size_t size, size_t count, void* user) {
+  auto* t = static_cast<Transfer*>(user);
+  t->responseBody.append(data, size * count);
+  t->lastActivity = Clock::now();
+  return size * count;
+}
+
+size_t onHeader(char* data, size_t size, size_t count, void* user) {
+  auto* t = static_cast<Transfer*>(user);
+  std::string_view line(data, size * count);
+  t->lastActivity = Clock::now();
+  if (line.starts_with("HTTP/")) {
+    t->responseHeaders.clear();  // a new response (after a redirect or an interim reply)
+    return line.size();
+  }
+  auto colon = line.find(':');
+  if (colon == std::string_view::npos) return line.size();
+  auto trim = [](std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+    while (!s.empty() && (s.back() == '\r' || s.back() == '\n' || s.back() == ' ')) s.remove_suffix(1);
+    return std::string(s);
+  };
+  t->responseHeaders.emplace_back(trim(line.substr(0, colon)), trim(line.substr(colon + 1)));
+  return line.size();
+}
+
+int onProgress(void* user, curl_off_t, curl_off_t downloaded, curl_off_t, curl_off_t uploaded) {
+  auto* t = static_cast<Transfer*>(user);
+  if (downloaded != t->lastDownloaded || uploaded != t->lastUploaded) {
+    t->lastDownloaded = downloaded;
+    t->lastUploaded = uploaded;
+    t->lastActivity = Clock::now();
+  }
+  return 0;
+}
+
+ErrorPtr transportError(long code, const std::string& description, const std::string& url, const std::string& detail) {
+  return makeError(kURLErrorDomain, code, description,
+                   {{"NSErrorFailingURLStringKey", url}, {"NSUnderlyingError", detail}});
+}
+
+ErrorPtr errorForCurlCode(CURLcode code, const std::string& url, const char* detail) {
+  std::string why = detail && *detail ? detail : curl_easy_strerror(code);
+  switch (code) {
+    case CURLE_OPERATION_TIMEDOUT:
+      return transportError(URLErrorTimedOut, "The request timed out.", url, why);
+    case CURLE_COULDNT_CONNECT:
+      return transportError(URLErrorCannotConnectToHost, "Could not connect to the server.", url, why);
+    case CURLE_COULDNT_RESOLVE_HOST:
+      return transportError(URLErrorCannotFindHost, "A server with the specified hostname could not be found.", url,
+                            why);
+    case CURLE_UNSUPPORTED_PROTOCOL:
+      return transportError(URLErrorUnsupportedURL, "unsupported URL", url, why);
+    case CURLE_URL_MALFORMAT:
+      return transportError(URLErrorBadURL, "bad URL", url, why);
+    case CURLE_TOO_MANY_REDIRECTS:
+      return transportError(URLErrorHTTPTooManyRedirects, "too many HTTP redirects", url, why);
+    case CURLE_SSL_CONNECT_ERROR:
+    case CURLE_PEER_FAILED_VERIFICATION:
+    case CURLE_SSL_CERTPROBLEM:
+    case CURLE_SSL_CIPHER:
+    case CURLE_SSL_CACERT_BADFILE:
+      return transportError(URLErrorSecureConnectionFailed,
+                            "An SSL error has occurred and a secure connection to the server cannot be made.", url,
+                            why);
+    case CURLE_GOT_NOTHING:
+    case CURLE_RECV_ERROR:
+    case CURLE_SEND_ERROR:
+    case CURLE_PARTIAL_FILE:
+      return transportError(URLErrorNetworkConnectionLost, "The network connection was lost.", url, why);
+    case CURLE_WEIRD_SERVER_REPLY:
+      return transportError(URLErrorBadServerResponse, "The server returned a bad response.", url, why);
+    default:
+      return transportError(URLErrorUnknown, "An unknown error occurred.", url, why);
+  }
+}
+
+// Statuses whose replies carry no message body at all.
+bool statusHasNoBody(long status, const std::string& method) {
+  return method == "HEAD" || (status >= 100 && status < 200) || status == 204 || status == 304;
+}
+
+}  // namespace
+
+struct URLSession::Impl {
+  CURLM* multi = nullptr;
+  std::mutex mutex;
+  std::deque<std::unique_ptr<Transfer>> incoming;
+  std::list<std::unique_ptr<Transfer>> active;
+  bool stopping = false;
+  std::thread thread;
+
+  Impl() {
+    curl_global_init(CURL_GLOBAL_DEFAULT);
+    multi = curl_multi_init();
+    thread = std::thread([this] { loop(); });
+  }
+
+  ~Impl() {
+    {
+      std::lock_guard lock(mutex);
+      stopping = true;
+    }
+    curl_multi_wakeup(multi);
+    thread.join();
+    for (auto& t : active) curl_multi_remove_handle(multi, t->easy);
+    active.clear();
+    curl_multi_cleanup(multi);
+  }
+
+  void add(std::unique_ptr<Transfer> transfer) {
+    {
+      std::lock_guard lock(mutex);
+      incoming.push_back(std::move(transfer));
+    }
+    curl_multi_wakeup(multi);
+  }
+
+  void start(std::unique_ptr<Transfer> t) {
+    const auto& r = t->request;
+    t->easy = curl_easy_init();
+    CURL* e = t->easy;
+    curl_easy_setopt(e, CURLOPT_URL, r.url.c_str());
+    curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(e, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(e, CURLOPT_MAXREDIRS, 16L);
+    // Credentials stay with the host the caller named, also on redirects.
+    curl_easy_setopt(e, CURLOPT_UNRESTRICTED_AUTH, 0L);
+    curl_easy_setopt(e, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(e, CURLOPT_SSL_VERIFYHOST, 2L);
+    curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(e, CURLOPT_ACCEPT_ENCODING, "");
+    auto idleMs = std::chrono::duration_cast<std::chrono::milliseconds>(t->idleLimit()).count();
+    curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(std::max<long long>(idleMs, 1)));
+    if (r.method == "POST" || r.body) {
+      const std::string& body = r.body ? *r.body : std::string();
+      curl_easy_setopt(e, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
+      curl_easy_setopt(e, CURLOPT_COPYPOSTFIELDS, body.c_str());
+    }
+    if (r.method == "HEAD") curl_easy_setopt(e, CURLOPT_NOBODY, 1L);
+    if (r.method != "GET" && r.method != "POST" && r.method != "HEAD")
+      curl_easy_setopt(e, CURLOPT_CUSTOMREQUEST, r.method.c_str());
+    for (const auto& [name, value] : r.headers) {
+      // "Name;" is curl's way of sending a header with an empty value.
+      std::string line = value.empty() ? name + ";" : name + ": " + value;
+      t->headerList = curl_slist_append(t->headerList, line.c_str());
+    }
+    t->headerList = curl_slist_append(t->headerList, "Expect:");
+    curl_easy_setopt(e, CURLOPT_HTTPHEADER, t->headerList);
+    curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, onBody);
+    curl_easy_setopt(e, CURLOPT_WRITEDATA, t.get());
+    curl_easy_setopt(e, CURLOPT_HEADERFUNCTION, onHeader);
+    curl_easy_setopt(e, CURLOPT_HEADERDATA, t.get());
+    curl_easy_setopt(e, CURLOPT_XFERINFOFUNCTION, onProgress);
+    curl_easy_setopt(e, CURLOPT_XFERINFODATA, t.get());
+    curl_easy_setopt(e, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(e, CURLOPT_PRIVATE, t.get());
+    t->lastActivity = Clock::now();
+    curl_multi_add_handle(multi, e);
+    active.push_back(std::move(t));
+  }
+
+  std::unique_ptr<Transfer> detach(Transfer* t) {
+    curl_multi_remove_handle(multi, t->easy);
+    auto it = std::find_if(active.begin(), active.end(), [t](const auto& p) { return p.get() == t; });
+    auto owned = std::move(*it);
+    active.erase(it);
+    return owned;
+  }
+
+  void finish(Transfer* raw, CURLcode code) {
+    auto t = detach(raw);
+    char* effectiveURL = nullptr;
+    curl_easy_getinfo(t->easy, CURLINFO_EFFECTIVE_URL, &effectiveURL);
+    if (code != CURLE_OK) {
+      t->completion(std::nullopt, std::nullopt, errorForCurlCode(code, t->request.url, nullptr));
+      return;
+    }
+    long status = 0;
+    curl_easy_getinfo(t->easy, CURLINFO_RESPONSE_CODE, &status);
+    HTTPURLResponse response{effectiveURL ? effectiveURL : t->request.url, static_cast<int>(status),
+                             std::move(t->responseHeaders)};
+    std::optional<std::string> body;
+    if (!statusHasNoBody(status, t->request.method)) body = std::move(t->responseBody);
+    t->completion(std::move(body), std::move(response), nullptr);
+  }
+
+  void expireIdleTransfers() {
+    auto now = Clock::now();
+    std::vector<Transfer*> expired;
+    for (auto& t : active)
+      if (now - t->lastActivity >= t->idleLimit()) expired.push_back(t.get());
+    for (auto* raw : expired) {
+      auto t = detach(raw);
+      t->completion(std::nullopt, std::nullopt,
+                    errorForCurlCode(CURLE_OPERATION_TIMEDOUT, t->request.url, "no progress within the time-out"));
+    }
+  }
+
+  int millisecondsUntilNextIdleDeadline() const {
+    auto next = Clock::time_point::max();
+    for (const auto& t : active) next = std::min(next, t->lastActivity + t->idleLimit());
+    if (next == Clock::time_point::max()) return 1000;
+    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(next - Clock::now()).count() + 1;
+    return static_cast<int>(std::clamp<long long>(ms, 0, 1000));
+  }
+
+  void loop() {
+    for (;;) {
+      std::deque<std::unique_ptr<Transfer>> fresh;
+      {
+        std::lock_guard lock(mutex);
+        if (stopping) return;
+        fresh.swap(incoming);
+      }
+      for (auto& t : fresh) start(std::move(t));
+      int running = 0;
+      curl_multi_perform(multi, &running);
+      int queued = 0;
+      while (CURLMsg* msg = curl_multi_info_read(multi, &queued)) {
+        if (msg->msg != CURLMSG_DONE) continue;
+        Transfer* t = nullptr;
+        curl_easy_getinfo(msg->easy_handle, CURLINFO_PRIVATE, &t);
+        finish(t, msg->data.result);
+      }
+      expireIdleTransfers();
+      curl_multi_poll(multi, nullptr, 0, millisecondsUntilNextIdleDeadline(), nullptr);
+    }
+  }
+};
+
+URLSession::URLSession() : impl_(std::make_unique<Impl>()) {}
+URLSession::~URLSession() = default;
+
+URLSession& URLSession::shared() {
+  static URLSession session;
+  return session;
+}
+
+void URLSession::dataTask(URLRequest request, DataTaskCompletion completion) {
+  auto transfer = std::make_unique<Transfer>();
+  transfer->request = std::move(request);
+  transfer->completion = std::move(completion);
+  impl_->add(std::move(transfer));
+}
+
+}  // namespace platform

@@ -1,0 +1,398 @@
+#include "foundation/UserDefaults.hpp"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <map>
+#include <thread>
+
+#include <fmt/format.h>
+
+#include "foundation/Bundle.hpp"
+#include "foundation/Dispatch.hpp"
+#include "foundation/PropertyList.hpp"
+#include "foundation/Text.hpp"
+
+namespace platform {
+namespace {
+
+constexpr const char* kErrorDomain = "UserDefaultsErrorDomain";
+
+ErrorPtr suiteError(long code, const std::string& reason) { return makeError(kErrorDomain, code, reason); }
+
+bool isSafeDomainName(const std::string& name) {
+  if (name.empty() || name == "." || name == ".." || name.size() > 200) return false;
+  for (unsigned char c : name)
+    if (c == '/' || c < 0x20 || c == 0x7F) return false;
+  return text::isValidUTF8(name);
+}
+
+// Reads a domain file: an absent file is an empty domain; anything but a
+// dictionary property list is an error.
+std::expected<PropertyValue::Dictionary, ErrorPtr> readDomainFile(const std::filesystem::path& file) {
+  std::error_code ec;
+  if (!std::filesystem::exists(file, ec)) return PropertyValue::Dictionary{};
+  auto value = plist::readFile(file);
+  if (!value)
+    return std::unexpected(suiteError(2, "The settings file " + file.string() + " is not a property list (" +
+                                             value.error()->localizedDescription() + ")"));
+  if (!value->isDictionary())
+    return std::unexpected(suiteError(3, "The settings file " + file.string() + " does not hold a dictionary"));
+  return *value->asDictionary();
+}
+
+// Writes the whole file next to its final place, syncs it and renames it over
+// the old one, so a reader sees either the old or the new file, never a part.
+bool replaceFile(const std::filesystem::path& file, const std::string& contents) {
+  auto temp = file;
+  temp += fmt::format(".{}.{}.tmp", getpid(), std::hash<std::thread::id>{}(std::this_thread::get_id()));
+  int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  if (fd < 0) return false;
+  bool ok = true;
+  for (std::size_t written = 0; ok && written < contents.size();) {
+    ssize_t n = ::write(fd, contents.data() + written, contents.size() - written);
+    if (n < 0 && errno == EINTR) continue;
+    ok = n > 0;
+    if (ok) written += static_cast<std::size_t>(n);
+  }
+  ok = ok && ::fsync(fd) == 0;
+  ok = ::close(fd) == 0 && ok;
+  ok = ok && ::rename(temp.c_str(), file.c_str()) == 0;
+  if (!ok) ::unlink(temp.c_str());
+  return ok;
+}
+
+// Holds the advisory lock that serialises writers of one domain, across
+// processes. The lock lives on a file of its own because the data file is
+// replaced on every write.
+class DomainLock {
+ public:
+  explicit DomainLock(const std::filesystem::path& file) {
+    auto lockFile = file;
+    lockFile += ".lock";
+    fd_ = ::open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    while (fd_ >= 0 && ::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+    }
+  }
+  ~DomainLock() {
+    if (fd_ >= 0) ::close(fd_);  // closing releases the lock
+  }
+  bool held() const { return fd_ >= 0; }
+
+ private:
+  int fd_ = -1;
+};
+
+std::optional<std::int64_t> leadingInteger(const std::string& s) {
+  const char* p = s.c_str();
+  while (*p == ' ' || *p == '\t' || *p == '\n') ++p;
+  if (*p == '+') ++p;
+  std::int64_t value = 0;
+  auto [end, ec] = std::from_chars(p, s.c_str() + s.size(), value);
+  if (end == p || ec != std::errc()) return std::nullopt;
+  return value;
+}
+
+std::optional<double> leadingDouble(const std::string& s) {
+  const char* p = s.c_str();
+  while (*p == ' ' || *p == '\t' || *p == '\n') ++p;
+  if (*p == '+') ++p;
+  double value = 0;
+  auto [end, ec] = std::from_chars(p, s.c_str() + s.size(), value);
+  if (end == p || ec != std::errc()) return std::nullopt;
+  return value;
+}
+
+std::int64_t truncatedToInt64(double d) {
+  if (std::isnan(d)) return 0;
+  if (d >= 9.2e18) return std::numeric_limits<std::int64_t>::max();
+  if (d <= -9.2e18) return std::numeric_limits<std::int64_t>::min();
+  return static_cast<std::int64_t>(d);
+}
+
+}  // namespace
+
+// Owns every open domain of the process and the queue that writes changes
+// shortly after they are made.
+class UserDefaultsRegistry {
+ public:
+  static UserDefaultsRegistry& instance() {
+    // Never destroyed: the exit handler below still needs it.
+    static auto* registry = new UserDefaultsRegistry;
+    return *registry;
+  }
+
+  UserDefaults& standard() {
+    std::lock_guard lock(mutex_);
+    if (!standard_) {
+      auto domain = Bundle::main().bundleIdentifier();
+      standard_.reset(new UserDefaults(domain, UserDefaults::fileForDomain(domain)));
+      // Unreadable standard defaults start empty; the file stays untouched
+      // until the program writes.
+      std::lock_guard instanceLock(standard_->mutex_);
+      (void)standard_->reloadIfChanged();
+    }
+    return *standard_;
+  }
+
+  std::expected<std::shared_ptr<UserDefaults>, ErrorPtr> suite(const std::string& name) {
+    if (!isSafeDomainName(name)) return std::unexpected(suiteError(1, "The suite name \"" + name + "\" is not usable"));
+    auto standardDomain = Bundle::main().bundleIdentifier();
+    if (name == standardDomain || name == "NSGlobalDomain")
+      return std::unexpected(suiteError(1, "The suite name \"" + name + "\" names the program's own defaults"));
+    std::lock_guard lock(mutex_);
+    if (auto it = suites_.find(name); it != suites_.end()) return it->second;
+    auto file = UserDefaults::fileForDomain(name);
+    std::error_code ec;
+    std::filesystem::create_directories(file.parent_path(), ec);
+    if (ec || !std::filesystem::is_directory(file.parent_path()))
+      return std::unexpected(suiteError(4, "Cannot create the settings folder " + file.parent_path().string()));
+    std::shared_ptr<UserDefaults> suite(new UserDefaults(name, file));
+    {
+      std::lock_guard instanceLock(suite->mutex_);
+      if (auto loaded = suite->reloadIfChanged(); !loaded) return std::unexpected(loaded.error());
+    }
+    suites_.emplace(name, suite);
+    return suite;
+  }
+
+  void scheduleWrite(UserDefaults* defaults) {
+    writer_.asyncAfter(std::chrono::milliseconds(10), [defaults] { defaults->synchronize(); });
+  }
+
+  void synchronizeAll() {
+    std::vector<UserDefaults*> all;
+    {
+      std::lock_guard lock(mutex_);
+      if (standard_) all.push_back(standard_.get());
+      for (auto& [name, suite] : suites_) all.push_back(suite.get());
+    }
+    for (auto* d : all) d->synchronize();
+  }
+
+  void reset() {
+    synchronizeAll();
+    writer_.sync([] {});  // let scheduled writes of the old instances finish
+    std::lock_guard lock(mutex_);
+    for (auto& [name, suite] : suites_) retired_.push_back(std::move(suite));
+    suites_.clear();
+    if (standard_) retiredStandard_.push_back(std::move(standard_));
+  }
+
+ private:
+  UserDefaultsRegistry() : writer_("com.quorbel.defaults-writer") {
+    // Changes not yet written when the program ends are written then.
+    std::atexit([] { UserDefaultsRegistry::instance().synchronizeAll(); });
+  }
+
+  std::mutex mutex_;
+  DispatchQueue writer_;
+  std::unique_ptr<UserDefaults> standard_;
+  std::map<std::string, std::shared_ptr<UserDefaults>> suites_;
+  // Instances from before a test reset stay alive: callers may still hold them.
+  std::vector<std::shared_ptr<UserDefaults>> retired_;
+  std::vector<std::unique_ptr<UserDefaults>> retiredStandard_;
+};
+
+UserDefaults::UserDefaults(std::string domain, std::filesystem::path file)
+    : domain_(std::move(domain)), file_(std::move(file)) {}
+
+UserDefaults::~UserDefaults() = default;
+
+UserDefaults& UserDefaults::standard() { return UserDefaultsRegistry::instance().standard(); }
+
+std::expected<std::shared_ptr<UserDefaults>, ErrorPtr> UserDefaults::openSuite(const std::string& name) {
+  return UserDefaultsRegistry::instance().suite(name);
+}
+
+std::shared_ptr<UserDefaults> UserDefaults::suite(const std::string& name) {
+  auto opened = openSuite(name);
+  return opened ? *opened : nullptr;
+}
+
+std::filesystem::path UserDefaults::fileForDomain(const std::string& domain) {
+  return paths::configHome() / "quorbel" / "preferences" / (domain + ".plist");
+}
+
+void UserDefaults::resetForTesting() { UserDefaultsRegistry::instance().reset(); }
+
+UserDefaults::FileStamp UserDefaults::stampOfFile() const {
+  struct stat st {};
+  if (::stat(file_.c_str(), &st) != 0) return {};
+  return {static_cast<std::uintmax_t>(st.st_size),
+          static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec,
+          static_cast<std::uint64_t>(st.st_ino), true};
+}
+
+std::expected<void, ErrorPtr> UserDefaults::reloadIfChanged() {
+  auto stamp = stampOfFile();
+  if (stamp == stamp_) return {};
+  auto contents = readDomainFile(file_);
+  if (!contents) return std::unexpected(contents.error());  // keep what we had
+  stamp_ = stamp;
+  values_ = std::move(*contents);
+  if (removeAllPending_) values_.clear();
+  for (const auto& [key, value] : pending_) {
+    if (value)
+      values_[key] = *value;
+    else
+      values_.erase(key);
+  }
+  return {};
+}
+
+std::optional<PropertyValue> UserDefaults::object(const std::string& key) {
+  std::lock_guard lock(mutex_);
+  (void)reloadIfChanged();
+  auto it = values_.find(key);
+  if (it == values_.end()) return std::nullopt;
+  return it->second;
+}
+
+std::optional<std::string> UserDefaults::string(const std::string& key) {
+  auto value = object(key);
+  if (!value) return std::nullopt;
+  if (auto s = value->asString()) return *s;
+  if (auto i = value->asInteger()) return std::to_string(*i);
+  if (auto r = value->asReal()) return fmt::format("{}", *r);
+  if (auto b = value->asBool()) return *b ? "1" : "0";
+  return std::nullopt;
+}
+
+bool UserDefaults::boolean(const std::string& key) {
+  auto value = object(key);
+  if (!value) return false;
+  if (auto b = value->asBool()) return *b;
+  if (auto i = value->asInteger()) return *i != 0;
+  if (auto r = value->asReal()) return *r != 0;
+  if (auto s = value->asString()) {
+    auto lower = text::lowercased(*s);
+    if (lower == "yes" || lower == "true") return true;
+    auto number = leadingInteger(*s);
+    return number && *number != 0;
+  }
+  return false;
+}
+
+std::int64_t UserDefaults::integer(const std::string& key) {
+  auto value = object(key);
+  if (!value) return 0;
+  if (auto i = value->asInteger()) return *i;
+  if (auto r = value->asReal()) return truncatedToInt64(*r);
+  if (auto b = value->asBool()) return *b ? 1 : 0;
+  if (auto s = value->asString()) return leadingInteger(*s).value_or(0);
+  return 0;
+}
+
+double UserDefaults::doubleValue(const std::string& key) {
+  auto value = object(key);
+  if (!value) return 0;
+  if (auto r = value->asReal()) return *r;
+  if (auto i = value->asInteger()) return static_cast<double>(*i);
+  if (auto b = value->asBool()) return *b ? 1 : 0;
+  if (auto s = value->asString()) return leadingDouble(*s).value_or(0);
+  return 0;
+}
+
+std::optional<std::vector<std::string>> UserDefaults::stringArray(const std::string& key) {
+  auto value = object(key);
+  if (!value || !value->isArray()) return std::nullopt;
+  std::vector<std::string> out;
+  for (const auto& item : *value->asArray()) {
+    if (!item.isString()) return std::nullopt;
+    out.push_back(*item.asString());
+  }
+  return out;
+}
+
+PropertyValue::Dictionary UserDefaults::dictionaryRepresentation() {
+  std::lock_guard lock(mutex_);
+  (void)reloadIfChanged();
+  return values_;
+}
+
+void UserDefaults::set(const std::string& key, PropertyValue value) {
+  {
+    std::lock_guard lock(mutex_);
+    values_[key] = value;
+    pending_[key] = std::move(value);
+  }
+  scheduleWrite();
+}
+
+void UserDefaults::remove(const std::string& key) {
+  {
+    std::lock_guard lock(mutex_);
+    values_.erase(key);
+    pending_[key] = std::nullopt;
+  }
+  scheduleWrite();
+}
+
+void UserDefaults::removeAll() {
+  {
+    std::lock_guard lock(mutex_);
+    values_.clear();
+    pending_.clear();
+    removeAllPending_ = true;
+  }
+  scheduleWrite();
+}
+
+void UserDefaults::scheduleWrite() {
+  {
+    std::lock_guard lock(mutex_);
+    if (writeScheduled_) return;
+    writeScheduled_ = true;
+  }
+  UserDefaultsRegistry::instance().scheduleWrite(this);
+}
+
+bool UserDefaults::synchronize() {
+  std::lock_guard lock(mutex_);
+  writeScheduled_ = false;
+  if (pending_.empty() && !removeAllPending_) {
+    (void)reloadIfChanged();
+    return true;
+  }
+  return writePending();
+}
+
+bool UserDefaults::writePending() {
+  std::error_code ec;
+  std::filesystem::create_directories(file_.parent_path(), ec);
+  DomainLock lock(file_);
+  if (!lock.held()) return false;
+  auto contents = readDomainFile(file_);
+  if (!contents) {
+    // Never replace a file we cannot read: the changes stay pending.
+    std::fprintf(stderr, "UserDefaults: not writing %s: %s\n", domain_.c_str(),
+                 contents.error()->localizedDescription().c_str());
+    return false;
+  }
+  auto merged = std::move(*contents);
+  if (removeAllPending_) merged.clear();
+  for (const auto& [key, value] : pending_) {
+    if (value)
+      merged[key] = *value;
+    else
+      merged.erase(key);
+  }
+  if (!replaceFile(file_, plist::toXML(PropertyValue(merged)))) return false;
+  values_ = std::move(merged);
+  pending_.clear();
+  removeAllPending_ = false;
+  stamp_ = stampOfFile();
+  return true;
+}
+
+}  // namespace platform

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "foundation/UserDefaults.hpp"
+
+namespace quorbel {
+
+// Turns the prompt settings of the shared suite into the effective system
+// prompt that heads every prompt the popover sends.
+class UserSettingsAccessor {
+ public:
+  static UserSettingsAccessor& shared();
+
+  // The custom prompt (untrimmed) when switched on and not blank; otherwise
+  // buildSystemPrompt().
+  std::string effectiveSystemPrompt();
+  // Default prompt + tone + length + context section, always with context.
+  std::string buildSystemPrompt();
+
+  const std::string& appGroupID() const { return appGroupID_; }
+
+  static constexpr const char* customSystemPromptKey = "customSystemPrompt";
+  static constexpr const char* useCustomPromptKey = "useCustomPrompt";
+  static constexpr const char* emailToneKey = "emailTone";
+  static constexpr const char* responseLengthKey = "responseLength";
+  static constexpr const char* includeContextKey = "includeContext";
+  static constexpr const char* autoSuggestRepliesKey = "autoSuggestReplies";
+
+ private:
+  UserSettingsAccessor();
+  std::string appGroupID_;
+  platform::UserDefaults* userDefaults_;
+  std::shared_ptr<platform::UserDefaults> suite_;  // keeps the suite alive
+};
+
+}  // namespace quorbel

@@ -1,0 +1,57 @@
+#include <gtest/gtest.h>
+
+#include "foundation/NotificationCenter.hpp"
+#include "foundation/Pasteboard.hpp"
+#include "observable/Published.hpp"
+
+using platform::NotificationCenter;
+
+TEST(NotificationCenter, DeliversByNameAndSenderUntilRemoved) {
+  NotificationCenter center;
+  int a = 0, b = 0, any = 0;
+  int senderA = 0, senderB = 0;
+  auto ta = center.addObserver("ready", &senderA, [&](const auto&) { ++a; });
+  center.addObserver("ready", nullptr, [&](const auto&) { ++b; });
+  center.addObserver("", nullptr, [&](const auto&) { ++any; });
+  center.post("ready", &senderA);
+  center.post("ready", &senderB);
+  center.post("other");
+  center.removeObserver(ta);
+  center.post("ready", &senderA);
+  EXPECT_EQ(a, 1);
+  EXPECT_EQ(b, 3);
+  EXPECT_EQ(any, 4);
+}
+
+TEST(NotificationCenter, ObserversMayRemoveThemselvesWhileBeingCalled) {
+  NotificationCenter center;
+  int calls = 0;
+  NotificationCenter::Token token = 0;
+  token = center.addObserver("n", nullptr, [&](const auto&) {
+    ++calls;
+    center.removeObserver(token);
+  });
+  center.post("n");
+  center.post("n");
+  EXPECT_EQ(calls, 1);
+}
+
+TEST(Published, TellsObserversBeforeAndAfterEachAssignment) {
+  platform::Published<int> field(1);
+  std::vector<std::string> events;
+  auto before = field.onWillChange([&](int v) { events.push_back("will " + std::to_string(v) + " was " + std::to_string(*field)); });
+  {
+    auto after = field.onChange([&](int v) { events.push_back("did " + std::to_string(v)); });
+    field = 2;
+  }
+  field = 3;  // the "did" subscription was cancelled with its token
+  EXPECT_EQ(events, (std::vector<std::string>{"will 2 was 1", "did 2", "will 3 was 2"}));
+}
+
+TEST(Pasteboard, KeepsTextInMemoryWithoutADisplay) {
+  auto& pb = platform::Pasteboard::general();
+  pb.clearContents();
+  EXPECT_EQ(pb.string(), std::nullopt);
+  pb.setString("draft");
+  EXPECT_EQ(pb.string(), "draft");
+}

@@ -1,0 +1,73 @@
+#include <gtest/gtest.h>
+
+#include "foundation/Text.hpp"
+
+namespace text = platform::text;
+
+TEST(Text, CountsUserPerceivedCharacters) {
+  struct Case {
+    std::string input;
+    std::size_t count;
+  } cases[] = {
+      {"", 0},
+      {"abc", 3},
+      {"a\r\nb", 3},                        // CR LF is one character
+      {"\xC3\xA9", 1},                      // é precomposed
+      {"e\xCC\x81", 1},                     // e + combining acute
+      {"\xF0\x9F\x91\x8D\xF0\x9F\x8F\xBD", 1},  // thumbs up with skin tone
+      {"\xF0\x9F\x87\xA9\xF0\x9F\x87\xAA", 1},  // flag: two regional indicators
+      {"ab\xFF", 3},                        // an invalid byte still counts once
+  };
+  for (const auto& c : cases) EXPECT_EQ(text::characterCount(c.input), c.count) << c.input;
+}
+
+TEST(Text, CutsAtCharacterBoundaries) {
+  EXPECT_EQ(text::prefixCharacters("hello", 0), "");
+  EXPECT_EQ(text::prefixCharacters("hello", 2), "he");
+  EXPECT_EQ(text::prefixCharacters("hi", 10), "hi");
+  // The combining mark stays with its letter.
+  EXPECT_EQ(text::prefixCharacters("e\xCC\x81x", 1), "e\xCC\x81");
+  EXPECT_EQ(text::truncated(std::string(100, 'a'), 100), std::string(100, 'a'));
+  EXPECT_EQ(text::truncated(std::string(101, 'a'), 100), std::string(100, 'a') + "...");
+}
+
+TEST(Text, TrimsUnicodeWhiteSpaceAndNewlines) {
+  EXPECT_EQ(text::trimWhitespaceAndNewlines("  a b \n\t"), "a b");
+  EXPECT_EQ(text::trimWhitespaceAndNewlines("\xC2\xA0x\xE2\x80\xA8"), "x");  // no-break space, line separator
+  EXPECT_EQ(text::trimWhitespaceAndNewlines("\xC2\x85x\r"), "x");            // next line
+  EXPECT_EQ(text::trimWhitespaceAndNewlines(" \n "), "");
+  EXPECT_TRUE(text::isBlank(" \n\t "));
+  EXPECT_FALSE(text::isBlank(" . "));
+}
+
+TEST(Text, SplitsAtEveryNewlineCharacter) {
+  using V = std::vector<std::string>;
+  EXPECT_EQ(text::splitAtNewlines("a\nb"), (V{"a", "b"}));
+  EXPECT_EQ(text::splitAtNewlines("a\r\nb"), (V{"a", "", "b"}));
+  EXPECT_EQ(text::splitAtNewlines("a\xE2\x80\xA9" "b"), (V{"a", "b"}));
+  EXPECT_EQ(text::splitAtNewlines(""), (V{""}));
+}
+
+TEST(Text, SplitsIntoNonEmptyLines) {
+  using V = std::vector<std::string>;
+  EXPECT_EQ(text::splitIntoLines("What time?\r\n\n  Which room?  \n"), (V{"What time?", "  Which room?  "}));
+  EXPECT_EQ(text::splitIntoLines("a\x0B" "b\x0C" "c\xC2\x85" "d"), (V{"a", "b", "c", "d"}));
+  EXPECT_EQ(text::splitIntoLines("\n\n\r\n"), V{});
+}
+
+TEST(Text, LowercasesAndDescribes) {
+  EXPECT_EQ(text::lowercased("TRUE"), "true");
+  EXPECT_EQ(text::lowercased("\xC3\x84PFEL"), "\xC3\xA4pfel");
+  EXPECT_EQ(text::quotedListDescription({"a", "say \"hi\"\n"}), R"(["a", "say \"hi\"\n"])");
+  EXPECT_EQ(text::quotedListDescription({}), "[]");
+  EXPECT_EQ(text::decimalDescription(30), "30.0");
+  EXPECT_EQ(text::decimalDescription(0.5), "0.5");
+  EXPECT_EQ(text::decimalDescription(-5), "-5.0");
+}
+
+TEST(Text, ValidatesAndRepairsUTF8) {
+  EXPECT_TRUE(text::isValidUTF8("plain \xE2\x82\xAC"));
+  for (std::string bad : {"\xFF", "\xC0\xAF", "\xED\xA0\x80", "\xE2\x82", "\xF4\x90\x80\x80"})
+    EXPECT_FALSE(text::isValidUTF8(bad)) << "bytes " << bad.size();
+  EXPECT_EQ(text::repairUTF8("a\xFF" "b"), "a\xEF\xBF\xBD" "b");
+}

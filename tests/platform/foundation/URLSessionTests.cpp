@@ -1,0 +1,149 @@
+#include <future>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "foundation/Dispatch.hpp"
+#include "foundation/URLSession.hpp"
+#include "test_support/LoopbackServer.hpp"
+
+using platform::URLRequest;
+using platform::URLSession;
+using test_support::LoopbackServer;
+using namespace std::chrono_literals;
+
+namespace {
+
+struct Outcome {
+  std::optional<std::string> body;
+  std::optional<platform::HTTPURLResponse> response;
+  platform::ErrorPtr error;
+  bool onMainThread = true;
+  int calls = 0;
+};
+
+Outcome send(URLRequest request) {
+  auto calls = std::make_shared<std::atomic<int>>(0);
+  std::promise<Outcome> promise;
+  URLSession::shared().dataTask(std::move(request), [&, calls](auto body, auto response, auto error) {
+    if (++*calls > 1) return;  // a second call would be a fault; counted below
+    promise.set_value(Outcome{std::move(body), std::move(response), std::move(error), platform::isMainThread(), 1});
+  });
+  auto future = promise.get_future();
+  EXPECT_EQ(future.wait_for(20s), std::future_status::ready);
+  auto outcome = future.get();
+  std::this_thread::sleep_for(20ms);
+  outcome.calls = *calls;
+  return outcome;
+}
+
+URLRequest post(const std::string& url, std::string body = "{}") {
+  return URLRequest{url, "POST", {{"Content-Type", "application/json"}, {"Authorization", "Bearer k"}}, std::move(body),
+                    10};
+}
+
+}  // namespace
+
+TEST(URLSession, SendsExactlyTheRequestAndDeliversTheReplyOffTheMainThread) {
+  LoopbackServer server;
+  server.reply({200, R"({"ok":true})", "application/json", {{"X-Reply", "1"}}});
+  auto outcome = send(post(server.baseURL() + "/v1/chat/completions", R"({"model":"m"})"));
+  ASSERT_EQ(outcome.error, nullptr);
+  EXPECT_EQ(outcome.calls, 1);
+  EXPECT_FALSE(outcome.onMainThread);
+  EXPECT_EQ(outcome.response->statusCode, 200);
+  EXPECT_EQ(outcome.body, R"({"ok":true})");
+  bool sawReplyHeader = false;
+  for (const auto& [name, value] : outcome.response->headers) sawReplyHeader |= name == "X-Reply" && value == "1";
+  EXPECT_TRUE(sawReplyHeader);
+
+  auto request = server.lastRequest();
+  EXPECT_EQ(request.method, "POST");
+  EXPECT_EQ(request.path, "/v1/chat/completions");
+  EXPECT_EQ(request.body, R"({"model":"m"})");
+  EXPECT_EQ(request.header("Content-Type"), "application/json");
+  EXPECT_EQ(request.header("Authorization"), "Bearer k");
+  EXPECT_FALSE(request.hasHeader("Expect"));
+}
+
+TEST(URLSession, StatusesAndBodiesArePassedOnAsTheyCame) {
+  LoopbackServer server;
+  struct Case {
+    int status;
+    std::string body;
+    std::optional<std::string> expected;
+  } cases[] = {
+      {200, "", std::string()},  // an empty body is still a body
+      {201, "{}", std::string("{}")},
+      {404, "not found", std::string("not found")},
+      {204, "", std::nullopt},  // this status carries no body at all
+  };
+  for (const auto& c : cases) {
+    server.reply(c.status, c.body);
+    auto outcome = send(post(server.baseURL() + "/x"));
+    ASSERT_EQ(outcome.error, nullptr) << c.status;
+    EXPECT_EQ(outcome.response->statusCode, c.status);
+    EXPECT_EQ(outcome.body, c.expected) << c.status;
+  }
+}
+
+TEST(URLSession, TransportFailuresCarryThePlatformDomainAndCode) {
+  struct Case {
+    std::string url;
+    long code;
+  } cases[] = {
+      {"http://127.0.0.1:" + std::to_string(test_support::closedLoopbackPort()) + "/", platform::URLErrorCannotConnectToHost},
+      {"ftp://127.0.0.1/file", platform::URLErrorUnsupportedURL},
+      {"file:///etc/passwd", platform::URLErrorUnsupportedURL},
+  };
+  for (const auto& c : cases) {
+    auto outcome = send(post(c.url));
+    ASSERT_NE(outcome.error, nullptr) << c.url;
+    EXPECT_EQ(outcome.error->domain(), "NSURLErrorDomain");
+    EXPECT_EQ(outcome.error->code(), c.code) << c.url;
+    EXPECT_FALSE(outcome.response);
+    EXPECT_FALSE(outcome.body);
+  }
+}
+
+TEST(URLSession, ASilentServerTimesOutAfterTheIdleTime) {
+  LoopbackServer server;
+  server.reply({200, "{}", "application/json", {}, 1500ms});
+  auto request = post(server.baseURL() + "/slow");
+  request.timeoutInterval = 0.3;
+  auto started = std::chrono::steady_clock::now();
+  auto outcome = send(request);
+  auto took = std::chrono::steady_clock::now() - started;
+  ASSERT_NE(outcome.error, nullptr);
+  EXPECT_EQ(outcome.error->code(), platform::URLErrorTimedOut);
+  EXPECT_EQ(outcome.error->localizedDescription(), "The request timed out.");
+  EXPECT_LT(took, 1200ms);
+}
+
+TEST(URLSession, RedirectsStayOnHttpAndCredentialsStayWithTheirHost) {
+  LoopbackServer target, origin;
+  target.reply(200, R"({"answer":1})");
+  origin.reply({302, "", "text/plain", {{"Location", "http://localhost:" + std::to_string(target.port()) + "/next"}}});
+  auto outcome = send(post(origin.baseURL() + "/start"));
+  ASSERT_EQ(outcome.error, nullptr);
+  EXPECT_EQ(outcome.response->statusCode, 200);
+  ASSERT_EQ(target.requestCount(), 1u);
+  EXPECT_FALSE(target.lastRequest().hasHeader("Authorization"));
+  EXPECT_EQ(origin.lastRequest().header("Authorization"), "Bearer k");
+
+  origin.reply({302, "", "text/plain", {{"Location", "file:///etc/passwd"}}});
+  auto refused = send(post(origin.baseURL() + "/start"));
+  ASSERT_NE(refused.error, nullptr);
+  EXPECT_EQ(refused.error->code(), platform::URLErrorUnsupportedURL);
+}
+
+TEST(URL, ParsesAbsoluteURLsOnly) {
+  auto url = platform::URL::parse("HTTPS://api.example.com:8443/v1");
+  ASSERT_TRUE(url);
+  EXPECT_EQ(url->host(), "api.example.com");
+  EXPECT_EQ(url->port(), 8443);
+  EXPECT_EQ(url->absoluteString(), "HTTPS://api.example.com:8443/v1");
+  for (const char* bad : {"", "https://", "not a url", " http://x", "http://exa mple.com"})
+    EXPECT_FALSE(platform::URL::parse(bad).has_value()) << bad;
+  EXPECT_TRUE(platform::URL::parse("ftp://x").has_value());
+}

@@ -1,0 +1,184 @@
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <atomic>
+#include <fstream>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "foundation/Bundle.hpp"
+#include "foundation/PropertyList.hpp"
+#include "foundation/UserDefaults.hpp"
+#include "test_support/TempDir.hpp"
+#include "test_support/TestEnvironment.hpp"
+
+using platform::PropertyValue;
+using platform::UserDefaults;
+
+extern char** environ;
+
+namespace {
+
+class UserDefaultsTest : public ::testing::Test {
+ protected:
+  void SetUp() override { test_support::resetDefaults(); }
+};
+
+pid_t spawn(const std::vector<std::string>& args) {
+  std::vector<char*> argv;
+  for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  pid_t pid = 0;
+  EXPECT_EQ(posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ), 0);
+  return pid;
+}
+
+int waitFor(pid_t pid) {
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+}  // namespace
+
+TEST_F(UserDefaultsTest, ConvertsStoredTypesLikeThePlatform) {
+  auto suite = UserDefaults::suite("group.test.types");
+  ASSERT_TRUE(suite);
+  suite->set("text", "hello");
+  suite->set("number", std::int64_t{42});
+  suite->set("real", 0.5);
+  suite->set("yes", true);
+  suite->set("wordYes", "YES");
+  suite->set("numText", "7 apples");
+  suite->set("list", PropertyValue::Array{"a", "b"});
+  suite->set("mixedList", PropertyValue::Array{"a", 1});
+
+  EXPECT_EQ(suite->string("text"), "hello");
+  EXPECT_EQ(suite->string("number"), "42");
+  EXPECT_EQ(suite->string("real"), "0.5");
+  EXPECT_EQ(suite->string("list"), std::nullopt);
+  EXPECT_EQ(suite->string("missing"), std::nullopt);
+
+  EXPECT_TRUE(suite->boolean("yes"));
+  EXPECT_TRUE(suite->boolean("wordYes"));
+  EXPECT_TRUE(suite->boolean("number"));
+  EXPECT_TRUE(suite->boolean("numText"));
+  EXPECT_FALSE(suite->boolean("text"));
+  EXPECT_FALSE(suite->boolean("missing"));
+
+  EXPECT_EQ(suite->integer("number"), 42);
+  EXPECT_EQ(suite->integer("real"), 0);
+  EXPECT_EQ(suite->integer("yes"), 1);
+  EXPECT_EQ(suite->integer("numText"), 7);
+  EXPECT_EQ(suite->integer("text"), 0);
+  EXPECT_DOUBLE_EQ(suite->doubleValue("real"), 0.5);
+  EXPECT_DOUBLE_EQ(suite->doubleValue("number"), 42);
+  EXPECT_DOUBLE_EQ(suite->doubleValue("missing"), 0);
+
+  EXPECT_EQ(suite->stringArray("list"), (std::vector<std::string>{"a", "b"}));
+  EXPECT_EQ(suite->stringArray("mixedList"), std::nullopt);
+  EXPECT_EQ(suite->stringArray("text"), std::nullopt);
+}
+
+TEST_F(UserDefaultsTest, PersistsAcrossInstancesWithPrivateFiles) {
+  {
+    auto suite = UserDefaults::suite("group.test.persist");
+    suite->set("llm_provider", "openai");
+    suite->set("gone", "x");
+    suite->remove("gone");
+    ASSERT_TRUE(suite->synchronize());
+  }
+  UserDefaults::resetForTesting();
+  auto again = UserDefaults::suite("group.test.persist");
+  EXPECT_EQ(again->string("llm_provider"), "openai");
+  EXPECT_EQ(again->object("gone"), std::nullopt);
+
+  struct stat st {};
+  ASSERT_EQ(stat(UserDefaults::fileForDomain("group.test.persist").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600);
+  auto parsed = platform::plist::readFile(UserDefaults::fileForDomain("group.test.persist"));
+  ASSERT_TRUE(parsed);
+  EXPECT_TRUE(parsed->isDictionary());
+}
+
+TEST_F(UserDefaultsTest, WritesWithoutSynchronizeReachTheFileSoon) {
+  UserDefaults::standard().set("preferredPopoverWidthKey", 600.0);
+  auto file = UserDefaults::fileForDomain(UserDefaults::standard().domain());
+  for (int i = 0; i < 200 && !std::filesystem::exists(file); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  auto parsed = platform::plist::readFile(file);
+  ASSERT_TRUE(parsed);
+  EXPECT_EQ(parsed->asDictionary()->at("preferredPopoverWidthKey"), PropertyValue(600.0));
+}
+
+TEST_F(UserDefaultsTest, SuitesThatCannotBeOpened) {
+  auto standardDomain = platform::Bundle::main().bundleIdentifier();
+  for (const std::string& name : {std::string(), std::string("../escape"), std::string("a/b"), std::string(".."),
+                                 std::string("NSGlobalDomain"), standardDomain}) {
+    auto opened = UserDefaults::openSuite(name);
+    EXPECT_FALSE(opened) << name;
+    EXPECT_EQ(UserDefaults::suite(name), nullptr);
+  }
+}
+
+TEST_F(UserDefaultsTest, AFileThatIsNotAPropertyListIsRefusedAndLeftAlone) {
+  auto file = UserDefaults::fileForDomain("group.test.corrupt");
+  std::filesystem::create_directories(file.parent_path());
+  for (const std::string& garbage : {std::string("this is not a plist"), std::string("<plist><array/></plist>")}) {
+    UserDefaults::resetForTesting();
+    { std::ofstream(file) << garbage; }
+    auto opened = UserDefaults::openSuite("group.test.corrupt");
+    ASSERT_FALSE(opened);
+    EXPECT_NE(opened.error()->localizedDescription().find(file.string()), std::string::npos);
+    EXPECT_EQ(test_support::readFile(file), garbage);
+  }
+}
+
+TEST_F(UserDefaultsTest, ASuiteDamagedAfterOpeningKeepsItsValuesAndRefusesToOverwrite) {
+  auto suite = UserDefaults::suite("group.test.damaged");
+  suite->set("kept", "yes");
+  ASSERT_TRUE(suite->synchronize());
+  auto file = UserDefaults::fileForDomain("group.test.damaged");
+  { std::ofstream(file) << "garbage"; }
+  EXPECT_EQ(suite->string("kept"), "yes");
+  suite->set("other", "x");
+  EXPECT_FALSE(suite->synchronize());
+  EXPECT_EQ(test_support::readFile(file), "garbage");
+}
+
+TEST_F(UserDefaultsTest, TwoProcessesWritingOneSuiteLoseNothing) {
+  const int kWrites = 300;
+  auto a = spawn({SUITE_WRITER, "group.test.shared", "a", std::to_string(kWrites)});
+  auto b = spawn({SUITE_WRITER, "group.test.shared", "b", std::to_string(kWrites)});
+  EXPECT_EQ(waitFor(a), 0);
+  EXPECT_EQ(waitFor(b), 0);
+  auto suite = UserDefaults::suite("group.test.shared");
+  auto all = suite->dictionaryRepresentation();
+  EXPECT_EQ(all.size(), 2u * kWrites);
+  for (int i = 0; i < kWrites; ++i) {
+    EXPECT_EQ(suite->integer("a" + std::to_string(i)), i);
+    EXPECT_EQ(suite->integer("b" + std::to_string(i)), i);
+  }
+}
+
+TEST_F(UserDefaultsTest, AReaderNeverSeesATornFile) {
+  auto suite = UserDefaults::suite("group.test.torn");
+  suite->set("seed", "x");
+  ASSERT_TRUE(suite->synchronize());
+  auto file = UserDefaults::fileForDomain("group.test.torn");
+  auto writer = spawn({SUITE_WRITER, "group.test.torn", "k", "400"});
+  int reads = 0, failures = 0;
+  while (true) {
+    int status = 0;
+    if (waitpid(writer, &status, WNOHANG) == writer) break;
+    auto parsed = platform::plist::readFile(file);
+    ++reads;
+    if (!parsed || !parsed->isDictionary()) ++failures;
+    EXPECT_TRUE(suite->object("seed"));
+  }
+  EXPECT_GT(reads, 0);
+  EXPECT_EQ(failures, 0);
+  EXPECT_EQ(suite->integer("k399"), 399);  // the reader picks up the other process's writes
+}
