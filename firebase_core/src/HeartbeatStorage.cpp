@@ -135,8 +135,16 @@ void HeartbeatStorage::updateSync(const Transform& transform) {
   queue_.sync([&] { loadTransformSave(transform); });
 }
 
+// The asynchronous operations keep the store alive until their work has run,
+// and let go of it before the work ends: should that be the last reference,
+// the store and its queue are destroyed from the queue's own work item, which
+// the queue allows, and never while the queue disposes of a finished item.
 void HeartbeatStorage::updateAsync(Transform transform) {
-  queue_.async([self = shared_from_this(), transform = std::move(transform)] { self->loadTransformSave(transform); });
+  queue_.async([self = shared_from_this(), transform = std::move(transform)]() mutable {
+    self->loadTransformSave(transform);
+    transform = nullptr;
+    self.reset();
+  });
 }
 
 HeartbeatStorage::SwapResult HeartbeatStorage::swap(const Transform& transform) {
@@ -146,8 +154,11 @@ HeartbeatStorage::SwapResult HeartbeatStorage::swap(const Transform& transform) 
 }
 
 void HeartbeatStorage::swapAsync(Transform transform, std::function<void(SwapResult)> completion) {
-  queue_.async([self = shared_from_this(), transform = std::move(transform), completion = std::move(completion)] {
+  queue_.async([self = shared_from_this(), transform = std::move(transform), completion = std::move(completion)]() mutable {
     completion(self->loadTransformSave(transform));
+    transform = nullptr;
+    completion = nullptr;
+    self.reset();
   });
 }
 

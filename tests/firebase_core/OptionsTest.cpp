@@ -58,31 +58,31 @@ TEST_F(OptionsTest, MissingFileIsLoggedOnceAndRefusesConfiguration) {
 }
 
 TEST_F(OptionsTest, NonDictionaryOrUnreadableFilesAreLoggedAndRefuseConfiguration) {
-  const std::string notADictionary =
-      "11.12.0 - [FirebaseCore][I-COR000011] The configuration file is not a dictionary: 'GoogleService-Info.plist'.";
+  const auto file = bundle_ / "Resources" / "GoogleService-Info.plist";
   struct Case {
     const char* name;
     std::function<void()> write;
+    const char* code;
   };
   const Case cases[] = {
-      {"array", [&] { writeOptionsFile(PropertyValue::Array{"API_KEY", "x"}); }},
-      {"binary array", [&] { writeOptionsFile(PropertyValue::Array{1, 2}, true); }},
-      {"garbage", [&] { std::ofstream(bundle_ / "Resources" / "GoogleService-Info.plist") << "<plist><dict"; }},
-      {"folder", [&] {
-         std::filesystem::remove(bundle_ / "Resources" / "GoogleService-Info.plist");
-         std::filesystem::create_directory(bundle_ / "Resources" / "GoogleService-Info.plist");
-       }},
+      {"array", [&] { writeOptionsFile(PropertyValue::Array{"API_KEY", "x"}); }, "I-COR000011"},
+      {"binary array", [&] { writeOptionsFile(PropertyValue::Array{1, 2}, true); }, "I-COR000011"},
+      {"garbage", [&] { std::ofstream(file) << "<plist><dict"; }, "I-COR000011"},
+      // Not a file at all, so not found.
+      {"folder", [&] { std::filesystem::remove(file); std::filesystem::create_directory(file); }, "I-COR000012"},
   };
-  std::size_t expectedLines = 0;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     FIROptions::resetDefaultOptions();
+    const auto before = linesWithCode(c.code).size();
     c.write();
     EXPECT_EQ(FIROptions::defaultOptions(), nullptr);
-    EXPECT_EQ(linesWithCode("I-COR000011").size(), ++expectedLines);
+    EXPECT_EQ(linesWithCode(c.code).size(), before + 1);
     expectConfigureRefused();
   }
-  EXPECT_EQ(linesWithCode("I-COR000011").front(), notADictionary);
+  EXPECT_EQ(linesWithCode("I-COR000011").front(),
+            "11.12.0 - [FirebaseCore][I-COR000011] The configuration file is not a dictionary: "
+            "'GoogleService-Info.plist'.");
 }
 
 TEST_F(OptionsTest, ValuesOfTheWrongTypeCountAsAbsent) {
