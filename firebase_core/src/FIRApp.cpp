@@ -26,8 +26,6 @@ namespace {
 
 constexpr const char* kConsoleURL = "https://console.firebase.google.com/";
 constexpr const char* kSetupGuideURL = "https://firebase.google.com/docs/ios/setup";
-constexpr const char* kServiceInfoFileName = "GoogleService-Info";
-constexpr const char* kServiceInfoFileType = "plist";
 constexpr const char* kDataCollectionDefaultsKeyPrefix = "/google/firebase/global_data_collection_enabled:";
 constexpr const char* kDataCollectionInfoKey = "FirebaseDataCollectionDefaultEnabled";
 
@@ -162,7 +160,7 @@ void FIRApp::checkExpectedBundleID() const {
            "may need to make the Bundle IDs consistent. To continue with this plist file, you may change your app's "
            "bundle identifier to '{}'. Or you can download a new configuration file that matches your bundle "
            "identifier from {} and replace the current one.",
-           kServiceInfoFileName, kServiceInfoFileType, *expected, kConsoleURL);
+           FIROptions::kServiceInfoFileName, FIROptions::kServiceInfoFileType, *expected, kConsoleURL);
   }
 }
 
@@ -173,7 +171,7 @@ bool FIRApp::isAppIDValid() const {
          "you are using the plist file, use the iOS version of bundle identifier to download the file, and do not "
          "manually edit the GOOGLE_APP_ID. You may change your app's bundle identifier to '{}'. Or you can download a "
          "new configuration file that matches your bundle identifier from {} and replace the current one.",
-         kServiceInfoFileName, kServiceInfoFileType, options_.bundleID().value_or(std::string()), kConsoleURL);
+         FIROptions::kServiceInfoFileName, FIROptions::kServiceInfoFileType, options_.bundleID().value_or(std::string()), kConsoleURL);
   return false;
 }
 

@@ -18,8 +18,6 @@ namespace firebase {
 
 namespace {
 
-constexpr const char* kServiceInfoFileName = "GoogleService-Info";
-constexpr const char* kServiceInfoFileType = "plist";
 constexpr const char* kIsMeasurementEnabled = "IS_MEASUREMENT_ENABLED";
 constexpr const char* kIsAnalyticsCollectionEnabled = "FIREBASE_ANALYTICS_COLLECTION_ENABLED";
 constexpr const char* kIsAnalyticsCollectionDeactivated = "FIREBASE_ANALYTICS_COLLECTION_DEACTIVATED";
@@ -47,11 +45,11 @@ std::optional<FIROptions::Dictionary> readDictionary(const std::filesystem::path
 const std::optional<FIROptions::Dictionary>& defaultDictionaryLocked(DefaultOptionsCache& cache) {
   if (!cache.dictionaryRead) {
     cache.dictionaryRead = true;
-    if (auto path = FIROptions::plistFilePathWithName(kServiceInfoFileName)) {
+    if (auto path = FIROptions::plistFilePathWithName(FIROptions::kServiceInfoFileName)) {
       cache.dictionary = readDictionary(*path);
       if (!cache.dictionary) {
         FIRLog(kGULLoggerLevelError, kFIRLoggerCore, "I-COR000011", "The configuration file is not a dictionary: '{}.{}'.",
-               kServiceInfoFileName, kServiceInfoFileType);
+               FIROptions::kServiceInfoFileName, FIROptions::kServiceInfoFileType);
       }
     }
   }

@@ -1,6 +1,7 @@
 #include "firebase_core/GULLogger.hpp"
 
 #include <atomic>
+#include <cstdlib>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -23,8 +24,13 @@ struct LoggerState {
 };
 
 LoggerState& state() {
-  // Never destroyed: lines may still be logged while the process exits.
-  static LoggerState* shared = new LoggerState();
+  // Never destroyed, since lines may be logged while the process exits; the
+  // lines still queued at a normal exit are written first.
+  static LoggerState* shared = [] {
+    auto* created = new LoggerState();
+    std::atexit([] { state().queue.sync([] {}); });
+    return created;
+  }();
   return *shared;
 }
 

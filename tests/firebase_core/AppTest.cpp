@@ -63,6 +63,15 @@ TEST_F(AppTest, ConfiguresTheDefaultAppFromTheBundle) {
   EXPECT_TRUE(linesWithCode("I-COR000008").empty());
 }
 
+TEST_F(AppTest, TheSampleOptionsListConfiguresTheDefaultApp) {
+  std::filesystem::copy_file(QUORBEL_SAMPLE_OPTIONS_LIST, bundle_ / "Resources" / "GoogleService-Info.plist");
+  FIRApp::configure();
+  const auto options = FIRApp::defaultApp()->options();
+  EXPECT_TRUE(options.projectID().has_value());
+  EXPECT_TRUE(options.APIKey().has_value());
+  EXPECT_TRUE(linesWithCode("I-COR000008").empty());
+}
+
 TEST_F(AppTest, LookupsBeforeConfigurationAnswerNothingAndLogErrors) {
   EXPECT_EQ(FIRApp::defaultApp(), nullptr);
   EXPECT_EQ(FIRApp::appNamed("mail"), nullptr);

@@ -2,14 +2,12 @@
 #include <zlib.h>
 
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <random>
-#include <sstream>
 
 #include <gtest/gtest.h>
 
 #include "firebase_core/GzipData.hpp"
+#include "test_support/TempDir.hpp"
 #include "foundation/Error.hpp"
 
 namespace firebase {
@@ -19,25 +17,17 @@ using gzip::Data;
 
 class GzipDataTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    folder_ = std::filesystem::temp_directory_path() / ("gzip-test-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(folder_);
-  }
-  void TearDown() override { std::filesystem::remove_all(folder_); }
 
-  void writeFile(const std::string& name, const Data& data) {
-    std::ofstream(folder_ / name, std::ios::binary).write(reinterpret_cast<const char*>(data.data()), data.size());
-  }
+  void writeFile(const std::string& name, const Data& data) { folder_.write(name, std::string(data.begin(), data.end())); }
   Data readFile(const std::string& name) {
-    std::ifstream file(folder_ / name, std::ios::binary);
-    std::ostringstream content;
-    content << file.rdbuf();
-    const std::string text = content.str();
+    const std::string text = test_support::readFile(folder_.path() / name);
     return Data(text.begin(), text.end());
   }
-  void run(const std::string& command) { ASSERT_EQ(std::system(("cd '" + folder_.string() + "' && " + command).c_str()), 0); }
+  void run(const std::string& command) {
+    ASSERT_EQ(std::system(("cd '" + folder_.path().string() + "' && " + command).c_str()), 0);
+  }
 
-  std::filesystem::path folder_;
+  test_support::TempDir folder_;
 };
 
 Data textData(const std::string& text) { return Data(text.begin(), text.end()); }

@@ -20,6 +20,10 @@ class FIROptions {
  public:
   using Dictionary = platform::PropertyValue::Dictionary;
 
+  // The options list of the bundle, "GoogleService-Info.plist".
+  static constexpr const char* kServiceInfoFileName = "GoogleService-Info";
+  static constexpr const char* kServiceInfoFileType = "plist";
+
   // The options of the bundle's "GoogleService-Info.plist", read once per
   // process (until resetDefaultOptions); null when the file is missing or not
   // a dictionary, which is logged ("I-COR000012", "I-COR000011").

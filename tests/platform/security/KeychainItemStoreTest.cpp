@@ -1,25 +1,19 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <fstream>
-
 #include <gtest/gtest.h>
 
 #include "security/KeychainItemStore.hpp"
+#include "test_support/TempDir.hpp"
 
 namespace platform::security {
 namespace {
 
 class KeychainItemStoreTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    folder_ = std::filesystem::temp_directory_path() / ("keychain-test-" + std::to_string(::getpid()));
-    std::filesystem::remove_all(folder_);
-  }
-  void TearDown() override { std::filesystem::remove_all(folder_); }
-  std::filesystem::path file() const { return folder_ / "keychain-items.json"; }
+  std::filesystem::path file() const { return folder_.path() / "keychain" / "keychain-items.json"; }
 
-  std::filesystem::path folder_;
+  test_support::TempDir folder_;
 };
 
 const KeychainItemQuery kToken{"service", "token", std::nullopt};
@@ -64,14 +58,12 @@ TEST_F(KeychainItemStoreTest, TheFileIsPrivateAndOutlivesTheStore) {
 }
 
 TEST_F(KeychainItemStoreTest, ADamagedFileIsAnErrorAndIsNotOverwritten) {
-  std::filesystem::create_directories(folder_);
-  std::ofstream(file()) << "{\"items\": [{\"service\": 1}]}";
+  folder_.write("keychain/keychain-items.json", "{\"items\": [{\"service\": 1}]}");
   FileKeychainItemStore store(file());
   Data data;
   EXPECT_EQ(store.copyMatching(kToken, data), errSecIO);
   EXPECT_EQ(store.add(kToken, {1}), errSecIO);
-  std::ifstream content(file());
-  EXPECT_EQ(std::string((std::istreambuf_iterator<char>(content)), {}), "{\"items\": [{\"service\": 1}]}");
+  EXPECT_EQ(test_support::readFile(file()), "{\"items\": [{\"service\": 1}]}");
 }
 
 }  // namespace
