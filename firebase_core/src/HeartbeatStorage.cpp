@@ -52,7 +52,11 @@ StoreCache& storeCache() {
 }  // namespace
 
 std::filesystem::path FileStorage::urlForHeartbeatId(const std::string& id) {
-  return platform::paths::applicationSupport() / "google-heartbeat-storage" / ("heartbeats-" + fileNameComponent(id));
+  // Each program keeps its own store, as each has its own Application Support
+  // folder inside its sandbox container on the platform this system came from.
+  const std::string container = fileNameComponent(platform::Bundle::main().bundleIdentifier());
+  return platform::paths::applicationSupport() / container / "google-heartbeat-storage" /
+         ("heartbeats-" + fileNameComponent(id));
 }
 
 std::expected<std::string, StorageError> FileStorage::read() {

@@ -206,7 +206,7 @@ TEST_F(AppTest, ActivationLogsAHeartbeatOnlyWhileCollectingAndRegistered) {
   center.post(platform::kApplicationDidBecomeActiveNotification);
   EXPECT_TRUE(app->heartbeatLogger()->headerValue().has_value());
   const auto storeFile =
-      root_ / "data" / "google-heartbeat-storage" / "heartbeats-1_123456789012_ios_0a1b2c3d4e5f60718293a4";
+      root_ / "data" / "tesvarin.quorbel" / "google-heartbeat-storage" / "heartbeats-1_123456789012_ios_0a1b2c3d4e5f60718293a4";
   EXPECT_TRUE(std::filesystem::exists(storeFile));
 
   // Without its file the store would log again at once, were the deleted app

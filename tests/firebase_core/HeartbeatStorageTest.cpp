@@ -26,7 +26,7 @@ std::optional<HeartbeatsBundle> appendDay(std::optional<HeartbeatsBundle> stored
 class HeartbeatStorageTest : public CoreTest {};
 
 TEST_F(HeartbeatStorageTest, EveryIdBecomesOneFileInsideTheStorageFolder) {
-  const auto folder = root_ / "data" / "google-heartbeat-storage";
+  const auto folder = root_ / "data" / "tesvarin.quorbel" / "google-heartbeat-storage";
   struct Case {
     std::string id;
     std::string fileName;

@@ -42,15 +42,6 @@ TEST_F(LoggerTest, DefaultLevelWritesUpToNoticeInTheLineLayout) {
   EXPECT_EQ(lines[1].type, platform::LogType::defaultLevel);
 }
 
-TEST_F(LoggerTest, LevelsMapToLogTypes) {
-  EXPECT_EQ(GULLoggerLevelToOSLogType(3), platform::LogType::error);
-  EXPECT_EQ(GULLoggerLevelToOSLogType(4), platform::LogType::defaultLevel);
-  EXPECT_EQ(GULLoggerLevelToOSLogType(5), platform::LogType::defaultLevel);
-  EXPECT_EQ(GULLoggerLevelToOSLogType(6), platform::LogType::info);
-  EXPECT_EQ(GULLoggerLevelToOSLogType(7), platform::LogType::debug);
-  EXPECT_EQ(GULLoggerLevelToOSLogType(42), platform::LogType::error);
-}
-
 TEST_F(LoggerTest, InvalidLevelsAreRefusedAndLogged) {
   launchWith({});
   FIRSetLoggerLevel(kGULLoggerLevelWarning);

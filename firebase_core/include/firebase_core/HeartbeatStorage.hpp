@@ -27,8 +27,8 @@ class Storage {
 class FileStorage : public Storage {
  public:
   explicit FileStorage(std::filesystem::path url) : url_(std::move(url)) {}
-  // <Application Support>/google-heartbeat-storage/heartbeats-<id>, where the
-  // id becomes one safe file name whatever characters it holds.
+  // <Application Support>/<bundle identifier>/google-heartbeat-storage/heartbeats-<id>,
+  // where the id becomes one safe file name whatever characters it holds.
   static std::filesystem::path urlForHeartbeatId(const std::string& id);
 
   const std::filesystem::path& url() const { return url_; }
