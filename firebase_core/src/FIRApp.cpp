@@ -126,6 +126,8 @@ void FIRApp::appWasConfiguredTwice(const FIRApp& app, const FIROptions& options)
 FIRApp::FIRApp(Private, const std::string& name, const FIROptions& options)
     : isDefaultApp_(name == kDefaultAppName), options_(options), name_(name) {
   options_.setEditingLocked(true);
+  // Computed now, so that later readers on any thread only read it.
+  options_.analyticsOptionsDictionary();
   container_ = std::make_unique<FIRComponentContainer>(*this);
   heartbeatLogger_ = std::make_shared<FIRHeartbeatLogger>(options_.googleAppID().value_or(std::string()));
 }
