@@ -1,9 +1,9 @@
 // What one heartbeat costs: logging it (the store reads, updates and rewrites
 // its file on its queue) and building the header value from a full store.
+#include <benchmark/benchmark.h>
+
 #include <cstdlib>
 #include <filesystem>
-
-#include <benchmark/benchmark.h>
 
 #include "firebase_core/HeartbeatController.hpp"
 #include "firebase_core/HeartbeatStorage.hpp"
@@ -28,7 +28,8 @@ class BenchFolder {
 Date dayNumber(long n) { return Date(std::chrono::sys_days(std::chrono::year{2024} / 1 / 1) + std::chrono::days(n)); }
 
 const std::string kAgent =
-    "apple-platform/linux appstore/false deploy/cmake device/x86_64 fire-ios/11.12.0 fire-vertex/11.12.0 os-version/6.1";
+    "apple-platform/linux appstore/false deploy/cmake device/x86_64 fire-ios/11.12.0 fire-vertex/11.12.0 "
+    "os-version/6.1";
 
 // Each iteration is a new day, so every log appends a heartbeat and rewrites
 // the file; the time includes waiting for the store's queue.
@@ -61,7 +62,8 @@ BENCHMARK(BM_LogHeartbeatAlreadyLoggedToday)->Unit(benchmark::kMicrosecond);
 // The header value of a full store: 30 days, two agents (JSON, gzip, base64).
 void BM_HeaderValueOfAFullStore(benchmark::State& state) {
   HeartbeatsBundle bundle(HeartbeatController::kHeartbeatsStoreCapacity);
-  for (long n = 0; n < 30; ++n) bundle.append(Heartbeat{n % 2 == 0 ? kAgent : kAgent + " fire-x/1", dayNumber(n), 0, {TimePeriod::daily}});
+  for (long n = 0; n < 30; ++n)
+    bundle.append(Heartbeat{n % 2 == 0 ? kAgent : kAgent + " fire-x/1", dayNumber(n), 0, {TimePeriod::daily}});
   const HeartbeatsPayload payload = bundle.makePayload();
   for (auto _ : state) benchmark::DoNotOptimize(payload.headerValue());
 }

@@ -1,13 +1,13 @@
 #include "firebase_core/FIRApp.hpp"
 
+#include <fmt/format.h>
 #include <unicode/uchar.h>
 #include <unicode/utf8.h>
 
 #include <mutex>
 #include <stdexcept>
 
-#include <fmt/format.h>
-
+#include "PropertyNumber.hpp"
 #include "firebase_core/FIRAppID.hpp"
 #include "firebase_core/FIRBundleUtil.hpp"
 #include "firebase_core/FIRConfiguration.hpp"
@@ -15,7 +15,6 @@
 #include "firebase_core/FIRLogger.hpp"
 #include "firebase_core/GULAppEnvironmentUtil.hpp"
 #include "firebase_core/Version.hpp"
-#include "PropertyNumber.hpp"
 #include "foundation/Bundle.hpp"
 #include "foundation/NotificationCenter.hpp"
 #include "foundation/UserDefaults.hpp"
@@ -57,7 +56,8 @@ bool consistsOfAlphanumericsAnd(std::string_view text, std::string_view extra) {
     UChar32 character = 0;
     U8_NEXT(bytes, offset, length, character);
     if (character < 0) return false;
-    if (!u_isalnum(character) && (character > 0x7f || extra.find(static_cast<char>(character)) == std::string_view::npos)) {
+    if (!u_isalnum(character) &&
+        (character > 0x7f || extra.find(static_cast<char>(character)) == std::string_view::npos)) {
       return false;
     }
   }
@@ -71,9 +71,10 @@ bool consistsOfAlphanumericsAnd(std::string_view text, std::string_view extra) {
 void FIRApp::configure() {
   auto options = FIROptions::defaultOptions();
   if (!options) {
-    raise(fmt::format("`FirebaseApp.configure()` could not find a valid GoogleService-Info.plist in your project. "
-                      "Please download one from {}.",
-                      kConsoleURL));
+    raise(
+        fmt::format("`FirebaseApp.configure()` could not find a valid GoogleService-Info.plist in your project. "
+                    "Please download one from {}.",
+                    kConsoleURL));
   }
   configureWithOptions(*options);
 }
@@ -137,8 +138,9 @@ FIRApp::~FIRApp() { unsubscribeFromAppDidBecomeActiveNotifications(); }
 void FIRApp::addAppToAppDictionary() {
   auto& shared = registry();
   if (!configureCore()) {
-    raise("Configuration fails. It may be caused by an invalid GOOGLE_APP_ID in GoogleService-Info.plist or set in the "
-          "customized options.");
+    raise(
+        "Configuration fails. It may be caused by an invalid GOOGLE_APP_ID in GoogleService-Info.plist or set in the "
+        "customized options.");
   }
   if (!shared.apps) shared.apps.emplace();
   (*shared.apps)[name_] = shared_from_this();
@@ -173,7 +175,8 @@ bool FIRApp::isAppIDValid() const {
          "you are using the plist file, use the iOS version of bundle identifier to download the file, and do not "
          "manually edit the GOOGLE_APP_ID. You may change your app's bundle identifier to '{}'. Or you can download a "
          "new configuration file that matches your bundle identifier from {} and replace the current one.",
-         FIROptions::kServiceInfoFileName, FIROptions::kServiceInfoFileType, options_.bundleID().value_or(std::string()), kConsoleURL);
+         FIROptions::kServiceInfoFileName, FIROptions::kServiceInfoFileType,
+         options_.bundleID().value_or(std::string()), kConsoleURL);
   return false;
 }
 
@@ -191,12 +194,12 @@ void FIRApp::unsubscribeFromAppDidBecomeActiveNotifications() {
 }
 
 void FIRApp::sendNotificationsToSDKs() const {
-  platform::NotificationCenter::defaultCenter().post(platform::Notification{
-      kReadyToConfigureSDKNotification,
-      notificationSender(),
-      {{kAppNameKey, name_},
-       {kAppIsDefaultAppKey, isDefaultApp_},
-       {kGoogleAppIDKey, options_.googleAppID().value_or(std::string())}}});
+  platform::NotificationCenter::defaultCenter().post(
+      platform::Notification{kReadyToConfigureSDKNotification,
+                             notificationSender(),
+                             {{kAppNameKey, name_},
+                              {kAppIsDefaultAppKey, isDefaultApp_},
+                              {kGoogleAppIDKey, options_.googleAppID().value_or(std::string())}}});
 }
 
 const void* FIRApp::notificationSender() {
@@ -215,11 +218,14 @@ void FIRApp::registerSwiftComponents() {
       auto libraryClass = FIRLibraryClass::named(className);
       if (libraryClass && libraryClass->componentsToRegister()) registerInternalLibrary(libraryClass, libraryName);
     }
-    const std::pair<const char*, const char*> userAgentLibraries[] = {
-        {"FIRCombineAuthLibrary", "comb-auth"}, {"FIRCombineFirestoreLibrary", "comb-firestore"},
-        {"FIRCombineFunctionsLibrary", "comb-functions"}, {"FIRCombineStorageLibrary", "comb-storage"},
-        {"FIRFunctions", "fire-fun"}, {"FIRStorage", "fire-str"},
-        {"FIRVertexAIComponent", "fire-vertex"}, {"FIRDataConnectComponent", "fire-dc"}};
+    const std::pair<const char*, const char*> userAgentLibraries[] = {{"FIRCombineAuthLibrary", "comb-auth"},
+                                                                      {"FIRCombineFirestoreLibrary", "comb-firestore"},
+                                                                      {"FIRCombineFunctionsLibrary", "comb-functions"},
+                                                                      {"FIRCombineStorageLibrary", "comb-storage"},
+                                                                      {"FIRFunctions", "fire-fun"},
+                                                                      {"FIRStorage", "fire-str"},
+                                                                      {"FIRVertexAIComponent", "fire-vertex"},
+                                                                      {"FIRDataConnectComponent", "fire-dc"}};
     for (const auto& [className, libraryName] : userAgentLibraries) {
       if (auto libraryClass = FIRLibraryClass::named(className)) {
         registerLibrary(libraryName, libraryClass->sdkVersion().value_or(FIRFirebaseVersion()));
@@ -228,12 +234,13 @@ void FIRApp::registerSwiftComponents() {
   });
 }
 
-void FIRApp::registerInternalLibrary(const std::shared_ptr<const FIRLibraryClass>& libraryClass, const std::string& name,
-                                     const std::optional<std::string>& version) {
+void FIRApp::registerInternalLibrary(const std::shared_ptr<const FIRLibraryClass>& libraryClass,
+                                     const std::string& name, const std::optional<std::string>& version) {
   if (!libraryClass->componentsToRegister()) {
-    throw std::invalid_argument(fmt::format("Class {} attempted to register components, but it does not conform to "
-                                            "`FIRLibrary or provide a `componentsToRegister:` method.",
-                                            libraryClass->className()));
+    throw std::invalid_argument(
+        fmt::format("Class {} attempted to register components, but it does not conform to "
+                    "`FIRLibrary or provide a `componentsToRegister:` method.",
+                    libraryClass->className()));
   }
   FIRComponentContainer::registerAsComponentRegistrant(libraryClass);
   registerLibrary(name, version.value_or(FIRFirebaseVersion()));

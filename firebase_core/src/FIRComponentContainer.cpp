@@ -42,7 +42,8 @@ void FIRComponentContainer::registerAsComponentRegistrant(std::shared_ptr<const 
 FIRComponentContainer::FIRComponentContainer(FIRApp& app) : app_(app) {
   Registrants registrants = currentRegistrants();
   if (isAppForARCore(app)) {
-    std::erase_if(registrants, [](const auto& registrant) { return registrant->className() == "FIRAppCheckComponent"; });
+    std::erase_if(registrants,
+                  [](const auto& registrant) { return registrant->className() == "FIRAppCheckComponent"; });
   }
   populateComponentsFromRegisteredClasses(registrants);
 }
@@ -64,8 +65,9 @@ void FIRComponentContainer::populateComponentsFromRegisteredClasses(const Regist
                "Attempted to register protocol {}, but it already has an implementation.", component.protocolName);
         continue;
       }
-      const bool eager = component.instantiationTiming == FIRInstantiationTiming::alwaysEager ||
-                         (component.instantiationTiming == FIRInstantiationTiming::eagerInDefaultApp && app_.isDefaultApp());
+      const bool eager =
+          component.instantiationTiming == FIRInstantiationTiming::alwaysEager ||
+          (component.instantiationTiming == FIRInstantiationTiming::eagerInDefaultApp && app_.isDefaultApp());
       if (eager) eagerProtocolsToInstantiate_->push_back(component.protocolName);
       components_.emplace(component.protocolName, std::move(component));
     }

@@ -1,8 +1,8 @@
 #include "firebase_core/FIRConfiguration.hpp"
 
-#include <stdexcept>
-
 #include <fmt/format.h>
+
+#include <stdexcept>
 
 #include "firebase_core/FIRLogger.hpp"
 

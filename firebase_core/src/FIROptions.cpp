@@ -1,10 +1,11 @@
 #include "firebase_core/FIROptions.hpp"
 
+#include <fmt/format.h>
+
 #include <mutex>
 #include <vector>
 
-#include <fmt/format.h>
-
+#include "PropertyNumber.hpp"
 #include "firebase_core/FIRApp.hpp"
 #include "firebase_core/FIRBundleUtil.hpp"
 #include "firebase_core/FIRException.hpp"
@@ -12,7 +13,6 @@
 #include "firebase_core/Version.hpp"
 #include "foundation/Bundle.hpp"
 #include "foundation/PropertyList.hpp"
-#include "PropertyNumber.hpp"
 
 namespace firebase {
 
@@ -48,8 +48,9 @@ const std::optional<FIROptions::Dictionary>& defaultDictionaryLocked(DefaultOpti
     if (auto path = FIROptions::plistFilePathWithName(FIROptions::kServiceInfoFileName)) {
       cache.dictionary = readDictionary(*path);
       if (!cache.dictionary) {
-        FIRLog(kGULLoggerLevelError, kFIRLoggerCore, "I-COR000011", "The configuration file is not a dictionary: '{}.{}'.",
-               FIROptions::kServiceInfoFileName, FIROptions::kServiceInfoFileType);
+        FIRLog(kGULLoggerLevelError, kFIRLoggerCore, "I-COR000011",
+               "The configuration file is not a dictionary: '{}.{}'.", FIROptions::kServiceInfoFileName,
+               FIROptions::kServiceInfoFileType);
       }
     }
   }
@@ -60,7 +61,7 @@ const std::optional<FIROptions::Dictionary>& defaultDictionaryLocked(DefaultOpti
 
 std::optional<std::filesystem::path> FIROptions::plistFilePathWithName(const std::string& name) {
   auto path = FIRBundleUtil::optionsDictionaryPathWithResourceName(name, kServiceInfoFileType,
-                                                                  FIRBundleUtil::relevantBundles());
+                                                                   FIRBundleUtil::relevantBundles());
   if (!path) {
     FIRLog(kGULLoggerLevelError, kFIRLoggerCore, "I-COR000012", "Could not locate configuration file: '{}.{}'.", name,
            kServiceInfoFileType);
@@ -79,7 +80,8 @@ std::shared_ptr<FIROptions> FIROptions::defaultOptions() {
   std::lock_guard lock(cache.mutex);
   if (!cache.optionsMade) {
     cache.optionsMade = true;
-    if (const auto& dictionary = defaultDictionaryLocked(cache)) cache.options = std::make_shared<FIROptions>(*dictionary);
+    if (const auto& dictionary = defaultDictionaryLocked(cache))
+      cache.options = std::make_shared<FIROptions>(*dictionary);
   }
   return cache.options;
 }

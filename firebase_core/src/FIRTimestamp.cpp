@@ -1,8 +1,8 @@
 #include "firebase_core/FIRTimestamp.hpp"
 
-#include <cmath>
-
 #include <fmt/format.h>
+
+#include <cmath>
 
 namespace firebase {
 
@@ -12,9 +12,11 @@ constexpr std::int64_t kMaximumSeconds = 253402300799;  // 9999-12-31T23:59:59Z
 constexpr std::int32_t kNanosecondsPerSecond = 1000000000;
 }  // namespace
 
-FIRTimestamp::FIRTimestamp(std::int64_t seconds, std::int32_t nanoseconds) : seconds_(seconds), nanoseconds_(nanoseconds) {
+FIRTimestamp::FIRTimestamp(std::int64_t seconds, std::int32_t nanoseconds)
+    : seconds_(seconds), nanoseconds_(nanoseconds) {
   if (nanoseconds < 0 || nanoseconds >= kNanosecondsPerSecond) {
-    throw FIRTimestampException("Invalid timestamp", fmt::format("Timestamp nanoseconds out of range: {}", nanoseconds));
+    throw FIRTimestampException("Invalid timestamp",
+                                fmt::format("Timestamp nanoseconds out of range: {}", nanoseconds));
   }
   if (seconds < kMinimumSeconds || seconds > kMaximumSeconds) {
     throw FIRTimestampException("Invalid timestamp", fmt::format("Timestamp seconds out of range: {}", seconds));
@@ -53,9 +55,7 @@ int FIRTimestamp::compare(const FIRTimestamp& other) const {
   return 0;
 }
 
-std::size_t FIRTimestamp::hash() const {
-  return static_cast<std::size_t>(seconds_ ^ (seconds_ >> 32) ^ nanoseconds_);
-}
+std::size_t FIRTimestamp::hash() const { return static_cast<std::size_t>(seconds_ ^ (seconds_ >> 32) ^ nanoseconds_); }
 
 std::string FIRTimestamp::description() const {
   return fmt::format("<FIRTimestamp: seconds={} nanoseconds={}>", seconds_, nanoseconds_);

@@ -1,11 +1,10 @@
 #include "firebase_core/GULAppEnvironmentUtil.hpp"
 
+#include <fmt/format.h>
 #include <sys/utsname.h>
 
 #include <charconv>
 #include <fstream>
-
-#include <fmt/format.h>
 
 #include "foundation/Bundle.hpp"
 

@@ -1,12 +1,11 @@
 #include "firebase_core/GzipData.hpp"
 
+#include <fmt/format.h>
 #include <zlib.h>
 
 #include <map>
 #include <stdexcept>
 #include <string>
-
-#include <fmt/format.h>
 
 namespace firebase::gzip {
 
@@ -14,8 +13,10 @@ namespace {
 
 constexpr std::size_t kChunkSize = 1024;
 
-platform::ErrorPtr makeError(long code, std::map<std::string, std::string> userInfo = {}, std::string description = {}) {
-  if (description.empty()) description = fmt::format("The operation couldn't be completed. ({} error {}.)", kErrorDomain, code);
+platform::ErrorPtr makeError(long code, std::map<std::string, std::string> userInfo = {},
+                             std::string description = {}) {
+  if (description.empty())
+    description = fmt::format("The operation couldn't be completed. ({} error {}.)", kErrorDomain, code);
   return platform::makeError(kErrorDomain, code, std::move(description), std::move(userInfo));
 }
 

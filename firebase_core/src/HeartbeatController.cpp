@@ -26,7 +26,8 @@ HeartbeatController::HeartbeatController(const std::string& id)
     : HeartbeatController(HeartbeatStorage::instance(id), systemNow) {}
 
 HeartbeatController::HeartbeatController(std::shared_ptr<HeartbeatStorageProtocol> storage, DateProvider dateSource)
-    : storage_(std::move(storage)), dateProvider_([source = std::move(dateSource)] { return startOfDayUTC(source()); }) {}
+    : storage_(std::move(storage)),
+      dateProvider_([source = std::move(dateSource)] { return startOfDayUTC(source()); }) {}
 
 void HeartbeatController::log(const std::string& agent) {
   const Date date = today();
@@ -44,10 +45,10 @@ void HeartbeatController::log(const std::string& agent) {
 HeartbeatsPayload HeartbeatController::flush() { return payloadOfSwap(storage_->swap(resetBundle)); }
 
 void HeartbeatController::flushAsync(std::function<void(const HeartbeatsPayload&)> completionHandler) {
-  storage_->swapAsync(resetBundle, [completionHandler = std::move(completionHandler)](
-                                       HeartbeatStorageProtocol::SwapResult result) {
-    completionHandler(payloadOfSwap(result));
-  });
+  storage_->swapAsync(resetBundle,
+                      [completionHandler = std::move(completionHandler)](HeartbeatStorageProtocol::SwapResult result) {
+                        completionHandler(payloadOfSwap(result));
+                      });
 }
 
 HeartbeatsPayload HeartbeatController::flushHeartbeatFromToday() {

@@ -1,8 +1,8 @@
 #include "firebase_core/HeartbeatDate.hpp"
 
-#include <cmath>
-
 #include <fmt/format.h>
+
+#include <cmath>
 
 namespace firebase {
 
@@ -14,7 +14,9 @@ constexpr double kSecondsPerDay = 86400.0;
 
 double secondsSinceReferenceDate(Date date) { return date.time_since_epoch().count() - kReferenceDateSince1970; }
 
-Date dateWithSecondsSinceReferenceDate(double seconds) { return Date(Date::duration(seconds + kReferenceDateSince1970)); }
+Date dateWithSecondsSinceReferenceDate(double seconds) {
+  return Date(Date::duration(seconds + kReferenceDateSince1970));
+}
 
 Date distantPast() { return dateWithSecondsSinceReferenceDate(kDistantPastSinceReferenceDate); }
 

@@ -1,6 +1,7 @@
 #include "firebase_core/HeartbeatStorage.hpp"
 
 #include <fcntl.h>
+#include <fmt/format.h>
 #include <unistd.h>
 
 #include <cctype>
@@ -8,8 +9,6 @@
 #include <map>
 #include <mutex>
 #include <sstream>
-
-#include <fmt/format.h>
 
 #include "foundation/Bundle.hpp"
 
@@ -99,7 +98,8 @@ std::shared_ptr<HeartbeatStorage> HeartbeatStorage::instance(const std::string& 
   std::lock_guard lock(cache.mutex);
   auto& entry = cache.stores[id];
   if (auto store = entry.store.lock()) return store;
-  auto store = std::make_shared<HeartbeatStorage>(id, std::make_unique<FileStorage>(FileStorage::urlForHeartbeatId(id)));
+  auto store =
+      std::make_shared<HeartbeatStorage>(id, std::make_unique<FileStorage>(FileStorage::urlForHeartbeatId(id)));
   entry = StoreCacheEntry{store, store.get()};
   return store;
 }
@@ -158,12 +158,13 @@ HeartbeatStorage::SwapResult HeartbeatStorage::swap(const Transform& transform) 
 }
 
 void HeartbeatStorage::swapAsync(Transform transform, std::function<void(SwapResult)> completion) {
-  queue_.async([self = shared_from_this(), transform = std::move(transform), completion = std::move(completion)]() mutable {
-    completion(self->loadTransformSave(transform));
-    transform = nullptr;
-    completion = nullptr;
-    self.reset();
-  });
+  queue_.async(
+      [self = shared_from_this(), transform = std::move(transform), completion = std::move(completion)]() mutable {
+        completion(self->loadTransformSave(transform));
+        transform = nullptr;
+        completion = nullptr;
+        self.reset();
+      });
 }
 
 }  // namespace firebase

@@ -68,7 +68,8 @@ std::optional<Heartbeat> decodeHeartbeat(const Value& value) {
 
 HeartbeatsBundle::HeartbeatsBundle(std::int64_t capacity, std::optional<LastAddedDates> lastAddedHeartbeatDates)
     : capacity_(capacity),
-      lastAddedHeartbeatDates_(lastAddedHeartbeatDates ? std::move(*lastAddedHeartbeatDates) : distantPastForEveryPeriod()),
+      lastAddedHeartbeatDates_(lastAddedHeartbeatDates ? std::move(*lastAddedHeartbeatDates)
+                                                       : distantPastForEveryPeriod()),
       buffer_(static_cast<std::size_t>(std::max<std::int64_t>(capacity, 0))) {}
 
 HeartbeatsBundle::HeartbeatsBundle(std::int64_t capacity, LastAddedDates dates, RingBuffer<Heartbeat> buffer)
@@ -101,7 +102,8 @@ std::optional<Heartbeat> HeartbeatsBundle::takeHeartbeat(Date date) {
 HeartbeatsPayload HeartbeatsBundle::makePayload() const {
   std::vector<HeartbeatsPayload::UserAgentPayload> entries;
   for (const auto& heartbeat : buffer_.elements()) {
-    auto entry = std::find_if(entries.begin(), entries.end(), [&](const auto& e) { return e.agent == heartbeat.agent; });
+    auto entry =
+        std::find_if(entries.begin(), entries.end(), [&](const auto& e) { return e.agent == heartbeat.agent; });
     if (entry == entries.end()) {
       entries.push_back({heartbeat.agent, {heartbeat.date}});
     } else {
@@ -120,10 +122,10 @@ std::expected<std::string, platform::ErrorPtr> HeartbeatsBundle::encode() const 
   }
   Value slots = Value::array();
   for (const auto& slot : buffer_.slots()) slots.push_back(slot ? encodeHeartbeat(*slot) : Value(nullptr));
-  const Value bundle = {{"capacity", capacity_},
-                        {"lastAddedHeartbeatDates", std::move(dates)},
-                        {"buffer", {{"circularQueue", std::move(slots)},
-                                    {"tailIndex", static_cast<std::int64_t>(buffer_.tailIndex())}}}};
+  const Value bundle = {
+      {"capacity", capacity_},
+      {"lastAddedHeartbeatDates", std::move(dates)},
+      {"buffer", {{"circularQueue", std::move(slots)}, {"tailIndex", static_cast<std::int64_t>(buffer_.tailIndex())}}}};
   return platform::json::serialize(bundle);
 }
 

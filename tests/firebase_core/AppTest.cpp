@@ -1,8 +1,8 @@
+#include <gtest/gtest.h>
+
 #include <any>
 #include <atomic>
 #include <thread>
-
-#include <gtest/gtest.h>
 
 #include "CoreTestEnvironment.hpp"
 #include "firebase_core/FIRApp.hpp"
@@ -43,7 +43,9 @@ class AppTest : public CoreTest {
     return "no exception";
   }
 
-  void enterAppExtension() { writeInfo({{"CFBundleIdentifier", "tesvarin.quorbel.extension"}, {"NSExtension", PropertyValue::Dictionary{}}}); }
+  void enterAppExtension() {
+    writeInfo({{"CFBundleIdentifier", "tesvarin.quorbel.extension"}, {"NSExtension", PropertyValue::Dictionary{}}});
+  }
 };
 
 TEST_F(AppTest, ConfiguresTheDefaultAppFromTheBundle) {
@@ -139,7 +141,8 @@ TEST_F(AppTest, AppNamesAreChecked) {
   FIRApp::configureWithName("Écrire", FIROptions(sampleOptions()));
   EXPECT_NE(FIRApp::appNamed("Mail-app_2"), nullptr);
   EXPECT_FALSE(FIRApp::appNamed("Mail-app_2")->isDefaultApp());
-  EXPECT_EQ(linesWithCode("I-COR000002").front(), "11.12.0 - [FirebaseCore][I-COR000002] Configuring app named Mail-app_2");
+  EXPECT_EQ(linesWithCode("I-COR000002").front(),
+            "11.12.0 - [FirebaseCore][I-COR000002] Configuring app named Mail-app_2");
 }
 
 TEST_F(AppTest, DataCollectionSwitch) {
@@ -205,8 +208,8 @@ TEST_F(AppTest, ActivationLogsAHeartbeatOnlyWhileCollectingAndRegistered) {
   app->setDataCollectionDefaultEnabled(true);
   center.post(platform::kApplicationDidBecomeActiveNotification);
   EXPECT_TRUE(app->heartbeatLogger()->headerValue().has_value());
-  const auto storeFile =
-      root_ / "data" / "tesvarin.quorbel" / "google-heartbeat-storage" / "heartbeats-1_123456789012_ios_0a1b2c3d4e5f60718293a4";
+  const auto storeFile = root_ / "data" / "tesvarin.quorbel" / "google-heartbeat-storage" /
+                         "heartbeats-1_123456789012_ios_0a1b2c3d4e5f60718293a4";
   EXPECT_TRUE(std::filesystem::exists(storeFile));
 
   // Without its file the store would log again at once, were the deleted app

@@ -47,16 +47,18 @@ class GreetingLibrary : public FIRLibraryClass {
           ++counts.counters;
           return std::make_shared<CounterProvider>();
         }),
-        FIRComponent{"EagerInDefault", FIRInstantiationTiming::eagerInDefaultApp,
+        FIRComponent{"EagerInDefault",
+                     FIRInstantiationTiming::eagerInDefaultApp,
                      [](FIRComponentContainer&, bool& isCacheable) {
                        ++counts.eager;
                        isCacheable = true;
                        return std::make_shared<CounterProvider>();
                      },
                      {}},
-        FIRComponent{"Mislabelled", FIRInstantiationTiming::lazy,
-                     [](FIRComponentContainer&, bool&) { return std::make_shared<CounterProvider>(); },
-                     [](const FIRComponentInstance& i) { return dynamic_cast<const GreetingProvider*>(&i) != nullptr; }},
+        FIRComponent{
+            "Mislabelled", FIRInstantiationTiming::lazy,
+            [](FIRComponentContainer&, bool&) { return std::make_shared<CounterProvider>(); },
+            [](const FIRComponentInstance& i) { return dynamic_cast<const GreetingProvider*>(&i) != nullptr; }},
     };
   }
 

@@ -20,9 +20,8 @@ void writeFile(const std::filesystem::path& path, const std::string& content) {
 }  // namespace
 
 void CoreTest::SetUp() {
-  root_ = std::filesystem::temp_directory_path() /
-          ("core-test-" + std::to_string(::getpid()) + "-" +
-           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+  root_ = std::filesystem::temp_directory_path() / ("core-test-" + std::to_string(::getpid()) + "-" +
+                                                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
   std::filesystem::remove_all(root_);
   bundle_ = root_ / "bundle";
   std::filesystem::create_directories(bundle_ / "Resources");

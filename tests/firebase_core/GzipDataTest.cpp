@@ -1,14 +1,13 @@
+#include <gtest/gtest.h>
 #include <sys/mman.h>
 #include <zlib.h>
 
 #include <cstdlib>
 #include <random>
 
-#include <gtest/gtest.h>
-
 #include "firebase_core/GzipData.hpp"
-#include "test_support/TempDir.hpp"
 #include "foundation/Error.hpp"
+#include "test_support/TempDir.hpp"
 
 namespace firebase {
 namespace {
@@ -17,8 +16,9 @@ using gzip::Data;
 
 class GzipDataTest : public ::testing::Test {
  protected:
-
-  void writeFile(const std::string& name, const Data& data) { folder_.write(name, std::string(data.begin(), data.end())); }
+  void writeFile(const std::string& name, const Data& data) {
+    folder_.write(name, std::string(data.begin(), data.end()));
+  }
   Data readFile(const std::string& name) {
     const std::string text = test_support::readFile(folder_.path() / name);
     return Data(text.begin(), text.end());

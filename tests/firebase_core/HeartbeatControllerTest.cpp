@@ -1,7 +1,7 @@
+#include <gtest/gtest.h>
+
 #include <fstream>
 #include <future>
-
-#include <gtest/gtest.h>
 
 #include "CoreTestEnvironment.hpp"
 #include "HeartbeatTestSupport.hpp"
@@ -35,7 +35,8 @@ class HeartbeatControllerTest : public CoreTest {
   // Days of the payload, in the order it holds them.
   static std::vector<Date> datesOf(const HeartbeatsPayload& payload) {
     std::vector<Date> dates;
-    for (const auto& entry : payload.userAgentPayloads) dates.insert(dates.end(), entry.dates.begin(), entry.dates.end());
+    for (const auto& entry : payload.userAgentPayloads)
+      dates.insert(dates.end(), entry.dates.begin(), entry.dates.end());
     return dates;
   }
 

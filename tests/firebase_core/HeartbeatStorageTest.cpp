@@ -1,10 +1,10 @@
+#include <gtest/gtest.h>
+
 #include <atomic>
 #include <condition_variable>
 #include <fstream>
 #include <future>
 #include <thread>
-
-#include <gtest/gtest.h>
 
 #include "CoreTestEnvironment.hpp"
 #include "HeartbeatTestSupport.hpp"
@@ -32,12 +32,9 @@ TEST_F(HeartbeatStorageTest, EveryIdBecomesOneFileInsideTheStorageFolder) {
     std::string fileName;
   };
   const Case cases[] = {
-      {"1:123:ios:abc", "heartbeats-1_123_ios_abc"},
-      {"no-colons.here", "heartbeats-no-colons.here"},
-      {"../../escape", "heartbeats-..%2F..%2Fescape"},
-      {"..", "heartbeats-.."},
-      {"a/b\\c d%", "heartbeats-a%2Fb%5Cc%20d%25"},
-      {"", "heartbeats-"},
+      {"1:123:ios:abc", "heartbeats-1_123_ios_abc"},   {"no-colons.here", "heartbeats-no-colons.here"},
+      {"../../escape", "heartbeats-..%2F..%2Fescape"}, {"..", "heartbeats-.."},
+      {"a/b\\c d%", "heartbeats-a%2Fb%5Cc%20d%25"},    {"", "heartbeats-"},
   };
   for (const auto& c : cases) {
     const auto url = FileStorage::urlForHeartbeatId(c.id);
@@ -84,7 +81,8 @@ TEST_F(HeartbeatStorageTest, FileStorageWritesAtomicallyAndRecreatesItsFolder) {
 TEST_F(HeartbeatStorageTest, UnreadableContentLoadsAsNothingAndIsReplaced) {
   const auto file = FileStorage::urlForHeartbeatId("1:4:ios:bad");
   std::filesystem::create_directories(file.parent_path());
-  for (const std::string& content : std::vector<std::string>{"", "{not json", std::string("\0\xff\xfe", 3), "[1,2,3]"}) {
+  for (const std::string& content :
+       std::vector<std::string>{"", "{not json", std::string("\0\xff\xfe", 3), "[1,2,3]"}) {
     std::ofstream(file, std::ios::binary) << content;
     auto store = HeartbeatStorage::instance("1:4:ios:bad");
     bool sawNothing = false;

@@ -1,6 +1,6 @@
-#include <future>
-
 #include <gtest/gtest.h>
+
+#include <future>
 
 #include "firebase_core/GULKeychainStorage.hpp"
 #include "firebase_core/GULKeychainUtils.hpp"

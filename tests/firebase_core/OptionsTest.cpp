@@ -1,6 +1,6 @@
-#include <fstream>
-
 #include <gtest/gtest.h>
+
+#include <fstream>
 
 #include "CoreTestEnvironment.hpp"
 #include "firebase_core/FIRApp.hpp"
@@ -51,9 +51,10 @@ TEST_F(OptionsTest, LoadsFromXMLAndBinaryPropertyLists) {
 TEST_F(OptionsTest, MissingFileIsLoggedOnceAndRefusesConfiguration) {
   EXPECT_EQ(FIROptions::defaultOptions(), nullptr);
   EXPECT_EQ(FIROptions::defaultOptions(), nullptr);
-  EXPECT_EQ(linesWithCode("I-COR000012"),
-            (std::vector<std::string>{
-                "11.12.0 - [FirebaseCore][I-COR000012] Could not locate configuration file: 'GoogleService-Info.plist'."}));
+  EXPECT_EQ(
+      linesWithCode("I-COR000012"),
+      (std::vector<std::string>{
+          "11.12.0 - [FirebaseCore][I-COR000012] Could not locate configuration file: 'GoogleService-Info.plist'."}));
   expectConfigureRefused();
 }
 
@@ -65,11 +66,24 @@ TEST_F(OptionsTest, NonDictionaryOrUnreadableFilesAreLoggedAndRefuseConfiguratio
     const char* code;
   };
   const Case cases[] = {
-      {"array", [&] { writeOptionsFile(PropertyValue::Array{"API_KEY", "x"}); }, "I-COR000011"},
-      {"binary array", [&] { writeOptionsFile(PropertyValue::Array{1, 2}, true); }, "I-COR000011"},
+      {"array",
+       [&] {
+         writeOptionsFile(PropertyValue::Array{"API_KEY", "x"});
+       },
+       "I-COR000011"},
+      {"binary array",
+       [&] {
+         writeOptionsFile(PropertyValue::Array{1, 2}, true);
+       },
+       "I-COR000011"},
       {"garbage", [&] { std::ofstream(file) << "<plist><dict"; }, "I-COR000011"},
       // Not a file at all, so not found.
-      {"folder", [&] { std::filesystem::remove(file); std::filesystem::create_directory(file); }, "I-COR000012"},
+      {"folder",
+       [&] {
+         std::filesystem::remove(file);
+         std::filesystem::create_directory(file);
+       },
+       "I-COR000012"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

@@ -1,6 +1,6 @@
-#include <regex>
-
 #include <gtest/gtest.h>
+
+#include <regex>
 
 #include "CoreTestEnvironment.hpp"
 #include "firebase_core/FIRFirebaseUserAgent.hpp"
@@ -23,7 +23,8 @@ TEST_F(UserAgentTest, SortsComponentsCaseInsensitivelyWithTheEnvironment) {
 
   const std::string text = agent.firebaseUserAgent();
   const std::string expected = "apple-platform/linux apple-sdk/23E208 appstore/false deploy/cmake device/" +
-                               GULAppEnvironmentUtil::deviceModel() + " fire-ios/11.12.0 fire-vertex/11.12.0 os-version/" +
+                               GULAppEnvironmentUtil::deviceModel() +
+                               " fire-ios/11.12.0 fire-vertex/11.12.0 os-version/" +
                                GULAppEnvironmentUtil::systemVersion() + " xcode/15E204a Zeta/9";
   EXPECT_EQ(text, expected);
 }

@@ -40,9 +40,9 @@ struct FIRComponent {
   template <typename Protocol>
   static FIRComponent make(FIRComponentCreationBlock creationBlock,
                            FIRInstantiationTiming timing = FIRInstantiationTiming::lazy) {
-    return FIRComponent{Protocol::kProtocolName, timing, std::move(creationBlock), [](const FIRComponentInstance& instance) {
-                          return dynamic_cast<const Protocol*>(&instance) != nullptr;
-                        }};
+    return FIRComponent{
+        Protocol::kProtocolName, timing, std::move(creationBlock),
+        [](const FIRComponentInstance& instance) { return dynamic_cast<const Protocol*>(&instance) != nullptr; }};
   }
 };
 

@@ -40,7 +40,8 @@ class FIRComponentContainer {
 
  private:
   void populateComponentsFromRegisteredClasses(const Registrants& registrants);
-  std::shared_ptr<FIRComponentInstance> instantiateInstance(const std::string& protocolName, const FIRComponent* component);
+  std::shared_ptr<FIRComponentInstance> instantiateInstance(const std::string& protocolName,
+                                                            const FIRComponent* component);
 
   FIRApp& app_;
   std::recursive_mutex mutex_;  // creation blocks may call back into the container

@@ -73,8 +73,10 @@ class GULKeychainStorage {
     std::uint64_t nextWrite_ = 1;
   };
 
-  platform::security::KeychainItemQuery query(const std::string& key, const std::optional<std::string>& accessGroup) const;
-  void getObjectFromKeychain(const std::string& key, const std::optional<std::string>& accessGroup, Completion completion);
+  platform::security::KeychainItemQuery query(const std::string& key,
+                                              const std::optional<std::string>& accessGroup) const;
+  void getObjectFromKeychain(const std::string& key, const std::optional<std::string>& accessGroup,
+                             Completion completion);
 
   std::string service_;
   platform::security::KeychainItemStore& store_;

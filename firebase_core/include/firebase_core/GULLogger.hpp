@@ -1,10 +1,10 @@
 #pragma once
 
+#include <fmt/format.h>
+
 #include <string>
 #include <string_view>
 #include <utility>
-
-#include <fmt/format.h>
 
 #include "foundation/OSLog.hpp"
 

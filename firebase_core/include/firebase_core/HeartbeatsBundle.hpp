@@ -28,7 +28,8 @@ class HeartbeatsBundle {
 
   // A bundle with `capacity` empty slots; every period starts at the distant
   // past unless dates are given.
-  explicit HeartbeatsBundle(std::int64_t capacity, std::optional<LastAddedDates> lastAddedHeartbeatDates = std::nullopt);
+  explicit HeartbeatsBundle(std::int64_t capacity,
+                            std::optional<LastAddedDates> lastAddedHeartbeatDates = std::nullopt);
 
   // Stores the heartbeat (replacing the oldest when full) and records its
   // date for its periods. A bundle of capacity 0 keeps nothing.

@@ -4,9 +4,8 @@
 #include <unistd.h>
 
 #include <fstream>
-#include <sstream>
-
 #include <nlohmann/json.hpp>
+#include <sstream>
 
 #include "foundation/Bundle.hpp"
 #include "security/KeychainItemStore.hpp"
@@ -132,7 +131,8 @@ OSStatus FileKeychainItemStore::copyMatching(const KeychainItemQuery& query, Dat
 }
 
 OSStatus FileKeychainItemStore::add(const KeychainItemQuery& query, const Data& data) {
-  return withItems(true, [&](Items& items) { return items.emplace(query, data).second ? errSecSuccess : errSecDuplicateItem; });
+  return withItems(
+      true, [&](Items& items) { return items.emplace(query, data).second ? errSecSuccess : errSecDuplicateItem; });
 }
 
 OSStatus FileKeychainItemStore::update(const KeychainItemQuery& query, const Data& data) {

@@ -1,7 +1,6 @@
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include "security/KeychainItemStore.hpp"
 #include "test_support/TempDir.hpp"
