@@ -119,6 +119,10 @@ TEST_F(HeartbeatControllerTest, AClockSetBackLogsNothingUntilADayHasPassed) {
 
 TEST_F(HeartbeatControllerTest, ADamagedStoreFileNeverCostsTheNextHeartbeat) {
   std::filesystem::create_directories(storeFile().parent_path());
+  HeartbeatsBundle full(30);
+  for (int n = -40; n < -10; ++n) full.append(testing::heartbeatOn(n));
+  const std::string encoded = *full.encode();
+  const std::string truncated = encoded.substr(0, encoded.size() / 2);
   const std::string damaged[] = {
       "",
       "garbage",
@@ -127,6 +131,7 @@ TEST_F(HeartbeatControllerTest, ADamagedStoreFileNeverCostsTheNextHeartbeat) {
       R"({"capacity":2,"lastAddedHeartbeatDates":[1,736214400],"buffer":{"circularQueue":[null,null],"tailIndex":-5}})",
       R"({"capacity":9223372036854775807,"lastAddedHeartbeatDates":[],"buffer":{"circularQueue":[],"tailIndex":0}})",
       std::string(100000, '['),
+      truncated,
   };
   for (const auto& content : damaged) {
     std::ofstream(storeFile(), std::ios::binary | std::ios::trunc) << content;
