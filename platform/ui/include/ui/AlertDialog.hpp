@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QDialog>
+#include <QList>
+
+class QHBoxLayout;
+
+namespace ui {
+
+class StyledButton;
+
+// A confirmation alert: bold title, message, and a row of buttons. A cancel
+// button answers Escape; Return presses the first plain button, or the
+// cancel button when the others would destroy something. Pressing any
+// button emits `buttonClicked` with its index and closes the alert.
+class AlertDialog : public QDialog {
+  Q_OBJECT
+
+ public:
+  enum class Role { plain, cancel, destructive };
+
+  AlertDialog(const QString& title, const QString& message, QWidget* parent = nullptr);
+
+  // Adds a button and returns its index; cancel buttons stand first in the row.
+  int addButton(const QString& text, Role role = Role::plain);
+  StyledButton* button(int index) const { return buttons_.value(index); }
+  // The index of the button that closed the alert, or -1.
+  int clickedIndex() const { return clicked_; }
+
+ signals:
+  void buttonClicked(int index);
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  void press(int index);
+  int defaultIndex() const;
+  int cancelIndex() const;
+
+  QList<StyledButton*> buttons_;
+  QList<Role> roles_;
+  QHBoxLayout* buttonRow_;
+  int clicked_ = -1;
+};
+
+}  // namespace ui

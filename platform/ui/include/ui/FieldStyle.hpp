@@ -1,0 +1,25 @@
+#pragma once
+
+#include "ui/BoxStyle.hpp"
+
+#include <QColor>
+#include <QFont>
+
+namespace ui {
+
+// How a text field or text editor looks: the box around the text, the text's
+// font and colour, and whether focus draws the accent ring around the box.
+struct FieldStyle {
+  BoxStyle box;
+  QFont font;
+  QColor textColor;
+  bool focusRing = false;
+
+  // The platform's rounded-border field: white, a hairline outline, body text.
+  static FieldStyle roundedBorder();
+  // Text on a filled rounded box with no outline, `padding` on every edge
+  // (the settings window's fields: tertiary fill, padding 12, radius 8).
+  static FieldStyle filled(const QColor& fill, int padding, qreal cornerRadius);
+};
+
+}  // namespace ui

@@ -1,0 +1,89 @@
+#include "ui/AlertDialog.hpp"
+
+#include "ui/ButtonStyle.hpp"
+#include "ui/Palette.hpp"
+#include "ui/StyledButton.hpp"
+#include "ui/Text.hpp"
+#include "ui/Typography.hpp"
+
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QVBoxLayout>
+
+namespace ui {
+namespace {
+
+constexpr int kWidth = 260;
+
+QLabel* centredText(const QString& text, const QFont& font, QWidget* parent) {
+  auto* label = makeText(text, font, color::label(), parent);
+  label->setAlignment(Qt::AlignHCenter);
+  label->setWordWrap(true);
+  return label;
+}
+
+}  // namespace
+
+AlertDialog::AlertDialog(const QString& title, const QString& message, QWidget* parent)
+    : QDialog(parent), buttonRow_(new QHBoxLayout) {
+  setWindowTitle(title);
+  setModal(true);
+  setFixedWidth(kWidth);
+  auto* column = new QVBoxLayout(this);
+  column->setContentsMargins(16, 20, 16, 16);
+  column->setSpacing(6);
+  column->addWidget(centredText(title, systemFont(13, FontWeight::bold), this));
+  if (!message.isEmpty()) column->addWidget(centredText(message, systemFont(11), this));
+  column->addSpacing(14);
+  buttonRow_->setSpacing(8);
+  column->addLayout(buttonRow_);
+}
+
+int AlertDialog::addButton(const QString& text, Role role) {
+  const int index = static_cast<int>(buttons_.size());
+  auto* button = new StyledButton(text, role == Role::destructive ? ButtonStyle::destructive() : ButtonStyle::bordered(), this);
+  // Buttons share the row equally, whatever their titles.
+  button->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+  connect(button, &QAbstractButton::clicked, this, [this, index] { press(index); });
+  buttons_.append(button);
+  roles_.append(role);
+  if (role == Role::cancel) buttonRow_->insertWidget(0, button, 1);
+  else buttonRow_->addWidget(button, 1);
+  // The default button wears the accent.
+  for (int i = 0; i < buttons_.size(); ++i) {
+    if (roles_[i] == Role::destructive) continue;
+    buttons_[i]->setButtonStyle(i == defaultIndex() ? ButtonStyle::borderedProminent() : ButtonStyle::bordered());
+  }
+  return index;
+}
+
+int AlertDialog::defaultIndex() const {
+  const int plain = static_cast<int>(roles_.indexOf(Role::plain));
+  return plain >= 0 ? plain : cancelIndex();
+}
+
+int AlertDialog::cancelIndex() const {
+  const int cancel = static_cast<int>(roles_.indexOf(Role::cancel));
+  // A lone button (the "OK" of a notice) also answers Escape.
+  return cancel >= 0 ? cancel : (buttons_.size() == 1 ? 0 : -1);
+}
+
+void AlertDialog::press(int index) {
+  clicked_ = index;
+  emit buttonClicked(index);
+  if (roles_.value(index) == Role::cancel) reject();
+  else accept();
+}
+
+void AlertDialog::keyPressEvent(QKeyEvent* event) {
+  const bool isReturn = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+  const int index = isReturn ? defaultIndex() : event->key() == Qt::Key_Escape ? cancelIndex() : -1;
+  if (index >= 0) press(index);
+  else if (!isReturn && event->key() != Qt::Key_Escape) QDialog::keyPressEvent(event);
+}
+
+void AlertDialog::paintEvent(QPaintEvent*) { QPainter(this).fillRect(rect(), color::windowBackground()); }
+
+}  // namespace ui

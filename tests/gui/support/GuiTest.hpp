@@ -1,0 +1,47 @@
+#pragma once
+
+// The shared base of the widget tests: the test programs run on Qt's
+// offscreen platform with the kit's theme (see gui_test_main.cpp); these
+// helpers render widgets, find their parts and wait for animations.
+
+#include <QColor>
+#include <QImage>
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+
+namespace gui_test {
+
+// Lays the widget out at the given size (its size hint when empty) and
+// renders it, at `scale` device pixels per point.
+QImage render(QWidget& widget, QSize size = {}, qreal scale = 1);
+
+// Renders at double resolution into <build>/gui-renders/<name>.png for a
+// person to look at; returns the file's path.
+QString renderToPng(QWidget& widget, const QString& name, QSize size = {});
+
+// Shows the widget as a window and waits until the platform has exposed it.
+void showAndWait(QWidget& widget);
+
+// Runs the event loop until `condition` holds or the time is up.
+bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 3000);
+
+// True when every pixel of the image has the same colour.
+bool isBlank(const QImage& image);
+
+// How many pixels lie within `tolerance` (per channel, alpha included) of the colour.
+int countPixelsNear(const QImage& image, const QColor& color, int tolerance = 8);
+
+// The pixel's colour, translucent pixels composed over white.
+QColor colorOverWhite(const QImage& image, QPoint at);
+
+// The first descendant of `root` that shows `text` (a label or a button).
+QWidget* findByText(QWidget& root, const QString& text);
+
+template <typename T>
+T* findByName(QWidget& root, const QString& objectName) {
+  return root.findChild<T*>(objectName);
+}
+
+}  // namespace gui_test

@@ -1,0 +1,109 @@
+#include "GuiTest.hpp"
+
+#include "ui/AlertDialog.hpp"
+#include "ui/ConfirmationBanner.hpp"
+#include "ui/Palette.hpp"
+#include "ui/StyledButton.hpp"
+
+#include <QHBoxLayout>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace ui;
+using namespace std::chrono_literals;
+using Role = AlertDialog::Role;
+
+struct LeaveTabAlert {
+  AlertDialog alert{"Unsaved Changes",
+                    "You have a generated draft. Leaving this tab will discard the current draft. Do you want to continue?"};
+  int leave = alert.addButton("Leave Tab", Role::destructive);
+  int cancel = alert.addButton("Cancel", Role::cancel);
+  QSignalSpy clicked{&alert, &AlertDialog::buttonClicked};
+  LeaveTabAlert() {
+    alert.open();
+    (void)QTest::qWaitForWindowExposed(&alert);
+  }
+};
+
+TEST(AlertDialog, ShowsTitleMessageAndButtonsWithCancelFirst) {
+  LeaveTabAlert a;
+  EXPECT_NE(gui_test::findByText(a.alert, "Unsaved Changes"), nullptr);
+  EXPECT_NE(gui_test::findByText(a.alert, "Cancel"), nullptr);
+  EXPECT_LT(a.alert.button(a.cancel)->x(), a.alert.button(a.leave)->x());
+  EXPECT_EQ(a.alert.button(a.leave)->buttonStyle().textColor, color::red());
+  EXPECT_EQ(a.alert.button(a.cancel)->width(), a.alert.button(a.leave)->width());
+}
+
+TEST(AlertDialog, PressingAButtonReportsItAndCloses) {
+  for (const bool leave : {true, false}) {
+    LeaveTabAlert a;
+    const int index = leave ? a.leave : a.cancel;
+    QTest::mouseClick(a.alert.button(index), Qt::LeftButton);
+    ASSERT_EQ(a.clicked.count(), 1);
+    EXPECT_EQ(a.clicked[0][0].toInt(), index);
+    EXPECT_EQ(a.alert.clickedIndex(), index);
+    EXPECT_FALSE(a.alert.isVisible());
+    EXPECT_EQ(a.alert.result(), leave ? QDialog::Accepted : QDialog::Rejected);
+  }
+}
+
+// Neither key may destroy the draft: Escape cancels, and Return does too
+// when the only other button is destructive.
+TEST(AlertDialog, KeysNeverPressTheDestructiveButton) {
+  for (const auto key : {Qt::Key_Escape, Qt::Key_Return}) {
+    LeaveTabAlert a;
+    QTest::keyClick(&a.alert, key);
+    ASSERT_EQ(a.clicked.count(), 1);
+    EXPECT_EQ(a.clicked[0][0].toInt(), a.cancel);
+  }
+}
+
+TEST(AlertDialog, ReturnPressesThePlainButtonAndALoneButtonAnswersEscape) {
+  AlertDialog import("Import Settings", "This will replace your current settings. Are you sure?");
+  const int cancel = import.addButton("Cancel", Role::cancel);
+  const int confirm = import.addButton("Import");
+  QSignalSpy clicked(&import, &AlertDialog::buttonClicked);
+  import.open();
+  QTest::keyClick(&import, Qt::Key_Return);
+  EXPECT_EQ(clicked.last()[0].toInt(), confirm);
+  import.open();
+  QTest::keyClick(&import, Qt::Key_Escape);
+  EXPECT_EQ(clicked.last()[0].toInt(), cancel);
+
+  AlertDialog notice("Connection Test", "❌ Connection failed!");
+  const int ok = notice.addButton("OK");
+  QSignalSpy noticed(&notice, &AlertDialog::buttonClicked);
+  notice.open();
+  QTest::keyClick(&notice, Qt::Key_Escape);
+  ASSERT_EQ(noticed.count(), 1);
+  EXPECT_EQ(noticed[0][0].toInt(), ok);
+}
+
+TEST(ConfirmationBanner, FlashShowsThenHides) {
+  QWidget host;
+  auto* banner = new ConfirmationBanner("Copied to Clipboard!", &host);
+  new QHBoxLayout(&host);
+  host.layout()->addWidget(banner);
+  gui_test::showAndWait(host);
+  EXPECT_FALSE(banner->isVisible());
+  banner->flash(150ms);
+  EXPECT_TRUE(banner->isVisible());
+  EXPECT_TRUE(gui_test::waitUntil([&] { return !banner->isVisible(); }));
+}
+
+// A second flash doesn't cancel the first one's hiding.
+TEST(ConfirmationBanner, AnEarlierFlashStillHidesALaterOne) {
+  QWidget host;
+  auto* banner = new ConfirmationBanner("Copied to Clipboard!", &host);
+  gui_test::showAndWait(host);
+  banner->flash(200ms);
+  QTest::qWait(100);
+  banner->flash(2000ms);
+  EXPECT_TRUE(gui_test::waitUntil([&] { return !banner->isVisible(); }, 1000));
+}
+
+}  // namespace

@@ -1,0 +1,108 @@
+#include "GuiTest.hpp"
+
+#include "ui/Palette.hpp"
+#include "ui/TextEditor.hpp"
+#include "ui/TextField.hpp"
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace ui;
+
+TEST(TextField, TypingReportsTextAndReturn) {
+  TextField field("Your instructions...");
+  EXPECT_EQ(field.lineEdit()->placeholderText(), "Your instructions...");
+  QSignalSpy changes(&field, &TextField::textChanged);
+  QSignalSpy returns(&field, &TextField::returnPressed);
+  QTest::keyClicks(field.lineEdit(), "Be brief");
+  QTest::keyClick(field.lineEdit(), Qt::Key_Return);
+  EXPECT_EQ(field.text(), "Be brief");
+  EXPECT_EQ(changes.count(), 8);
+  EXPECT_EQ(changes.last()[0].toString(), "Be brief");
+  EXPECT_EQ(returns.count(), 1);
+}
+
+// A binding writes back what it read: that must not move the cursor or
+// report a change.
+TEST(TextField, SettingTheSameTextChangesNothing) {
+  TextField field;
+  field.setText("https://api.openai.com/v1");
+  field.lineEdit()->setCursorPosition(5);
+  QSignalSpy changes(&field, &TextField::textChanged);
+  field.setText("https://api.openai.com/v1");
+  EXPECT_EQ(field.lineEdit()->cursorPosition(), 5);
+  EXPECT_EQ(changes.count(), 0);
+  field.setText("");
+  EXPECT_EQ(changes.count(), 1);
+}
+
+TEST(TextField, SecureFieldHidesWhatIsTyped) {
+  TextField field("Enter your API key", FieldStyle::filled(color::tertiarySystemFill(), 12, 8));
+  field.setSecure(true);
+  QTest::keyClicks(field.lineEdit(), "sk-123");
+  EXPECT_EQ(field.text(), "sk-123");
+  EXPECT_EQ(field.lineEdit()->echoMode(), QLineEdit::Password);
+  EXPECT_NE(field.lineEdit()->displayText(), "sk-123");
+  field.setSecure(false);
+  EXPECT_EQ(field.lineEdit()->displayText(), "sk-123");
+}
+
+// The filled style puts the text 12 points inside its rounded fill.
+TEST(TextField, FilledStylePadsTheTextInsideItsFill) {
+  TextField field("API endpoint URL", FieldStyle::filled(color::blue(), 12, 8));
+  const QImage image = gui_test::render(field, {240, 0});
+  EXPECT_EQ(field.lineEdit()->geometry().topLeft(), QPoint(12, 12));
+  EXPECT_EQ(field.height(), 24 + field.lineEdit()->sizeHint().height());
+  EXPECT_EQ(image.pixelColor(6, field.height() / 2), color::blue());
+  EXPECT_EQ(image.pixelColor(0, 0).alpha(), 0);
+}
+
+TEST(TextField, RoundedBorderDrawsAFocusRingOnlyWhileFocused) {
+  TextField field("Refine instructions...");
+  gui_test::showAndWait(field);
+  field.clearFocus();
+  const QImage unfocused = gui_test::render(field, field.size());
+  field.activateWindow();
+  field.lineEdit()->setFocus();
+  ASSERT_TRUE(gui_test::waitUntil([&] { return field.lineEdit()->hasFocus(); }));
+  const QImage focused = gui_test::render(field, field.size());
+  const QColor ring = gui_test::colorOverWhite(focused, QPoint(field.width() / 2, 1));
+  EXPECT_GT(ring.blue(), ring.red() + 60);
+  EXPECT_EQ(gui_test::colorOverWhite(unfocused, QPoint(field.width() / 2, 1)), QColor(Qt::white));
+}
+
+TEST(TextEditor, HoldsMultiLineTextWithAPlaceholder) {
+  TextEditor editor;
+  editor.setPlaceholder("Paste your exported settings JSON below");
+  EXPECT_EQ(editor.plainTextEdit()->placeholderText(), "Paste your exported settings JSON below");
+  QSignalSpy changes(&editor, &TextEditor::textChanged);
+  editor.setText("Dear Anna,\n\nThanks.");
+  EXPECT_EQ(editor.text(), "Dear Anna,\n\nThanks.");
+  ASSERT_GE(changes.count(), 1);
+  EXPECT_EQ(changes.last()[0].toString(), "Dear Anna,\n\nThanks.");
+  const auto reported = changes.count();
+  editor.setText("Dear Anna,\n\nThanks.");
+  EXPECT_EQ(changes.count(), reported);
+  QTest::keyClicks(editor.plainTextEdit(), "!");
+  EXPECT_TRUE(editor.text().contains('!'));
+}
+
+TEST(TextEditor, StyleSetsFontColourAndBox) {
+  FieldStyle style = FieldStyle::filled(color::withOpacity(color::tertiaryLabel(), 0.1), 12, 8);
+  style.font = QFont("DejaVu Sans Mono");
+  style.font.setPixelSize(13);
+  TextEditor editor(style);
+  editor.setMinimumHeight(200);
+  EXPECT_EQ(editor.plainTextEdit()->font().family(), "DejaVu Sans Mono");
+  const QImage image = gui_test::render(editor, {300, 200});
+  EXPECT_EQ(editor.plainTextEdit()->geometry().topLeft(), QPoint(12, 12));
+  EXPECT_GT(image.pixelColor(150, 6).alpha(), 0);
+}
+
+}  // namespace
