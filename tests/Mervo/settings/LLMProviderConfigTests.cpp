@@ -307,9 +307,3 @@ TEST_F(LLMProviderConfigTest, RequestBuildersFollowTheWireFormats) {
   EXPECT_FALSE(config.buildOpenAIRequest("\xff", std::nullopt));
   EXPECT_FALSE(config.buildOllamaRequest("\xff", std::nullopt));
 }
-
-TEST_F(LLMProviderConfigTest, TheBuiltInProviderSendsNoEndpoint) {
-  LLMProviderConfig config;
-  config.endpoint = "http://ignored";
-  EXPECT_EQ(config.buildOpenAIRequest("P", std::nullopt)->url, "/chat/completions");
-}
