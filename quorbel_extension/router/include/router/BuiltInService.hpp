@@ -12,8 +12,8 @@ namespace quorbel {
 // The built-in service's direct road: the default app that carries the
 // service's project and key, and the generative-model client that sends a
 // prompt with them. The app core and the Vertex AI client fill it in; tests
-// put a double in its place. Callers check `canCreateModel` before asking for
-// a model, because the client cannot work without these values.
+// put a double in its place. Callers check `builtInServiceProblem` before
+// asking for a model, because the client cannot work without these values.
 class BuiltInService {
  public:
   struct AppOptions {
@@ -38,6 +38,9 @@ class BuiltInService {
       const std::string& modelName, const std::string& prompt, double timeoutSeconds) = 0;
 
   static BuiltInService& shared();
+  // The same service, for work that outlives the caller's turn (the model
+  // call runs on another thread).
+  static std::shared_ptr<BuiltInService> sharedInstance();
   static void setShared(std::shared_ptr<BuiltInService> service);
 };
 

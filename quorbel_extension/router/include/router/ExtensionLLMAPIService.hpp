@@ -1,9 +1,12 @@
 #pragma once
 
 #include <cstdint>
+#include <expected>
+#include <functional>
 #include <optional>
 #include <string>
 
+#include "foundation/Json.hpp"
 #include "foundation/URLSession.hpp"
 #include "router/ExtensionConfig.hpp"
 #include "router/LLMResult.hpp"
@@ -20,6 +23,15 @@ namespace quorbel {
 // queue.
 class ExtensionLLMAPIService {
  public:
+  // The outcome of one HTTP exchange: the reply body of a 200 reply, or why
+  // there is none.
+  using HTTPResult = std::expected<std::string, platform::ErrorPtr>;
+  // A provider's handling of that outcome; it finishes the request through
+  // the router's completion.
+  using HTTPResultHandler = std::function<void(HTTPResult result, const LLMCompletion& completion)>;
+  // The provider's handler with the completion already bound.
+  using BoundResultHandler = std::function<void(HTTPResult result)>;
+
   static ExtensionLLMAPIService& shared();
 
   const std::string& appGroupID() const { return appGroupID_; }
@@ -35,6 +47,9 @@ class ExtensionLLMAPIService {
   std::string effectiveModel() const;
   std::string effectiveAPIKey() const;
   std::string effectiveEndpoint() const;
+  // The text under a key of the shared suite; empty when absent or when the
+  // suite cannot be opened.
+  std::string stringSetting(const std::string& key) const;
 
   // Routes one prompt to the current provider.
   void generateContent(const std::string& prompt, const std::optional<std::string>& systemPrompt,
@@ -52,8 +67,36 @@ class ExtensionLLMAPIService {
   void generateWithCustomAPI(const std::string& prompt, const std::optional<std::string>& systemPrompt,
                              LLMCompletion completion);
 
+  // --- The HTTP exchange shared by OpenAI, Ollama and the custom endpoint ---
+
+  // An http or https URL with a host, or endpointNotConfigured /
+  // invalidEndpointURL. The text is taken as it is, untrimmed.
+  std::expected<platform::URL, platform::ErrorPtr> validateEndpointURL(const std::string& urlText) const;
+  // POSTs the body as JSON. Failures of the URL check and of the encoding
+  // reach the handler synchronously; every reply reaches it on the main queue.
+  void makeJSONRequest(const std::string& urlText, const platform::HeaderFields& headers,
+                       const platform::json::Value& body, const LLMCompletion& completion,
+                       const HTTPResultHandler& handler);
+  void executeRequest(platform::URLRequest request, BoundResultHandler handler);
+  // Classifies a data task's outcome (main queue): transport error, not an
+  // HTTP reply, status other than 200, no body, or the body.
+  void handleHTTPResponse(const std::optional<std::string>& body,
+                          const std::optional<platform::HTTPURLResponse>& response, const platform::ErrorPtr& error,
+                          const BoundResultHandler& handler);
+
+  // --- Reply handling, on the main queue ---
+
+  void handleWorkerReply(const platform::ErrorPtr& error, const std::optional<platform::HTTPURLResponse>& response,
+                         const std::optional<std::string>& body, const LLMCompletion& completion, double duration);
+  void parseWorkerResponse(const std::string& body, const LLMCompletion& completion);
+  void parseOpenAIResponse(const std::string& body, const LLMCompletion& completion);
+  void parseOllamaResponse(const std::string& body, const LLMCompletion& completion);
+  void parseCustomResponse(const std::string& body, const LLMCompletion& completion);
+
  private:
   ExtensionLLMAPIService();
+  void generateWithVertexAI(const std::string& prompt, const std::optional<std::string>& systemPrompt,
+                            const LLMCompletion& completion);
   std::string appGroupID_;
 };
 

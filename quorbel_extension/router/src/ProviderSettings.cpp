@@ -1,0 +1,88 @@
+// The service object and the provider settings it reads from the shared
+// suite at every request.
+#include "Diagnostics.hpp"
+#include "foundation/UserDefaults.hpp"
+#include "router/ExtensionLLMAPIService.hpp"
+
+namespace quorbel {
+namespace {
+constexpr double kDefaultTimeout = 30.0;
+constexpr std::int64_t kDefaultMaxTokens = 2048;
+}  // namespace
+
+ExtensionLLMAPIService& ExtensionLLMAPIService::shared() {
+  static ExtensionLLMAPIService* service = new ExtensionLLMAPIService();
+  return *service;
+}
+
+ExtensionLLMAPIService::ExtensionLLMAPIService()
+    : appGroupID_(ExtensionConfig::value("APP_GROUP_ID", "group.tesvarin.quorbel")) {
+  platform::console::print("🚀 ExtensionLLMAPIService: Initialized with appGroupID: " + appGroupID_);
+}
+
+std::string ExtensionLLMAPIService::stringSetting(const std::string& key) const {
+  auto suite = platform::UserDefaults::suite(appGroupID_);
+  return suite ? suite->string(key).value_or("") : "";
+}
+
+ExtensionConfig::LLMProvider ExtensionLLMAPIService::currentProvider() const {
+  return providerFromRawValue(stringSetting("llm_provider")).value_or(ExtensionConfig::LLMProvider::gemini);
+}
+
+std::string ExtensionLLMAPIService::apiKey() const { return stringSetting("llm_api_key"); }
+
+std::string ExtensionLLMAPIService::endpoint() const {
+  auto suite = platform::UserDefaults::suite(appGroupID_);
+  if (!suite) {
+    diagnostics::debug("⚠️ ExtensionLLMAPIService: Cannot access UserDefaults with app group: {}", appGroupID_);
+    return "";
+  }
+  std::string value = suite->string("llm_endpoint").value_or("");
+  diagnostics::debug("🔧 ExtensionLLMAPIService: Read endpoint from UserDefaults: '{}'", value);
+  return value;
+}
+
+std::string ExtensionLLMAPIService::model() const { return stringSetting("llm_model"); }
+
+std::string ExtensionLLMAPIService::customModel() const { return stringSetting("llm_custom_model"); }
+
+double ExtensionLLMAPIService::timeout() const {
+  auto suite = platform::UserDefaults::suite(appGroupID_);
+  double seconds = suite ? suite->doubleValue("llm_timeout") : 0;
+  return seconds > 0 ? seconds : kDefaultTimeout;
+}
+
+std::int64_t ExtensionLLMAPIService::maxTokens() const {
+  auto suite = platform::UserDefaults::suite(appGroupID_);
+  std::int64_t tokens = suite ? suite->integer("llm_max_tokens") : 0;
+  return tokens > 0 ? tokens : kDefaultMaxTokens;
+}
+
+std::string ExtensionLLMAPIService::effectiveModel() const {
+  switch (currentProvider()) {
+    case ExtensionConfig::LLMProvider::gemini: return ExtensionConfig::value("GEMINI_MODEL", "gemini-2.0-flash-lite");
+    case ExtensionConfig::LLMProvider::openai:
+    case ExtensionConfig::LLMProvider::ollama: {
+      std::string chosen = model();
+      return chosen.empty() ? customModel() : chosen;
+    }
+    case ExtensionConfig::LLMProvider::custom: return customModel();
+  }
+  return {};
+}
+
+std::string ExtensionLLMAPIService::effectiveAPIKey() const {
+  if (currentProvider() != ExtensionConfig::LLMProvider::gemini) return apiKey();
+  if (ExtensionConfig::currentAPIMode() == ExtensionConfig::APIMode::worker) return "";
+  return ExtensionConfig::value("GOOGLE_API_KEY", "");
+}
+
+std::string ExtensionLLMAPIService::effectiveEndpoint() const {
+  auto provider = currentProvider();
+  if (provider == ExtensionConfig::LLMProvider::gemini) return "";
+  std::string value = endpoint();
+  diagnostics::debug("🌐 ExtensionLLMAPIService: Effective endpoint for {}: '{}'", rawValue(provider), value);
+  return value;
+}
+
+}  // namespace quorbel
