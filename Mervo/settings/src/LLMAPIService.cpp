@@ -115,15 +115,15 @@ void LLMAPIService::testBuiltInGemini(quorbel::LLMCompletion completion) const {
 }
 
 void LLMAPIService::testVertexAIDirectly(quorbel::LLMCompletion completion) const {
-  auto& service = quorbel::BuiltInService::shared();
+  auto service = quorbel::BuiltInService::sharedInstance();
   auto model = llmConfig_.effectiveModel();
   // The client ends the process on options without project ID or API key and
   // on a model name it cannot use, so those are caught here and reported.
-  if (auto problem = quorbel::builtInServiceProblem(service, model))
+  if (auto problem = quorbel::builtInServiceProblem(*service, model))
     return deliver(completion, std::unexpected(LLMAPIError::configurationError(*problem)));
 
-  platform::DispatchQueue::global().async([&service, model, completion] {
-    auto response = service.generateContent(model, kBuiltInTestText, kVertexAITimeout);
+  platform::DispatchQueue::global().async([service, model, completion] {
+    auto response = service->generateContent(model, kBuiltInTestText, kVertexAITimeout);
     platform::DispatchQueue::main().async([response = std::move(response), completion] {
       if (!response) return deliver(completion, std::unexpected(response.error()));
       if (!*response) return deliver(completion, std::unexpected(LLMAPIError::make(LLMAPIError::Case::emptyResponse)));

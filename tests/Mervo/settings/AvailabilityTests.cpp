@@ -16,7 +16,7 @@ class AvailabilityTest : public settings_test::SettingsTest {};
 
 struct Deployment {
   const char* name;
-  std::optional<std::string> workerKey, workerURL, googleKey, projectID;
+  std::optional<std::string> workerKey = {}, workerURL = {}, googleKey = {}, projectID = {};
 };
 
 }  // namespace

@@ -176,7 +176,7 @@ TEST_F(ConnectionTest, ABodyThatIsNotJSONGivesTheReadersErrorUnchanged) {
   LoopbackServer server;
   for (auto provider : {LLMProvider::openai, LLMProvider::custom}) {
     for (std::string body : {"<html>Welcome</html>", ""}) {
-      server.reply({200, body, "text/html"});
+      server.reply({200, body, "text/html", {}});
       useProvider(provider, server.baseURL(), "k");
       config->customModelName = "m";
       auto outcome = runTest();
