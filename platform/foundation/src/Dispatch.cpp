@@ -91,6 +91,9 @@ struct DispatchQueue::State {
       if (auto item = takeDue(Clock::now())) {
         lock.unlock();
         run(*item);
+        // Drop the item before relocking: it may hold the last reference to
+        // this queue, whose destructor takes the same lock.
+        item.reset();
         lock.lock();
         continue;
       }

@@ -1,6 +1,7 @@
 #include <curl/curl.h>
 
 #include <memory>
+#include <string_view>
 
 #include "foundation/URLSession.hpp"
 
@@ -24,7 +25,11 @@ std::optional<URL> URL::parse(const std::string& text) {
   URL url;
   url.text_ = text;
   url.scheme_ = part(handle.get(), CURLUPART_SCHEME);
-  url.host_ = part(handle.get(), CURLUPART_HOST);
+  // curl reads "http:///v1" as host "v1"; an empty authority names no host.
+  auto authority = text.find("://");
+  bool emptyAuthority = authority != std::string::npos &&
+                        (authority + 3 == text.size() || std::string_view("/?#").find(text[authority + 3]) != std::string_view::npos);
+  url.host_ = emptyAuthority ? std::string() : part(handle.get(), CURLUPART_HOST);
   url.path_ = part(handle.get(), CURLUPART_PATH);
   if (auto port = part(handle.get(), CURLUPART_PORT); !port.empty()) url.port_ = std::stoi(port);
   return url;

@@ -1,5 +1,9 @@
 #include "router/BuiltInService.hpp"
 
+#include "firebase_core/FIRApp.hpp"
+#include "firebase_core/FIRException.hpp"
+#include "router/ExtensionLLMAPIError.hpp"
+
 #include <mutex>
 
 #include <unicode/uchar.h>
@@ -8,18 +12,34 @@
 namespace quorbel {
 namespace {
 
-constexpr const char* kNoDefaultApp = "No default app is configured: the Vertex AI client is not part of this build";
-
-// What the built-in service is until the app core and the Vertex AI client
-// install the real one: there is no default app, so the direct road is
-// reported as not configured and no model is ever called.
-class UnconfiguredBuiltInService final : public BuiltInService {
+// The built-in service as this build has it: the default app is the app
+// core's; the Vertex AI client is not part of the build, so a request that
+// passes the configuration checks is reported as unavailable rather than
+// answered by anything pretending to be the model.
+class AppCoreBuiltInService final : public BuiltInService {
  public:
-  std::optional<std::string> configureDefaultAppIfNeeded() override { return kNoDefaultApp; }
-  std::optional<AppOptions> defaultAppOptions() override { return std::nullopt; }
+  std::optional<std::string> configureDefaultAppIfNeeded() override {
+    if (firebase::FIRApp::isDefaultAppConfigured()) return std::nullopt;
+    try {
+      firebase::FIRApp::configure();
+    } catch (const firebase::FIRException& e) {
+      return e.reason();
+    }
+    return std::nullopt;
+  }
+
+  std::optional<AppOptions> defaultAppOptions() override {
+    auto app = firebase::FIRApp::defaultApp();
+    if (!app) return std::nullopt;
+    auto options = app->options();
+    return AppOptions{options.projectID().value_or(""), options.APIKey().value_or(""),
+                      options.googleAppID().value_or("")};
+  }
+
   std::expected<std::optional<std::string>, platform::ErrorPtr> generateContent(const std::string&,
                                                                                 const std::string&, double) override {
-    return std::unexpected(platform::makeError("quorbel.BuiltInService", 1, kNoDefaultApp));
+    return std::unexpected(
+        ExtensionLLMAPIError::serviceNotAvailable("the Vertex AI client is not part of this build"));
   }
 };
 
@@ -29,7 +49,7 @@ std::mutex& slotMutex() {
 }
 
 std::shared_ptr<BuiltInService>& slot() {
-  static std::shared_ptr<BuiltInService> service = std::make_shared<UnconfiguredBuiltInService>();
+  static std::shared_ptr<BuiltInService> service = std::make_shared<AppCoreBuiltInService>();
   return service;
 }
 
@@ -44,7 +64,7 @@ std::shared_ptr<BuiltInService> BuiltInService::sharedInstance() {
 
 void BuiltInService::setShared(std::shared_ptr<BuiltInService> service) {
   std::lock_guard lock(slotMutex());
-  slot() = service ? std::move(service) : std::make_shared<UnconfiguredBuiltInService>();
+  slot() = service ? std::move(service) : std::make_shared<AppCoreBuiltInService>();
 }
 
 bool isUsableModelName(const std::string& modelName) {

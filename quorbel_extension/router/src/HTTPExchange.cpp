@@ -13,17 +13,6 @@ using diagnostics::debug;
 using ErrorCase = ExtensionLLMAPIError::Case;
 namespace json = platform::json;
 
-namespace {
-// "http:///v1" names no host, although the URL parser is lenient enough to
-// read the first path segment as one.
-bool hasEmptyAuthority(const std::string& urlText) {
-  auto separator = urlText.find("://");
-  if (separator == std::string::npos) return false;
-  auto authorityStart = separator + 3;
-  return authorityStart == urlText.size() || std::string_view("/?#").find(urlText[authorityStart]) != std::string_view::npos;
-}
-}  // namespace
-
 std::expected<platform::URL, platform::ErrorPtr> ExtensionLLMAPIService::validateEndpointURL(
     const std::string& urlText) const {
   if (urlText.empty()) {
@@ -40,7 +29,7 @@ std::expected<platform::URL, platform::ErrorPtr> ExtensionLLMAPIService::validat
     debug("❌ ExtensionLLMAPIService: Cannot create URL from endpoint: '{}'", urlText);
     return std::unexpected(ExtensionLLMAPIError::invalidEndpointURL(urlText));
   }
-  if (url->host().empty() || hasEmptyAuthority(urlText)) {
+  if (url->host().empty()) {
     debug("❌ ExtensionLLMAPIService: URL has no host: '{}'", urlText);
     return std::unexpected(ExtensionLLMAPIError::invalidEndpointURL(urlText));
   }

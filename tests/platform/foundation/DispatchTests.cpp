@@ -1,4 +1,5 @@
 #include <atomic>
+#include <future>
 #include <set>
 #include <thread>
 
@@ -101,4 +102,18 @@ TEST(Dispatch, GlobalQueueRunsOffTheMainThread) {
   });
   EXPECT_TRUE(test_support::runMainQueueUntil([&] { return ran.load(); }));
   EXPECT_TRUE(offMain);
+}
+
+TEST(Dispatch, AnItemHoldingTheLastReferenceToItsQueueMayReleaseIt) {
+  std::atomic<bool> queueDestroyed = false;
+  std::promise<void> released;
+  auto queue = std::make_shared<DispatchQueue>("test.last-owner");
+  // Captures are destroyed in reverse order: the queue first, then the marker,
+  // so the marker tells that the queue's destructor came back.
+  queue->async([marker = std::shared_ptr<void>(nullptr, [&](void*) { queueDestroyed = true; }), owner = queue,
+                go = released.get_future().share()] { go.wait(); });
+  queue.reset();  // now only the queued item owns the queue
+  released.set_value();
+  for (int i = 0; i < 500 && !queueDestroyed; ++i) std::this_thread::sleep_for(1ms);
+  EXPECT_TRUE(queueDestroyed);
 }

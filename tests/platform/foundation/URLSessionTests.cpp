@@ -146,4 +146,6 @@ TEST(URL, ParsesAbsoluteURLsOnly) {
   for (const char* bad : {"", "https://", "not a url", " http://x", "http://exa mple.com"})
     EXPECT_FALSE(platform::URL::parse(bad).has_value()) << bad;
   EXPECT_TRUE(platform::URL::parse("ftp://x").has_value());
+  auto noHost = platform::URL::parse("http:///v1");
+  EXPECT_TRUE(!noHost || noHost->host().empty());
 }

@@ -37,10 +37,11 @@ TEST_P(EndpointValidation, AcceptsOnlyHttpAndHttpsWithAHost) {
   }
   ASSERT_FALSE(result) << c.text;
   EXPECT_TRUE(quorbel::isExtensionError(result.error(), *c.failure)) << result.error()->localizedDescription();
-  if (*c.failure == ErrorCase::invalidEndpointURL)
+  if (*c.failure == ErrorCase::invalidEndpointURL) {
     EXPECT_EQ(result.error()->localizedDescription(),
               "Invalid API endpoint URL: '" + c.text +
                   "'. Please check your endpoint configuration and ensure it includes the protocol (https://).");
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -80,7 +80,9 @@ TEST_P(ProviderRequest, SendsExactlyThisRequest) {
   EXPECT_EQ(request.hasHeader("Authorization"), c.expectedAuthorization.has_value());
   // A header value's trailing blank does not survive the wire, so "Bearer "
   // arrives as "Bearer".
-  if (c.expectedAuthorization) EXPECT_EQ(request.header("Authorization"), *c.expectedAuthorization);
+  if (c.expectedAuthorization) {
+    EXPECT_EQ(request.header("Authorization"), *c.expectedAuthorization);
+  }
   // Besides these two, only what the transport itself adds (and the test
   // server's notes on the connection).
   const std::set<std::string> allowed{"content-type", "authorization", "host",        "accept",     "accept-encoding",

@@ -1,0 +1,106 @@
+#include "settings/UserSettings.hpp"
+
+#include "foundation/NotificationCenter.hpp"
+#include "foundation/Text.hpp"
+#include "router/SystemPromptTexts.hpp"
+
+namespace mervo {
+
+namespace {
+
+// The suite keys are deployment values themselves: each can be renamed, and
+// then the extension, which always uses the plain names, no longer finds it.
+struct StorageKeys {
+  std::string customSystemPrompt, useCustomPrompt, emailTone, responseLength, includeContext, autoSuggestReplies;
+};
+
+StorageKeys storageKeys(const EnvironmentConfig& env) {
+  return {
+      env.value("CUSTOM_SYSTEM_PROMPT_KEY", "customSystemPrompt"),
+      env.value("USE_CUSTOM_PROMPT_KEY", "useCustomPrompt"),
+      env.value("EMAIL_TONE_KEY", "emailTone"),
+      env.value("RESPONSE_LENGTH_KEY", "responseLength"),
+      env.value("INCLUDE_CONTEXT_KEY", "includeContext"),
+      env.value("AUTO_SUGGEST_REPLIES_KEY", "autoSuggestReplies"),
+  };
+}
+
+// A stored Boolean; true when absent or of another type.
+bool storedFlag(platform::UserDefaults& store, const std::string& key) {
+  auto stored = store.object(key);
+  return stored && stored->isBool() ? *stored->asBool() : true;
+}
+
+// Sets the field when the store holds one of its raw values; otherwise the
+// field keeps what it has.
+template <typename E>
+void loadRawValue(platform::UserDefaults& store, const std::string& key, platform::Published<E>& field) {
+  auto stored = store.object(key);
+  if (!stored || !stored->isString()) return;
+  if (auto value = fromRawValue<E>(*stored->asString())) field = *value;
+}
+
+}  // namespace
+
+UserSettings& UserSettings::shared() {
+  static UserSettings instance;
+  return instance;
+}
+
+UserSettings::UserSettings(EnvironmentConfig& envConfig)
+    : defaultSystemPrompt(quorbel::prompt_texts::defaultSystemPrompt), envConfig_(envConfig) {
+  loadSettings();
+  ensureDefaultPrompt();
+}
+
+std::shared_ptr<platform::UserDefaults> UserSettings::settingsStore() const {
+  if (auto suite = platform::UserDefaults::suite(envConfig_.appGroupID())) return suite;
+  return std::shared_ptr<platform::UserDefaults>(&platform::UserDefaults::standard(), [](platform::UserDefaults*) {});
+}
+
+void UserSettings::loadSettings() {
+  auto store = settingsStore();
+  auto keys = storageKeys(envConfig_);
+  customSystemPrompt = store->string(keys.customSystemPrompt).value_or("");
+  useCustomPrompt = store->boolean(keys.useCustomPrompt);
+  includeContext = storedFlag(*store, keys.includeContext);
+  autoSuggestReplies = storedFlag(*store, keys.autoSuggestReplies);
+  loadRawValue(*store, keys.emailTone, emailTone);
+  loadRawValue(*store, keys.responseLength, responseLength);
+}
+
+void UserSettings::ensureDefaultPrompt() {
+  // Shown in the editor, stored only by the next save.
+  if (customSystemPrompt->empty()) customSystemPrompt = defaultSystemPrompt;
+}
+
+std::string UserSettings::effectiveSystemPrompt() const {
+  if (*useCustomPrompt && !platform::text::isBlank(*customSystemPrompt)) return *customSystemPrompt;
+  return buildSystemPrompt();
+}
+
+std::string UserSettings::buildSystemPrompt() const {
+  namespace texts = quorbel::prompt_texts;
+  std::string prompt = defaultSystemPrompt;
+  prompt += texts::toneHeader;
+  prompt += texts::toneText(rawValue(*emailTone));
+  prompt += texts::lengthHeader;
+  prompt += texts::lengthText(rawValue(*responseLength));
+  if (*includeContext) prompt += texts::contextSection;
+  return prompt;
+}
+
+void UserSettings::saveSettings() {
+  auto store = settingsStore();
+  auto keys = storageKeys(envConfig_);
+  store->set(keys.customSystemPrompt, *customSystemPrompt);
+  store->set(keys.useCustomPrompt, *useCustomPrompt);
+  store->set(keys.emailTone, std::string(rawValue(*emailTone)));
+  store->set(keys.responseLength, std::string(rawValue(*responseLength)));
+  store->set(keys.includeContext, *includeContext);
+  store->set(keys.autoSuggestReplies, *autoSuggestReplies);
+  store->synchronize();
+  platform::NotificationCenter::defaultCenter().post(kChangedNotification);
+}
+
+}  // namespace mervo

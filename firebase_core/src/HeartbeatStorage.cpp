@@ -1,0 +1,170 @@
+#include "firebase_core/HeartbeatStorage.hpp"
+
+#include <fcntl.h>
+#include <fmt/format.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <fstream>
+#include <map>
+#include <mutex>
+#include <sstream>
+
+#include "foundation/Bundle.hpp"
+
+namespace firebase {
+
+namespace {
+
+// Ids map to file names one to one: ":" becomes "_" as it always has, and
+// every other byte that could leave the folder or confuse a file system
+// ("/", "..", control characters, "%" itself) is percent-encoded.
+std::string fileNameComponent(const std::string& id) {
+  std::string name;
+  for (unsigned char c : id) {
+    if (c == ':') {
+      name += '_';
+    } else if (std::isalnum(c) || c == '_' || c == '-' || c == '.') {
+      name += static_cast<char>(c);
+    } else {
+      name += fmt::format("%{:02X}", c);
+    }
+  }
+  return name;
+}
+
+struct StoreCacheEntry {
+  std::weak_ptr<HeartbeatStorage> store;
+  const HeartbeatStorage* identity = nullptr;
+};
+
+struct StoreCache {
+  std::mutex mutex;
+  std::map<std::string, StoreCacheEntry> stores;
+};
+
+StoreCache& storeCache() {
+  static StoreCache* cache = new StoreCache();  // outlives stores destroyed at exit
+  return *cache;
+}
+
+}  // namespace
+
+std::filesystem::path FileStorage::urlForHeartbeatId(const std::string& id) {
+  // Each program keeps its own store, as each has its own Application Support
+  // folder inside its sandbox container on the platform this system came from.
+  const std::string container = fileNameComponent(platform::Bundle::main().bundleIdentifier());
+  return platform::paths::applicationSupport() / container / "google-heartbeat-storage" /
+         ("heartbeats-" + fileNameComponent(id));
+}
+
+std::expected<std::string, StorageError> FileStorage::read() {
+  std::ifstream file(url_, std::ios::binary);
+  if (!file) return std::unexpected(StorageError::readError);
+  std::ostringstream content;
+  content << file.rdbuf();
+  if (file.bad()) return std::unexpected(StorageError::readError);
+  return content.str();
+}
+
+std::expected<void, StorageError> FileStorage::write(const std::optional<std::string>& data) {
+  std::error_code error;
+  std::filesystem::create_directories(url_.parent_path(), error);
+  if (error) return std::unexpected(StorageError::writeError);
+
+  // Write a temporary file beside the target and rename it over the target, so
+  // a reader never sees half a document.
+  std::string temporary = (url_.parent_path() / (url_.filename().string() + ".XXXXXX")).string();
+  const int descriptor = mkstemp(temporary.data());
+  if (descriptor < 0) return std::unexpected(StorageError::writeError);
+  const std::string content = data.value_or(std::string());
+  std::size_t written = 0;
+  while (written < content.size()) {
+    const ssize_t n = ::write(descriptor, content.data() + written, content.size() - written);
+    if (n <= 0) break;
+    written += static_cast<std::size_t>(n);
+  }
+  const bool complete = written == content.size() && fsync(descriptor) == 0;
+  ::close(descriptor);
+  if (!complete || std::rename(temporary.c_str(), url_.c_str()) != 0) {
+    ::unlink(temporary.c_str());
+    return std::unexpected(StorageError::writeError);
+  }
+  return {};
+}
+
+std::shared_ptr<HeartbeatStorage> HeartbeatStorage::instance(const std::string& id) {
+  auto& cache = storeCache();
+  std::lock_guard lock(cache.mutex);
+  auto& entry = cache.stores[id];
+  if (auto store = entry.store.lock()) return store;
+  auto store =
+      std::make_shared<HeartbeatStorage>(id, std::make_unique<FileStorage>(FileStorage::urlForHeartbeatId(id)));
+  entry = StoreCacheEntry{store, store.get()};
+  return store;
+}
+
+HeartbeatStorage::HeartbeatStorage(std::string id, std::unique_ptr<Storage> storage)
+    : id_(std::move(id)), storage_(std::move(storage)), queue_("com.heartbeat.storage." + id_) {}
+
+HeartbeatStorage::~HeartbeatStorage() {
+  auto& cache = storeCache();
+  std::lock_guard lock(cache.mutex);
+  // A newer store may already have taken the id: its entry is not ours.
+  auto entry = cache.stores.find(id_);
+  if (entry != cache.stores.end() && entry->second.identity == this) cache.stores.erase(entry);
+}
+
+std::optional<HeartbeatsBundle> HeartbeatStorage::load() {
+  auto data = storage_->read();
+  if (!data || data->empty()) return std::nullopt;
+  return HeartbeatsBundle::decode(*data);
+}
+
+std::expected<void, StorageError> HeartbeatStorage::save(const std::optional<HeartbeatsBundle>& bundle) {
+  if (!bundle) return storage_->write(std::nullopt);
+  auto data = bundle->encode();
+  if (!data) return std::unexpected(StorageError::writeError);
+  return storage_->write(*data);
+}
+
+HeartbeatStorage::SwapResult HeartbeatStorage::loadTransformSave(const Transform& transform) {
+  auto loaded = load();
+  auto saved = save(transform(loaded));
+  if (!saved) return std::unexpected(saved.error());
+  return loaded;
+}
+
+void HeartbeatStorage::updateSync(const Transform& transform) {
+  queue_.sync([&] { loadTransformSave(transform); });
+}
+
+// The asynchronous operations keep the store alive until their work has run,
+// and let go of it before the work ends: should that be the last reference,
+// the store and its queue are destroyed from the queue's own work item, which
+// the queue allows, and never while the queue disposes of a finished item.
+void HeartbeatStorage::updateAsync(Transform transform) {
+  queue_.async([self = shared_from_this(), transform = std::move(transform)]() mutable {
+    self->loadTransformSave(transform);
+    transform = nullptr;
+    self.reset();
+  });
+}
+
+HeartbeatStorage::SwapResult HeartbeatStorage::swap(const Transform& transform) {
+  SwapResult result;
+  queue_.sync([&] { result = loadTransformSave(transform); });
+  return result;
+}
+
+void HeartbeatStorage::swapAsync(Transform transform, std::function<void(SwapResult)> completion) {
+  queue_.async(
+      [self = shared_from_this(), transform = std::move(transform), completion = std::move(completion)]() mutable {
+        completion(self->loadTransformSave(transform));
+        transform = nullptr;
+        completion = nullptr;
+        self.reset();
+      });
+}
+
+}  // namespace firebase

@@ -1,0 +1,168 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <fstream>
+#include <future>
+#include <thread>
+
+#include "CoreTestEnvironment.hpp"
+#include "HeartbeatTestSupport.hpp"
+#include "firebase_core/HeartbeatStorage.hpp"
+
+namespace firebase {
+namespace {
+
+using testing::CoreTest;
+using testing::heartbeatOn;
+using testing::MemoryStorage;
+
+std::optional<HeartbeatsBundle> appendDay(std::optional<HeartbeatsBundle> stored, int n) {
+  HeartbeatsBundle bundle = stored ? std::move(*stored) : HeartbeatsBundle(30);
+  bundle.append(heartbeatOn(n));
+  return bundle;
+}
+
+class HeartbeatStorageTest : public CoreTest {};
+
+TEST_F(HeartbeatStorageTest, EveryIdBecomesOneFileInsideTheStorageFolder) {
+  const auto folder = root_ / "data" / "tesvarin.quorbel" / "google-heartbeat-storage";
+  struct Case {
+    std::string id;
+    std::string fileName;
+  };
+  const Case cases[] = {
+      {"1:123:ios:abc", "heartbeats-1_123_ios_abc"},   {"no-colons.here", "heartbeats-no-colons.here"},
+      {"../../escape", "heartbeats-..%2F..%2Fescape"}, {"..", "heartbeats-.."},
+      {"a/b\\c d%", "heartbeats-a%2Fb%5Cc%20d%25"},    {"", "heartbeats-"},
+  };
+  for (const auto& c : cases) {
+    const auto url = FileStorage::urlForHeartbeatId(c.id);
+    EXPECT_EQ(url.parent_path(), folder) << c.id;
+    EXPECT_EQ(url.filename(), c.fileName) << c.id;
+  }
+}
+
+TEST_F(HeartbeatStorageTest, OneLiveStorePerId) {
+  auto first = HeartbeatStorage::instance("1:1:ios:a");
+  EXPECT_EQ(HeartbeatStorage::instance("1:1:ios:a"), first);
+  EXPECT_NE(HeartbeatStorage::instance("1:1:ios:b"), first);
+  std::weak_ptr<HeartbeatStorage> released = first;
+  first.reset();
+  EXPECT_TRUE(released.expired());
+  EXPECT_NE(HeartbeatStorage::instance("1:1:ios:a"), nullptr);
+}
+
+TEST_F(HeartbeatStorageTest, ADyingStoreNeverRemovesANewerStoresEntry) {
+  const std::string id = "1:2:ios:race";
+  for (int round = 0; round < 2000; ++round) {
+    auto dying = HeartbeatStorage::instance(id);
+    std::thread releaser([store = std::move(dying)]() mutable { store.reset(); });
+    auto newer = HeartbeatStorage::instance(id);
+    releaser.join();
+    // Whatever the interleaving, the live store is the one every caller gets.
+    ASSERT_EQ(HeartbeatStorage::instance(id), newer) << "round " << round;
+  }
+}
+
+TEST_F(HeartbeatStorageTest, FileStorageWritesAtomicallyAndRecreatesItsFolder) {
+  auto store = HeartbeatStorage::instance("1:3:ios:file");
+  const auto file = FileStorage::urlForHeartbeatId("1:3:ios:file");
+  store->updateSync([](auto stored) { return appendDay(std::move(stored), 0); });
+  ASSERT_TRUE(std::filesystem::exists(file));
+  std::filesystem::remove_all(file.parent_path());
+  store->updateSync([](auto stored) { return appendDay(std::move(stored), 1); });
+  ASSERT_TRUE(std::filesystem::exists(file));
+  store->updateSync([](auto) { return std::optional<HeartbeatsBundle>(); });
+  EXPECT_EQ(std::filesystem::file_size(file), 0u);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(file.parent_path()), {}), 1);
+}
+
+TEST_F(HeartbeatStorageTest, UnreadableContentLoadsAsNothingAndIsReplaced) {
+  const auto file = FileStorage::urlForHeartbeatId("1:4:ios:bad");
+  std::filesystem::create_directories(file.parent_path());
+  for (const std::string& content :
+       std::vector<std::string>{"", "{not json", std::string("\0\xff\xfe", 3), "[1,2,3]"}) {
+    std::ofstream(file, std::ios::binary) << content;
+    auto store = HeartbeatStorage::instance("1:4:ios:bad");
+    bool sawNothing = false;
+    store->updateSync([&](std::optional<HeartbeatsBundle> stored) {
+      sawNothing = !stored.has_value();
+      return appendDay(std::move(stored), 0);
+    });
+    EXPECT_TRUE(sawNothing);
+    std::ifstream written(file);
+    std::string text((std::istreambuf_iterator<char>(written)), {});
+    EXPECT_TRUE(HeartbeatsBundle::decode(text).has_value());
+  }
+}
+
+TEST_F(HeartbeatStorageTest, SwapReportsAFailedSaveAfterASuccessfulLoad) {
+  auto storage = std::make_unique<MemoryStorage>();
+  auto* memory = storage.get();
+  auto store = std::make_shared<HeartbeatStorage>("1:5:ios:swap", std::move(storage));
+  store->updateSync([](auto stored) { return appendDay(std::move(stored), 0); });
+  memory->failWrites = true;
+  auto swapped = store->swap([](auto) { return std::optional<HeartbeatsBundle>(HeartbeatsBundle(30)); });
+  ASSERT_FALSE(swapped.has_value());
+  EXPECT_EQ(swapped.error(), StorageError::writeError);
+
+  memory->failWrites = false;
+  auto before = store->swap([](auto) { return std::optional<HeartbeatsBundle>(); });
+  ASSERT_TRUE(before.has_value() && before->has_value());
+  EXPECT_EQ((*before)->buffer().elements().size(), 1u);
+}
+
+TEST_F(HeartbeatStorageTest, QueuedUpdatesApplyInOrder) {
+  auto storage = std::make_unique<MemoryStorage>();
+  auto* memory = storage.get();
+  auto store = std::make_shared<HeartbeatStorage>("1:6:ios:order", std::move(storage));
+  for (int n = 0; n < 20; ++n) store->updateAsync([n](auto stored) { return appendDay(std::move(stored), n); });
+  store->updateSync([](auto stored) { return stored; });
+  auto bundle = HeartbeatsBundle::decode(*memory->content);
+  ASSERT_TRUE(bundle.has_value());
+  const auto elements = bundle->buffer().elements();
+  ASSERT_EQ(elements.size(), 20u);
+  for (int n = 0; n < 20; ++n) EXPECT_EQ(elements[n].date, testing::day(n));
+}
+
+TEST_F(HeartbeatStorageTest, SyncFromTheStoresOwnQueueFailsLoudly) {
+  auto store = std::make_shared<HeartbeatStorage>("1:7:ios:sync", std::make_unique<MemoryStorage>());
+  std::promise<bool> raised;
+  store->swapAsync([](auto stored) { return stored; },
+                   [&, store](HeartbeatStorageProtocol::SwapResult) {
+                     try {
+                       store->updateSync([](auto stored) { return stored; });
+                       raised.set_value(false);
+                     } catch (const platform::DispatchDeadlock&) {
+                       raised.set_value(true);
+                     }
+                   });
+  EXPECT_TRUE(raised.get_future().get());
+}
+
+TEST_F(HeartbeatStorageTest, AStoreDestroyedOnItsOwnQueueIsSafe) {
+  std::atomic<bool> destroyed{false};
+  std::mutex mutex;
+  std::condition_variable released;
+  bool mayRun = false;
+  {
+    auto store = std::make_shared<HeartbeatStorage>("1:8:ios:die", std::make_unique<MemoryStorage>(&destroyed));
+    store->updateAsync([&](auto stored) {
+      std::unique_lock lock(mutex);
+      released.wait(lock, [&] { return mayRun; });
+      return stored;
+    });
+  }
+  // The queued work now holds the last reference.
+  {
+    std::lock_guard lock(mutex);
+    mayRun = true;
+  }
+  released.notify_all();
+  for (int i = 0; i < 500 && !destroyed; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  EXPECT_TRUE(destroyed);
+}
+
+}  // namespace
+}  // namespace firebase

@@ -1,0 +1,92 @@
+#include <gtest/gtest.h>
+
+#include <future>
+
+#include "firebase_core/GULKeychainStorage.hpp"
+#include "firebase_core/GULKeychainUtils.hpp"
+
+namespace firebase {
+namespace {
+
+using platform::PropertyValue;
+using platform::security::InMemoryKeychainItemStore;
+
+struct Result {
+  std::optional<PropertyValue> object;
+  platform::ErrorPtr error;
+};
+
+class KeychainStorageTest : public ::testing::Test {
+ protected:
+  Result get(const std::string& key) {
+    std::promise<Result> result;
+    storage_.getObjectForKey(key, std::nullopt, [&](auto object, auto error) { result.set_value({object, error}); });
+    return result.get_future().get();
+  }
+  Result set(const PropertyValue& object, const std::string& key) {
+    std::promise<Result> result;
+    storage_.setObject(object, key, std::nullopt, [&](auto stored, auto error) { result.set_value({stored, error}); });
+    return result.get_future().get();
+  }
+  platform::ErrorPtr remove(const std::string& key) {
+    std::promise<platform::ErrorPtr> result;
+    storage_.removeObjectForKey(key, std::nullopt, [&](auto error) { result.set_value(error); });
+    return result.get_future().get();
+  }
+
+  InMemoryKeychainItemStore items_;
+  GULKeychainStorage storage_{"com.quorbel.test", items_};
+};
+
+TEST_F(KeychainStorageTest, StoresReadsAndRemovesObjects) {
+  auto missing = get("token");
+  EXPECT_FALSE(missing.object.has_value());
+  EXPECT_EQ(missing.error, nullptr);
+  EXPECT_EQ(remove("token"), nullptr);
+
+  const PropertyValue object = PropertyValue::Dictionary{{"token", "abc"}, {"expires", 42}};
+  EXPECT_EQ(set(object, "token").object, object);
+  EXPECT_EQ(set(object, "token").error, nullptr);
+  EXPECT_EQ(items_.itemCount(), 1u);  // the second write updated the item
+
+  storage_.resetInMemoryCache();
+  EXPECT_EQ(get("token").object, object);  // read back from the keychain
+  EXPECT_EQ(remove("token"), nullptr);
+  EXPECT_FALSE(get("token").object.has_value());
+  EXPECT_EQ(items_.itemCount(), 0u);
+}
+
+TEST_F(KeychainStorageTest, AFailedWriteLeavesNothingInTheCache) {
+  ASSERT_EQ(set(PropertyValue("old"), "key").error, nullptr);
+  items_.setForcedStatus(-34018);
+  auto failed = set(PropertyValue("new"), "key");
+  EXPECT_FALSE(failed.object.has_value());
+  ASSERT_NE(failed.error, nullptr);
+  EXPECT_EQ(failed.error->domain(), "com.gul.keychain.ErrorDomain");
+  EXPECT_EQ(failed.error->code(), 0);
+  EXPECT_EQ(failed.error->localizedDescription(), "SecItemCopyMatching (-34018)");
+  items_.setForcedStatus(std::nullopt);
+  EXPECT_EQ(get("key").object, PropertyValue("old"));
+}
+
+TEST_F(KeychainStorageTest, TheCacheHoldsAtMostFiveObjects) {
+  for (int i = 0; i < 7; ++i) ASSERT_EQ(set(PropertyValue(i), "key" + std::to_string(i)).error, nullptr);
+  // With the keychain failing, only cached objects can still be read.
+  items_.setForcedStatus(-36);
+  int cached = 0;
+  for (int i = 0; i < 7; ++i) cached += get("key" + std::to_string(i)).object.has_value() ? 1 : 0;
+  EXPECT_EQ(cached, 5);
+  EXPECT_FALSE(get("key0").object.has_value());
+  EXPECT_EQ(get("key0").error->localizedDescription(), "SecItemCopyMatching (-36)");
+}
+
+TEST_F(KeychainStorageTest, KeychainErrorsNameTheFunctionAndStatus) {
+  const auto error = GULKeychainUtils::keychainError("SecItemAdd", -25299);
+  EXPECT_EQ(error->localizedDescription(), "SecItemAdd (-25299)");
+  items_.setForcedStatus(-25300);  // not found: no error on read or remove
+  EXPECT_EQ(remove("any"), nullptr);
+  EXPECT_EQ(get("any").error, nullptr);
+}
+
+}  // namespace
+}  // namespace firebase
