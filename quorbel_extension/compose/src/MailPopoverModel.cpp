@@ -135,24 +135,32 @@ void MailPopoverModel::generateReply() {
   recordGenerateReplyCall();
   std::string prompt = prompts::write(systemPrompt(), quotedEmailContent_, userPrompt.get(), style());
   printPrompt("Generated prompt: ", prompt);
-  isLoading = true;
-  error = nullptr;
-  currentDraft = std::string();
-  hasGeneratedDraft = false;
+  startDrafting();
   print("🚀 ComposeSessionViewController: About to call viewController.llmService.generateContent");
   print("🚀 ComposeSessionViewController: LLM Service instance: " + llmService_->description());
   send(prompt, &MailPopoverModel::handleDraftResult);
 }
 
-void MailPopoverModel::handleDraftResult(LLMResult result) {
+void MailPopoverModel::startDrafting() {
+  isLoading = true;
+  error = nullptr;
+  currentDraft = std::string();
+  hasGeneratedDraft = false;
+}
+
+bool MailPopoverModel::showDraft(LLMResult result, const std::string& failureLabel) {
   if (!result) {
     error = result.error();
-    print("Error generating content: " + result.error()->localizedDescription());
-  } else {
-    currentDraft = std::move(*result);
-    hasGeneratedDraft = true;
-    if (!currentDraft->empty()) copyAndFlashConfirmation();
+    print(failureLabel + result.error()->localizedDescription());
+    return false;
   }
+  currentDraft = std::move(*result);
+  hasGeneratedDraft = true;
+  return true;
+}
+
+void MailPopoverModel::handleDraftResult(LLMResult result) {
+  if (showDraft(std::move(result), "Error generating content: ") && !currentDraft->empty()) copyAndFlashConfirmation();
   isLoading = false;
   isControlsSectionExpanded = false;
 }
@@ -205,20 +213,12 @@ void MailPopoverModel::generateReplyFromAnswers() {
   std::string prompt =
       prompts::replyFromAnswers(systemPrompt(), quotedEmailContent_, aiQuestions.get(), userAnswers.get(), style());
   printPrompt("AI Agent - Reply generation prompt: ", prompt);
-  isLoading = true;
-  error = nullptr;
-  currentDraft = std::string();
-  hasGeneratedDraft = false;
+  startDrafting();
   send(prompt, &MailPopoverModel::handleAnswersDraftResult);
 }
 
 void MailPopoverModel::handleAnswersDraftResult(LLMResult result) {
-  if (!result) {
-    error = result.error();
-    print("AI Agent - Error generating reply: " + result.error()->localizedDescription());
-  } else {
-    currentDraft = std::move(*result);
-    hasGeneratedDraft = true;
+  if (showDraft(std::move(result), "AI Agent - Error generating reply: ")) {
     isQuestionsSectionExpanded = false;
     if (!currentDraft->empty()) copyAndFlashConfirmation();
   }

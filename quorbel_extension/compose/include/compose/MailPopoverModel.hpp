@@ -118,6 +118,11 @@ class MailPopoverModel : public std::enable_shared_from_this<MailPopoverModel> {
   MailPopoverModel(Size size, std::string quotedEmailContent, std::shared_ptr<LLMService> llmService,
                    SizeChange onSizeChange);
   void setMode(EditorMode mode);
+  // A Write or AI Agent reply request begins: the old draft and error go.
+  void startDrafting();
+  // Stores a reply's answer as the draft, or its failure (printed after the
+  // label); true for an answer.
+  bool showDraft(LLMResult result, const std::string& failureLabel);
   void send(const std::string& prompt, ResultHandler handler);
   // The completion handed to the service: applies the result on the main
   // queue, asynchronously, if the popover still exists.
