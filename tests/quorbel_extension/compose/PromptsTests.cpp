@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "compose/DraftStyle.hpp"
 #include "compose/Prompts.hpp"
 #include "compose/QuestionParsing.hpp"
 
@@ -94,28 +93,6 @@ TEST(Prompts, RefinementQuotesDraftAndInstructionUnchanged) {
             "ONLY on the user's specific instruction. The refined reply should aim for a brief length, within a "
             "professional context, and convey a neutral emotion. Output ONLY the refined reply itself, without any extra "
             "commentary.");
-}
-
-TEST(DraftStyle, PhrasesAndLabelsForEveryStep) {
-  const char* lengthPhrases[] = {"brief and concise", "standard length", "detailed and comprehensive"};
-  const char* lengthWords[] = {"brief", "standard", "detailed"};
-  const char* lengthLabels[] = {"Brief", "Medium", "Detailed"};
-  for (int step = 0; step < 3; ++step) {
-    EXPECT_EQ(quorbel::lengthPhrase(step), lengthPhrases[step]);
-    EXPECT_EQ(quorbel::lengthWord(step), lengthWords[step]);
-    EXPECT_EQ(quorbel::lengthLabel(step), lengthLabels[step]);
-  }
-  const char* emotionPhrases[] = {"very friendly", "friendly", "neutral", "slightly angry", "angry"};
-  const char* emotionLabels[] = {"V.Friendly", "Friendly", "Neutral", "S.Angry", "Angry"};
-  for (int level = 0; level < 5; ++level) {
-    EXPECT_EQ(quorbel::emotionPhrase(level), emotionPhrases[level]);
-    EXPECT_EQ(quorbel::emotionLabel(level), emotionLabels[level]);
-  }
-  for (int outside : {-1, 3, 100}) {
-    EXPECT_EQ(quorbel::lengthWord(outside), "standard");
-    EXPECT_EQ(quorbel::lengthLabel(outside), "Medium");
-  }
-  for (int outside : {-1, 5}) EXPECT_EQ(quorbel::emotionLabel(outside), "Neutral");
 }
 
 struct QuestionCase {
