@@ -14,7 +14,7 @@
 #include "compose/ComposeSessionViewController.hpp"
 #include "compose/MailExtension.hpp"
 #include "compose/ScriptedSession.hpp"
-#include "compose_views/ComposeSessionView.hpp"
+#include "compose_views/ExtensionViews.hpp"
 #include "foundation/Bundle.hpp"
 #include "foundation/Console.hpp"
 #include "mailkit/HandlerReports.hpp"

@@ -64,6 +64,13 @@ MessageFile MessageFile::parse(std::string rawData) {
   return file;
 }
 
+std::string MessageFile::body() const {
+  auto headers = headerBlock(rawData_);
+  std::size_t blankLine = headers.size();
+  std::size_t lineEnd = rawData_.find('\n', blankLine);
+  return lineEnd == std::string::npos ? std::string() : rawData_.substr(lineEnd + 1);
+}
+
 std::optional<std::string> MessageFile::header(std::string_view name) const {
   for (const auto& [field, value] : fields_)
     if (equalsIgnoringCase(field, name)) return std::string(trimmed(value));

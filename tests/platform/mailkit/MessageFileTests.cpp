@@ -75,3 +75,13 @@ TEST(ReplySubject, AddsReOnce) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(MessageFile, BodyFollowsTheFirstBlankLine) {
+  EXPECT_EQ(mailkit::MessageFile::parse("A: 1\r\nB: 2\r\n\r\nline\r\n\r\nmore").body(), "line\r\n\r\nmore");
+  EXPECT_EQ(mailkit::MessageFile::parse("A: 1\n\nline").body(), "line");
+  EXPECT_EQ(mailkit::MessageFile::parse("A: 1").body(), "");
+}
+
+}  // namespace

@@ -23,6 +23,8 @@ class MessageFile {
   // The first field of that name (case-insensitive), unfolded and trimmed.
   std::optional<std::string> header(std::string_view name) const;
   const std::string& rawData() const { return rawData_; }
+  // Everything after the blank line that ends the header fields.
+  std::string body() const;
 
   // The message as received, raw bytes included.
   MEMessage message() const;

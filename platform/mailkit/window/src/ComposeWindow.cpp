@@ -26,17 +26,8 @@ QString joined(const std::vector<MEEmailAddress>& addresses) {
 
 // What the original said, quoted the way mail programs quote it.
 QString quotedBody(const MessageFile& original) {
-  std::string raw = original.rawData();
-  std::size_t start = raw.find("\r\n\r\n");
-  std::size_t separatorLength = 4;
-  if (start == std::string::npos) {
-    start = raw.find("\n\n");
-    separatorLength = 2;
-  }
-  if (start == std::string::npos) return {};
-  start += separatorLength;
   QString wrote = QString::fromStdString(original.header("From").value_or("The sender")) + " wrote:\n";
-  QStringList lines = QString::fromUtf8(raw.substr(start)).remove('\r').split('\n');
+  QStringList lines = QString::fromStdString(original.body()).remove('\r').split('\n');
   for (auto& line : lines) line.prepend("> ");
   return "\n\n" + wrote + lines.join('\n');
 }

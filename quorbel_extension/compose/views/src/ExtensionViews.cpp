@@ -1,4 +1,4 @@
-#include "compose_views/ComposeSessionView.hpp"
+#include "compose_views/ExtensionViews.hpp"
 
 #include <QLabel>
 
