@@ -134,9 +134,11 @@ TEST_P(BuiltInModelTest, PopoverOpensForEveryProvider) {
   builtIn->options = GetParam().options;
   quorbel::ComposeSessionViewController controller(std::make_shared<compose_test::RecordingLLMService>());
   EXPECT_EQ(controller.model().has_value(), GetParam().made);
-  if (!GetParam().made) EXPECT_TRUE(std::any_of(logLines.begin(), logLines.end(), [](const auto& l) {
-    return l.starts_with("ComposeSessionViewController: Built-in model not created: ");
-  }));
+  if (!GetParam().made) {
+    EXPECT_TRUE(std::any_of(logLines.begin(), logLines.end(), [](const auto& l) {
+      return l.starts_with("ComposeSessionViewController: Built-in model not created: ");
+    }));
+  }
   controller.loadView();
   EXPECT_NE(controller.popover(), nullptr);
 }
@@ -205,7 +207,9 @@ TEST_P(MessageActionTest, SubjectColourRule) {
   });
   ASSERT_TRUE(called);
   EXPECT_EQ(decision.has_value(), GetParam().red);
-  if (decision) EXPECT_EQ(decision->action().backgroundColor(), mailkit::MEMessageActionMessageColor::red);
+  if (decision) {
+    EXPECT_EQ(decision->action().backgroundColor(), mailkit::MEMessageActionMessageColor::red);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Subjects, MessageActionTest,

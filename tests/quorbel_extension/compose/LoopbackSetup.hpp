@@ -21,7 +21,9 @@ inline void useOpenAIServer(const test_support::LoopbackServer& server) {
 // A chat-completions reply carrying `answer`.
 inline test_support::LoopbackServer::Reply chatReply(const std::string& answer) {
   platform::json::Value body{{"choices", {{{"message", {{"role", "assistant"}, {"content", answer}}}}}}};
-  return {200, *platform::json::serialize(body)};
+  test_support::LoopbackServer::Reply reply;
+  reply.body = *platform::json::serialize(body);
+  return reply;
 }
 
 // The prompt a chat-completions request carried as the user's message.
