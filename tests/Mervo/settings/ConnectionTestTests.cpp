@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "FakeBuiltInService.hpp"
+#include "test_doubles/FakeBuiltInService.hpp"
 #include "foundation/Json.hpp"
 #include "foundation/URLSession.hpp"
 #include "SettingsTestSupport.hpp"
@@ -15,7 +15,7 @@ using mervo::LLMAPIService;
 using mervo::LLMProvider;
 using mervo::LLMProviderConfig;
 using quorbel::LLMResult;
-using settings_test::FakeBuiltInService;
+using test_doubles::FakeBuiltInService;
 using test_support::LoopbackServer;
 using Json = platform::json::Value;
 using namespace std::chrono_literals;
@@ -37,6 +37,7 @@ class ConnectionTest : public settings_test::SettingsTest {
   void SetUp() override {
     SettingsTest::SetUp();
     builtIn = std::make_shared<FakeBuiltInService>();
+    builtIn->reply = std::optional<std::string>("Connection successful!");
     quorbel::BuiltInService::setShared(builtIn);
     config = std::make_unique<LLMProviderConfig>();
     service = std::make_unique<LLMAPIService>(mervo::EnvironmentConfig::shared(), *config);

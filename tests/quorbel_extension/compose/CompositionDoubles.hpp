@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "compose/LLMService.hpp"
-#include "router/BuiltInService.hpp"
 
 namespace compose_test {
 
@@ -28,25 +27,6 @@ class RecordingLLMService : public quorbel::LLMService {
   void answer(std::size_t index, quorbel::LLMResult result) { requests.at(index).completion(std::move(result)); }
 
   std::vector<Request> requests;
-};
-
-// The built-in service with whatever default app the test gives it.
-class BuiltInServiceDouble : public quorbel::BuiltInService {
- public:
-  std::optional<AppOptions> options;
-  std::optional<std::string> configureFailure;
-  int configureCalls = 0;
-
-  std::optional<std::string> configureDefaultAppIfNeeded() override {
-    ++configureCalls;
-    if (!configureFailure && !options) options = AppOptions{"project", "key", "app"};
-    return configureFailure;
-  }
-  std::optional<AppOptions> defaultAppOptions() override { return options; }
-  std::expected<std::optional<std::string>, platform::ErrorPtr> generateContent(const std::string&, const std::string&,
-                                                                                double) override {
-    return std::optional<std::string>("built-in answer");
-  }
 };
 
 }  // namespace compose_test

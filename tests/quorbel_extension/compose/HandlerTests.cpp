@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "CompositionDoubles.hpp"
+#include "test_doubles/FakeBuiltInService.hpp"
 #include "compose/ComposeSessionError.hpp"
 #include "compose/ComposeSessionHandler.hpp"
 #include "compose/ComposeSessionViewController.hpp"
@@ -17,7 +18,7 @@
 
 namespace {
 
-using compose_test::BuiltInServiceDouble;
+using test_doubles::FakeBuiltInService;
 using mailkit::MEComposeSession;
 using mailkit::MEEmailAddress;
 using mailkit::MEMessage;
@@ -32,6 +33,7 @@ class HandlerTest : public ::testing::Test {
  protected:
   void SetUp() override {
     test_support::resetDefaults();
+    builtIn->options.reset();  // no default app until a handler configures one
     quorbel::BuiltInService::setShared(builtIn);
     platform::oslog::setSink([this](const platform::OSLog& log, platform::LogType, std::string_view line) {
       logLines.push_back(log.category() + ": " + std::string(line));
@@ -41,7 +43,7 @@ class HandlerTest : public ::testing::Test {
 
   bool logged(const std::string& line) const { return std::find(logLines.begin(), logLines.end(), line) != logLines.end(); }
 
-  std::shared_ptr<BuiltInServiceDouble> builtIn = std::make_shared<BuiltInServiceDouble>();
+  std::shared_ptr<FakeBuiltInService> builtIn = std::make_shared<FakeBuiltInService>();
   std::vector<std::string> logLines;
 };
 
@@ -98,7 +100,7 @@ TEST_F(HandlerTest, ExtraHeaderForEverySession) {
 TEST_F(HandlerTest, FirstHandlerConfiguresTheDefaultAppLaterOnesSkip) {
   quorbel::ComposeSessionHandler first;
   quorbel::ComposeSessionHandler second;
-  EXPECT_EQ(builtIn->configureCalls, 1);
+  EXPECT_EQ(builtIn->configureCalls(), 1);
   EXPECT_TRUE(logged("ComposeSessionHandler: ✅ Firebase configured in ComposeSessionHandler."));
   EXPECT_TRUE(logged("ComposeSessionHandler: ℹ️ Firebase already configured, skipping configuration."));
 }
@@ -218,7 +220,7 @@ INSTANTIATE_TEST_SUITE_P(Subjects, MessageActionTest,
                                            SubjectCase{"", false}));
 
 TEST(MailExtension, SharedHandlersAndNewComposeHandlers) {
-  quorbel::BuiltInService::setShared(std::make_shared<BuiltInServiceDouble>());
+  quorbel::BuiltInService::setShared(std::make_shared<FakeBuiltInService>());
   quorbel::MailExtension extension;
   EXPECT_EQ(extension.handlerForMessageActions(), extension.handlerForMessageActions());
   EXPECT_EQ(extension.handlerForContentBlocker(), extension.handlerForContentBlocker());

@@ -1,7 +1,7 @@
 // The route operation and the built-in service's direct road.
 #include <gtest/gtest.h>
 
-#include "FakeBuiltInService.hpp"
+#include "test_doubles/FakeBuiltInService.hpp"
 #include "RouterTestSupport.hpp"
 #include "router/ExtensionLLMAPIService.hpp"
 #include "test_support/LoopbackServer.hpp"
@@ -9,7 +9,7 @@
 using quorbel::BuiltInService;
 using quorbel::ExtensionLLMAPIService;
 using router_test::CompletionProbe;
-using router_test::FakeBuiltInService;
+using test_doubles::FakeBuiltInService;
 using router_test::RouterTest;
 using test_support::ScopedEnv;
 using ErrorCase = quorbel::ExtensionLLMAPIError::Case;
@@ -101,7 +101,7 @@ TEST_P(UnusableBuiltInService, CompletesWithFirebaseNotConfiguredBeforeReturning
   EXPECT_TRUE(started.probe.failedWith(ErrorCase::firebaseNotConfigured));
   platform::RunLoop::runFor(std::chrono::milliseconds(50));
   EXPECT_EQ(started.probe.calls(), 1);
-  EXPECT_EQ(fake->calls, 0) << "the model was called";
+  EXPECT_TRUE(fake->calls().empty()) << "the model was called";
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -130,10 +130,12 @@ TEST_F(Router, DirectPathCallsTheModelOffTheMainThreadAndCompletesOnIt) {
   started.probe.waitForCompletion();
   EXPECT_EQ(started.probe.answer(), "model answer");
   EXPECT_TRUE(started.probe.calledOnMainThread());
-  EXPECT_FALSE(fake->calledOnMainThread);
-  EXPECT_EQ(fake->lastModel, "gemini-2.0-flash-lite");
-  EXPECT_EQ(fake->lastPrompt, "Write to Anna");
-  EXPECT_DOUBLE_EQ(fake->lastTimeout, 180);
+  ASSERT_EQ(fake->calls().size(), 1u);
+  auto call = fake->calls().back();
+  EXPECT_FALSE(call.onMainThread);
+  EXPECT_EQ(call.model, "gemini-2.0-flash-lite");
+  EXPECT_EQ(call.prompt, "Write to Anna");
+  EXPECT_DOUBLE_EQ(call.timeout, 180);
 }
 
 TEST_F(Router, DirectPathJoinsOnlyANonEmptySystemPrompt) {
@@ -142,7 +144,7 @@ TEST_F(Router, DirectPathJoinsOnlyANonEmptySystemPrompt) {
            {std::nullopt, "P"}, {"", "P"}, {"S", "S\n\nUser: P\nAssistant:"}}) {
     auto started = start("P", system);
     started.probe.waitForCompletion();
-    EXPECT_EQ(fake->lastPrompt, expected);
+    EXPECT_EQ(fake->calls().back().prompt, expected);
   }
 }
 
