@@ -12,6 +12,8 @@
 
 namespace mervo::connection_test {
 
+namespace wire = quorbel::wire;
+
 namespace {
 
 // Only http and https are ever sent: anything else is refused here, before a
@@ -44,9 +46,10 @@ void printRequest(const EnvironmentConfig& env, const ProviderRequest& request) 
   env.debugPrint(fmt::format("  ⏱️ Timeout: {}s", platform::text::decimalDescription(request.timeout)));
   env.debugPrint("  📋 Headers:");
   for (const auto& [name, value] : request.headers)
-    env.debugPrint(fmt::format("    {}: {}", name, quorbel::wire::maskedHeaderValue(name, value)));
+    env.debugPrint(fmt::format("    {}: {}", name, wire::maskedHeaderValue(name, value)));
   if (platform::text::isValidUTF8(request.body))
-    env.debugPrint(fmt::format("  📦 Request Body: {}", platform::text::truncated(request.body, 1000)));
+    env.debugPrint(
+        fmt::format("  📦 Request Body: {}", platform::text::truncated(request.body, wire::kRequestBodyLimit)));
 }
 
 void printReply(const EnvironmentConfig& env, const std::optional<std::string>& body,
@@ -64,7 +67,8 @@ void printReply(const EnvironmentConfig& env, const std::optional<std::string>& 
   env.debugPrint(fmt::format("  📊 Status Code: {}", response->statusCode));
   env.debugPrint("  📋 Response Headers:");
   for (const auto& [name, value] : response->headers) env.debugPrint(fmt::format("    {}: {}", name, value));
-  if (readable) env.debugPrint(fmt::format("  📦 Response Body: {}", platform::text::truncated(*body, 500)));
+  if (readable)
+    env.debugPrint(fmt::format("  📦 Response Body: {}", platform::text::truncated(*body, wire::kResponseBodyLimit)));
 
   if (response->statusCode != 200) {
     env.debugPrint(fmt::format("❌ LLMAPIService: HTTP error {}", response->statusCode));
@@ -109,13 +113,13 @@ void executeTestRequest(const EnvironmentConfig& env, const ProviderRequest& req
 
 void testWorkerProxy(const EnvironmentConfig& env, const std::string& model, double timeout,
                      LLMCompletion completion) {
-  auto urlText = quorbel::wire::workerURL(env.workerURL());
+  auto urlText = wire::workerURL(env.workerURL());
   if (auto url = checkedURL(urlText); !url) {
     deliver(completion, std::unexpected(url.error()));
     return;
   }
   // The worker's request shape with the test's own generation settings.
-  auto body = quorbel::wire::workerBody(model, kBuiltInTestText, std::nullopt, 100);
+  auto body = wire::workerBody(model, kBuiltInTestText, std::nullopt, 100);
   body["data"]["generationConfig"]["temperature"] = 0.1;
   auto bodyText = platform::json::serialize(body);
   if (!bodyText) {

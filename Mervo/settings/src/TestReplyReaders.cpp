@@ -34,17 +34,6 @@ LLMResult readAnswer(const std::string& body, Reader reader) {
   return answer ? LLMResult(*answer) : invalidResponse();
 }
 
-std::string_view shapeLine(wire::CustomReplyShape shape) {
-  switch (shape) {
-    case wire::CustomReplyShape::chatMessage: return "✅ LLMAPIService: Parsed OpenAI-compatible response format";
-    case wire::CustomReplyShape::response: return "✅ LLMAPIService: Parsed 'response' field";
-    case wire::CustomReplyShape::content: return "✅ LLMAPIService: Parsed 'content' field";
-    case wire::CustomReplyShape::text: return "✅ LLMAPIService: Parsed 'text' field";
-    case wire::CustomReplyShape::choiceText: return "✅ LLMAPIService: Parsed alternative OpenAI format";
-  }
-  return {};
-}
-
 LLMResult readCustomReply(const EnvironmentConfig& env, const std::string& body) {
   auto reply = platform::json::parse(body);
   if (!reply) {
@@ -57,16 +46,12 @@ LLMResult readCustomReply(const EnvironmentConfig& env, const std::string& body)
   }
   env.debugPrint(fmt::format("  🔑 Response Keys: {}", platform::json::sortedKeysDescription(*reply)));
   if (auto answer = wire::readCustomAnswer(*reply)) {
-    env.debugPrint(shapeLine(answer->shape));
+    env.debugPrint(fmt::format("✅ LLMAPIService: {}", wire::customReplyShapeDescription(answer->shape)));
     return answer->text;
   }
   env.debugPrint("❌ LLMAPIService: No supported response format found");
-  env.debugPrint(
-      "  💡 Expected: OpenAI format (choices[0].message.content) or direct fields (response/content/text)");
-  if (!reply->empty()) {
-    auto first = reply->begin();
-    env.debugPrint(fmt::format("  📄 Sample field: {} = {}", first.key(), first.value().dump()));
-  }
+  env.debugPrint(wire::kCustomReplyShapesHint);
+  if (auto sample = wire::sampleField(*reply)) env.debugPrint(fmt::format("  📄 Sample field: {}", *sample));
   return invalidResponse();
 }
 
@@ -81,7 +66,7 @@ LLMResult parseWorkerTestResponse(const std::string& body) { return readAnswer(b
 LLMResult parseCustomTestResponse(const EnvironmentConfig& env, const std::string& body) {
   env.debugPrint("🔍 LLMAPIService: Parsing Custom API Response");
   if (platform::text::isValidUTF8(body))
-    env.debugPrint(fmt::format("  📄 Raw Response: {}", platform::text::truncated(body, 300)));
+    env.debugPrint(fmt::format("  📄 Raw Response: {}", platform::text::truncated(body, wire::kRawReplyLimit)));
   auto result = readCustomReply(env, body);
   if (result) {
     env.debugPrint("✅ LLMAPIService: Custom API test successful");

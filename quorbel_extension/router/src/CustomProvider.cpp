@@ -12,28 +12,6 @@ using diagnostics::boolText;
 using diagnostics::debug;
 namespace json = platform::json;
 
-namespace {
-
-const char* shapeLine(wire::CustomReplyShape shape) {
-  switch (shape) {
-    case wire::CustomReplyShape::chatMessage: return "✅ ExtensionLLMAPIService: Parsed OpenAI-compatible response format";
-    case wire::CustomReplyShape::response: return "✅ ExtensionLLMAPIService: Parsed 'response' field";
-    case wire::CustomReplyShape::content: return "✅ ExtensionLLMAPIService: Parsed 'content' field";
-    case wire::CustomReplyShape::text: return "✅ ExtensionLLMAPIService: Parsed 'text' field";
-    case wire::CustomReplyShape::choiceText: return "✅ ExtensionLLMAPIService: Parsed alternative OpenAI format";
-  }
-  return "";
-}
-
-// A member's value as the console shows it: a text as itself, anything else
-// as JSON.
-std::string valueDescription(const json::Value& value) {
-  if (value.is_string()) return value.get<std::string>();
-  return value.dump(-1, ' ', false, json::Value::error_handler_t::replace);
-}
-
-}  // namespace
-
 void ExtensionLLMAPIService::generateWithCustomAPI(const std::string& prompt,
                                                    const std::optional<std::string>& systemPrompt,
                                                    LLMCompletion completion) {
@@ -86,24 +64,21 @@ void ExtensionLLMAPIService::generateWithCustomAPI(const std::string& prompt,
 
 void ExtensionLLMAPIService::parseCustomResponse(const std::string& body, const LLMCompletion& completion) {
   static constexpr provider_reply::ParserTexts kTexts{"🔍 ExtensionLLMAPIService: Parsing Custom API Response",
-                                                      diagnostics::kRawReplyLimit,
+                                                      wire::kRawReplyLimit,
                                                       "❌ ExtensionLLMAPIService: JSON parsing error: ",
                                                       "❌ ExtensionLLMAPIService: Response is not valid JSON object"};
   auto reply = provider_reply::readObject(body, completion, kTexts);
   if (!reply) return;
 
   if (auto answer = wire::readCustomAnswer(*reply)) {
-    debug(shapeLine(answer->shape));
+    debug("✅ ExtensionLLMAPIService: {}", wire::customReplyShapeDescription(answer->shape));
     completion(std::move(answer->text));
     return;
   }
   if (diagnostics::enabled()) {
     debug("❌ ExtensionLLMAPIService: No supported response format found");
-    debug("  💡 Expected: OpenAI format (choices[0].message.content) or direct fields (response/content/text)");
-    if (!reply->empty()) {
-      auto first = reply->items().begin();
-      debug("  📄 Sample field: {} = {}", first.key(), valueDescription(first.value()));
-    }
+    debug(wire::kCustomReplyShapesHint);
+    if (auto sample = wire::sampleField(*reply)) debug("  📄 Sample field: {}", *sample);
   }
   completion(std::unexpected(ExtensionLLMAPIError::make(ExtensionLLMAPIError::Case::invalidResponse)));
 }

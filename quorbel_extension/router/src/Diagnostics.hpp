@@ -33,12 +33,6 @@ std::string systemPromptSummary(const std::optional<std::string>& systemPrompt);
 // How long a step took, as the console shows it: "  ⏱️ Request duration: 0.12s".
 std::string durationLine(double seconds);
 
-// Limits on what the console shows of long texts.
-inline constexpr std::size_t kRequestBodyLimit = 1000;
-inline constexpr std::size_t kResponseBodyLimit = 500;
-inline constexpr std::size_t kRawReplyLimit = 300;
-inline constexpr std::size_t kPreviewLimit = 100;
-
 // A body's text cut to the limit, or nothing when the bytes are not UTF-8.
 std::optional<std::string> printableBody(std::string_view bytes, std::size_t limit);
 

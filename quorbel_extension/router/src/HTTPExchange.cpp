@@ -50,7 +50,7 @@ void ExtensionLLMAPIService::makeJSONRequest(const std::string& urlText, const p
     debug("  📋 Headers:");
     for (const auto& [name, value] : headers) debug("    {}: {}", name, wire::maskedHeaderValue(name, value));
     if (encoded)
-      debug("  📦 Request Body: {}", platform::text::truncated(*encoded, diagnostics::kRequestBodyLimit));
+      debug("  📦 Request Body: {}", platform::text::truncated(*encoded, wire::kRequestBodyLimit));
     else
       debug("  ❌ Failed to serialize request body for logging");
   }
@@ -117,7 +117,7 @@ void ExtensionLLMAPIService::handleHTTPResponse(const std::optional<std::string>
     debug("  📋 Response Headers:");
     for (const auto& [name, value] : response->headers) debug("    {}: {}", name, value);
     if (body)
-      if (auto text = diagnostics::printableBody(*body, diagnostics::kResponseBodyLimit))
+      if (auto text = diagnostics::printableBody(*body, wire::kResponseBodyLimit))
         debug("  📦 Response Body: {}", *text);
   }
   if (response->statusCode != 200) {

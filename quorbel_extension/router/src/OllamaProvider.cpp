@@ -54,7 +54,7 @@ void ExtensionLLMAPIService::generateWithOllama(const std::string& prompt,
 
 void ExtensionLLMAPIService::parseOllamaResponse(const std::string& body, const LLMCompletion& completion) {
   static constexpr provider_reply::ParserTexts kTexts{
-      "🔍 ExtensionLLMAPIService: Parsing Ollama response", diagnostics::kRawReplyLimit,
+      "🔍 ExtensionLLMAPIService: Parsing Ollama response", wire::kRawReplyLimit,
       "❌ ExtensionLLMAPIService: Ollama JSON parsing error: ",
       "❌ ExtensionLLMAPIService: Ollama response is not valid JSON object"};
   auto reply = provider_reply::readObject(body, completion, kTexts);

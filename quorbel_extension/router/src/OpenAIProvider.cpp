@@ -59,7 +59,7 @@ void ExtensionLLMAPIService::generateWithOpenAI(const std::string& prompt,
 
 void ExtensionLLMAPIService::parseOpenAIResponse(const std::string& body, const LLMCompletion& completion) {
   static constexpr provider_reply::ParserTexts kTexts{
-      "🔍 ExtensionLLMAPIService: Parsing OpenAI response", diagnostics::kRawReplyLimit,
+      "🔍 ExtensionLLMAPIService: Parsing OpenAI response", wire::kRawReplyLimit,
       "❌ ExtensionLLMAPIService: OpenAI JSON parsing error: ",
       "❌ ExtensionLLMAPIService: OpenAI response is not valid JSON object"};
   auto reply = provider_reply::readObject(body, completion, kTexts);

@@ -3,6 +3,7 @@
 #include "Diagnostics.hpp"
 #include "foundation/Text.hpp"
 #include "router/ExtensionLLMAPIError.hpp"
+#include "router/ProviderWire.hpp"
 
 namespace quorbel::provider_reply {
 
@@ -33,7 +34,7 @@ std::optional<json::Value> readObject(const std::string& body, const LLMCompleti
 void printAnswerSummary(const std::string& answer) {
   if (!diagnostics::enabled()) return;
   debug("  📊 Content length: {} chars", platform::text::characterCount(answer));
-  debug("  📝 Content preview: {}", platform::text::truncated(answer, diagnostics::kPreviewLimit));
+  debug("  📝 Content preview: {}", platform::text::truncated(answer, wire::kPreviewLimit));
 }
 
 ExtensionLLMAPIService::HTTPResultHandler resultHandler(ExtensionLLMAPIService& service, std::string_view failurePrefix,

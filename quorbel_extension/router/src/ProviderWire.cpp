@@ -134,4 +134,24 @@ std::string maskedHeaderValue(const std::string& name, const std::string& value)
   return platform::text::prefixCharacters(value, kShown) + "...";
 }
 
+std::string_view customReplyShapeDescription(CustomReplyShape shape) {
+  switch (shape) {
+    case CustomReplyShape::chatMessage: return "Parsed OpenAI-compatible response format";
+    case CustomReplyShape::response: return "Parsed 'response' field";
+    case CustomReplyShape::content: return "Parsed 'content' field";
+    case CustomReplyShape::text: return "Parsed 'text' field";
+    case CustomReplyShape::choiceText: return "Parsed alternative OpenAI format";
+  }
+  return {};
+}
+
+std::optional<std::string> sampleField(const Value& reply) {
+  if (!reply.is_object() || reply.empty()) return std::nullopt;
+  auto first = reply.items().begin();
+  const Value& value = first.value();
+  std::string shown = value.is_string() ? value.get<std::string>()
+                                        : value.dump(-1, ' ', false, Value::error_handler_t::replace);
+  return first.key() + " = " + shown;
+}
+
 }  // namespace quorbel::wire

@@ -8,6 +8,7 @@
 #include "router/BuiltInService.hpp"
 #include "router/ExtensionLLMAPIError.hpp"
 #include "router/ExtensionLLMAPIService.hpp"
+#include "router/ProviderWire.hpp"
 
 namespace quorbel {
 
@@ -120,7 +121,7 @@ void ExtensionLLMAPIService::generateWithVertexAI(const std::string& prompt,
       debug("✅ ExtensionLLMAPIService: Gemini API call successful");
       debug(diagnostics::durationLine(duration));
       debug("  📊 Response length: {} chars", platform::text::characterCount(answer));
-      debug("  📝 Response preview: {}", platform::text::truncated(answer, diagnostics::kPreviewLimit));
+      debug("  📝 Response preview: {}", platform::text::truncated(answer, wire::kPreviewLimit));
       result = answer;
     }
     platform::DispatchQueue::main().async([completion, result = std::move(result)] { completion(result); });

@@ -143,7 +143,7 @@ void ExtensionLLMAPIService::handleWorkerReply(const platform::ErrorPtr& error,
 
 void ExtensionLLMAPIService::parseWorkerResponse(const std::string& body, const LLMCompletion& completion) {
   static constexpr provider_reply::ParserTexts kTexts{
-      "🔍 ExtensionLLMAPIService: Parsing Worker Google API response", diagnostics::kResponseBodyLimit,
+      "🔍 ExtensionLLMAPIService: Parsing Worker Google API response", wire::kResponseBodyLimit,
       "❌ ExtensionLLMAPIService: Worker JSON parsing error: ",
       "❌ ExtensionLLMAPIService: Worker response is not valid JSON object"};
   auto reply = provider_reply::readObject(body, completion, kTexts);

@@ -365,3 +365,26 @@ TEST_F(ConnectionTest, DebugDumpMasksTheAuthorizationValue) {
     EXPECT_TRUE(console.contains("  📊 Status Code: 200"));
   }
 }
+
+TEST_F(ConnectionTest, CustomReplyDiagnosticsNameTheShapeOrShowASampleField) {
+  setEnv("DEBUG_LOGGING", "true");
+  LoopbackServer server;
+  struct Case {
+    std::string body, line;
+  } cases[] = {
+      {R"({"content":"c"})", "✅ LLMAPIService: Parsed 'content' field"},
+      {R"({"choices":[{"text":"t"}]})", "✅ LLMAPIService: Parsed alternative OpenAI format"},
+      // A text shows as itself, as the extension's console shows it.
+      {R"({"answer":"hidden"})", "  📄 Sample field: answer = hidden"},
+      {R"({"answer":[1,"two"]})", "  📄 Sample field: answer = [1,\"two\"]"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.body);
+    server.reply(200, c.body);
+    useProvider(LLMProvider::custom, server.baseURL(), "k");
+    config->customModelName = "m";
+    test_support::ConsoleCapture console;
+    runTest();
+    EXPECT_TRUE(console.contains(c.line)) << console.joined();
+  }
+}

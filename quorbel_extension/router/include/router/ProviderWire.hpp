@@ -4,6 +4,7 @@
 #include <expected>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "foundation/Json.hpp"
 
@@ -86,8 +87,25 @@ std::expected<std::string, WorkerReplyFault> readWorkerAnswer(const platform::js
 
 // --- Diagnostics shared by both sides --------------------------------------------
 
+// How many characters of a long text the console shows; a cut text ends in
+// "...".
+inline constexpr std::size_t kRequestBodyLimit = 1000;
+inline constexpr std::size_t kResponseBodyLimit = 500;
+inline constexpr std::size_t kRawReplyLimit = 300;
+inline constexpr std::size_t kPreviewLimit = 100;
+
 // An "Authorization" value as dumps show it: up to 10 characters print as
 // "***", longer ones as their first 10 characters and "...".
 std::string maskedHeaderValue(const std::string& name, const std::string& value);
+
+// How a custom reply was read, as the console says it after the type's name:
+// "Parsed 'response' field" and the like.
+std::string_view customReplyShapeDescription(CustomReplyShape shape);
+// The console's hint when a custom reply has none of the shapes.
+inline constexpr std::string_view kCustomReplyShapesHint =
+    "  💡 Expected: OpenAI format (choices[0].message.content) or direct fields (response/content/text)";
+// "name = value" of the reply's first member, a text shown as itself and
+// anything else as JSON; nothing for an empty object.
+std::optional<std::string> sampleField(const platform::json::Value& reply);
 
 }  // namespace quorbel::wire
