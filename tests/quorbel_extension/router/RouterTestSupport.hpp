@@ -29,9 +29,10 @@ class CompletionProbe {
  public:
   quorbel::LLMCompletion completion() {
     return [state = state_](quorbel::LLMResult result) {
-      state->calls.fetch_add(1);
       state->onMainThread = platform::isMainThread();
       state->result = std::move(result);
+      // Counted last: a reader that sees the count also sees the result.
+      state->calls.fetch_add(1);
     };
   }
   int calls() const { return state_->calls.load(); }
