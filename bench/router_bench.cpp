@@ -68,8 +68,9 @@ LoopbackChatServer& server() {
   return instance;
 }
 
-// Temporary settings and bundle, as a user of the OpenAI provider has them.
-void prepareEnvironment() {
+// Temporary settings and bundle, as a user of the OpenAI provider has them;
+// returns the folder that holds them.
+std::filesystem::path prepareEnvironment() {
   char pattern[] = "/tmp/quorbel-bench-XXXXXX";
   std::filesystem::path root = mkdtemp(pattern);
   setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
@@ -88,6 +89,7 @@ void prepareEnvironment() {
   suite->set("llm_timeout", 30.0);
   suite->set("llm_max_tokens", 1024);
   suite->synchronize();
+  return root;
 }
 
 // (a) The local work of one request, piece by piece and together.
@@ -220,10 +222,12 @@ BENCHMARK(BM_BareLibcurlPost)->UseRealTime()->MinTime(2.0);
 }  // namespace
 
 int main(int argc, char** argv) {
-  prepareEnvironment();
+  const std::filesystem::path root = prepareEnvironment();
   ExtensionLLMAPIService::shared();  // its creation line is printed once, before the tables
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
+  platform::UserDefaults::resetForTesting();
+  std::filesystem::remove_all(root);
   return 0;
 }
