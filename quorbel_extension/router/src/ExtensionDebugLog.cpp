@@ -1,4 +1,5 @@
 #include <chrono>
+#include <ctime>
 
 #include <fmt/chrono.h>
 
@@ -15,8 +16,9 @@ void logExtensionDebug(const std::string& message) {
   auto suite = platform::UserDefaults::suite(ExtensionConfig::value("APP_GROUP_ID", "group.tesvarin.quorbel"));
   platform::UserDefaults& defaults = suite ? *suite : platform::UserDefaults::standard();
 
-  auto now = std::chrono::time_point_cast<std::chrono::seconds>(std::chrono::system_clock::now());
-  std::string line = fmt::format("[{:%Y-%m-%d %H:%M:%S} +0000] {}", now, message);
+  // In UTC, as the line says: fmt formats a bare time point in local time.
+  std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+  std::string line = fmt::format("[{:%Y-%m-%d %H:%M:%S} +0000] {}", fmt::gmtime(now), message);
 
   auto lines = defaults.stringArray(kDebugLogsKey).value_or(std::vector<std::string>{});
   lines.push_back(std::move(line));

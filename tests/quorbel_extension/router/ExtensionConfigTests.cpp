@@ -1,3 +1,6 @@
+#include <ctime>
+
+#include <fmt/chrono.h>
 #include <gtest/gtest.h>
 
 #include "RouterTestSupport.hpp"
@@ -147,6 +150,23 @@ TEST_F(RouterTest, DebugLogKeepsTheNewestTwentyLines) {
   EXPECT_TRUE(lines->front().ends_with("] message 2")) << lines->front();
   EXPECT_TRUE(lines->back().ends_with("] message 21")) << lines->back();
   EXPECT_TRUE(lines->back().starts_with("[")) << lines->back();
+}
+
+TEST_F(RouterTest, DebugLogLinesAreDatedInUTCWhateverTheLocalZone) {
+  auto utcNow = [] {
+    return fmt::format("[{:%Y-%m-%d %H:%M:%S} +0000] ",
+                       fmt::gmtime(std::chrono::system_clock::to_time_t(std::chrono::system_clock::now())));
+  };
+  {
+    ScopedEnv zone("TZ", "QRB-05:30");  // five and a half hours east of UTC
+    tzset();
+    std::string before = utcNow();
+    quorbel::logExtensionDebug("dated");
+    std::string after = utcNow();
+    auto line = router_test::suite()->stringArray("extension_debug_logs")->back();
+    EXPECT_TRUE(line == before + "dated" || line == after + "dated") << line << " vs " << before;
+  }
+  tzset();
 }
 
 TEST_F(RouterTest, DebugLogStartsAfreshFromAValueThatIsNotAnArrayOfTexts) {
