@@ -26,7 +26,7 @@ struct Transfer {
   curl_off_t lastDownloaded = 0, lastUploaded = 0;
 
   Clock::duration idleLimit() const {
-    auto seconds = request.timeoutInterval > 0 ? request.timeoutInterval : 60.0;
+    auto seconds = request.timeoutInterval > 0 ? std::min(request.timeoutInterval, 1e9) : 60.0;  // 1e9 s fits the clock
     return std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
   }
   ~Transfer() {

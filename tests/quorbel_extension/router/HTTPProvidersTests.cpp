@@ -257,6 +257,15 @@ TEST_F(RouterTest, TheStoredTimeoutEndsASlowRequest) {
   EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(1200));
 }
 
+// A timeout typed far too large waits, rather than overflowing into none.
+TEST_F(RouterTest, AnOversizedStoredTimeoutDoesNotCutARequestShort) {
+  LoopbackServer server;
+  server.reply({200, R"({"response":"late"})", "application/json", {}, std::chrono::milliseconds(300)});
+  configure("ollama", server.baseURL());
+  router_test::suite()->set("llm_timeout", 1e12);
+  EXPECT_EQ(send("p").answer(), "late");
+}
+
 struct EarlyCase {
   const char* name;
   const char* provider;
