@@ -277,6 +277,26 @@ TEST_F(MailPopoverModelTest, FailedAnalysisKeepsTheListsEmpty) {
   EXPECT_FALSE(popover->isLoadingQuestions.get());
 }
 
+TEST_F(MailPopoverModelTest, AnalysisRestartedAfterAResetDropsTheOlderAnswer) {
+  for (bool olderAnswersLast : {true, false}) {
+    popover->handleModeSelection(EditorMode::aiAgent);
+    popover->startQuestionAnalysis();
+    std::size_t older = service->requests.size() - 1;
+    popover->handleModeSelection(EditorMode::write);  // the reset ends the loading state
+    popover->handleModeSelection(EditorMode::aiAgent);
+    popover->startQuestionAnalysis();
+    std::size_t newer = service->requests.size() - 1;
+    ASSERT_NE(older, newer);
+    service->answer(olderAnswersLast ? newer : older, std::string(olderAnswersLast ? "Newer?" : "Older?"));
+    drainMainQueue();
+    EXPECT_EQ(popover->isLoadingQuestions.get(), !olderAnswersLast) << olderAnswersLast;
+    service->answer(olderAnswersLast ? older : newer, std::string(olderAnswersLast ? "Older?" : "Newer?"));
+    drainMainQueue();
+    EXPECT_EQ(popover->aiQuestions.get(), std::vector<std::string>{"Newer?"}) << olderAnswersLast;
+    EXPECT_FALSE(popover->isLoadingQuestions.get());
+  }
+}
+
 TEST_F(MailPopoverModelTest, ReplyWithoutQuestionsIsRefused) {
   popover->generateReplyFromAnswers();
   EXPECT_TRUE(service->requests.empty());
