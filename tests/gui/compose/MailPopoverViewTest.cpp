@@ -127,6 +127,17 @@ TEST_F(MailPopoverViewTest, CancelKeepsTheDraft) {
   EXPECT_EQ(view->draftArea()->draftEditor()->text(), "Dear Dana");
 }
 
+TEST_F(MailPopoverViewTest, ClosingTheAlertWithoutAButtonCancels) {
+  draftInWriteMode("Dear Dana");
+  clickSegment(EditorMode::aiAgent);
+  ASSERT_TRUE(gui_test::waitUntil([&] { return view->modeChangeAlert() && view->modeChangeAlert()->isVisible(); }));
+  view->modeChangeAlert()->close();  // the window's close button
+  EXPECT_FALSE(popover().showTabChangeAlert.get());
+  EXPECT_FALSE(popover().pendingModeChange->has_value());
+  EXPECT_TRUE(gui_test::waitUntil([&] { return view->modePicker()->currentIndex() == 0; }));
+  EXPECT_EQ(popover().currentDraft.get(), "Dear Dana");
+}
+
 TEST_F(MailPopoverViewTest, ControlsFollowTheWriteRequest) {
   auto* write = view->writePanel();
   auto* area = view->draftArea();
