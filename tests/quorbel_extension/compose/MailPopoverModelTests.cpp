@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <ctime>
 
 #include "CompositionDoubles.hpp"
 #include "compose/MailPopoverModel.hpp"
 #include "compose/Prompts.hpp"
+#include "compose/WriteDiagnostics.hpp"
 #include "foundation/Dispatch.hpp"
 #include "foundation/Pasteboard.hpp"
 #include "foundation/UserDefaults.hpp"
@@ -203,6 +205,17 @@ TEST_F(MailPopoverModelTest, WriteLeavesItsStamps) {
   EXPECT_TRUE(regular->starts_with("Extension generateReply called at "));
   EXPECT_TRUE(regular->ends_with(" +0000"));
   EXPECT_EQ(platform::UserDefaults::suite("group.tesvarin.quorbel")->string("extension_test_shared"), regular);
+}
+
+TEST(WriteDiagnostics, StampIsInUTCWhateverTheTimeZone) {
+  for (const char* zone : {"UTC", "America/New_York", "Asia/Kolkata"}) {
+    test_support::ScopedEnv timeZone("TZ", zone);
+    tzset();
+    std::chrono::system_clock::time_point stamp{std::chrono::seconds(1738314902)};
+    EXPECT_EQ(quorbel::defaultDateDescription(stamp + std::chrono::milliseconds(900)), "2025-01-31 09:15:02 +0000")
+        << zone;
+  }
+  tzset();
 }
 
 TEST_F(MailPopoverModelTest, PromptsArePrintedOnlyWithDebugLogging) {
