@@ -167,6 +167,17 @@ TEST_F(MailPopoverViewTest, ControlsFollowTheWriteRequest) {
   EXPECT_TRUE(write->group()->isExpanded());
 }
 
+TEST_F(MailPopoverViewTest, DraftEditorIsOutlinedInHalfTransparentGrey) {
+  draftInWriteMode("Dear Dana");
+  auto* editor = view->draftArea()->draftEditor();
+  EXPECT_GE(editor->height(), 150);
+  QImage image = gui_test::render(*editor, editor->size());
+  QColor outline = gui_test::colorOverWhite(image, QPoint(0, image.height() / 2));
+  // Grey (142, 142, 147) at half opacity over the editor's white.
+  EXPECT_NEAR(outline.red(), 199, 3);
+  EXPECT_NEAR(outline.blue(), 201, 3);
+}
+
 TEST_F(MailPopoverViewTest, FailureShowsTheErrorLine) {
   QTest::mouseClick(view->writePanel()->draftButton(), Qt::LeftButton);
   answer(std::unexpected(platform::makeError("Test", 1, "HTTP error: 503")));
