@@ -1,5 +1,6 @@
 #include "mailkit/ReplySession.hpp"
 
+#include <algorithm>
 #include <fstream>
 
 namespace mailkit {
@@ -59,7 +60,11 @@ void ReplySession::send(const std::string& body, const std::filesystem::path& ou
 std::string outgoingMessageText(const MEMessage& draft, const std::string& body, const HeaderFields& extraHeaders,
                                 const std::optional<std::string>& inReplyTo) {
   std::string text;
-  auto field = [&](const std::string& name, const std::string& value) { text += name + ": " + value + "\r\n"; };
+  // A line break inside a value would start a header field of its own.
+  auto field = [&](const std::string& name, std::string value) {
+    std::replace_if(value.begin(), value.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+    text += name + ": " + value + "\r\n";
+  };
   field("To", joinedAddresses(draft.toAddresses));
   if (!draft.ccAddresses.empty()) field("Cc", joinedAddresses(draft.ccAddresses));
   field("Subject", draft.subject);

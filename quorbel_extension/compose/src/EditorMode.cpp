@@ -11,10 +11,4 @@ std::string_view rawValue(EditorMode mode) {
   return "Write";
 }
 
-std::optional<EditorMode> editorModeFromRawValue(std::string_view raw) {
-  for (auto mode : allEditorModes)
-    if (rawValue(mode) == raw) return mode;
-  return std::nullopt;
-}
-
 }  // namespace quorbel

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "foundation/Text.hpp"
 
@@ -99,12 +100,13 @@ struct Tag {
   std::string name;  // lowercased
   bool closing = false;
   ElementKind kind;
-  std::size_t end;  // one past the '>'
+  std::size_t attributes = 0;  // where the text after the name begins
+  std::size_t end = 0;         // one past the '>'
 };
 
-// A tag of a known element starting at `pos` (which holds '<'), or nothing
-// when the text there is not one.
-std::optional<Tag> readTag(std::string_view html, std::size_t pos) {
+// The name of a known element's tag starting at `pos` (which holds '<'), or
+// nothing when the text there does not begin one.
+std::optional<Tag> readTagName(std::string_view html, std::size_t pos) {
   std::size_t i = pos + 1;
   Tag tag;
   if (i < html.size() && html[i] == '/') {
@@ -119,26 +121,76 @@ std::optional<Tag> readTag(std::string_view html, std::size_t pos) {
   auto known = knownElements().find(tag.name);
   if (known == knownElements().end()) return std::nullopt;
   tag.kind = known->second;
-  char quote = 0;
-  for (; i < html.size(); ++i) {
-    char c = html[i];
-    if (quote) {
-      if (c == quote) quote = 0;
-    } else if (c == '"' || c == '\'') {
-      quote = c;
-    } else if (c == '>') {
-      tag.end = i + 1;
-      return tag;
+  tag.attributes = i;
+  return tag;
+}
+
+// Where each tag of the text ends: the first '>' after its name that no quote
+// hides. Found for all tags in one pass from the end of the text, so that a
+// text full of unclosed tags and quotes takes no longer than a tidy one.
+class TagEnds {
+ public:
+  explicit TagEnds(std::string_view html) {
+    for (std::size_t pos = html.find('<'); pos != std::string_view::npos; pos = html.find('<', pos + 1))
+      if (auto tag = readTagName(html, pos)) attributes_.push_back(tag->attributes);
+    closers_.resize(attributes_.size(), std::string_view::npos);
+    // Going backwards, `reach` is where a scan outside quotes that starts
+    // just after the current position finds its '>'; for each quote
+    // character, where it next occurs and where the scan reaches after it.
+    struct Quote {
+      std::size_t next = std::string_view::npos;
+      std::size_t reachAfter = std::string_view::npos;
+    };
+    Quote doubleQuote, singleQuote;
+    std::size_t reach = std::string_view::npos;
+    std::size_t pending = attributes_.size();
+    for (std::size_t pos = html.size(); pos-- > 0;) {
+      char c = html[pos];
+      std::size_t here = reach;
+      if (c == '>') {
+        here = pos;
+      } else if (c == '"' || c == '\'') {
+        Quote& quote = c == '"' ? doubleQuote : singleQuote;
+        here = quote.next == std::string_view::npos ? std::string_view::npos : quote.reachAfter;
+        quote = {pos, reach};
+      }
+      reach = here;
+      if (pending > 0 && attributes_[pending - 1] == pos) closers_[--pending] = here;
     }
   }
-  return std::nullopt;  // never closed: not a tag
+
+  // The '>' of the tag whose name ends at `attributes`; nothing when no '>'
+  // outside quotes follows.
+  std::optional<std::size_t> closer(std::size_t attributes) const {
+    auto found = std::lower_bound(attributes_.begin(), attributes_.end(), attributes);
+    if (found == attributes_.end() || *found != attributes) return std::nullopt;
+    std::size_t closer = closers_[found - attributes_.begin()];
+    if (closer == std::string_view::npos) return std::nullopt;
+    return closer;
+  }
+
+ private:
+  std::vector<std::size_t> attributes_;  // ascending
+  std::vector<std::size_t> closers_;     // for each of them
+};
+
+// A tag of a known element starting at `pos` (which holds '<'), or nothing
+// when the text there is not one (a tag never closed is not one either).
+std::optional<Tag> readTag(std::string_view html, std::size_t pos, const TagEnds& ends) {
+  auto tag = readTagName(html, pos);
+  if (!tag) return std::nullopt;
+  auto closer = ends.closer(tag->attributes);
+  if (!closer) return std::nullopt;
+  tag->end = *closer + 1;
+  return tag;
 }
 
 // A character reference starting at `pos` (which holds '&'): the decoded
 // character and the position after the ';'.
 std::optional<std::pair<char32_t, std::size_t>> readCharacterReference(std::string_view html, std::size_t pos) {
-  std::size_t semicolon = html.find(';', pos + 1);
-  if (semicolon == std::string_view::npos || semicolon - pos > 12) return std::nullopt;
+  // References are short: look no further than that for the ';'.
+  std::size_t semicolon = html.substr(0, pos + 13).find(';', pos + 1);
+  if (semicolon == std::string_view::npos) return std::nullopt;
   std::string_view body = html.substr(pos + 1, semicolon - pos - 1);
   if (body.size() >= 2 && body[0] == '#') {
     bool hex = body[1] == 'x' || body[1] == 'X';
@@ -160,9 +212,9 @@ std::optional<std::pair<char32_t, std::size_t>> readCharacterReference(std::stri
   return std::pair{named->second, semicolon + 1};
 }
 
-bool containsHTMLElement(std::string_view text) {
+bool containsHTMLElement(std::string_view text, const TagEnds& ends) {
   for (std::size_t pos = text.find('<'); pos != std::string_view::npos; pos = text.find('<', pos + 1))
-    if (readTag(text, pos)) return true;
+    if (readTag(text, pos, ends)) return true;
   return false;
 }
 
@@ -218,7 +270,7 @@ class PlainTextWriter {
   int preformatted_ = 0;
 };
 
-std::string convert(std::string_view html) {
+std::string convert(std::string_view html, const TagEnds& ends) {
   PlainTextWriter writer;
   std::size_t pos = 0;
   while (pos < html.size()) {
@@ -234,7 +286,7 @@ std::string convert(std::string_view html) {
       continue;
     }
     if (c == '<') {
-      if (auto tag = readTag(html, pos)) {
+      if (auto tag = readTag(html, pos, ends)) {
         pos = tag->end;
         switch (tag->kind) {
           case ElementKind::inlineElement: break;
@@ -278,8 +330,9 @@ std::string convert(std::string_view html) {
 
 std::string htmlToPlainText(const std::string& text) {
   std::string valid = platform::text::repairUTF8(text);
-  if (!containsHTMLElement(valid)) return valid;
-  return convert(valid);
+  TagEnds ends(valid);
+  if (!containsHTMLElement(valid, ends)) return valid;
+  return convert(valid, ends);
 }
 
 }  // namespace quorbel

@@ -121,13 +121,13 @@ void MailPopoverModel::setAnswer(std::size_t index, std::string answer) {
 LLMCompletion MailPopoverModel::deliverOnMain(ResultHandler handler) {
   return [weak = weak_from_this(), handler](LLMResult result) {
     platform::DispatchQueue::main().async([weak, handler, result = std::move(result)]() mutable {
-      if (auto self = weak.lock()) (self.get()->*handler)(std::move(result));
+      if (auto self = weak.lock()) handler(*self, std::move(result));
     });
   };
 }
 
 void MailPopoverModel::send(const std::string& prompt, ResultHandler handler) {
-  llmService_->generateContent(prompt, std::nullopt, deliverOnMain(handler));
+  llmService_->generateContent(prompt, std::nullopt, deliverOnMain(std::move(handler)));
 }
 
 void MailPopoverModel::generateReply() {
@@ -186,7 +186,9 @@ void MailPopoverModel::analyzeEmailForQuestions() {
   aiQuestions = std::vector<std::string>();
   userAnswers = std::vector<std::string>();
   hasGeneratedQuestions = false;
-  send(prompt, &MailPopoverModel::handleQuestionsResult);
+  send(prompt, [request = ++latestQuestionRequest_](MailPopoverModel& self, LLMResult result) {
+    if (request == self.latestQuestionRequest_) self.handleQuestionsResult(std::move(result));
+  });
 }
 
 void MailPopoverModel::handleQuestionsResult(LLMResult result) {

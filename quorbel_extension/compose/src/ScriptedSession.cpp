@@ -46,6 +46,8 @@ int runAgent(MailPopoverModel& popover, const ScriptedSessionOptions& options, s
   }
   if (!std::filesystem::exists(*options.answersFile))
     return fail(err, "Cannot read the answers file " + options.answersFile->string());
+  // Without questions the popover offers no reply button, only a new analysis.
+  if (popover.aiQuestions->empty()) return fail(err, "No questions generated or empty response.");
   auto answers = readAnswers(*options.answersFile, popover.aiQuestions->size());
   // The reply button stays disabled until some answer holds a character.
   if (std::all_of(answers.begin(), answers.end(), [](const auto& answer) { return answer.empty(); }))

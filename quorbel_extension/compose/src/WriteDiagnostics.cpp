@@ -10,7 +10,8 @@
 namespace quorbel {
 
 std::string defaultDateDescription(std::chrono::system_clock::time_point time) {
-  return fmt::format("{:%Y-%m-%d %H:%M:%S} +0000", std::chrono::floor<std::chrono::seconds>(time));
+  // In UTC, as the offset says, whatever the machine's time zone.
+  return fmt::format("{:%Y-%m-%d %H:%M:%S} +0000", fmt::gmtime(std::chrono::system_clock::to_time_t(time)));
 }
 
 void recordGenerateReplyCall() {

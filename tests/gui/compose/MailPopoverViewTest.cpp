@@ -127,6 +127,17 @@ TEST_F(MailPopoverViewTest, CancelKeepsTheDraft) {
   EXPECT_EQ(view->draftArea()->draftEditor()->text(), "Dear Dana");
 }
 
+TEST_F(MailPopoverViewTest, ClosingTheAlertWithoutAButtonCancels) {
+  draftInWriteMode("Dear Dana");
+  clickSegment(EditorMode::aiAgent);
+  ASSERT_TRUE(gui_test::waitUntil([&] { return view->modeChangeAlert() && view->modeChangeAlert()->isVisible(); }));
+  view->modeChangeAlert()->close();  // the window's close button
+  EXPECT_FALSE(popover().showTabChangeAlert.get());
+  EXPECT_FALSE(popover().pendingModeChange->has_value());
+  EXPECT_TRUE(gui_test::waitUntil([&] { return view->modePicker()->currentIndex() == 0; }));
+  EXPECT_EQ(popover().currentDraft.get(), "Dear Dana");
+}
+
 TEST_F(MailPopoverViewTest, ControlsFollowTheWriteRequest) {
   auto* write = view->writePanel();
   auto* area = view->draftArea();
@@ -156,6 +167,17 @@ TEST_F(MailPopoverViewTest, ControlsFollowTheWriteRequest) {
   EXPECT_TRUE(write->group()->isExpanded());
 }
 
+TEST_F(MailPopoverViewTest, DraftEditorIsOutlinedInHalfTransparentGrey) {
+  draftInWriteMode("Dear Dana");
+  auto* editor = view->draftArea()->draftEditor();
+  EXPECT_GE(editor->height(), 150);
+  QImage image = gui_test::render(*editor, editor->size());
+  QColor outline = gui_test::colorOverWhite(image, QPoint(0, image.height() / 2));
+  // Grey (142, 142, 147) at half opacity over the editor's white.
+  EXPECT_NEAR(outline.red(), 199, 3);
+  EXPECT_NEAR(outline.blue(), 201, 3);
+}
+
 TEST_F(MailPopoverViewTest, FailureShowsTheErrorLine) {
   QTest::mouseClick(view->writePanel()->draftButton(), Qt::LeftButton);
   answer(std::unexpected(platform::makeError("Test", 1, "HTTP error: 503")));
@@ -175,6 +197,7 @@ TEST_F(MailPopoverViewTest, AgentQuestionsAndTheReplyButton) {
   answer(std::string("Can you attend?\nAny diet?"));
   EXPECT_FALSE(agent->analyzeButton()->isVisible());
   ASSERT_TRUE(agent->questionsGroup()->isVisible());
+  EXPECT_EQ(agent->questionsGroup()->y(), 0);  // the Analyze button's padding left with it
   ASSERT_EQ(agent->answerFields().size(), 2);
   EXPECT_FALSE(agent->draftButton()->isEnabled());
   QTest::keyClicks(agent->answerFields()[1]->lineEdit(), " ");  // a space counts
@@ -232,6 +255,45 @@ TEST_F(MailPopoverViewTest, VoiceAgentShowsComingSoon) {
   clickSegment(EditorMode::voiceAgent);
   EXPECT_TRUE(view->voicePanel()->isVisible());
   EXPECT_NE(gui_test::findByText(*view->voicePanel(), "Coming soon!"), nullptr);
+}
+
+// Pictures of the popover in its main phases, under <build>/gui-renders, for
+// a person to compare with the intended layout.
+TEST_F(MailPopoverViewTest, RendersEachPhase) {
+  auto picture = [&](const QString& name) {
+    QTest::qWait(300);  // disclosure groups fold and unfold in 200 ms
+    gui_test::renderToPng(*view, "popover-" + name, view->size());
+  };
+  picture("write-fresh");
+
+  QTest::keyClicks(view->writePanel()->instructionField()->lineEdit(), "say yes");
+  QTest::mouseClick(view->writePanel()->draftButton(), Qt::LeftButton);
+  picture("write-drafting");
+  answer(std::string("Hi Dana,\n\nYes, I will be there on Friday.\n\nBest,\nSam"));
+  picture("write-draft-shown");
+
+  QTest::keyClicks(view->draftArea()->refinementField()->lineEdit(), "shorter");
+  QTest::mouseClick(view->draftArea()->refineButton(), Qt::LeftButton);
+  answer(std::unexpected(platform::makeError("Test", 1, "HTTP error: 503")));
+  picture("write-error");
+
+  open();
+  clickSegment(EditorMode::aiAgent);
+  picture("agent-fresh");
+  QTest::mouseClick(view->agentPanel()->analyzeButton(), Qt::LeftButton);
+  picture("agent-analyzing");
+  answer(std::string("Can you attend on Friday?\nAny dietary requirements?\nWill you present the roadmap?"));
+  QTest::keyClicks(view->agentPanel()->answerFields()[0]->lineEdit(), "yes");
+  picture("agent-questions");
+
+  open();
+  clickSegment(EditorMode::aiAgent);
+  QTest::mouseClick(view->agentPanel()->analyzeButton(), Qt::LeftButton);
+  answer(std::unexpected(platform::makeError("Test", 1, "Could not connect to the server.")));
+  picture("agent-question-error");
+
+  clickSegment(EditorMode::voiceAgent);
+  picture("voice");
 }
 
 }  // namespace

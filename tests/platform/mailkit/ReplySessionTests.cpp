@@ -82,6 +82,18 @@ TEST(ReplySession, SendWritesTheMessageWithTheExtraHeaders) {
             "X-Extra: two\r\n\r\nYes!\r\nSam\r\n");
 }
 
+TEST(ReplySession, LineBreaksInHeaderValuesAddNoHeaderFields) {
+  mailkit::MEMessage draft;
+  draft.toAddresses = {{"dana@example.org\nBcc: eve@example.net"}};
+  draft.subject = "Re: Offsite\r\nBcc: eve@example.net";
+  auto text = mailkit::outgoingMessageText(draft, "body", {{"X-Extra", {"one\rtwo"}}}, "<m1@x>\rBcc: eve@example.net");
+  EXPECT_EQ(text,
+            "To: dana@example.org Bcc: eve@example.net\r\nSubject: Re: Offsite  Bcc: eve@example.net\r\n"
+            "In-Reply-To: <m1@x> Bcc: eve@example.net\r\nMIME-Version: 1.0\r\n"
+            "Content-Type: text/plain; charset=utf-8\r\nContent-Transfer-Encoding: 8bit\r\nX-Extra: one two\r\n"
+            "\r\nbody\r\n");
+}
+
 TEST(ReplySession, RefusedSendWritesNothing) {
   test_support::TempDir folder;
   FakeExtension extension;

@@ -48,6 +48,9 @@ INSTANTIATE_TEST_SUITE_P(
                    "beforeafter"},
         Conversion{"NonBreakingSpaceKept", "<p>a&nbsp;&nbsp;b</p>", "a\u00A0\u00A0b"},
         Conversion{"UnclosedTagIsText", "<p>ok</p> <b", "ok\n<b"},
+        Conversion{"QuotesOfEitherKindHideTheCloser", "<p title='it\"s > 1' alt=\"don't >\">text</p>", "text"},
+        Conversion{"TagWithAQuoteNeverClosedIsText", "<b \"x> <i>y</i> z", "<b \"x> y z"},
+        Conversion{"QuoteRunsIntoTheNextTag", "<b \"x> <i title=\">y</i>", "y"},
         Conversion{"Empty", "", ""}),
     [](const auto& info) { return std::string(info.param.name); });
 

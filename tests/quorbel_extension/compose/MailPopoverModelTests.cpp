@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <ctime>
 
 #include "CompositionDoubles.hpp"
 #include "compose/MailPopoverModel.hpp"
 #include "compose/Prompts.hpp"
+#include "compose/WriteDiagnostics.hpp"
 #include "foundation/Dispatch.hpp"
 #include "foundation/Pasteboard.hpp"
 #include "foundation/UserDefaults.hpp"
@@ -205,6 +207,17 @@ TEST_F(MailPopoverModelTest, WriteLeavesItsStamps) {
   EXPECT_EQ(platform::UserDefaults::suite("group.tesvarin.quorbel")->string("extension_test_shared"), regular);
 }
 
+TEST(WriteDiagnostics, StampIsInUTCWhateverTheTimeZone) {
+  for (const char* zone : {"UTC", "America/New_York", "Asia/Kolkata"}) {
+    test_support::ScopedEnv timeZone("TZ", zone);
+    tzset();
+    std::chrono::system_clock::time_point stamp{std::chrono::seconds(1738314902)};
+    EXPECT_EQ(quorbel::defaultDateDescription(stamp + std::chrono::milliseconds(900)), "2025-01-31 09:15:02 +0000")
+        << zone;
+  }
+  tzset();
+}
+
 TEST_F(MailPopoverModelTest, PromptsArePrintedOnlyWithDebugLogging) {
   auto printedPrompts = [&](std::optional<std::string> debug) {
     test_support::ScopedEnv env("DEBUG_LOGGING", debug);
@@ -275,6 +288,26 @@ TEST_F(MailPopoverModelTest, FailedAnalysisKeepsTheListsEmpty) {
   EXPECT_EQ(popover->questionGenerationError.get()->localizedDescription(), "offline");
   EXPECT_TRUE(popover->aiQuestions->empty());
   EXPECT_FALSE(popover->isLoadingQuestions.get());
+}
+
+TEST_F(MailPopoverModelTest, AnalysisRestartedAfterAResetDropsTheOlderAnswer) {
+  for (bool olderAnswersLast : {true, false}) {
+    popover->handleModeSelection(EditorMode::aiAgent);
+    popover->startQuestionAnalysis();
+    std::size_t older = service->requests.size() - 1;
+    popover->handleModeSelection(EditorMode::write);  // the reset ends the loading state
+    popover->handleModeSelection(EditorMode::aiAgent);
+    popover->startQuestionAnalysis();
+    std::size_t newer = service->requests.size() - 1;
+    ASSERT_NE(older, newer);
+    service->answer(olderAnswersLast ? newer : older, std::string(olderAnswersLast ? "Newer?" : "Older?"));
+    drainMainQueue();
+    EXPECT_EQ(popover->isLoadingQuestions.get(), !olderAnswersLast) << olderAnswersLast;
+    service->answer(olderAnswersLast ? older : newer, std::string(olderAnswersLast ? "Older?" : "Newer?"));
+    drainMainQueue();
+    EXPECT_EQ(popover->aiQuestions.get(), std::vector<std::string>{"Newer?"}) << olderAnswersLast;
+    EXPECT_FALSE(popover->isLoadingQuestions.get());
+  }
 }
 
 TEST_F(MailPopoverModelTest, ReplyWithoutQuestionsIsRefused) {

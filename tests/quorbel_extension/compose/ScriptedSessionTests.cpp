@@ -127,6 +127,16 @@ TEST_F(ScriptedSessionTest, AgentDraftsFromTheAnswers) {
             std::string::npos);
 }
 
+TEST_F(ScriptedSessionTest, AgentWithAnswersButNoQuestionsFails) {
+  server.reply(chatReply("\n  \n"));
+  ScriptedSessionOptions options;
+  options.mode = EditorMode::aiAgent;
+  options.answersFile = folder.write("answers.txt", "Yes\n");
+  EXPECT_NE(run(options), 0);
+  EXPECT_EQ(err.str(), "No questions generated or empty response.\n");
+  EXPECT_EQ(server.requestCount(), 1u);
+}
+
 TEST_F(ScriptedSessionTest, RefinementKeepsTheDraftWhenTheAnswerIsEmpty) {
   server.handle([](const auto& request) {
     return promptOf(request).find("You are refining an existing draft") == std::string::npos ? chatReply("First draft")

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <array>
-#include <optional>
 #include <string_view>
 
 namespace quorbel {
@@ -13,7 +12,5 @@ inline constexpr std::array<EditorMode, 3> allEditorModes{EditorMode::write, Edi
 
 // "Write", "AI Agent", "Voice Agent": the picker's labels and what logs print.
 std::string_view rawValue(EditorMode mode);
-// Exact, case-sensitive.
-std::optional<EditorMode> editorModeFromRawValue(std::string_view raw);
 
 }  // namespace quorbel

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -28,7 +29,9 @@ namespace quorbel {
 //
 // One draft request (Write, AI Agent reply or refinement) runs at a time, and
 // one question request: an action pressed again while its request runs does
-// nothing, so an older answer can never replace a newer one.
+// nothing, so an older answer can never replace a newer one. A reset of the
+// question state lets a new analysis start while the old one runs; the old
+// one's answer is then dropped.
 class MailPopoverModel : public std::enable_shared_from_this<MailPopoverModel> {
  public:
   struct Size {
@@ -114,7 +117,7 @@ class MailPopoverModel : public std::enable_shared_from_this<MailPopoverModel> {
   void resizeDragEnded();
 
  private:
-  using ResultHandler = void (MailPopoverModel::*)(LLMResult);
+  using ResultHandler = std::function<void(MailPopoverModel&, LLMResult)>;
   MailPopoverModel(Size size, std::string quotedEmailContent, std::shared_ptr<LLMService> llmService,
                    SizeChange onSizeChange);
   void setMode(EditorMode mode);
@@ -132,6 +135,8 @@ class MailPopoverModel : public std::enable_shared_from_this<MailPopoverModel> {
   std::shared_ptr<LLMService> llmService_;
   SizeChange onSizeChange_;
   std::optional<Size> dragStartSize_;
+  // Numbers the question requests; only the latest one's answer is applied.
+  std::uint64_t latestQuestionRequest_ = 0;
   std::string observedDraft_;
   platform::Cancellable draftObserver_;
 };

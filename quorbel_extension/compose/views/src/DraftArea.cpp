@@ -5,9 +5,24 @@
 
 #include "compose_views/PopoverParts.hpp"
 #include "foundation/Text.hpp"
+#include "ui/Palette.hpp"
 #include "ui/Typography.hpp"
 
 namespace quorbel::views {
+
+namespace {
+
+// A plain editor outlined in half-transparent grey, with no focus ring.
+ui::FieldStyle draftEditorStyle() {
+  ui::FieldStyle style = ui::FieldStyle::roundedBorder();
+  style.focusRing = false;
+  style.box.stroke = ui::color::withOpacity(ui::color::gray(), 0.5);
+  style.box.strokeWidth = 1;
+  style.box.cornerRadius = 5;
+  return style;
+}
+
+}  // namespace
 
 DraftArea::DraftArea(MailPopoverModel& popover, QWidget* parent) : QWidget(parent) {
   auto* column = new QVBoxLayout(this);
@@ -33,7 +48,7 @@ DraftArea::DraftArea(MailPopoverModel& popover, QWidget* parent) : QWidget(paren
   draftSection_ = new QWidget(this);
   auto* draftColumn = new QVBoxLayout(draftSection_);
   draftColumn->setContentsMargins(0, 5, 0, 0);
-  editor_ = new ui::TextEditor(ui::FieldStyle::roundedBorder(), draftSection_);
+  editor_ = new ui::TextEditor(draftEditorStyle(), draftSection_);
   editor_->setMinimumHeight(150);
   editor_->setFont(ui::font(ui::TextStyle::body));
   draftColumn->addWidget(editor_);

@@ -76,13 +76,14 @@ void MailPopoverView::presentModeChangeAlert() {
                                "You have a generated draft. Leaving this tab will discard the current draft. Do you "
                                "want to continue?",
                                this);
-  int leave = alert_->addButton("Leave Tab", ui::AlertDialog::Role::destructive);
+  alert_->addButton("Leave Tab", ui::AlertDialog::Role::destructive);
   alert_->addButton("Cancel", ui::AlertDialog::Role::cancel);
   alert_->setAttribute(Qt::WA_DeleteOnClose);
   auto popover = popover_;
-  connect(alert_, &ui::AlertDialog::buttonClicked, this, [popover, leave](int index) {
+  // Only "Leave Tab" accepts; Cancel, Escape and closing the window all cancel.
+  connect(alert_, &QDialog::finished, this, [popover](int result) {
     popover->showTabChangeAlert = false;
-    index == leave ? popover->confirmModeChange() : popover->cancelModeChange();
+    result == QDialog::Accepted ? popover->confirmModeChange() : popover->cancelModeChange();
   });
   alert_->open();
 }

@@ -54,13 +54,17 @@ AIAgentPanel::AIAgentPanel(MailPopoverModel& popover, QWidget* parent) : QWidget
   auto* column = new QVBoxLayout(this);
   column->setContentsMargins(0, 0, 0, 0);
 
-  analyze_ = new ui::StyledButton("Analyze Email & Get Questions", ui::ButtonStyle::bordered(), this);
+  // The button's top padding goes with it when questions take its place.
+  auto* analyzeRow = new QWidget(this);
+  auto* analyzeLayout = new QVBoxLayout(analyzeRow);
+  analyzeLayout->setContentsMargins(0, 20, 0, 0);
+  analyze_ = new ui::StyledButton("Analyze Email & Get Questions", ui::ButtonStyle::bordered(), analyzeRow);
   connect(analyze_, &ui::StyledButton::clicked, this, [&popover] { popover.startQuestionAnalysis(); });
-  column->addSpacing(20);
-  column->addWidget(analyze_, 0, Qt::AlignLeft);
+  analyzeLayout->addWidget(analyze_, 0, Qt::AlignLeft);
+  column->addWidget(analyzeRow);
   bindings_.recompute(
-      [this, &popover] {
-        analyze_->setVisible(!popover.hasGeneratedQuestions.get() && !popover.isLoadingQuestions.get());
+      [analyzeRow, &popover] {
+        analyzeRow->setVisible(!popover.hasGeneratedQuestions.get() && !popover.isLoadingQuestions.get());
       },
       popover.hasGeneratedQuestions, popover.isLoadingQuestions);
 
