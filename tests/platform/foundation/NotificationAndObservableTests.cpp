@@ -36,6 +36,29 @@ TEST(NotificationCenter, ObserversMayRemoveThemselvesWhileBeingCalled) {
   EXPECT_EQ(calls, 1);
 }
 
+TEST(NotificationCenter, AnObserverRemovedByAnEarlierOneIsNotCalled) {
+  NotificationCenter center;
+  auto later = std::make_unique<int>(0);
+  NotificationCenter::Token laterToken = 0;
+  center.addObserver("n", nullptr, [&](const auto&) {
+    center.removeObserver(laterToken);
+    later.reset();  // what the later observer would touch is gone
+  });
+  laterToken = center.addObserver("n", nullptr, [&](const auto&) { ++*later; });
+  center.post("n");
+  EXPECT_EQ(later, nullptr);
+}
+
+TEST(Published, ASubscriptionCancelledDuringASendIsNotCalled) {
+  platform::Published<int> field(0);
+  std::vector<int> heard;
+  platform::Cancellable second;
+  auto first = field.onChange([&](int) { second.cancel(); });
+  second = field.onChange([&](int v) { heard.push_back(v); });
+  field = 1;
+  EXPECT_TRUE(heard.empty());
+}
+
 TEST(Published, TellsObserversBeforeAndAfterEachAssignment) {
   platform::Published<int> field(1);
   std::vector<std::string> events;
