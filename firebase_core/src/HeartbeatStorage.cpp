@@ -1,8 +1,6 @@
 #include "firebase_core/HeartbeatStorage.hpp"
 
-#include <fcntl.h>
 #include <fmt/format.h>
-#include <unistd.h>
 
 #include <cctype>
 #include <fstream>
@@ -10,6 +8,7 @@
 #include <mutex>
 #include <sstream>
 
+#include "foundation/AtomicFile.hpp"
 #include "foundation/Bundle.hpp"
 
 namespace firebase {
@@ -72,22 +71,8 @@ std::expected<void, StorageError> FileStorage::write(const std::optional<std::st
   std::filesystem::create_directories(url_.parent_path(), error);
   if (error) return std::unexpected(StorageError::writeError);
 
-  // Write a temporary file beside the target and rename it over the target, so
-  // a reader never sees half a document.
-  std::string temporary = (url_.parent_path() / (url_.filename().string() + ".XXXXXX")).string();
-  const int descriptor = mkstemp(temporary.data());
-  if (descriptor < 0) return std::unexpected(StorageError::writeError);
-  const std::string content = data.value_or(std::string());
-  std::size_t written = 0;
-  while (written < content.size()) {
-    const ssize_t n = ::write(descriptor, content.data() + written, content.size() - written);
-    if (n <= 0) break;
-    written += static_cast<std::size_t>(n);
-  }
-  const bool complete = written == content.size() && fsync(descriptor) == 0;
-  ::close(descriptor);
-  if (!complete || std::rename(temporary.c_str(), url_.c_str()) != 0) {
-    ::unlink(temporary.c_str());
+  // A reader never sees half a document.
+  if (!platform::files::replaceAtomically(url_, data.value_or(std::string()))) {
     return std::unexpected(StorageError::writeError);
   }
   return {};
