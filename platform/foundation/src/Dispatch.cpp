@@ -156,12 +156,14 @@ void DispatchQueue::asyncAfter(Clock::duration delay, Work work) {
 }
 
 void DispatchQueue::sync(const Work& work) {
-  if (isCurrent() || std::find(activeQueues.begin(), activeQueues.end(), state_.get()) != activeQueues.end())
-    throw DispatchDeadlock("sync onto queue '" + state_->label + "' from that queue would wait forever");
+  // The global queue runs items concurrently: sync onto it never waits for
+  // another item, not even from one of its own.
   if (state_->kind == Kind::global) {
     work();
     return;
   }
+  if (isCurrent() || std::find(activeQueues.begin(), activeQueues.end(), state_.get()) != activeQueues.end())
+    throw DispatchDeadlock("sync onto queue '" + state_->label + "' from that queue would wait forever");
   std::promise<void> done;
   std::exception_ptr failure;
   state_->add(Clock::now(),
