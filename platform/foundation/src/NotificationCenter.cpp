@@ -5,8 +5,10 @@
 namespace platform {
 
 NotificationCenter& NotificationCenter::defaultCenter() {
-  static NotificationCenter center;
-  return center;
+  // Never destroyed: objects that live until the process ends, such as the
+  // configured apps, stop observing from their destructors at exit.
+  static auto* center = new NotificationCenter;
+  return *center;
 }
 
 NotificationCenter::Token NotificationCenter::addObserver(std::string name, const void* object, Observer observer) {

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
+
 #include "foundation/NotificationCenter.hpp"
 #include "foundation/Pasteboard.hpp"
 #include "observable/Published.hpp"
@@ -47,6 +50,27 @@ TEST(NotificationCenter, AnObserverRemovedByAnEarlierOneIsNotCalled) {
   laterToken = center.addObserver("n", nullptr, [&](const auto&) { ++*later; });
   center.post("n");
   EXPECT_EQ(later, nullptr);
+}
+
+// Objects that live until the process ends (the app registry, for one) stop
+// observing in their destructors, which may run after every other static is gone.
+TEST(NotificationCenterDeathTest, TheDefaultCenterServesUntilTheProcessEnds) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");  // a fresh process: no other threads
+  EXPECT_EXIT(
+      {
+        struct StopsObservingAtExit {
+          NotificationCenter::Token token = 0;
+          ~StopsObservingAtExit() {
+            NotificationCenter::defaultCenter().post("exiting");
+            NotificationCenter::defaultCenter().removeObserver(token);
+          }
+        };
+        static StopsObservingAtExit observer;  // made before the center is first used
+        observer.token = NotificationCenter::defaultCenter().addObserver(
+            "exiting", nullptr, [](const auto&) { std::fputs("heard at exit\n", stderr); });
+        std::exit(0);
+      },
+      ::testing::ExitedWithCode(0), "heard at exit");
 }
 
 TEST(Published, ASubscriptionCancelledDuringASendIsNotCalled) {
