@@ -3,10 +3,12 @@
 #include <fmt/format.h>
 
 #include <cctype>
+#include <cstdlib>
 #include <fstream>
 #include <map>
 #include <mutex>
 #include <sstream>
+#include <vector>
 
 #include "foundation/AtomicFile.hpp"
 #include "foundation/Bundle.hpp"
@@ -79,6 +81,10 @@ std::expected<void, StorageError> FileStorage::write(const std::optional<std::st
 }
 
 std::shared_ptr<HeartbeatStorage> HeartbeatStorage::instance(const std::string& id) {
+  // Registered after the app registry was made, so it runs before the apps
+  // are destroyed at exit.
+  static const bool drainsAtExit = std::atexit(&HeartbeatStorage::runQueuedWorkOfEveryStore) == 0;
+  (void)drainsAtExit;
   auto& cache = storeCache();
   std::lock_guard lock(cache.mutex);
   auto& entry = cache.stores[id];
@@ -98,6 +104,24 @@ HeartbeatStorage::~HeartbeatStorage() {
   // A newer store may already have taken the id: its entry is not ours.
   auto entry = cache.stores.find(id_);
   if (entry != cache.stores.end() && entry->second.identity == this) cache.stores.erase(entry);
+}
+
+void HeartbeatStorage::runQueuedWorkOfEveryStore() {
+  std::vector<std::shared_ptr<HeartbeatStorage>> live;
+  {
+    auto& cache = storeCache();
+    std::lock_guard lock(cache.mutex);
+    for (const auto& [id, entry] : cache.stores) {
+      if (auto store = entry.store.lock()) live.push_back(std::move(store));
+    }
+  }
+  for (const auto& store : live) {
+    try {
+      store->queue_.sync([] {});
+    } catch (const platform::DispatchDeadlock&) {
+      // The program ends from this store's own queue: its work is running.
+    }
+  }
 }
 
 std::optional<HeartbeatsBundle> HeartbeatStorage::load() {
