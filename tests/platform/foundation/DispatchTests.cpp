@@ -54,9 +54,16 @@ TEST(Dispatch, SyncOntoTheCurrentQueueFailsLoudly) {
 
 TEST(Dispatch, AQueueDestroyedByItsOwnItemIsSafe) {
   std::atomic<bool> finished = false;
-  auto* queue = new DispatchQueue("test.self-destroy");
-  queue->async([queue] { delete queue; });
-  queue = nullptr;
+  // The item may run, and free the queue, while async() is still adding it.
+  for (int round = 0; round < 100; ++round) {
+    std::atomic<bool> deleted = false;
+    auto* queue = new DispatchQueue("test.self-destroy");
+    queue->async([queue, &deleted] {
+      delete queue;
+      deleted = true;
+    });
+    while (!deleted) std::this_thread::yield();
+  }
   auto probe = std::make_unique<DispatchQueue>("test.probe");
   probe->async([&] { finished = true; });
   probe.reset();  // joins: everything queued ran
