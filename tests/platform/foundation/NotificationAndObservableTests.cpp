@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 #include "foundation/NotificationCenter.hpp"
 #include "foundation/Pasteboard.hpp"
@@ -81,6 +82,17 @@ TEST(Published, ASubscriptionCancelledDuringASendIsNotCalled) {
   second = field.onChange([&](int v) { heard.push_back(v); });
   field = 1;
   EXPECT_TRUE(heard.empty());
+}
+
+TEST(Signal, ACallbackMayDestroyTheSignal) {
+  auto signal = std::make_unique<platform::Signal<int>>();
+  int heard = 0;
+  auto first = signal->subscribe([&](int) { signal.reset(); });
+  auto second = signal->subscribe([&](int v) { heard = v; });
+  const int value = 7;
+  signal->send(value);
+  EXPECT_EQ(signal, nullptr);
+  EXPECT_EQ(heard, 7);  // the signal went, its subscribers stay subscribed
 }
 
 TEST(Published, TellsObserversBeforeAndAfterEachAssignment) {

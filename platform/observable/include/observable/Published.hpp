@@ -52,9 +52,10 @@ class Signal {
   }
 
   void send(const Args&... args) const {
-    auto snapshot = slots_->callbacks;  // callbacks may subscribe or cancel
+    auto slots = slots_;                // a callback may destroy this signal
+    auto snapshot = slots->callbacks;  // callbacks may subscribe or cancel
     for (auto& [id, callback] : snapshot)
-      if (slots_->callbacks.contains(id)) (*callback)(args...);
+      if (slots->callbacks.contains(id)) (*callback)(args...);
   }
 
  private:
