@@ -52,10 +52,10 @@ class Signal {
   }
 
   void send(const Args&... args) const {
-    auto slots = slots_;                // a callback may destroy this signal
-    auto snapshot = slots->callbacks;  // callbacks may subscribe or cancel
+    auto current = slots_;               // a callback may destroy this signal
+    auto snapshot = current->callbacks;  // callbacks may subscribe or cancel
     for (auto& [id, callback] : snapshot)
-      if (slots->callbacks.contains(id)) (*callback)(args...);
+      if (current->callbacks.contains(id)) (*callback)(args...);
   }
 
  private:
