@@ -10,6 +10,7 @@
 #include "CoreTestEnvironment.hpp"
 #include "HeartbeatTestSupport.hpp"
 #include "firebase_core/HeartbeatStorage.hpp"
+#include "test_support/TestEnvironment.hpp"
 
 namespace firebase {
 namespace {
@@ -152,7 +153,8 @@ TEST_F(HeartbeatStorageDeathTest, AHeartbeatLoggedAsTheProgramEndsIsWrittenWhole
   ::setenv("HEARTBEAT_EXIT_TEST_DATA_HOME", (root_ / "data").c_str(), 0);
   EXPECT_EXIT(
       {
-        std::filesystem::remove_all(root_);
+        std::filesystem::remove_all(root_);  // this process's own folders
+        std::filesystem::remove_all(test_support::IsolatedEnvironment::root());
         ::setenv("XDG_DATA_HOME", std::getenv("HEARTBEAT_EXIT_TEST_DATA_HOME"), 1);
         auto store = HeartbeatStorage::instance(id);
         for (int n = 0; n < 5; ++n) store->updateAsync([n](auto stored) { return appendDay(std::move(stored), n); });

@@ -2,11 +2,13 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 
 #include "foundation/NotificationCenter.hpp"
 #include "foundation/Pasteboard.hpp"
 #include "observable/Published.hpp"
+#include "test_support/TestEnvironment.hpp"
 
 using platform::NotificationCenter;
 
@@ -66,6 +68,7 @@ TEST(NotificationCenterDeathTest, TheDefaultCenterServesUntilTheProcessEnds) {
             NotificationCenter::defaultCenter().removeObserver(token);
           }
         };
+        std::filesystem::remove_all(test_support::IsolatedEnvironment::root());  // this process's own
         static StopsObservingAtExit observer;  // made before the center is first used
         observer.token = NotificationCenter::defaultCenter().addObserver(
             "exiting", nullptr, [](const auto&) { std::fputs("heard at exit\n", stderr); });
