@@ -6,7 +6,11 @@ namespace {
 
 constexpr std::string_view kAlphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_";
 
+// The URL-safe alphabet, and the standard one's "+" and "/" too: the text is
+// read as standard base64 once "-" and "_" are put back.
 int sextetOf(char c) {
+  if (c == '+') return 62;
+  if (c == '/') return 63;
   const auto position = kAlphabet.find(c);
   return position == std::string_view::npos ? -1 : static_cast<int>(position);
 }
@@ -33,8 +37,10 @@ std::string base64URLEncodedString(std::span<const std::uint8_t> bytes) {
 }
 
 std::optional<std::vector<std::uint8_t>> dataWithBase64URLEncoded(std::string_view text) {
+  // Padded up to a multiple of four, a text may end in at most two "=".
+  const std::size_t paddedLength = (text.size() + 3) / 4 * 4;
   while (!text.empty() && text.back() == '=') text.remove_suffix(1);
-  if (text.size() % 4 == 1) return std::nullopt;
+  if (text.size() % 4 == 1 || paddedLength - text.size() > 2) return std::nullopt;
   std::vector<std::uint8_t> bytes;
   bytes.reserve(text.size() * 3 / 4);
   std::uint32_t group = 0;

@@ -13,7 +13,9 @@ namespace firebase {
 namespace {
 
 std::mutex startUpMutex;
-bool startedUp = false;
+// Read without the mutex on every line, so that a line below the level costs
+// no lock.
+std::atomic<bool> startedUp{false};
 std::atomic<bool> analyticsDebugMode{false};
 
 bool launchArgumentsContain(const std::string& argument) {
@@ -36,10 +38,11 @@ void startUp() {
 }  // namespace
 
 void FIRLoggerInitialize() {
+  if (startedUp.load(std::memory_order_acquire)) return;
   std::lock_guard lock(startUpMutex);
-  if (startedUp) return;
-  startedUp = true;
+  if (startedUp.load(std::memory_order_relaxed)) return;
   startUp();
+  startedUp.store(true, std::memory_order_release);
 }
 
 void FIRSetAnalyticsDebugMode(bool enabled) {

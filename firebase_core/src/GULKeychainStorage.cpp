@@ -19,20 +19,31 @@ std::optional<GULKeychainStorage::Object> GULKeychainStorage::Cache::object(cons
 
 std::uint64_t GULKeychainStorage::Cache::set(const std::string& key, const Object& object) {
   std::lock_guard lock(mutex_);
+  return insert(key, object);
+}
+
+std::uint64_t GULKeychainStorage::Cache::insert(const std::string& key, const Object& object) {
   std::erase_if(entries_, [&](const Entry& e) { return e.key == key; });
-  const std::uint64_t write = nextWrite_++;
+  const std::uint64_t write = ++lastChange_;
   entries_.push_front(Entry{key, object, write});
   while (entries_.size() > countLimit_) entries_.pop_back();
   return write;
 }
 
-bool GULKeychainStorage::Cache::contains(const std::string& key) {
+std::uint64_t GULKeychainStorage::Cache::lastChange() {
   std::lock_guard lock(mutex_);
-  return std::any_of(entries_.begin(), entries_.end(), [&](const Entry& e) { return e.key == key; });
+  return lastChange_;
+}
+
+void GULKeychainStorage::Cache::setIfUnchangedSince(const std::string& key, const Object& object,
+                                                    std::uint64_t change) {
+  std::lock_guard lock(mutex_);
+  if (lastChange_ == change) insert(key, object);
 }
 
 void GULKeychainStorage::Cache::remove(const std::string& key) {
   std::lock_guard lock(mutex_);
+  ++lastChange_;
   std::erase_if(entries_, [&](const Entry& e) { return e.key == key; });
 }
 
@@ -43,6 +54,7 @@ void GULKeychainStorage::Cache::removeIfWrite(const std::string& key, std::uint6
 
 void GULKeychainStorage::Cache::removeAll() {
   std::lock_guard lock(mutex_);
+  ++lastChange_;
   entries_.clear();
 }
 
@@ -75,13 +87,13 @@ void GULKeychainStorage::getObjectForKey(const std::string& key, const std::opti
       completion(std::move(cached), nullptr);
       return;
     }
-    getObjectFromKeychain(key, accessGroup, std::move(completion));
+    getObjectFromKeychain(key, accessGroup, inMemoryCache_.lastChange(), std::move(completion));
   });
 }
 
 void GULKeychainStorage::getObjectFromKeychain(const std::string& key, const std::optional<std::string>& accessGroup,
-                                               Completion completion) {
-  keychainQueue_.async([this, key, accessGroup, completion = std::move(completion)] {
+                                               std::uint64_t cacheChange, Completion completion) {
+  keychainQueue_.async([this, key, accessGroup, cacheChange, completion = std::move(completion)] {
     auto data = GULKeychainUtils::getItem(store_, query(key, accessGroup));
     if (!data) {
       completion(std::nullopt, data.error());
@@ -97,9 +109,10 @@ void GULKeychainStorage::getObjectFromKeychain(const std::string& key, const std
       completion(std::nullopt, object.error());
       return;
     }
-    inMemoryCacheQueue_.async([this, key, object = std::move(*object), completion] {
-      // A write queued meanwhile is newer than what the keychain held.
-      if (!inMemoryCache_.contains(key)) inMemoryCache_.set(key, object);
+    inMemoryCacheQueue_.async([this, key, cacheChange, object = std::move(*object), completion] {
+      // A write or removal queued meanwhile is newer than what the keychain
+      // held when it was read.
+      inMemoryCache_.setIfUnchangedSince(key, object, cacheChange);
       completion(object, nullptr);
     });
   });

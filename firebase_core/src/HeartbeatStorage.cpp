@@ -1,15 +1,16 @@
 #include "firebase_core/HeartbeatStorage.hpp"
 
-#include <fcntl.h>
 #include <fmt/format.h>
-#include <unistd.h>
 
 #include <cctype>
+#include <cstdlib>
 #include <fstream>
 #include <map>
 #include <mutex>
 #include <sstream>
+#include <vector>
 
+#include "foundation/AtomicFile.hpp"
 #include "foundation/Bundle.hpp"
 
 namespace firebase {
@@ -72,28 +73,18 @@ std::expected<void, StorageError> FileStorage::write(const std::optional<std::st
   std::filesystem::create_directories(url_.parent_path(), error);
   if (error) return std::unexpected(StorageError::writeError);
 
-  // Write a temporary file beside the target and rename it over the target, so
-  // a reader never sees half a document.
-  std::string temporary = (url_.parent_path() / (url_.filename().string() + ".XXXXXX")).string();
-  const int descriptor = mkstemp(temporary.data());
-  if (descriptor < 0) return std::unexpected(StorageError::writeError);
-  const std::string content = data.value_or(std::string());
-  std::size_t written = 0;
-  while (written < content.size()) {
-    const ssize_t n = ::write(descriptor, content.data() + written, content.size() - written);
-    if (n <= 0) break;
-    written += static_cast<std::size_t>(n);
-  }
-  const bool complete = written == content.size() && fsync(descriptor) == 0;
-  ::close(descriptor);
-  if (!complete || std::rename(temporary.c_str(), url_.c_str()) != 0) {
-    ::unlink(temporary.c_str());
+  // A reader never sees half a document.
+  if (!platform::files::replaceAtomically(url_, data.value_or(std::string()))) {
     return std::unexpected(StorageError::writeError);
   }
   return {};
 }
 
 std::shared_ptr<HeartbeatStorage> HeartbeatStorage::instance(const std::string& id) {
+  // Registered after the app registry was made, so it runs before the apps
+  // are destroyed at exit.
+  static const bool drainsAtExit = std::atexit(&HeartbeatStorage::runQueuedWorkOfEveryStore) == 0;
+  (void)drainsAtExit;
   auto& cache = storeCache();
   std::lock_guard lock(cache.mutex);
   auto& entry = cache.stores[id];
@@ -113,6 +104,24 @@ HeartbeatStorage::~HeartbeatStorage() {
   // A newer store may already have taken the id: its entry is not ours.
   auto entry = cache.stores.find(id_);
   if (entry != cache.stores.end() && entry->second.identity == this) cache.stores.erase(entry);
+}
+
+void HeartbeatStorage::runQueuedWorkOfEveryStore() {
+  std::vector<std::shared_ptr<HeartbeatStorage>> live;
+  {
+    auto& cache = storeCache();
+    std::lock_guard lock(cache.mutex);
+    for (const auto& [id, entry] : cache.stores) {
+      if (auto store = entry.store.lock()) live.push_back(std::move(store));
+    }
+  }
+  for (const auto& store : live) {
+    try {
+      store->queue_.sync([] {});
+    } catch (const platform::DispatchDeadlock&) {
+      // The program ends from this store's own queue: its work is running.
+    }
+  }
 }
 
 std::optional<HeartbeatsBundle> HeartbeatStorage::load() {

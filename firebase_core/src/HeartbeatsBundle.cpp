@@ -147,6 +147,11 @@ std::optional<HeartbeatsBundle> HeartbeatsBundle::decode(std::string_view json) 
     if (!period || !date) return std::nullopt;
     dates[*period] = *date;
   }
+  // Every bundle this system writes dates every period; without one, no
+  // heartbeat would ever fall due for it again.
+  for (TimePeriod period : kAllTimePeriods) {
+    if (!dates.contains(period)) return std::nullopt;
+  }
 
   const Value* queue = platform::json::member(*bufferValue, "circularQueue");
   auto tailIndex = platform::json::integerMember(*bufferValue, "tailIndex");

@@ -42,6 +42,9 @@ void CoreTest::TearDown() {
   platform::oslog::setSink({});
   FIRApp::resetApps();
   FIROptions::resetDefaultOptions();
+  // Writes the defaults changed in this test now, not into the removed folder
+  // a moment later.
+  platform::UserDefaults::resetForTesting();
   std::error_code ignored;
   std::filesystem::remove_all(root_, ignored);
 }

@@ -132,6 +132,8 @@ TEST_F(HeartbeatControllerTest, ADamagedStoreFileNeverCostsTheNextHeartbeat) {
       R"({"capacity":9223372036854775807,"lastAddedHeartbeatDates":[],"buffer":{"circularQueue":[],"tailIndex":0}})",
       std::string(100000, '['),
       truncated,
+      // Well formed, but without a last-added date for the daily period.
+      R"({"capacity":1,"lastAddedHeartbeatDates":[],"buffer":{"circularQueue":[null],"tailIndex":0}})",
   };
   for (const auto& content : damaged) {
     std::ofstream(storeFile(), std::ios::binary | std::ios::trunc) << content;

@@ -171,8 +171,13 @@ TEST(HeartbeatModelTest, Base64URLRoundTripsAnyBytes) {
     EXPECT_EQ(text.find_first_of("+/="), std::string::npos);
     EXPECT_EQ(dataWithBase64URLEncoded(text), bytes);
   }
-  EXPECT_FALSE(dataWithBase64URLEncoded("a+b/").has_value());
-  EXPECT_FALSE(dataWithBase64URLEncoded("abcde").has_value());
+  // Read as standard base64 once "-" and "_" are put back, padded to a
+  // multiple of four.
+  EXPECT_EQ(dataWithBase64URLEncoded("a+b/"), dataWithBase64URLEncoded("a-b_"));
+  EXPECT_EQ(dataWithBase64URLEncoded("+/8="), (std::vector<std::uint8_t>{0xfb, 0xff}));
+  EXPECT_EQ(dataWithBase64URLEncoded("QQ="), (std::vector<std::uint8_t>{'A'}));
+  for (const char* bad : {"abcde", "QQ===", "QUJD=", "a b c", "QQ=Q"})
+    EXPECT_FALSE(dataWithBase64URLEncoded(bad).has_value()) << bad;
 }
 
 }  // namespace

@@ -4,11 +4,13 @@
 #include <condition_variable>
 #include <fstream>
 #include <future>
+#include <cstdlib>
 #include <thread>
 
 #include "CoreTestEnvironment.hpp"
 #include "HeartbeatTestSupport.hpp"
 #include "firebase_core/HeartbeatStorage.hpp"
+#include "test_support/TestEnvironment.hpp"
 
 namespace firebase {
 namespace {
@@ -139,6 +141,33 @@ TEST_F(HeartbeatStorageTest, SyncFromTheStoresOwnQueueFailsLoudly) {
                      }
                    });
   EXPECT_TRUE(raised.get_future().get());
+}
+
+using HeartbeatStorageDeathTest = HeartbeatStorageTest;
+
+TEST_F(HeartbeatStorageDeathTest, AHeartbeatLoggedAsTheProgramEndsIsWrittenWhole) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");  // a fresh process: no other threads
+  const std::string id = "1:10:ios:exit";
+  // The fresh process runs this test again with folders of its own; it
+  // writes into ours (which it inherits, so it keeps this variable as is).
+  ::setenv("HEARTBEAT_EXIT_TEST_DATA_HOME", (root_ / "data").c_str(), 0);
+  EXPECT_EXIT(
+      {
+        std::filesystem::remove_all(root_);  // this process's own folders
+        std::filesystem::remove_all(test_support::IsolatedEnvironment::root());
+        ::setenv("XDG_DATA_HOME", std::getenv("HEARTBEAT_EXIT_TEST_DATA_HOME"), 1);
+        auto store = HeartbeatStorage::instance(id);
+        for (int n = 0; n < 5; ++n) store->updateAsync([n](auto stored) { return appendDay(std::move(stored), n); });
+        std::exit(0);
+      },
+      ::testing::ExitedWithCode(0), "");
+  ::unsetenv("HEARTBEAT_EXIT_TEST_DATA_HOME");
+  const auto file = FileStorage::urlForHeartbeatId(id);
+  std::ifstream written(file);
+  const auto bundle = HeartbeatsBundle::decode(std::string((std::istreambuf_iterator<char>(written)), {}));
+  ASSERT_TRUE(bundle.has_value());
+  EXPECT_EQ(bundle->buffer().elements().size(), 5u);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(file.parent_path()), {}), 1);  // no temporary left
 }
 
 TEST_F(HeartbeatStorageTest, AStoreDestroyedOnItsOwnQueueIsSafe) {

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <condition_variable>
 #include <future>
+#include <mutex>
 
 #include "firebase_core/GULKeychainStorage.hpp"
 #include "firebase_core/GULKeychainUtils.hpp"
@@ -10,6 +12,37 @@ namespace {
 
 using platform::PropertyValue;
 using platform::security::InMemoryKeychainItemStore;
+
+// Items in memory whose reads of one account wait until they are let go.
+class GatedItemStore : public InMemoryKeychainItemStore {
+ public:
+  explicit GatedItemStore(std::string gatedAccount) : gatedAccount_(std::move(gatedAccount)) {}
+  platform::security::OSStatus copyMatching(const platform::security::KeychainItemQuery& query,
+                                            platform::security::Data& data) override {
+    if (query.account == gatedAccount_) {
+      std::unique_lock lock(mutex_);
+      opened_.wait(lock, [&] { return open_; });
+    }
+    return InMemoryKeychainItemStore::copyMatching(query, data);
+  }
+  void close() {
+    std::lock_guard lock(mutex_);
+    open_ = false;
+  }
+  void open() {
+    {
+      std::lock_guard lock(mutex_);
+      open_ = true;
+    }
+    opened_.notify_all();
+  }
+
+ private:
+  std::string gatedAccount_;
+  std::mutex mutex_;
+  std::condition_variable opened_;
+  bool open_ = true;
+};
 
 struct Result {
   std::optional<PropertyValue> object;
@@ -86,6 +119,32 @@ TEST_F(KeychainStorageTest, KeychainErrorsNameTheFunctionAndStatus) {
   items_.setForcedStatus(-25300);  // not found: no error on read or remove
   EXPECT_EQ(remove("any"), nullptr);
   EXPECT_EQ(get("any").error, nullptr);
+}
+
+TEST(KeychainStorageRaceTest, AReadOverlappingARemovalNeverBringsTheObjectBack) {
+  GatedItemStore items("key");
+  GULKeychainStorage storage("com.quorbel.test", items);
+  auto wait = [](auto& promise) { return promise.get_future().get(); };
+
+  std::promise<void> stored;
+  storage.setObject(PropertyValue("old"), "key", std::nullopt, [&](auto, auto) { stored.set_value(); });
+  wait(stored);
+  storage.resetInMemoryCache();
+
+  // The read misses the cache and waits in the keychain; the removal empties
+  // the cache meanwhile and queues its keychain call behind the read.
+  items.close();
+  std::promise<std::optional<PropertyValue>> read;
+  storage.getObjectForKey("key", std::nullopt, [&](auto object, auto) { read.set_value(object); });
+  std::promise<platform::ErrorPtr> removed;
+  storage.removeObjectForKey("key", std::nullopt, [&](auto error) { removed.set_value(error); });
+  items.open();
+  EXPECT_EQ(wait(read), PropertyValue("old"));
+  EXPECT_EQ(wait(removed), nullptr);
+
+  std::promise<std::optional<PropertyValue>> after;
+  storage.getObjectForKey("key", std::nullopt, [&](auto object, auto) { after.set_value(object); });
+  EXPECT_FALSE(wait(after).has_value());
 }
 
 }  // namespace

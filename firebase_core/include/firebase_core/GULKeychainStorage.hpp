@@ -19,7 +19,8 @@ namespace firebase {
 // items of one service (archived as binary property lists) behind a small
 // in-memory cache. Keychain calls run in order on "com.gul.KeychainStorage.Keychain",
 // cache work on "com.gul.KeychainStorage.InMemoryCache"; completions run on
-// those queues. The cache never keeps an object whose keychain write failed.
+// those queues. The cache never keeps an object whose keychain write failed,
+// nor one read from the keychain while a write or removal overtook the read.
 class GULKeychainStorage {
  public:
   using Object = platform::PropertyValue;
@@ -49,19 +50,24 @@ class GULKeychainStorage {
   const std::string& service() const { return service_; }
 
  private:
-  // A count-limited cache; the least recently used object goes first. Each
-  // write gets a number, so a failed write undoes only its own entry.
+  // A count-limited cache; the least recently used object goes first. Every
+  // change gets a number: a failed write undoes only its own entry, and what
+  // a keychain read found is kept only when nothing changed since it began.
   class Cache {
    public:
     explicit Cache(std::size_t countLimit) : countLimit_(countLimit) {}
     std::optional<Object> object(const std::string& key);
     std::uint64_t set(const std::string& key, const Object& object);
-    bool contains(const std::string& key);
+    // The number of the latest change.
+    std::uint64_t lastChange();
+    void setIfUnchangedSince(const std::string& key, const Object& object, std::uint64_t change);
     void remove(const std::string& key);
     void removeIfWrite(const std::string& key, std::uint64_t write);
     void removeAll();
 
    private:
+    std::uint64_t insert(const std::string& key, const Object& object);  // caller holds mutex_
+
     struct Entry {
       std::string key;
       Object object;
@@ -70,13 +76,13 @@ class GULKeychainStorage {
     std::mutex mutex_;
     std::size_t countLimit_;
     std::list<Entry> entries_;  // most recently used first
-    std::uint64_t nextWrite_ = 1;
+    std::uint64_t lastChange_ = 0;
   };
 
   platform::security::KeychainItemQuery query(const std::string& key,
                                               const std::optional<std::string>& accessGroup) const;
   void getObjectFromKeychain(const std::string& key, const std::optional<std::string>& accessGroup,
-                             Completion completion);
+                             std::uint64_t cacheChange, Completion completion);
 
   std::string service_;
   platform::security::KeychainItemStore& store_;

@@ -59,7 +59,8 @@ class HeartbeatStorageProtocol {
 // One bundle per heartbeat id, read and rewritten on the store's own serial
 // queue ("com.heartbeat.storage.<id>"). The synchronous operations throw
 // platform::DispatchDeadlock when called from that queue (from a swapAsync
-// completion, say).
+// completion, say). Work queued on a shared store when the program ends runs
+// before it ends.
 class HeartbeatStorage : public HeartbeatStorageProtocol, public std::enable_shared_from_this<HeartbeatStorage> {
  public:
   // The process's one live store for the id, made on demand over its file.
@@ -76,6 +77,10 @@ class HeartbeatStorage : public HeartbeatStorageProtocol, public std::enable_sha
   void swapAsync(Transform transform, std::function<void(SwapResult)> completion) override;
 
  private:
+  // At exit: lets the work queued on every shared store finish, so that a
+  // heartbeat logged just before the program ends is written whole.
+  static void runQueuedWorkOfEveryStore();
+
   // Run on the queue.
   std::optional<HeartbeatsBundle> load();
   std::expected<void, StorageError> save(const std::optional<HeartbeatsBundle>& bundle);

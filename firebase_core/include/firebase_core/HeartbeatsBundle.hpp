@@ -45,7 +45,8 @@ class HeartbeatsBundle {
 
   std::expected<std::string, platform::ErrorPtr> encode() const;
   // Absent for anything that is not a well-formed bundle, including one whose
-  // slot count differs from its capacity or whose tail is not a slot.
+  // slot count differs from its capacity, whose tail is not a slot, or which
+  // lacks the last-added date of a period.
   static std::optional<HeartbeatsBundle> decode(std::string_view json);
 
  private:

@@ -152,19 +152,25 @@ void DispatchQueue::asyncAfter(Clock::duration delay, Work work) {
     }).detach();
     return;
   }
-  state_->add(Clock::now() + std::max(delay, Clock::duration::zero()), std::move(work));
+  // Held until add() returns: once the item is queued, it may run and destroy
+  // this queue (and with it the last other reference) before add() is done.
+  auto state = state_;
+  state->add(Clock::now() + std::max(delay, Clock::duration::zero()), std::move(work));
 }
 
 void DispatchQueue::sync(const Work& work) {
-  if (isCurrent() || std::find(activeQueues.begin(), activeQueues.end(), state_.get()) != activeQueues.end())
-    throw DispatchDeadlock("sync onto queue '" + state_->label + "' from that queue would wait forever");
+  // The global queue runs items concurrently: sync onto it never waits for
+  // another item, not even from one of its own.
   if (state_->kind == Kind::global) {
     work();
     return;
   }
+  if (isCurrent() || std::find(activeQueues.begin(), activeQueues.end(), state_.get()) != activeQueues.end())
+    throw DispatchDeadlock("sync onto queue '" + state_->label + "' from that queue would wait forever");
   std::promise<void> done;
   std::exception_ptr failure;
-  state_->add(Clock::now(),
+  auto state = state_;  // the work may destroy this queue; see asyncAfter
+  state->add(Clock::now(),
               [&] {
                 try {
                   work();

@@ -1,5 +1,6 @@
 #include "foundation/PropertyList.hpp"
 
+#include <cctype>
 #include <cmath>
 #include <fstream>
 #include <memory>
@@ -7,14 +8,17 @@
 
 #include <plist/plist.h>
 
+#include "BinaryPropertyListShape.hpp"
+
 namespace platform::plist {
 namespace {
 
 using PlistPtr = std::unique_ptr<void, decltype(&plist_free)>;
 
 // libplist nests arrays and dictionaries recursively; a hostile file must not
-// exhaust the stack.
+// exhaust the stack, nor memory by referring to one object many times.
 constexpr int kMaxDepth = 256;
+constexpr std::size_t kMaxNodes = 1'000'000;
 
 ErrorPtr formatError(const std::string& reason) {
   return makeError(kErrorDomain, 3840, "The data couldn\u2019t be read because it isn\u2019t in the correct format.",
@@ -25,11 +29,11 @@ std::optional<PropertyValue> fromNode(plist_t node, int depth) {
   if (depth > kMaxDepth) return std::nullopt;
   switch (plist_get_node_type(node)) {
     case PLIST_STRING: {
-      char* s = nullptr;
-      plist_get_string_val(node, &s);
-      std::string out = s ? s : "";
-      free(s);
-      return PropertyValue(std::move(out));
+      // By pointer and length: libplist asserts (and so ends the process) when
+      // asked for a copy of a string that holds a NUL character.
+      uint64_t length = 0;
+      const char* s = plist_get_string_ptr(node, &length);
+      return PropertyValue(s ? std::string(s, length) : std::string());
     }
     case PLIST_BOOLEAN: {
       uint8_t b = 0;
@@ -121,16 +125,26 @@ plist_t toNode(const PropertyValue& v) {
   return node;
 }
 
+// Counts open <array> and <dict> elements however their tags are spelt
+// ("<dict >", "<array\n>"); empty ones ("<array/>") open nothing.
 bool nestsTooDeepXML(std::string_view bytes) {
+  auto isNameCharacter = [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '-'; };
   int depth = 0;
-  for (std::size_t i = 0; i + 1 < bytes.size(); ++i) {
-    if (bytes[i] != '<') continue;
-    std::string_view rest = bytes.substr(i + 1);
-    if (rest.starts_with("array>") || rest.starts_with("dict>")) {
-      if (++depth > kMaxDepth) return true;
-    } else if (rest.starts_with("/array>") || rest.starts_with("/dict>")) {
+  for (std::size_t i = bytes.find('<'); i != std::string_view::npos; i = bytes.find('<', i + 1)) {
+    std::size_t nameStart = i + 1;
+    const bool closing = nameStart < bytes.size() && bytes[nameStart] == '/';
+    if (closing) ++nameStart;
+    std::size_t nameEnd = nameStart;
+    while (nameEnd < bytes.size() && isNameCharacter(bytes[nameEnd])) ++nameEnd;
+    const std::string_view name = bytes.substr(nameStart, nameEnd - nameStart);
+    if (name != "array" && name != "dict") continue;
+    if (closing) {
       --depth;
+      continue;
     }
+    const std::size_t tagEnd = bytes.find('>', nameEnd);
+    if (tagEnd == std::string_view::npos) break;
+    if (bytes[tagEnd - 1] != '/' && ++depth > kMaxDepth) return true;
   }
   return false;
 }
@@ -142,6 +156,8 @@ std::expected<PropertyValue, ErrorPtr> parse(std::string_view bytes) {
   if (bytes.size() > UINT32_MAX) return std::unexpected(formatError("Property list too large."));
   bool binary = plist_is_binary(bytes.data(), static_cast<uint32_t>(bytes.size()));
   if (!binary && nestsTooDeepXML(bytes)) return std::unexpected(formatError("Property list nests too deeply."));
+  if (binary && !binaryPropertyListFits(bytes, kMaxNodes, kMaxDepth))
+    return std::unexpected(formatError("Property list nests too deeply, holds too many values or is damaged."));
   plist_t raw = nullptr;
   plist_from_memory(bytes.data(), static_cast<uint32_t>(bytes.size()), &raw);
   if (!raw) return std::unexpected(formatError("Not a property list."));

@@ -8,6 +8,8 @@
 #include <list>
 #include <mutex>
 #include <thread>
+#include <tuple>
+#include <utility>
 
 #include "foundation/Dispatch.hpp"
 #include "foundation/Text.hpp"
@@ -15,9 +17,14 @@
 namespace platform {
 namespace {
 
+// Redirects followed before a request fails, as the platform allows.
+constexpr int kMaxRedirects = 16;
+
 struct Transfer {
   URLRequest request;
   DataTaskCompletion completion;
+  std::string firstURL;  // where the caller sent the request
+  int redirects = 0;
   CURL* easy = nullptr;
   curl_slist* headerList = nullptr;
   std::string responseBody;
@@ -29,10 +36,12 @@ struct Transfer {
     auto seconds = request.timeoutInterval > 0 ? std::min(request.timeoutInterval, 1e9) : 60.0;  // 1e9 s fits the clock
     return std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
   }
-  ~Transfer() {
-    if (easy) curl_easy_cleanup(easy);
-    if (headerList) curl_slist_free_all(headerList);
+  // Lets go of the handle of the last attempt, before the next one.
+  void release() {
+    if (easy) curl_easy_cleanup(std::exchange(easy, nullptr));
+    if (headerList) curl_slist_free_all(std::exchange(headerList, nullptr));
   }
+  ~Transfer() { release(); }
 };
 
 size_t onBody(char* data, size_t size, size_t count, void* user) {
@@ -112,6 +121,33 @@ ErrorPtr errorForCurlCode(CURLcode code, const std::string& url, const char* det
   }
 }
 
+// A header line break would end the field early and let the rest of the
+// value pass as fields of its own.
+bool canBeSent(const HeaderFields& headers) {
+  auto clean = [](const std::string& text) { return text.find_first_of(std::string_view("\r\n\0", 3)) == std::string::npos; };
+  return std::all_of(headers.begin(), headers.end(),
+                     [&](const auto& field) { return clean(field.first) && clean(field.second); });
+}
+
+bool isRedirect(long status) { return status == 301 || status == 302 || status == 303 || status == 307 || status == 308; }
+
+// Scheme, host and port, as two URLs are compared for sharing credentials.
+std::optional<std::tuple<std::string, std::string, int>> originOf(const std::string& text) {
+  auto url = URL::parse(text);
+  if (!url) return std::nullopt;
+  std::string scheme = text::lowercased(url->scheme());
+  int port = url->port().value_or(scheme == "https" ? 443 : 80);
+  return std::tuple(std::move(scheme), text::lowercased(url->host()), port);
+}
+
+// Fields that describe the content rather than the caller; only these go
+// along to another origin, so no key, token or cookie leaves its host,
+// whatever the field that carries it is called.
+bool describesContent(const std::string& name) {
+  const std::string lower = text::lowercased(name);
+  return lower == "content-type" || lower == "accept" || lower == "accept-language" || lower == "user-agent";
+}
+
 // Statuses whose replies carry no message body at all.
 bool statusHasNoBody(long status, const std::string& method) {
   return method == "HEAD" || (status >= 100 && status < 200) || status == 204 || status == 304;
@@ -155,15 +191,19 @@ struct URLSession::Impl {
 
   void start(std::unique_ptr<Transfer> t) {
     const auto& r = t->request;
+    if (!canBeSent(r.headers)) {
+      t->completion(std::nullopt, std::nullopt,
+                    transportError(URLErrorUnknown, "A header field holds a line break and cannot be sent.", r.url,
+                                   "header field with CR, LF or NUL"));
+      return;
+    }
     t->easy = curl_easy_init();
     CURL* e = t->easy;
     curl_easy_setopt(e, CURLOPT_URL, r.url.c_str());
     curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(e, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(e, CURLOPT_MAXREDIRS, 16L);
-    // Credentials stay with the host the caller named, also on redirects.
-    curl_easy_setopt(e, CURLOPT_UNRESTRICTED_AUTH, 0L);
+    // Redirects are followed here, one attempt each (see finish), so that
+    // credentials can be kept from other hosts.
+    curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, 0L);
     curl_easy_setopt(e, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(e, CURLOPT_SSL_VERIFYHOST, 2L);
     curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
@@ -208,6 +248,16 @@ struct URLSession::Impl {
 
   void finish(Transfer* raw, CURLcode code) {
     auto t = detach(raw);
+    if (code == CURLE_OK) {
+      long status = 0;
+      char* location = nullptr;
+      curl_easy_getinfo(t->easy, CURLINFO_RESPONSE_CODE, &status);
+      curl_easy_getinfo(t->easy, CURLINFO_REDIRECT_URL, &location);
+      if (isRedirect(status) && location) {
+        follow(std::move(t), status, location);
+        return;
+      }
+    }
     char* effectiveURL = nullptr;
     curl_easy_getinfo(t->easy, CURLINFO_EFFECTIVE_URL, &effectiveURL);
     if (code != CURLE_OK) {
@@ -221,6 +271,34 @@ struct URLSession::Impl {
     std::optional<std::string> body;
     if (!statusHasNoBody(status, t->request.method)) body = std::move(t->responseBody);
     t->completion(std::move(body), std::move(response), nullptr);
+  }
+
+  // Sends the request on to where a redirect points, as a new attempt.
+  void follow(std::unique_ptr<Transfer> t, long status, std::string location) {
+    if (++t->redirects > kMaxRedirects) {
+      t->completion(std::nullopt, std::nullopt, errorForCurlCode(CURLE_TOO_MANY_REDIRECTS, t->request.url, nullptr));
+      return;
+    }
+    auto origin = originOf(location);
+    if (!origin || (std::get<0>(*origin) != "http" && std::get<0>(*origin) != "https")) {
+      t->completion(std::nullopt, std::nullopt,
+                    errorForCurlCode(CURLE_UNSUPPORTED_PROTOCOL, t->request.url, "redirect to a scheme not sent"));
+      return;
+    }
+    auto& request = t->request;
+    // As browsers do: 303 always, 301 and 302 after a POST, continue with GET.
+    if ((status == 303 && request.method != "HEAD") || ((status == 301 || status == 302) && request.method == "POST")) {
+      request.method = "GET";
+      request.body.reset();
+    }
+    if (origin != originOf(t->firstURL))
+      std::erase_if(request.headers, [](const auto& field) { return !describesContent(field.first); });
+    request.url = std::move(location);
+    t->release();
+    t->responseBody.clear();
+    t->responseHeaders.clear();
+    t->lastDownloaded = t->lastUploaded = 0;
+    start(std::move(t));
   }
 
   void expireIdleTransfers() {
@@ -277,6 +355,7 @@ URLSession& URLSession::shared() {
 
 void URLSession::dataTask(URLRequest request, DataTaskCompletion completion) {
   auto transfer = std::make_unique<Transfer>();
+  transfer->firstURL = request.url;
   transfer->request = std::move(request);
   transfer->completion = std::move(completion);
   impl_->add(std::move(transfer));

@@ -1,22 +1,17 @@
 #include "foundation/UserDefaults.hpp"
 
-#include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <limits>
 #include <map>
-#include <thread>
 
 #include <fmt/format.h>
 
+#include "foundation/AtomicFile.hpp"
 #include "foundation/Bundle.hpp"
 #include "foundation/Dispatch.hpp"
 #include "foundation/PropertyList.hpp"
@@ -49,48 +44,6 @@ std::expected<PropertyValue::Dictionary, ErrorPtr> readDomainFile(const std::fil
     return std::unexpected(suiteError(3, "The settings file " + file.string() + " does not hold a dictionary"));
   return *value->asDictionary();
 }
-
-// Writes the whole file next to its final place, syncs it and renames it over
-// the old one, so a reader sees either the old or the new file, never a part.
-bool replaceFile(const std::filesystem::path& file, const std::string& contents) {
-  auto temp = file;
-  temp += fmt::format(".{}.{}.tmp", getpid(), std::hash<std::thread::id>{}(std::this_thread::get_id()));
-  int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-  if (fd < 0) return false;
-  bool ok = true;
-  for (std::size_t written = 0; ok && written < contents.size();) {
-    ssize_t n = ::write(fd, contents.data() + written, contents.size() - written);
-    if (n < 0 && errno == EINTR) continue;
-    ok = n > 0;
-    if (ok) written += static_cast<std::size_t>(n);
-  }
-  ok = ok && ::fsync(fd) == 0;
-  ok = ::close(fd) == 0 && ok;
-  ok = ok && ::rename(temp.c_str(), file.c_str()) == 0;
-  if (!ok) ::unlink(temp.c_str());
-  return ok;
-}
-
-// Holds the advisory lock that serialises writers of one domain, across
-// processes. The lock lives on a file of its own because the data file is
-// replaced on every write.
-class DomainLock {
- public:
-  explicit DomainLock(const std::filesystem::path& file) {
-    auto lockFile = file;
-    lockFile += ".lock";
-    fd_ = ::open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    while (fd_ >= 0 && ::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
-    }
-  }
-  ~DomainLock() {
-    if (fd_ >= 0) ::close(fd_);  // closing releases the lock
-  }
-  bool held() const { return fd_ >= 0; }
-
- private:
-  int fd_ = -1;
-};
 
 std::optional<std::int64_t> leadingInteger(const std::string& s) {
   const char* p = s.c_str();
@@ -370,7 +323,7 @@ bool UserDefaults::synchronize() {
 bool UserDefaults::writePending() {
   std::error_code ec;
   std::filesystem::create_directories(file_.parent_path(), ec);
-  DomainLock lock(file_);
+  files::FileLock lock(file_);
   if (!lock.held()) return false;
   auto contents = readDomainFile(file_);
   if (!contents) {
@@ -387,7 +340,7 @@ bool UserDefaults::writePending() {
     else
       merged.erase(key);
   }
-  if (!replaceFile(file_, plist::toXML(PropertyValue(merged)))) return false;
+  if (!files::replaceAtomically(file_, plist::toXML(PropertyValue(merged)))) return false;
   values_ = std::move(merged);
   pending_.clear();
   removeAllPending_ = false;

@@ -1,12 +1,8 @@
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
+#include "foundation/AtomicFile.hpp"
 #include "foundation/Bundle.hpp"
 #include "security/KeychainItemStore.hpp"
 
@@ -69,34 +65,8 @@ bool writeItems(const std::filesystem::path& file, const std::map<KeychainItemQu
     list.push_back(std::move(item));
   }
   const std::string content = Json{{"items", std::move(list)}}.dump(-1, ' ', false, Json::error_handler_t::replace);
-  const std::string temporary = file.string() + ".new";
-  const int descriptor = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-  if (descriptor < 0) return false;
-  bool written = ::write(descriptor, content.data(), content.size()) == static_cast<ssize_t>(content.size());
-  written = written && ::fsync(descriptor) == 0;
-  ::close(descriptor);
-  if (!written || std::rename(temporary.c_str(), file.c_str()) != 0) {
-    ::unlink(temporary.c_str());
-    return false;
-  }
-  return true;
+  return platform::files::replaceAtomically(file, content);
 }
-
-// Holds an advisory lock on "<file>.lock" for as long as it lives.
-class FileLock {
- public:
-  explicit FileLock(const std::filesystem::path& file)
-      : descriptor_(::open((file.string() + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {
-    if (descriptor_ >= 0) ::flock(descriptor_, LOCK_EX);
-  }
-  ~FileLock() {
-    if (descriptor_ >= 0) ::close(descriptor_);
-  }
-  bool held() const { return descriptor_ >= 0; }
-
- private:
-  int descriptor_;
-};
 
 }  // namespace
 
@@ -112,7 +82,7 @@ OSStatus FileKeychainItemStore::withItems(bool writes, Change change) {
   std::lock_guard lock(mutex_);
   std::error_code error;
   std::filesystem::create_directories(file_.parent_path(), error);
-  FileLock fileLock(file_);
+  platform::files::FileLock fileLock(file_);
   if (!fileLock.held()) return errSecIO;
   auto items = readItems(file_);
   if (!items) return errSecIO;

@@ -54,9 +54,16 @@ TEST(Dispatch, SyncOntoTheCurrentQueueFailsLoudly) {
 
 TEST(Dispatch, AQueueDestroyedByItsOwnItemIsSafe) {
   std::atomic<bool> finished = false;
-  auto* queue = new DispatchQueue("test.self-destroy");
-  queue->async([queue] { delete queue; });
-  queue = nullptr;
+  // The item may run, and free the queue, while async() is still adding it.
+  for (int round = 0; round < 100; ++round) {
+    std::atomic<bool> deleted = false;
+    auto* queue = new DispatchQueue("test.self-destroy");
+    queue->async([queue, &deleted] {
+      delete queue;
+      deleted = true;
+    });
+    while (!deleted) std::this_thread::yield();
+  }
   auto probe = std::make_unique<DispatchQueue>("test.probe");
   probe->async([&] { finished = true; });
   probe.reset();  // joins: everything queued ran
@@ -94,14 +101,17 @@ TEST(Dispatch, SyncOntoMainFromAnotherThreadWaitsForTheRunLoop) {
   worker.join();
 }
 
-TEST(Dispatch, GlobalQueueRunsOffTheMainThread) {
-  std::atomic<bool> offMain = false, ran = false;
+TEST(Dispatch, GlobalQueueRunsOffTheMainThreadAndConcurrently) {
+  std::atomic<bool> offMain = false, ran = false, nestedRan = false;
   DispatchQueue::global().async([&] {
     offMain = !platform::isMainThread();
+    // Concurrent: a sync from one of its own items cannot wait for itself.
+    EXPECT_NO_THROW(DispatchQueue::global().sync([&] { nestedRan = true; }));
     ran = true;
   });
   EXPECT_TRUE(test_support::runMainQueueUntil([&] { return ran.load(); }));
   EXPECT_TRUE(offMain);
+  EXPECT_TRUE(nestedRan);
 }
 
 TEST(Dispatch, AnItemHoldingTheLastReferenceToItsQueueMayReleaseIt) {

@@ -1,8 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+
 #include "foundation/NotificationCenter.hpp"
 #include "foundation/Pasteboard.hpp"
 #include "observable/Published.hpp"
+#include "test_support/TestEnvironment.hpp"
 
 using platform::NotificationCenter;
 
@@ -34,6 +40,62 @@ TEST(NotificationCenter, ObserversMayRemoveThemselvesWhileBeingCalled) {
   center.post("n");
   center.post("n");
   EXPECT_EQ(calls, 1);
+}
+
+TEST(NotificationCenter, AnObserverRemovedByAnEarlierOneIsNotCalled) {
+  NotificationCenter center;
+  auto later = std::make_unique<int>(0);
+  NotificationCenter::Token laterToken = 0;
+  center.addObserver("n", nullptr, [&](const auto&) {
+    center.removeObserver(laterToken);
+    later.reset();  // what the later observer would touch is gone
+  });
+  laterToken = center.addObserver("n", nullptr, [&](const auto&) { ++*later; });
+  center.post("n");
+  EXPECT_EQ(later, nullptr);
+}
+
+// Objects that live until the process ends (the app registry, for one) stop
+// observing in their destructors, which may run after every other static is gone.
+TEST(NotificationCenterDeathTest, TheDefaultCenterServesUntilTheProcessEnds) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");  // a fresh process: no other threads
+  EXPECT_EXIT(
+      {
+        struct StopsObservingAtExit {
+          NotificationCenter::Token token = 0;
+          ~StopsObservingAtExit() {
+            NotificationCenter::defaultCenter().post("exiting");
+            NotificationCenter::defaultCenter().removeObserver(token);
+          }
+        };
+        std::filesystem::remove_all(test_support::IsolatedEnvironment::root());  // this process's own
+        static StopsObservingAtExit observer;  // made before the center is first used
+        observer.token = NotificationCenter::defaultCenter().addObserver(
+            "exiting", nullptr, [](const auto&) { std::fputs("heard at exit\n", stderr); });
+        std::exit(0);
+      },
+      ::testing::ExitedWithCode(0), "heard at exit");
+}
+
+TEST(Published, ASubscriptionCancelledDuringASendIsNotCalled) {
+  platform::Published<int> field(0);
+  std::vector<int> heard;
+  platform::Cancellable second;
+  auto first = field.onChange([&](int) { second.cancel(); });
+  second = field.onChange([&](int v) { heard.push_back(v); });
+  field = 1;
+  EXPECT_TRUE(heard.empty());
+}
+
+TEST(Signal, ACallbackMayDestroyTheSignal) {
+  auto signal = std::make_unique<platform::Signal<int>>();
+  int heard = 0;
+  auto first = signal->subscribe([&](int) { signal.reset(); });
+  auto second = signal->subscribe([&](int v) { heard = v; });
+  const int value = 7;
+  signal->send(value);
+  EXPECT_EQ(signal, nullptr);
+  EXPECT_EQ(heard, 7);  // the signal went, its subscribers stay subscribed
 }
 
 TEST(Published, TellsObserversBeforeAndAfterEachAssignment) {

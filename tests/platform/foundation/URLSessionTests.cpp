@@ -123,18 +123,67 @@ TEST(URLSession, ASilentServerTimesOutAfterTheIdleTime) {
 TEST(URLSession, RedirectsStayOnHttpAndCredentialsStayWithTheirHost) {
   LoopbackServer target, origin;
   target.reply(200, R"({"answer":1})");
-  origin.reply({302, "", "text/plain", {{"Location", "http://localhost:" + std::to_string(target.port()) + "/next"}}});
-  auto outcome = send(post(origin.baseURL() + "/start"));
+  const std::string elsewhere = "http://localhost:" + std::to_string(target.port());
+  auto request = post(origin.baseURL() + "/start");
+  request.headers.emplace_back("x-goog-api-key", "secret");
+  request.headers.emplace_back("Cookie", "session=1");
+
+  // To another host: only what describes the content goes along.
+  origin.reply({307, "", "text/plain", {{"Location", elsewhere + "/next"}}});
+  auto outcome = send(request);
   ASSERT_EQ(outcome.error, nullptr);
   EXPECT_EQ(outcome.response->statusCode, 200);
+  EXPECT_EQ(outcome.response->url, elsewhere + "/next");
+  EXPECT_EQ(outcome.body, R"({"answer":1})");
   ASSERT_EQ(target.requestCount(), 1u);
-  EXPECT_FALSE(target.lastRequest().hasHeader("Authorization"));
-  EXPECT_EQ(origin.lastRequest().header("Authorization"), "Bearer k");
+  for (const char* credential : {"Authorization", "x-goog-api-key", "Cookie"})
+    EXPECT_FALSE(target.lastRequest().hasHeader(credential)) << credential;
+  EXPECT_EQ(target.lastRequest().header("Content-Type"), "application/json");
+  EXPECT_EQ(target.lastRequest().method, "POST");  // 307 keeps the method and body
+  EXPECT_EQ(target.lastRequest().body, "{}");
+  EXPECT_EQ(origin.lastRequest().header("x-goog-api-key"), "secret");
 
-  origin.reply({302, "", "text/plain", {{"Location", "file:///etc/passwd"}}});
-  auto refused = send(post(origin.baseURL() + "/start"));
-  ASSERT_NE(refused.error, nullptr);
-  EXPECT_EQ(refused.error->code(), platform::URLErrorUnsupportedURL);
+  // On the same host everything goes along; 303 continues with GET.
+  origin.handle([&](const LoopbackServer::Request& r) -> LoopbackServer::Reply {
+    if (r.path == "/start") return {303, "", "text/plain", {{"Location", "/same"}}};
+    return {200, "same", "text/plain", {}};
+  });
+  auto same = send(request);
+  ASSERT_EQ(same.error, nullptr);
+  EXPECT_EQ(same.body, "same");
+  EXPECT_EQ(origin.lastRequest().path, "/same");
+  EXPECT_EQ(origin.lastRequest().method, "GET");
+  EXPECT_EQ(origin.lastRequest().header("Authorization"), "Bearer k");
+  EXPECT_EQ(origin.lastRequest().header("x-goog-api-key"), "secret");
+
+  struct Refused {
+    std::string location;
+    long code;
+  } refusals[] = {{"file:///etc/passwd", platform::URLErrorUnsupportedURL},
+                  {"/start", platform::URLErrorHTTPTooManyRedirects}};
+  for (const auto& refused : refusals) {
+    origin.reply({302, "", "text/plain", {{"Location", refused.location}}});
+    auto failed = send(post(origin.baseURL() + "/start"));
+    ASSERT_NE(failed.error, nullptr) << refused.location;
+    EXPECT_EQ(failed.error->code(), refused.code) << refused.location;
+    EXPECT_EQ(failed.calls, 1);
+  }
+}
+
+TEST(URLSession, HeaderFieldsWithLineBreaksAreNeverSent) {
+  LoopbackServer server;
+  for (const auto& field : std::vector<platform::HeaderFields::value_type>{
+           {"Authorization", "Bearer key\r\nX-Injected: yes"}, {"Authorization", "Bearer pasted-key\n"},
+           {"X-Split\r\nX-Injected", "1"}}) {
+    auto request = post(server.baseURL() + "/x");
+    request.headers.push_back(field);
+    auto outcome = send(request);
+    ASSERT_NE(outcome.error, nullptr) << field.first;
+    EXPECT_EQ(outcome.error->domain(), "NSURLErrorDomain");
+    EXPECT_EQ(outcome.error->localizedDescription(), "A header field holds a line break and cannot be sent.");
+    EXPECT_EQ(outcome.calls, 1);
+  }
+  EXPECT_EQ(server.requestCount(), 0u);
 }
 
 TEST(URL, ParsesAbsoluteURLsOnly) {

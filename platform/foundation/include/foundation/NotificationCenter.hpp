@@ -1,6 +1,7 @@
 #pragma once
 
 #include <any>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -18,7 +19,8 @@ struct Notification {
 };
 
 // In-process notifications, delivered synchronously on the posting thread in
-// the order observers were added.
+// the order observers were added. An observer removed while a notification
+// is being delivered is not called from then on, not even for that one.
 class NotificationCenter {
  public:
   using Observer = std::function<void(const Notification&)>;
@@ -34,11 +36,15 @@ class NotificationCenter {
   void post(const std::string& name, const void* object = nullptr);
 
  private:
+  struct Registration {
+    Observer observer;
+    std::atomic<bool> active{true};
+  };
   struct Entry {
     Token token;
     std::string name;
     const void* object;
-    std::shared_ptr<Observer> observer;
+    std::shared_ptr<Registration> registration;
   };
   std::mutex mutex_;
   std::vector<Entry> entries_;

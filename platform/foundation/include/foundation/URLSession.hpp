@@ -69,9 +69,12 @@ using DataTaskCompletion = std::function<void(std::optional<std::string> body,
                                               std::optional<HTTPURLResponse> response, ErrorPtr error)>;
 
 // One data task per request, all on one shared session that keeps
-// connections alive. Only http and https are sent, redirects included; TLS is
-// always verified; credentials never follow a redirect to another host.
-// Completions run on the session's own thread.
+// connections alive. Only http and https are sent, redirects included (at most
+// 16); TLS is always verified. A redirect to another scheme, host or port
+// takes along only the fields that describe the content (Content-Type, Accept,
+// Accept-Language, User-Agent), so credentials never leave their host whatever
+// field carries them. A header field holding a line break fails the request
+// instead of being sent. Completions run on the session's own thread.
 class URLSession {
  public:
   static URLSession& shared();

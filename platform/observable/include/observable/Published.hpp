@@ -30,8 +30,9 @@ class Cancellable {
   std::function<void()> cancel_;
 };
 
-// A list of callbacks that can be told something. Subscribers added or
-// cancelled during a send take effect from the next send.
+// A list of callbacks that can be told something. Subscribers added during a
+// send hear from the next send on; one cancelled during a send is not called
+// again, not even later in that send (its owner may be gone).
 template <typename... Args>
 class Signal {
  public:
@@ -51,8 +52,10 @@ class Signal {
   }
 
   void send(const Args&... args) const {
-    auto snapshot = slots_->callbacks;  // callbacks may subscribe or cancel
-    for (auto& [id, callback] : snapshot) (*callback)(args...);
+    auto current = slots_;               // a callback may destroy this signal
+    auto snapshot = current->callbacks;  // callbacks may subscribe or cancel
+    for (auto& [id, callback] : snapshot)
+      if (current->callbacks.contains(id)) (*callback)(args...);
   }
 
  private:
