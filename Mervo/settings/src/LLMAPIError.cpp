@@ -1,8 +1,13 @@
 #include "settings/LLMAPIError.hpp"
 
 #include <memory>
+#include <string>
+
+#include "router/ProviderErrorTexts.hpp"
 
 namespace mervo {
+
+namespace error_texts = quorbel::error_texts;
 
 LLMAPIError::LLMAPIError(Case c, std::string text, int statusCode)
     : case_(c), text_(std::move(text)), statusCode_(statusCode) {}
@@ -27,14 +32,14 @@ long LLMAPIError::code() const { return static_cast<long>(case_); }
 
 std::string LLMAPIError::localizedDescription() const {
   switch (case_) {
-    case Case::serviceNotAvailable: return "Service not available: " + text_;
-    case Case::httpError: return "HTTP error: " + std::to_string(statusCode_);
+    case Case::serviceNotAvailable: return std::string(error_texts::serviceNotAvailablePrefix) + text_;
+    case Case::httpError: return std::string(error_texts::httpErrorPrefix) + std::to_string(statusCode_);
     case Case::configurationError: return "Configuration error: " + text_;
-    case Case::firebaseNotConfigured: return "Firebase is not configured properly";
-    case Case::emptyResponse: return "Received empty response from API";
-    case Case::invalidRequest: return "Failed to create request";
-    case Case::invalidResponse: return "Invalid response format";
-    case Case::noData: return "No data received from API";
+    case Case::firebaseNotConfigured: return std::string(error_texts::firebaseNotConfigured);
+    case Case::emptyResponse: return std::string(error_texts::emptyResponse);
+    case Case::invalidRequest: return std::string(error_texts::invalidRequest);
+    case Case::invalidResponse: return std::string(error_texts::invalidResponse);
+    case Case::noData: return std::string(error_texts::noData);
   }
   return {};
 }

@@ -1,8 +1,9 @@
 #include "router/ExtensionLLMAPIError.hpp"
 
 #include <memory>
+#include <string>
 
-#include <fmt/format.h>
+#include "router/ProviderErrorTexts.hpp"
 
 namespace quorbel {
 
@@ -31,17 +32,17 @@ long ExtensionLLMAPIError::code() const { return static_cast<long>(case_); }
 
 std::string ExtensionLLMAPIError::localizedDescription() const {
   switch (case_) {
-    case Case::serviceNotAvailable: return "Service not available: " + text_;
-    case Case::httpError: return fmt::format("HTTP error: {}", statusCode_);
+    case Case::serviceNotAvailable: return std::string(error_texts::serviceNotAvailablePrefix) + text_;
+    case Case::httpError: return std::string(error_texts::httpErrorPrefix) + std::to_string(statusCode_);
     case Case::invalidEndpointURL:
       return "Invalid API endpoint URL: '" + text_ +
              "'. Please check your endpoint configuration and ensure it includes the protocol (https://).";
-    case Case::firebaseNotConfigured: return "Firebase is not configured properly";
-    case Case::emptyResponse: return "Received empty response from API";
-    case Case::invalidRequest: return "Failed to create request";
+    case Case::firebaseNotConfigured: return std::string(error_texts::firebaseNotConfigured);
+    case Case::emptyResponse: return std::string(error_texts::emptyResponse);
+    case Case::invalidRequest: return std::string(error_texts::invalidRequest);
     case Case::invalidRequestData: return "Failed to create request data";
-    case Case::invalidResponse: return "Invalid response format";
-    case Case::noData: return "No data received from API";
+    case Case::invalidResponse: return std::string(error_texts::invalidResponse);
+    case Case::noData: return std::string(error_texts::noData);
     case Case::endpointNotConfigured:
       return "API endpoint is not configured. Please set your API endpoint in the app settings.";
   }
