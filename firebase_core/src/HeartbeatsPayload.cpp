@@ -2,8 +2,8 @@
 
 #include <charconv>
 
-#include "firebase_core/Base64URL.hpp"
 #include "firebase_core/GzipData.hpp"
+#include "foundation/Base64.hpp"
 #include "foundation/Json.hpp"
 
 namespace firebase {
@@ -77,8 +77,8 @@ std::string HeartbeatsPayload::headerValue() const {
   auto json = headerJSON();
   if (!json) return emptyPayload().headerValue();
   auto compressed = gzip::dataByGzippingData(bytesOf(*json));
-  if (!compressed) return base64URLEncodedString(bytesOf(*json));
-  return base64URLEncodedString(*compressed);
+  if (!compressed) return platform::base64::encodeURLSafe(bytesOf(*json));
+  return platform::base64::encodeURLSafe(*compressed);
 }
 
 std::optional<std::string> FIRHeaderValueFromHeartbeatsPayload(const HeartbeatsPayload* payload) {

@@ -5,10 +5,10 @@
 
 #include "CoreTestEnvironment.hpp"
 #include "HeartbeatTestSupport.hpp"
-#include "firebase_core/Base64URL.hpp"
 #include "firebase_core/FIRHeartbeatLogger.hpp"
 #include "firebase_core/GzipData.hpp"
 #include "firebase_core/HeartbeatController.hpp"
+#include "foundation/Base64.hpp"
 #include "foundation/Json.hpp"
 
 namespace firebase {
@@ -157,7 +157,7 @@ TEST_F(HeartbeatControllerTest, HeaderValueRoundTripsAndEmptiesTheStore) {
   }
   const auto header = logger.headerValue();
   ASSERT_TRUE(header.has_value());
-  auto compressed = dataWithBase64URLEncoded(*header);
+  auto compressed = platform::base64::decodeURLSafe(*header);
   ASSERT_TRUE(compressed.has_value());
   auto json = gzip::dataByInflatingGzippedData(*compressed);
   ASSERT_TRUE(json.has_value());

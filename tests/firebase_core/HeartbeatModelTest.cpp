@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "HeartbeatTestSupport.hpp"
-#include "firebase_core/Base64URL.hpp"
 #include "firebase_core/GzipData.hpp"
 #include "firebase_core/HeartbeatsBundle.hpp"
+#include "foundation/Base64.hpp"
 #include "foundation/Json.hpp"
 
 namespace firebase {
@@ -134,7 +134,7 @@ TEST(HeartbeatModelTest, HeaderValueRoundTripsThroughBase64AndGzip) {
   const std::string header = payload.headerValue();
   EXPECT_EQ(header.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_"),
             std::string::npos);
-  auto compressed = dataWithBase64URLEncoded(header);
+  auto compressed = platform::base64::decodeURLSafe(header);
   ASSERT_TRUE(compressed.has_value());
   auto json = gzip::dataByInflatingGzippedData(*compressed);
   ASSERT_TRUE(json.has_value());
@@ -161,23 +161,6 @@ TEST(HeartbeatModelTest, HeaderDatesAreUTCDays) {
   const Date justAfterMidnight = day(1) + std::chrono::duration<double>(0.001);
   const HeartbeatsPayload payload{{{"a", {lastSecond, justAfterMidnight}}}, 2};
   EXPECT_NE(payload.headerJSON()->find(R"(["2024-05-01","2024-05-02"])"), std::string::npos);
-}
-
-TEST(HeartbeatModelTest, Base64URLRoundTripsAnyBytes) {
-  for (std::size_t length = 0; length < 70; ++length) {
-    std::vector<std::uint8_t> bytes(length);
-    for (std::size_t i = 0; i < length; ++i) bytes[i] = static_cast<std::uint8_t>(i * 37 + 250);
-    const auto text = base64URLEncodedString(bytes);
-    EXPECT_EQ(text.find_first_of("+/="), std::string::npos);
-    EXPECT_EQ(dataWithBase64URLEncoded(text), bytes);
-  }
-  // Read as standard base64 once "-" and "_" are put back, padded to a
-  // multiple of four.
-  EXPECT_EQ(dataWithBase64URLEncoded("a+b/"), dataWithBase64URLEncoded("a-b_"));
-  EXPECT_EQ(dataWithBase64URLEncoded("+/8="), (std::vector<std::uint8_t>{0xfb, 0xff}));
-  EXPECT_EQ(dataWithBase64URLEncoded("QQ="), (std::vector<std::uint8_t>{'A'}));
-  for (const char* bad : {"abcde", "QQ===", "QUJD=", "a b c", "QQ=Q"})
-    EXPECT_FALSE(dataWithBase64URLEncoded(bad).has_value()) << bad;
 }
 
 }  // namespace

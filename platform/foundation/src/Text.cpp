@@ -4,6 +4,7 @@
 
 #include <fmt/format.h>
 #include <unicode/brkiter.h>
+#include <unicode/normalizer2.h>
 #include <unicode/uchar.h>
 #include <unicode/ustring.h>
 #include <unicode/utext.h>
@@ -176,6 +177,21 @@ std::vector<std::string> splitIntoLines(std::string_view s) {
   }
   flush(s.size());
   return lines;
+}
+
+bool canonicallyEquivalent(std::string_view a, std::string_view b) {
+  if (a == b) return true;
+  if (isASCII(a) && isASCII(b)) return false;
+  UErrorCode status = U_ZERO_ERROR;
+  const icu::Normalizer2* nfd = icu::Normalizer2::getNFDInstance(status);
+  if (U_FAILURE(status)) return false;
+  auto normalized = [&](std::string_view s) {
+    return nfd->normalize(icu::UnicodeString::fromUTF8(icu::StringPiece(s.data(), static_cast<int32_t>(s.size()))),
+                          status);
+  };
+  const icu::UnicodeString na = normalized(a);
+  const icu::UnicodeString nb = normalized(b);
+  return U_SUCCESS(status) && na == nb;
 }
 
 std::string lowercased(std::string_view s) {

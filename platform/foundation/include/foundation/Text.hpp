@@ -35,6 +35,10 @@ std::vector<std::string> splitAtNewlines(std::string_view s);
 // Splits into lines: CR LF is one separator and empty pieces are left out.
 std::vector<std::string> splitIntoLines(std::string_view s);
 
+// Whether two texts are the same text for people: equal once both are in the
+// same Unicode normalization form ("e" with a combining acute equals "é").
+bool canonicallyEquivalent(std::string_view a, std::string_view b);
+
 // Full Unicode lowercasing (locale independent).
 std::string lowercased(std::string_view s);
 

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <string_view>
+
+namespace firebase::vertexai {
+
+// Which form of the API a model talks to, on which endpoint, in which version.
+struct APIConfig {
+  struct Service {
+    // The Vertex AI form names the project and the location in model
+    // resource names; the developer form the project only, or only the model.
+    enum class Kind { vertexAI, developer };
+    enum class Endpoint { firebaseVertexAIProd, firebaseVertexAIStaging, generativeLanguage };
+
+    Kind kind;
+    Endpoint endpoint;
+
+    static Service vertexAI(Endpoint endpoint) { return {Kind::vertexAI, endpoint}; }
+    static Service developer(Endpoint endpoint) { return {Kind::developer, endpoint}; }
+    bool operator==(const Service&) const = default;
+  };
+  enum class Version { v1, v1beta };
+
+  Service service;
+  Version version;
+
+  bool operator==(const APIConfig&) const = default;
+};
+
+// "https://" and the endpoint's host, without a trailing "/".
+std::string_view baseAddress(APIConfig::Service::Endpoint endpoint);
+// The endpoint's host name alone.
+std::string_view hostName(APIConfig::Service::Endpoint endpoint);
+// "v1" or "v1beta".
+std::string_view versionString(APIConfig::Version version);
+
+// Applied to every request of a model.
+struct RequestOptions {
+  double timeout;  // seconds
+  bool operator==(const RequestOptions&) const = default;
+};
+
+}  // namespace firebase::vertexai

@@ -1,0 +1,45 @@
+#pragma once
+
+// The readers of the wire model's response side, shared between its files.
+// Each reads one value of a parsed document and throws
+// platform::json::DecodingFailure when it cannot; the public decode
+// functions run them inside platform::json::decodeDocument.
+
+#include <string>
+#include <string_view>
+
+#include "FirebaseVertexAI/JSONValue.hpp"
+#include "FirebaseVertexAI/ModelContent.hpp"
+#include "FirebaseVertexAI/ProtoEnum.hpp"
+#include "FirebaseVertexAI/Safety.hpp"
+#include "FirebaseVertexAI/TokenCounts.hpp"
+#include "FirebaseVertexAI/VertexLog.hpp"
+#include "foundation/DateComponents.hpp"
+#include "foundation/JsonDecoder.hpp"
+
+namespace firebase::vertexai::wire {
+
+using platform::json::Decoder;
+
+JSONValue readJSONValue(Decoder& decoder);
+JSONValue::Object readJSONObject(Decoder& decoder);
+ModelContent readModelContent(Decoder& decoder);
+SafetyRating readSafetyRating(Decoder& decoder);
+ModalityTokenCount readModalityTokenCount(Decoder& decoder);
+// A date of the service ("year", "month", "day", 0 for a part not given);
+// out-of-range parts are kept and warned about.
+platform::DateComponents readProtoDate(Decoder& decoder);
+
+// Logs an error that a response held a value of a proto enumeration that
+// the client does not know, with the type's message code.
+void logUnrecognizedValue(std::string_view typeName, std::string_view value, VertexLogMessageCode code);
+
+// A string of the enumeration; an unknown one is kept and logged.
+template <ProtoEnumeration E>
+E readProtoEnum(Decoder& decoder) {
+  E value(decoder.string());
+  if (!value.isKnown()) logUnrecognizedValue(E::kTypeName, value.rawValue(), E::kUnrecognizedCode);
+  return value;
+}
+
+}  // namespace firebase::vertexai::wire

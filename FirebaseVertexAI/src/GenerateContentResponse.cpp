@@ -1,0 +1,143 @@
+#include "FirebaseVertexAI/GenerateContentResponse.hpp"
+
+#include "Decoding.hpp"
+#include "FirebaseVertexAI/GenerateContentError.hpp"
+
+namespace firebase::vertexai {
+
+std::optional<std::string> GenerateContentResponse::text() const {
+  if (candidates.empty()) {
+    logVertexAI(kGULLoggerLevelError, VertexLogMessageCode::generateContentResponseNoCandidates,
+                "Could not get text from a response that had no candidates.");
+    return std::nullopt;
+  }
+  std::optional<std::string> text;
+  for (const auto& part : candidates.front().content.parts()) {
+    const auto* textPart = std::get_if<TextPart>(&part);
+    if (!textPart) continue;
+    if (text) {
+      *text += ' ';
+      *text += textPart->text();
+    } else {
+      text = textPart->text();
+    }
+  }
+  if (!text)
+    logVertexAI(kGULLoggerLevelError, VertexLogMessageCode::generateContentResponseNoText,
+                "Could not get a text part from the first candidate.");
+  return text;
+}
+
+std::vector<FunctionCallPart> GenerateContentResponse::functionCalls() const {
+  std::vector<FunctionCallPart> calls;
+  if (candidates.empty()) return calls;
+  for (const auto& part : candidates.front().content.parts())
+    if (const auto* call = std::get_if<FunctionCallPart>(&part)) calls.push_back(*call);
+  return calls;
+}
+
+namespace wire {
+namespace {
+
+std::vector<SafetyRating> readSafetyRatings(const Decoder& decoder) {
+  auto ratings = decoder.ifPresent("safetyRatings");
+  return ratings ? ratings->array(readSafetyRating) : std::vector<SafetyRating>{};
+}
+
+std::vector<ModalityTokenCount> readTokenCounts(const Decoder& decoder, std::string_view key) {
+  auto counts = decoder.ifPresent(key);
+  return counts ? counts->array(readModalityTokenCount) : std::vector<ModalityTokenCount>{};
+}
+
+std::int64_t readCount(const Decoder& decoder, std::string_view key) {
+  auto count = decoder.ifPresent(key);
+  return count ? count->int64() : 0;
+}
+
+// An empty string counts as absent.
+std::optional<std::string> readNonEmptyString(const Decoder& decoder, std::string_view key) {
+  auto value = decoder.ifPresent(key);
+  if (!value) return std::nullopt;
+  std::string text = value->string();
+  if (text.empty()) return std::nullopt;
+  return text;
+}
+
+Citation readCitation(Decoder& decoder) {
+  Citation citation;
+  citation.startIndex = readCount(decoder, "startIndex");
+  citation.endIndex = decoder.required("endIndex").int64();
+  citation.uri = readNonEmptyString(decoder, "uri");
+  citation.title = readNonEmptyString(decoder, "title");
+  citation.license = readNonEmptyString(decoder, "license");
+  if (auto date = decoder.ifPresent("publicationDate")) {
+    citation.publicationDate = readProtoDate(*date);
+    if (!citation.publicationDate->isValidDate())
+      logVertexAI(kGULLoggerLevelWarning, VertexLogMessageCode::decodedInvalidCitationPublicationDate,
+                  "Decoded an invalid citation publication date: " + citation.publicationDate->description());
+  }
+  return citation;
+}
+
+CitationMetadata readCitationMetadata(Decoder& decoder) { return {decoder.required("citations").array(readCitation)}; }
+
+// Content that does not decode fails the candidate with the reason: an empty
+// object, or anything else.
+ModelContent readCandidateContent(Decoder& content) {
+  try {
+    return readModelContent(content);
+  } catch (const platform::json::DecodingFailure& failure) {
+    const auto kind = content.isEmptyObject() ? InvalidCandidateError::Kind::emptyContent
+                                              : InvalidCandidateError::Kind::malformedContent;
+    Decoder::fail(std::make_shared<InvalidCandidateError>(kind, failure.error));
+  }
+}
+
+Candidate readCandidate(Decoder& decoder) {
+  Candidate candidate;
+  if (auto content = decoder.ifPresent("content")) candidate.content = readCandidateContent(*content);
+  candidate.safetyRatings = readSafetyRatings(decoder);
+  if (auto reason = decoder.ifPresent("finishReason")) candidate.finishReason = readProtoEnum<FinishReason>(*reason);
+  if (auto citations = decoder.ifPresent("citationMetadata")) candidate.citationMetadata = readCitationMetadata(*citations);
+  return candidate;
+}
+
+PromptFeedback readPromptFeedback(Decoder& decoder) {
+  PromptFeedback feedback;
+  if (auto reason = decoder.ifPresent("blockReason"))
+    feedback.blockReason = readProtoEnum<PromptFeedback::BlockReason>(*reason);
+  if (auto message = decoder.ifPresent("blockReasonMessage")) feedback.blockReasonMessage = message->string();
+  feedback.safetyRatings = readSafetyRatings(decoder);
+  return feedback;
+}
+
+GenerateContentResponse::UsageMetadata readUsageMetadata(Decoder& decoder) {
+  GenerateContentResponse::UsageMetadata usage;
+  usage.promptTokenCount = readCount(decoder, "promptTokenCount");
+  usage.candidatesTokenCount = readCount(decoder, "candidatesTokenCount");
+  usage.totalTokenCount = readCount(decoder, "totalTokenCount");
+  usage.promptTokensDetails = readTokenCounts(decoder, "promptTokensDetails");
+  usage.candidatesTokensDetails = readTokenCounts(decoder, "candidatesTokensDetails");
+  return usage;
+}
+
+GenerateContentResponse readResponse(Decoder& decoder) {
+  // A key whose value is null counts as present here.
+  if (!decoder.contains("candidates") && !decoder.contains("promptFeedback"))
+    decoder.failDataCorrupted(
+        "Failed to decode GenerateContentResponse; missing keys 'candidates' and 'promptFeedback'.");
+  GenerateContentResponse response;
+  if (auto candidates = decoder.ifPresent("candidates")) response.candidates = candidates->array(readCandidate);
+  if (auto feedback = decoder.ifPresent("promptFeedback")) response.promptFeedback = readPromptFeedback(*feedback);
+  if (auto usage = decoder.ifPresent("usageMetadata")) response.usageMetadata = readUsageMetadata(*usage);
+  return response;
+}
+
+}  // namespace
+}  // namespace wire
+
+std::expected<GenerateContentResponse, platform::ErrorPtr> GenerateContentResponse::decode(std::string_view json) {
+  return platform::json::decodeDocument(json, wire::readResponse);
+}
+
+}  // namespace firebase::vertexai

@@ -1,0 +1,154 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "foundation/DateComponents.hpp"
+#include "foundation/JsonDecoder.hpp"
+#include "foundation/JsonWriter.hpp"
+#include "foundation/Text.hpp"
+
+namespace json = platform::json;
+using Kind = json::DecodingError::Kind;
+
+TEST(JsonWriter, WritesCompactJSONWithItsCommas) {
+  const auto text = json::write([](json::Writer& w) {
+    w.beginObject();
+    w.key("list");
+    w.beginArray();
+    w.integer(std::numeric_limits<std::int64_t>::min());
+    w.number(42.0);
+    w.number(0.7f);
+    w.number(1e300);
+    w.boolean(false);
+    w.null();
+    w.beginObject();
+    w.endObject();
+    w.endArray();
+    w.key("text");
+    w.string("quote \" backslash \\ tab \t nul \x01 slash / \xC3\xA9");
+    w.key("bytes");
+    w.base64(std::vector<std::uint8_t>{'f', 'o', 'o'});
+    w.endObject();
+  });
+  ASSERT_TRUE(text);
+  EXPECT_EQ(*text,
+            R"({"list":[-9223372036854775808,42,0.7,1e+300,false,null,{}],)"
+            R"("text":"quote \" backslash \\ tab \t nul \u0001 slash / )"
+            "\xC3\xA9"
+            R"(","bytes":"Zm9v"})");
+  auto read = json::parse(*text);
+  ASSERT_TRUE(read);
+  EXPECT_EQ((*read)["text"], "quote \" backslash \\ tab \t nul \x01 slash / \xC3\xA9");
+}
+
+TEST(JsonWriter, TheFirstFailureWinsAndSaysWhere) {
+  const auto text = json::write([](json::Writer& w) {
+    w.beginObject();
+    w.key("a");
+    w.beginArray();
+    w.string("fine");
+    w.number(std::nan(""));
+    w.string("\xFF");
+    w.endArray();
+    w.endObject();
+  });
+  ASSERT_FALSE(text);
+  EXPECT_EQ(text.error()->code(), json::kEncodingInvalidValueCode);
+  EXPECT_NE(text.error()->debugDescription().find("Unable to encode nan directly in JSON (at a[1])"), std::string::npos)
+      << text.error()->debugDescription();
+}
+
+TEST(JsonWriter, RefusesToNestDeeperThanReadersAccept) {
+  auto nested = [](int depth) {
+    return json::write([depth](json::Writer& w) {
+      for (int i = 0; i < depth; ++i) w.beginArray();
+      for (int i = 0; i < depth; ++i) w.endArray();
+    });
+  };
+  ASSERT_TRUE(nested(512));
+  EXPECT_TRUE(json::parse(*nested(512)));
+  EXPECT_FALSE(nested(513));
+}
+
+namespace {
+
+// Decodes {"a": ...} reading "a" with `read`, answering the error.
+template <typename F>
+platform::ErrorPtr errorReading(std::string_view document, F read) {
+  auto result = json::decodeDocument(document, [&](json::Decoder& root) {
+    auto a = root.required("a");
+    read(a);
+    return 0;
+  });
+  return result ? nullptr : result.error();
+}
+
+}  // namespace
+
+TEST(JsonDecoder, ErrorsNameTheirKindAndPlace) {
+  const struct {
+    const char* document;
+    Kind kind;
+    std::vector<std::string> path;
+  } cases[] = {
+      {R"({"b":1})", Kind::keyNotFound, {}},
+      {R"({"a":null})", Kind::valueNotFound, {"a"}},
+      {R"({"a":"1"})", Kind::typeMismatch, {"a"}},
+      {R"({"a":1.5})", Kind::dataCorrupted, {"a"}},
+      {R"({"a":9223372036854775808})", Kind::dataCorrupted, {"a"}},
+      {R"({"a":[1,2,"x"]})", Kind::typeMismatch, {"a", "Index 2"}},
+  };
+  for (const auto& c : cases) {
+    const auto error = errorReading(c.document, [](json::Decoder& a) {
+      if (a.value().is_array())
+        a.array([](json::Decoder& element) { return element.int64(); });
+      else
+        a.int64();
+    });
+    const auto* decoding = platform::errorAs<json::DecodingError>(error);
+    ASSERT_NE(decoding, nullptr) << c.document;
+    EXPECT_EQ(decoding->kind(), c.kind) << c.document;
+    EXPECT_EQ(decoding->codingPath(), c.path) << c.document;
+  }
+}
+
+TEST(JsonDecoder, WholeNumbersAndNullsAreReadAsThePlatformDoes) {
+  auto value = json::decodeDocument(R"({"n":12.0,"m":-3,"f":0.1,"s":"x","o":null})", [](json::Decoder& root) {
+    EXPECT_EQ(root.required("n").int64(), 12);
+    EXPECT_EQ(root.required("m").int64(), -3);
+    EXPECT_FLOAT_EQ(root.required("f").float32(), 0.1f);
+    EXPECT_TRUE(root.contains("o"));
+    EXPECT_FALSE(root.ifPresent("o"));
+    EXPECT_FALSE(root.ifPresent("missing"));
+    return root.required("s").string();
+  });
+  EXPECT_EQ(value, "x");
+  const auto invalid = json::decodeDocument("{", [](json::Decoder&) { return 0; });
+  ASSERT_FALSE(invalid);
+  const auto* error = platform::errorAs<json::DecodingError>(invalid.error());
+  ASSERT_NE(error, nullptr);
+  EXPECT_EQ(error->description(), "The given data was not valid JSON.");
+  EXPECT_EQ(error->underlyingError()->code(), json::kReadCorruptCode);
+}
+
+TEST(DateComponents, AreValidWhenTheCalendarHasSuchADate) {
+  using platform::DateComponents;
+  const struct {
+    DateComponents date;
+    bool valid;
+  } cases[] = {
+      {{2024, 2, 29}, true}, {{2023, 2, 29}, false}, {{2024, 2, 30}, false}, {{std::nullopt, 2, 29}, true},
+      {{2024, std::nullopt, std::nullopt}, true}, {{10000, 12, 31}, true}, {{-5, std::nullopt, std::nullopt}, false},
+      {{2024, 13, std::nullopt}, false}, {{std::nullopt, std::nullopt, 15}, true}, {{2024, 4, 31}, false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.date.isValidDate(), c.valid) << c.date.description();
+  EXPECT_EQ((DateComponents{2024, 2, std::nullopt}).description(), "calendar: gregorian year: 2024 month: 2");
+}
+
+TEST(Text, CanonicalEquivalenceComparesNormalizedText) {
+  EXPECT_TRUE(platform::text::canonicallyEquivalent("caf\xC3\xA9", "cafe\xCC\x81"));
+  EXPECT_TRUE(platform::text::canonicallyEquivalent("\xE2\x84\xAA", "K"));  // the Kelvin sign
+  EXPECT_FALSE(platform::text::canonicallyEquivalent("cafe", "caf\xC3\xA9"));
+  EXPECT_FALSE(platform::text::canonicallyEquivalent("a", "A"));
+}
