@@ -181,7 +181,8 @@ std::vector<std::string> splitIntoLines(std::string_view s) {
 
 bool canonicallyEquivalent(std::string_view a, std::string_view b) {
   if (a == b) return true;
-  if (isASCII(a) && isASCII(b)) return false;
+  // Invalid bytes would all read as U+FFFD and so compare equal.
+  if ((isASCII(a) && isASCII(b)) || !isValidUTF8(a) || !isValidUTF8(b)) return false;
   UErrorCode status = U_ZERO_ERROR;
   const icu::Normalizer2* nfd = icu::Normalizer2::getNFDInstance(status);
   if (U_FAILURE(status)) return false;

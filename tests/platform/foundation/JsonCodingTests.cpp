@@ -151,4 +151,5 @@ TEST(Text, CanonicalEquivalenceComparesNormalizedText) {
   EXPECT_TRUE(platform::text::canonicallyEquivalent("\xE2\x84\xAA", "K"));  // the Kelvin sign
   EXPECT_FALSE(platform::text::canonicallyEquivalent("cafe", "caf\xC3\xA9"));
   EXPECT_FALSE(platform::text::canonicallyEquivalent("a", "A"));
+  EXPECT_FALSE(platform::text::canonicallyEquivalent("\xFF", "\xFE"));
 }
