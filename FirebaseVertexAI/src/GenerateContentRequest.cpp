@@ -31,11 +31,11 @@ std::string_view methodSuffix(GenerateContentRequest::APIMethod method) {
                                                                             : ":generateContent";
 }
 
-}  // namespace
-
 platform::ErrorPtr invalidRequestURLError(const std::string& description) {
   return platform::makeError(platform::kURLErrorDomain, platform::URLErrorBadURL, description);
 }
+
+}  // namespace
 
 std::expected<platform::URL, platform::ErrorPtr> GenerateContentRequest::url() const {
   if (apiMethod == APIMethod::countTokens)

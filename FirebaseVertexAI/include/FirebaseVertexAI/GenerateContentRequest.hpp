@@ -38,16 +38,12 @@ struct GenerateContentRequest {
   // the method (":generateContent", ":streamGenerateContent?alt=sse"). A
   // resource name that does not form a valid URL path, and a count-tokens
   // request (which travels only inside a count-tokens request of its own),
-  // give an error instead.
+  // give an error instead (NSURLErrorDomain, bad URL).
   std::expected<platform::URL, platform::ErrorPtr> url() const;
 };
 
 // "model" only for the count-tokens method (the URL names it otherwise),
 // "contents" always, the optional settings only when present.
 void writeJSON(platform::json::Writer& writer, const GenerateContentRequest& request);
-
-// "The model resource name ... does not form a valid URL ..." and the like:
-// NSURLErrorDomain, bad URL.
-platform::ErrorPtr invalidRequestURLError(const std::string& description);
 
 }  // namespace firebase::vertexai
