@@ -40,9 +40,10 @@ platform::ErrorPtr invalidRequestURLError(const std::string& description) {
 std::expected<platform::URL, platform::ErrorPtr> GenerateContentRequest::url() const {
   if (apiMethod == APIMethod::countTokens)
     return std::unexpected(invalidRequestURLError("GenerateContentRequest should be a property of CountTokensRequest."));
-  const std::string address = std::string(baseAddress(apiConfig.service.endpoint)) + "/" +
-                              std::string(versionString(apiConfig.version)) + "/" + model +
-                              std::string(methodSuffix(apiMethod));
+  auto base = requestBaseAddress(apiConfig.service.endpoint);
+  if (!base) return std::unexpected(base.error());
+  const std::string address =
+      *base + "/" + std::string(versionString(apiConfig.version)) + "/" + model + std::string(methodSuffix(apiMethod));
   auto parsed = isValidPath(model) ? platform::URL::parse(address) : std::nullopt;
   if (!parsed)
     return std::unexpected(invalidRequestURLError("The model resource name \"" + platform::text::repairUTF8(model) +

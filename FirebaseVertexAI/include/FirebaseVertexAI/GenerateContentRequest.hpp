@@ -34,7 +34,7 @@ struct GenerateContentRequest {
   APIMethod apiMethod;
   RequestOptions options;
 
-  // The endpoint's base, "/", the version, "/", the model resource name and
+  // The endpoint's base (or VERTEXAI_BASE_URL), "/", the version, "/", the model resource name and
   // the method (":generateContent", ":streamGenerateContent?alt=sse"). A
   // resource name that does not form a valid URL path, and a count-tokens
   // request (which travels only inside a count-tokens request of its own),

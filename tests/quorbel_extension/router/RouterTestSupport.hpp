@@ -14,8 +14,9 @@
 #include "foundation/Json.hpp"
 #include "foundation/UserDefaults.hpp"
 #include "router/ExtensionLLMAPIError.hpp"
-#include "test_support/TempDir.hpp"
 #include "router/LLMResult.hpp"
+#include "test_doubles/VertexAIBackend.hpp"
+#include "test_support/TempDir.hpp"
 #include "test_support/TestEnvironment.hpp"
 
 namespace router_test {
@@ -115,12 +116,13 @@ inline void expectOutcome(const CompletionProbe& probe, Outcome outcome, const s
   }
 }
 
-// Every test starts from empty settings and no ".env".
+// Every test starts from empty settings, no ".env" and no default app.
 class RouterTest : public ::testing::Test {
  protected:
   void SetUp() override {
     test_support::resetDefaults();
     std::filesystem::remove(dotEnvPath());
+    test_doubles::resetApps();
   }
 };
 
