@@ -25,11 +25,11 @@ class GenerativeModel final {
  public:
   // What a model may add to every request besides its contents.
   struct Settings {
-    std::optional<GenerationConfig> generationConfig;
-    std::optional<std::vector<SafetySetting>> safetySettings;
-    std::optional<std::vector<Tool>> tools;
-    std::optional<ToolConfig> toolConfig;
-    std::optional<ModelContent> systemInstruction;
+    std::optional<GenerationConfig> generationConfig = std::nullopt;
+    std::optional<std::vector<SafetySetting>> safetySettings = std::nullopt;
+    std::optional<std::vector<Tool>> tools = std::nullopt;
+    std::optional<ToolConfig> toolConfig = std::nullopt;
+    std::optional<ModelContent> systemInstruction = std::nullopt;
   };
 
   GenerativeModel(std::string modelName, std::string modelResourceName, FirebaseInfo firebaseInfo, APIConfig apiConfig,
