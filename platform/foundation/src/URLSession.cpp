@@ -326,7 +326,8 @@ struct URLSession::Impl {
       curl_easy_getinfo(t->easy, CURLINFO_RESPONSE_CODE, &status);
       // The field as the server wrote it: libcurl's own reading of it would
       // turn "http:///H" into a URL with host H.
-      if (auto location = headerValue(t->responseHeaders, "Location"); isRedirect(status) && location) {
+      auto location = headerValue(t->responseHeaders, "Location");
+      if (isRedirect(status) && location && !location->empty()) {
         follow(std::move(t), status, *location);
         return;
       }
@@ -356,6 +357,7 @@ struct URLSession::Impl {
       t->completion(std::nullopt, std::nullopt, errorForCurlCode(CURLE_TOO_MANY_REDIRECTS, t->request.url, nullptr));
       return;
     }
+    // The URL of this attempt parses: start() sent it.
     auto target = URL::parse(t->request.url)->resolve(location);
     if (!target) {
       t->completion(std::nullopt, std::nullopt,
