@@ -3,6 +3,7 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -16,6 +17,7 @@
 #include "compose_views/ModePanels.hpp"
 #include "compose_views/ResizeHandleView.hpp"
 #include "foundation/Dispatch.hpp"
+#include "foundation/Pasteboard.hpp"
 #include "foundation/UserDefaults.hpp"
 #include "qtbridge/QtMainQueue.hpp"
 #include "test_support/TestEnvironment.hpp"
@@ -165,6 +167,24 @@ TEST_F(MailPopoverViewTest, ControlsFollowTheWriteRequest) {
   area->draftEditor()->setText({});  // the user deletes the draft
   EXPECT_FALSE(area->copyButton()->isEnabled());
   EXPECT_TRUE(write->group()->isExpanded());
+}
+
+TEST_F(MailPopoverViewTest, DraftIsCopiedAsTheProviderSentIt) {
+  // A no-break space, CR LF line ends, a line separator and a final CR: an
+  // editor holds none of these as they are.
+  const std::string sent = "Dear\xC2\xA0" "Dana,\r\nYes.\xE2\x80\xA8See you\r\nSam\r";
+  draftInWriteMode(sent);
+  EXPECT_EQ(popover().currentDraft.get(), sent);
+  EXPECT_EQ(platform::Pasteboard::general().string(), sent);
+  EXPECT_TRUE(view->draftArea()->draftEditor()->text().startsWith("Dear"));
+
+  // The user's own edit changes what was typed and nothing else.
+  auto* edit = view->draftArea()->draftEditor()->plainTextEdit();
+  edit->moveCursor(QTextCursor::End);
+  QTest::keyClicks(edit, "!");
+  EXPECT_EQ(popover().currentDraft.get(), sent + "!");
+  QTest::mouseClick(view->draftArea()->copyButton(), Qt::LeftButton);
+  EXPECT_EQ(platform::Pasteboard::general().string(), sent + "!");
 }
 
 TEST_F(MailPopoverViewTest, DraftEditorIsOutlinedInHalfTransparentGrey) {
