@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -276,6 +277,57 @@ TEST_F(MailPopoverViewTest, VoiceAgentShowsComingSoon) {
   EXPECT_TRUE(view->voicePanel()->isVisible());
   EXPECT_NE(gui_test::findByText(*view->voicePanel(), "Coming soon!"), nullptr);
 }
+
+// Every allowed width shows all of the content: the scroll area scrolls
+// only vertically, and no control reaches past its visible width.
+class PopoverWidthTest : public MailPopoverViewTest, public ::testing::WithParamInterface<int> {
+ protected:
+  // The controls that stick out past the visible width, by class and text.
+  std::string controlsCutOff() {
+    QCoreApplication::processEvents();
+    QWidget* viewport = view->scrollArea()->viewport();
+    QStringList cut;
+    for (auto* widget : view->scrollArea()->widget()->findChildren<QWidget*>()) {
+      if (!widget->isVisibleTo(view.get()) || widget->width() == 0) continue;
+      int right = widget->mapTo(viewport, QPoint(widget->width(), 0)).x();
+      if (right > viewport->width())
+        cut << QString("%1 \"%2\" ends at %3 of %4")
+                   .arg(widget->metaObject()->className(), widget->property("text").toString())
+                   .arg(right)
+                   .arg(viewport->width());
+    }
+    return cut.join("; ").toStdString();
+  }
+
+  void expectEverythingFits(const QString& phase) {
+    EXPECT_FALSE(view->scrollArea()->horizontalScrollBar()->isVisible()) << phase.toStdString();
+    EXPECT_EQ(controlsCutOff(), "") << phase.toStdString();
+    if (GetParam() == 350 || GetParam() == 800)
+      gui_test::renderToPng(*view, QString("popover-%1-%2").arg(GetParam()).arg(phase), view->size());
+  }
+};
+
+TEST_P(PopoverWidthTest, ContentFitsWithoutHorizontalScrolling) {
+  popover().currentWidth = GetParam();
+  ASSERT_EQ(view->width(), GetParam());
+  QTest::qWait(300);  // disclosure groups fold and unfold in 200 ms
+  expectEverythingFits("write");
+
+  draftInWriteMode("Hi Dana,\n\nYes, I will be there on Friday and I will bring the slides for the roadmap.\n\nSam");
+  QTest::qWait(300);
+  ASSERT_TRUE(view->draftArea()->copiedMessage()->isVisible());
+  expectEverythingFits("draft");
+
+  popover().handleModeSelection(EditorMode::aiAgent);
+  popover().confirmModeChange();
+  popover().startQuestionAnalysis();
+  answer(std::string("Can you attend on Friday at the new office in the city centre?\nAny dietary requirements?"));
+  QTest::qWait(300);
+  expectEverythingFits("questions");
+}
+
+INSTANTIATE_TEST_SUITE_P(Widths, PopoverWidthTest, ::testing::Values(350, 380, 410, 450, 800),
+                         [](const auto& info) { return "Width" + std::to_string(info.param); });
 
 // Pictures of the popover in its main phases, under <build>/gui-renders, for
 // a person to compare with the intended layout.
