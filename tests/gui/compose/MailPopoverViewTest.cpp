@@ -22,6 +22,7 @@
 #include "foundation/UserDefaults.hpp"
 #include "qtbridge/QtMainQueue.hpp"
 #include "test_support/TestEnvironment.hpp"
+#include "ui/DisclosureGroup.hpp"
 #include "ui/StepSlider.hpp"
 
 namespace {
@@ -308,13 +309,13 @@ class PopoverWidthTest : public MailPopoverViewTest, public ::testing::WithParam
 };
 
 TEST_P(PopoverWidthTest, ContentFitsWithoutHorizontalScrolling) {
+  // Folding at once: the layout is final when the state is.
+  for (auto* group : view->findChildren<ui::DisclosureGroup*>()) group->setAnimated(false);
   popover().currentWidth = GetParam();
   ASSERT_EQ(view->width(), GetParam());
-  QTest::qWait(300);  // disclosure groups fold and unfold in 200 ms
   expectEverythingFits("write");
 
   draftInWriteMode("Hi Dana,\n\nYes, I will be there on Friday and I will bring the slides for the roadmap.\n\nSam");
-  QTest::qWait(300);
   ASSERT_TRUE(view->draftArea()->copiedMessage()->isVisible());
   expectEverythingFits("draft");
 
@@ -322,7 +323,6 @@ TEST_P(PopoverWidthTest, ContentFitsWithoutHorizontalScrolling) {
   popover().confirmModeChange();
   popover().startQuestionAnalysis();
   answer(std::string("Can you attend on Friday at the new office in the city centre?\nAny dietary requirements?"));
-  QTest::qWait(300);
   expectEverythingFits("questions");
 }
 
