@@ -173,7 +173,8 @@ ErrorPtr GenerativeAIService::notUTF8Error() {
 
 ErrorPtr GenerativeAIService::tooLongError(std::size_t limit) {
   return platform::makeError(platform::kURLErrorDomain, platform::URLErrorDataLengthExceedsMaximum,
-                             fmt::format("The reply is longer than the {} bytes the client reads.", limit));
+                             fmt::format("A line of the stream is longer than the limit of {}.",
+                                         platform::describeByteCount(limit)));
 }
 
 void GenerativeAIService::buildURLRequest(PreparedRequest prepared,

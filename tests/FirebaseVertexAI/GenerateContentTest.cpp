@@ -2,8 +2,6 @@
 // the response, and its handle.
 #include <gtest/gtest.h>
 
-#include <latch>
-
 #include "FirebaseVertexAI/GenerateContentError.hpp"
 #include "FirebaseVertexAI/VertexAI.hpp"
 #include "VertexTestSupport.hpp"
@@ -117,18 +115,18 @@ TEST_F(GenerateContentTest, AnErrorPartFailsTheCallBeforeAnythingIsSent) {
 }
 
 TEST_F(GenerateContentTest, CancellingEndsTheCallOnceWithTheCancelledError) {
-  std::latch received(1), release(1);
-  backend.server.handle([&](auto& exchange) {
-    received.count_down();
-    release.wait();
+  auto received = testing::makeSignal(), release = testing::makeSignal();
+  backend.server.handle([received, release](auto& exchange) {
+    received->raise();
+    release->wait();
     exchange.respond(200, test_doubles::responseWithText("too late"));
   });
   Delivered<GenerateContentResponse> delivered;
   auto operation = model()->generateContent("Hi", delivered.queue, delivered.completion());
-  received.wait();
+  received->wait();
   operation->cancel();
   auto result = delivered.wait();
-  release.count_down();
+  release->raise();
   ASSERT_FALSE(result);
   const auto* error = platform::errorAs<GenerateContentError>(result.error());
   ASSERT_NE(error, nullptr);

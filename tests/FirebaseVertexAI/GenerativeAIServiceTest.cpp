@@ -4,7 +4,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <latch>
 
 #include "FirebaseVertexAI/BackendError.hpp"
 #include "FirebaseVertexAI/GenerateContentError.hpp"
@@ -269,12 +268,12 @@ TEST_F(ServiceTest, TransportFailuresAndTimeOutsAreTheSessionsErrors) {
   }
   // A server that never answers: the model's own time-out ends the call.
   VertexAIBackend backend;
-  std::latch release(1);
-  backend.server.handle([&](auto&) { release.wait(); });
+  auto release = testing::makeSignal();
+  backend.server.handle([release](auto&) { release->wait(); });
   Delivered<GenerateContentResponse> delivered;
   model(0.2)->generateContent("Hi", delivered.queue, delivered.completion());
   auto result = delivered.wait();
-  release.count_down();
+  release->raise();
   ASSERT_FALSE(result);
   const auto& underlying = platform::errorAs<GenerateContentError>(result.error())->underlying();
   EXPECT_EQ(underlying->code(), platform::URLErrorTimedOut);

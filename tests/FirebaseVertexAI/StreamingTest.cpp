@@ -2,7 +2,7 @@
 // by piece, and the event-stream reader underneath.
 #include <gtest/gtest.h>
 
-#include <latch>
+#include <atomic>
 
 #include "FirebaseVertexAI/BackendError.hpp"
 #include "FirebaseVertexAI/EventStreamReader.hpp"
@@ -55,21 +55,20 @@ class StreamingTest : public testing::VertexTest {
 };
 
 TEST_F(StreamingTest, EachChunkIsDeliveredBeforeTheServerSendsTheNext) {
-  std::latch firstDelivered(1);
-  recorder.onResponse = [&](const GenerateContentResponse&) { firstDelivered.count_down(); };
-  bool waitedForTheClient = false;
-  backend.server.handle([&](Exchange& exchange) {
+  auto firstDelivered = testing::makeSignal();
+  recorder.onResponse = [firstDelivered](const GenerateContentResponse&) { firstDelivered->raise(); };
+  auto waitedForTheClient = std::make_shared<std::atomic<bool>>(false);
+  backend.server.handle([firstDelivered, waitedForTheClient](Exchange& exchange) {
     exchange.beginChunked(200);
     exchange.sendChunk(event("Hel"));
-    firstDelivered.wait();  // the second chunk waits for the first delivery
-    waitedForTheClient = true;
-    recorder.onResponse = nullptr;
+    firstDelivered->wait();  // the second chunk waits for the first delivery
+    *waitedForTheClient = true;
     exchange.sendChunk(event("lo", "STOP"));
     exchange.endChunked();
   });
   stream();
   ASSERT_TRUE(recorder.waitForEnd());
-  EXPECT_TRUE(waitedForTheClient);
+  EXPECT_TRUE(*waitedForTheClient);
   EXPECT_EQ(recorder.texts(), (std::vector<std::string>{"Hel", "lo"}));
   EXPECT_EQ(recorder.endError(), nullptr);
   auto request = backend.server.requests().back();
@@ -168,25 +167,25 @@ TEST_F(StreamingTest, StreamedKeysMayBeInSnakeCase) {
 }
 
 TEST_F(StreamingTest, ABlockedChunkEndsTheStreamAndTheExchange) {
-  std::latch ended(1);
-  bool clientLeft = false;
-  backend.server.handle([&](Exchange& exchange) {
+  auto ended = testing::makeSignal(), handlerDone = testing::makeSignal();
+  auto clientLeft = std::make_shared<std::atomic<bool>>(false);
+  backend.server.handle([ended, handlerDone, clientLeft](Exchange& exchange) {
     exchange.beginChunked(200);
     exchange.sendChunk(event("fine"));
     exchange.sendChunk("data: {\"promptFeedback\":{\"blockReason\":\"SAFETY\"}}\n\n");
-    ended.wait();
+    ended->wait();
     // The client stopped reading: writing on fails sooner or later.
-    for (int i = 0; i < 100000 && !clientLeft; ++i) clientLeft = !exchange.sendChunk(event("more"));
+    for (int i = 0; i < 100000 && !*clientLeft; ++i) *clientLeft = !exchange.sendChunk(event("more"));
+    handlerDone->raise();
   });
   stream();
   ASSERT_TRUE(recorder.waitForEnd());
-  ended.count_down();
+  ended->raise();
   EXPECT_EQ(recorder.texts(), std::vector<std::string>{"fine"});
   ASSERT_NE(endError(), nullptr);
   EXPECT_EQ(endError()->kind(), GenerateContentError::Kind::promptBlocked);
-  backend.server.~ScriptedHTTPServer();  // waits for the handler
-  new (&backend.server) test_support::ScriptedHTTPServer();
-  EXPECT_TRUE(clientLeft);
+  handlerDone->wait();
+  EXPECT_TRUE(*clientLeft);
 }
 
 TEST_F(StreamingTest, StatusesOtherThan200EndWithTheBodysError) {
@@ -214,19 +213,19 @@ TEST_F(StreamingTest, StatusesOtherThan200EndWithTheBodysError) {
 }
 
 TEST_F(StreamingTest, CancellingEndsTheStreamOnce) {
-  std::latch cancelled(1);
-  backend.server.handle([&](Exchange& exchange) {
+  auto cancelled = testing::makeSignal();
+  backend.server.handle([cancelled](Exchange& exchange) {
     exchange.beginChunked(200);
     exchange.sendChunk(event("first"));
-    cancelled.wait();
+    cancelled->wait();
   });
-  std::latch firstDelivered(1);
-  recorder.onResponse = [&](const GenerateContentResponse&) { firstDelivered.count_down(); };
+  auto firstDelivered = testing::makeSignal();
+  recorder.onResponse = [firstDelivered](const GenerateContentResponse&) { firstDelivered->raise(); };
   auto operation = stream();
-  firstDelivered.wait();
+  firstDelivered->wait();
   operation->cancel();
   ASSERT_TRUE(recorder.waitForEnd());
-  cancelled.count_down();
+  cancelled->raise();
   EXPECT_EQ(recorder.texts(), std::vector<std::string>{"first"});
   ASSERT_NE(endError(), nullptr);
   EXPECT_EQ(endError()->underlying()->code(), platform::URLErrorCancelled);

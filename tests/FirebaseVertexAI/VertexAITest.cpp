@@ -264,5 +264,14 @@ TEST(APIConfig, TheBaseAddressVariableReplacesEveryEndpointOrIsRefused) {
   EXPECT_EQ(*requestBaseAddress(Endpoint::generativeLanguage), "http://127.0.0.1:9");
 }
 
+// The client declares its marker class before main, so the core's first
+// configuration in a process names the client in the user agent.
+TEST_F(VertexAITest, TheUserAgentNamesTheClient) {
+  auto marker = FIRLibraryClass::named("FIRVertexAIComponent");
+  ASSERT_NE(marker, nullptr);
+  EXPECT_EQ(marker->componentsToRegister(), std::nullopt);
+  EXPECT_NE(FIRApp::firebaseUserAgent().find("fire-vertex/11.12.0"), std::string::npos) << FIRApp::firebaseUserAgent();
+}
+
 }  // namespace
 }  // namespace firebase::vertexai

@@ -56,6 +56,28 @@ std::string describe(const platform::ErrorPtr& error);
 
 namespace firebase::vertexai::testing {
 
+// A one-way signal between a test and a server handler or a delivery: may be
+// raised any number of times; waiting returns once it is up. Shared, so that
+// a handler still running after the test body keeps it alive.
+class Signal {
+ public:
+  void raise() {
+    std::lock_guard lock(mutex_);
+    raised_ = true;
+    changed_.notify_all();
+  }
+  void wait() {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return raised_; });
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  bool raised_ = false;
+};
+inline std::shared_ptr<Signal> makeSignal() { return std::make_shared<Signal>(); }
+
 // Collects what one operation delivers on its own serial queue, and waits
 // for it (at most ten seconds, so that a missing delivery fails the test
 // instead of hanging it).

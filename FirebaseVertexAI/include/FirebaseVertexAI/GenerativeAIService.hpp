@@ -22,8 +22,9 @@ namespace firebase::vertexai {
 // no state between requests; any number may run at once.
 class GenerativeAIService {
  public:
-  // The most one reply body (or one line of a stream) may hold.
-  static constexpr std::size_t kMaxReplyBytes = 64 * 1024 * 1024;
+  // The most one line of a stream (or the error body of a stream) may hold:
+  // the URL session's limit on one reply body, which one-shot replies get.
+  static constexpr std::size_t kMaxReplyBytes = platform::kMaximumReplyBodyBytes;
 
   GenerativeAIService(FirebaseInfo firebaseInfo, platform::URLSession& urlSession)
       : firebaseInfo_(std::move(firebaseInfo)), urlSession_(&urlSession) {}
@@ -80,7 +81,8 @@ class GenerativeAIService {
 
   // The decoding error of a body that is not UTF-8 text.
   static platform::ErrorPtr notUTF8Error();
-  // The error of a reply, or a line of a stream, longer than the limit.
+  // The error of a line of a stream (or a stream's error body) longer than
+  // the limit.
   static platform::ErrorPtr tooLongError(std::size_t limit);
 
  private:

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <chrono>
 #include <deque>
+#include <expected>
 #include <list>
 #include <mutex>
 #include <thread>
@@ -20,6 +21,11 @@ namespace {
 
 // Redirects followed before a request fails, as the platform allows.
 constexpr int kMaxRedirects = 16;
+
+// A body past this size is no longer grown step by step (see onBody).
+constexpr std::size_t kLargeBodyBytes = 1024 * 1024;
+
+using CurlURLPtr = std::unique_ptr<CURLU, decltype(&curl_url_cleanup)>;
 
 // Wakes the session's thread; cancelling tasks may outlive the session.
 struct Waker {
@@ -59,7 +65,10 @@ struct Transfer {
   int redirects = 0;
   CURL* easy = nullptr;
   curl_slist* headerList = nullptr;
+  CurlURLPtr url{nullptr, &curl_url_cleanup};  // the parse that was checked, as curl sends it
   std::string responseBody;
+  ReplyBodyLimit bodyLimit;
+  bool bodyLimitExceeded = false;
   HeaderFields responseHeaders;
   bool responseDelivered = false;  // a bytes task's onResponse has run
   Clock::time_point lastActivity;
@@ -74,6 +83,7 @@ struct Transfer {
   void release() {
     if (easy) curl_easy_cleanup(std::exchange(easy, nullptr));
     if (headerList) curl_slist_free_all(std::exchange(headerList, nullptr));
+    url.reset();
   }
 
   HTTPURLResponse currentResponse() {
@@ -101,18 +111,63 @@ struct Transfer {
   ~Transfer() { release(); }
 };
 
+std::optional<std::string> headerValue(const HeaderFields& headers, const std::string& name) {
+  for (const auto& [field, value] : headers)
+    if (text::lowercased(field) == text::lowercased(name)) return value;
+  return std::nullopt;
+}
+
+// The body's size as the reply declares it, when that is its decoded size
+// too: a Content-Length without a content coding. Absent otherwise.
+std::optional<curl_off_t> declaredBodySize(const Transfer& t) {
+  if (auto coding = headerValue(t.responseHeaders, "Content-Encoding"); coding && text::lowercased(*coding) != "identity")
+    return std::nullopt;
+  curl_off_t length = -1;
+  if (curl_easy_getinfo(t.easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) != CURLE_OK || length < 0)
+    return std::nullopt;
+  return length;
+}
+
+// Receives the body as curl decodes it, so the limit counts decoded bytes.
 size_t onBody(char* data, size_t size, size_t count, void* user) {
   auto* t = static_cast<Transfer*>(user);
+  const size_t bytes = size * count;
   t->lastActivity = Clock::now();
-  if (!t->bytes) {
-    t->responseBody.append(data, size * count);
-    return size * count;
+  if (t->bytes) {
+    // Handed over as it comes and kept nowhere: the reader bounds what it
+    // keeps, so a stream has no limit of its own.
+    if (t->isCancelled()) return 0;  // stops the transfer at once
+    if (t->isBeingRedirected()) return bytes;
+    t->deliverResponseOnce();
+    t->bytes->onData(std::string_view(data, bytes));
+    return bytes;
   }
-  if (t->isCancelled()) return 0;  // stops the transfer at once
-  if (t->isBeingRedirected()) return size * count;
-  t->deliverResponseOnce();
-  t->bytes->onData(std::string_view(data, size * count));
-  return size * count;
+  auto& body = t->responseBody;
+  if (t->bodyLimit.received() == 0) {
+    // A body declared larger than the limit fails at its first bytes; one
+    // declared within it gets its room at once.
+    if (auto declared = declaredBodySize(*t)) {
+      if (static_cast<std::size_t>(*declared) > t->bodyLimit.bytes()) {
+        t->bodyLimitExceeded = true;
+        return 0;  // ends the transfer with a write error
+      }
+      body.reserve(static_cast<std::size_t>(*declared));
+    }
+  }
+  if (!t->bodyLimit.admit(bytes)) {
+    t->bodyLimitExceeded = true;
+    return 0;
+  }
+  // Otherwise it grows by doubling while small. A large body gets room for
+  // the whole limit at once instead: the system hands out the pages only as
+  // they are written, and the body is never copied into a bigger buffer
+  // (which would hold it twice).
+  if (body.size() + bytes > body.capacity()) {
+    std::size_t room = std::max(body.capacity() * 2, body.size() + bytes);
+    body.reserve(room > kLargeBodyBytes ? t->bodyLimit.bytes() : room);
+  }
+  body.append(data, bytes);
+  return bytes;
 }
 
 size_t onHeader(char* data, size_t size, size_t count, void* user) {
@@ -185,6 +240,19 @@ ErrorPtr errorForCurlCode(CURLcode code, const std::string& url, const char* det
   }
 }
 
+// The URL as it will be sent, or why it is not sent: only http and https
+// URLs that name a host leave the machine.
+std::expected<URL, ErrorPtr> sendableURL(const std::string& text) {
+  auto url = URL::parse(text);
+  if (!url) return std::unexpected(transportError(URLErrorBadURL, "bad URL", text, "not a well-formed URL"));
+  const std::string scheme = text::lowercased(url->scheme());
+  if (scheme != "http" && scheme != "https")
+    return std::unexpected(transportError(URLErrorUnsupportedURL, "unsupported URL", text, "only http and https are sent"));
+  if (url->host().empty())
+    return std::unexpected(transportError(URLErrorBadURL, "bad URL", text, "the URL names no host"));
+  return *url;
+}
+
 // A header line break would end the field early and let the rest of the
 // value pass as fields of its own.
 bool canBeSent(const HeaderFields& headers) {
@@ -195,12 +263,12 @@ bool canBeSent(const HeaderFields& headers) {
 
 bool isRedirect(long status) { return status == 301 || status == 302 || status == 303 || status == 307 || status == 308; }
 
+// As finish() decides it.
 bool Transfer::isBeingRedirected() {
   long status = 0;
-  char* location = nullptr;
   curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
-  curl_easy_getinfo(easy, CURLINFO_REDIRECT_URL, &location);
-  return isRedirect(status) && location;
+  auto location = headerValue(responseHeaders, "Location");
+  return isRedirect(status) && location && !location->empty();
 }
 
 // Scheme, host and port, as two URLs are compared for sharing credentials.
@@ -275,9 +343,16 @@ struct URLSession::Impl {
                              "header field with CR, LF or NUL"));
       return;
     }
+    auto url = sendableURL(r.url);
+    if (!url) {
+      t->fail(url.error());
+      return;
+    }
+    // curl_url_dup only reads its argument; older headers lack the const.
+    t->url.reset(curl_url_dup(const_cast<CURLU*>(url->curlHandle())));
     t->easy = curl_easy_init();
     CURL* e = t->easy;
-    curl_easy_setopt(e, CURLOPT_URL, r.url.c_str());
+    curl_easy_setopt(e, CURLOPT_CURLU, t->url.get());
     curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http,https");
     // Redirects are followed here, one attempt each (see finish), so that
     // credentials can be kept from other hosts.
@@ -329,15 +404,18 @@ struct URLSession::Impl {
     if (t->isCancelled()) return t->failCancelled();
     if (code == CURLE_OK) {
       long status = 0;
-      char* location = nullptr;
       curl_easy_getinfo(t->easy, CURLINFO_RESPONSE_CODE, &status);
-      curl_easy_getinfo(t->easy, CURLINFO_REDIRECT_URL, &location);
-      if (isRedirect(status) && location) {
-        follow(std::move(t), status, location);
+      // The field as the server wrote it: libcurl's own reading of it would
+      // turn "http:///H" into a URL with host H.
+      auto location = headerValue(t->responseHeaders, "Location");
+      if (isRedirect(status) && location && !location->empty()) {
+        follow(std::move(t), status, *location);
         return;
       }
     }
-    if (code != CURLE_OK) return t->fail(errorForCurlCode(code, t->request.url, nullptr));
+    if (code != CURLE_OK)
+      return t->fail(t->bodyLimitExceeded ? t->bodyLimit.exceededError(t->request.url)
+                                          : errorForCurlCode(code, t->request.url, nullptr));
     if (t->bytes) {
       t->deliverResponseOnce();
       t->bytes->onComplete(nullptr);
@@ -350,23 +428,26 @@ struct URLSession::Impl {
   }
 
   // Sends the request on to where a redirect points, as a new attempt.
-  void follow(std::unique_ptr<Transfer> t, long status, std::string location) {
+  // The next attempt is checked as every request is (start), so a redirect
+  // reaches only http and https URLs with a host.
+  void follow(std::unique_ptr<Transfer> t, long status, const std::string& location) {
     if (++t->redirects > kMaxRedirects)
       return t->fail(errorForCurlCode(CURLE_TOO_MANY_REDIRECTS, t->request.url, nullptr));
-    auto origin = originOf(location);
-    if (!origin || (std::get<0>(*origin) != "http" && std::get<0>(*origin) != "https"))
-      return t->fail(errorForCurlCode(CURLE_UNSUPPORTED_PROTOCOL, t->request.url, "redirect to a scheme not sent"));
+    // The URL of this attempt parses: start() sent it.
+    auto target = URL::parse(t->request.url)->resolve(location);
+    if (!target) return t->fail(transportError(URLErrorBadURL, "bad URL", t->request.url, "redirect to a malformed URL"));
     auto& request = t->request;
     // As browsers do: 303 always, 301 and 302 after a POST, continue with GET.
     if ((status == 303 && request.method != "HEAD") || ((status == 301 || status == 302) && request.method == "POST")) {
       request.method = "GET";
       request.body.reset();
     }
-    if (origin != originOf(t->firstURL))
+    if (originOf(target->absoluteString()) != originOf(t->firstURL))
       std::erase_if(request.headers, [](const auto& field) { return !describesContent(field.first); });
-    request.url = std::move(location);
+    request.url = target->absoluteString();
     t->release();
     t->responseBody.clear();
+    t->bodyLimit.restart();
     t->responseHeaders.clear();
     t->lastDownloaded = t->lastUploaded = 0;
     start(std::move(t));
@@ -431,6 +512,7 @@ namespace {
 std::unique_ptr<Transfer> newTransfer(URLRequest request, const std::shared_ptr<Waker>& waker) {
   auto transfer = std::make_unique<Transfer>();
   transfer->firstURL = request.url;
+  transfer->bodyLimit = ReplyBodyLimit(request.maximumReplyBytes);
   transfer->request = std::move(request);
   transfer->state = std::make_shared<URLSessionTask::State>();
   transfer->state->waker = waker;

@@ -26,8 +26,7 @@ std::string responseWithText(const std::string& text, const std::string& finishR
 }
 
 void resetApps() {
-  firebase::FIRApp::resetApps();
-  firebase::FIROptions::resetDefaultOptions();
+  firebase::FIRApp::resetForTesting();
   firebase::vertexai::VertexAI::resetInstances();
 }
 
