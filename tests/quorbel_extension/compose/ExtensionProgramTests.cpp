@@ -7,7 +7,9 @@
 #include <filesystem>
 
 #include "LoopbackSetup.hpp"
+#include "foundation/Json.hpp"
 #include "foundation/UserDefaults.hpp"
+#include "test_doubles/VertexAIBackend.hpp"
 #include "test_support/TempDir.hpp"
 #include "test_support/TestEnvironment.hpp"
 
@@ -63,6 +65,43 @@ TEST_F(ExtensionProgramTest, WriteSessionPrintsTheDraft) {
   EXPECT_EQ(outcome.out, "Dear Dana,\nI will join.\nSam\n");
   EXPECT_NE(outcome.err.find("🎯 ComposeSessionViewController: generateReply() called"), std::string::npos);
   EXPECT_EQ(outcome.err.find("Generated prompt: "), std::string::npos);  // private unless debugging
+}
+
+// The built-in service's direct road through the real program: its bundle's
+// options list, the Vertex AI client and a backend on 127.0.0.1.
+TEST_F(ExtensionProgramTest, WriteSessionOnTheDirectRoadPrintsTheModelsAnswer) {
+  auto suite = platform::UserDefaults::suite("group.tesvarin.quorbel");
+  suite->set("llm_provider", "gemini");
+  suite->synchronize();
+  test_doubles::VertexAIBackend backend;
+  backend.answer("Dear Dana,\nI will join.\nSam");
+  auto outcome = runProgram("reply " + message + " --mode write --instruction 'accept' --length 0", folder);
+  EXPECT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_EQ(outcome.out, "Dear Dana,\nI will join.\nSam\n");
+
+  ASSERT_EQ(backend.server.requestCount(), 1u);
+  auto request = backend.server.requests().front();
+  EXPECT_EQ(request.method, "POST");
+  EXPECT_EQ(request.target, test_doubles::VertexAIBackend::generatePath("gemini-2.0-flash-lite"));
+  // The client's fields, in the order it sets them, among those libcurl adds.
+  const std::vector<std::pair<std::string, std::string>> expected{
+      {"x-goog-api-key", test_doubles::kShippedAPIKey},
+      {"x-goog-api-client", "gl-swift/5 fire/11.12.0"},
+      {"Content-Type", "application/json"},
+      {"X-Firebase-AppId", test_doubles::kShippedAppID},
+      {"X-Firebase-AppVersion", "1.0"}};
+  std::vector<std::pair<std::string, std::string>> clientFields;
+  for (const auto& field : request.headers)
+    if (field.first.starts_with("x-goog-") || field.first.starts_with("X-Firebase-") || field.first == "Content-Type" ||
+        field.first == "Authorization")
+      clientFields.push_back(field);
+  EXPECT_EQ(clientFields, expected);
+  auto body = platform::json::parse(request.body);
+  ASSERT_TRUE(body) << request.body;
+  const std::string prompt = (*body)["contents"][0]["parts"][0]["text"].get<std::string>();
+  EXPECT_NE(prompt.find("Can you join?"), std::string::npos) << prompt;
+  EXPECT_EQ(request.body, R"({"contents":[{"role":"user","parts":[{"text":)" + platform::json::Value(prompt).dump() +
+                              "}]}]}");
 }
 
 TEST_F(ExtensionProgramTest, AgentSessionPrintsTheQuestions) {
