@@ -279,5 +279,20 @@ TEST_F(ServiceTest, TransportFailuresAndTimeOutsAreTheSessionsErrors) {
   EXPECT_EQ(underlying->code(), platform::URLErrorTimedOut);
 }
 
+TEST_F(ServiceTest, AReplyPastTheBodyLimitFailsClearly) {
+  VertexAIBackend backend;
+  backend.server.handle([](auto& exchange) {
+    exchange.sendRaw("HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nContent-Length: " +
+                     std::to_string(platform::kMaximumReplyBodyBytes + 1) + "\r\nConnection: close\r\n\r\n{\"candidates\":");
+  });
+  Delivered<GenerateContentResponse> delivered;
+  model()->generateContent("Hi", delivered.queue, delivered.completion());
+  auto result = delivered.wait();
+  ASSERT_FALSE(result);
+  const auto& underlying = platform::errorAs<GenerateContentError>(result.error())->underlying();
+  EXPECT_EQ(underlying->code(), platform::URLErrorDataLengthExceedsMaximum);
+  EXPECT_EQ(underlying->localizedDescription(), "The reply is larger than the limit of 64 MB.");
+}
+
 }  // namespace
 }  // namespace firebase::vertexai

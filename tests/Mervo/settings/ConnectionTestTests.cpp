@@ -402,7 +402,19 @@ TEST_F(ConnectionTest, BuiltInServiceDirectTestSendsTheTestText) {
   EXPECT_EQ(runTest().result, "Connection successful!");
   ASSERT_EQ(backend.server.requestCount(), 1u);
   auto request = backend.server.requests().back();
+  EXPECT_EQ(request.method, "POST");
   EXPECT_EQ(request.target, VertexAIBackend::generatePath("gemini-test"));
+  // The client's fields in the order it sets them, among those libcurl adds
+  // (this test bundle's Info list has no version).
+  std::vector<std::pair<std::string, std::string>> clientFields;
+  for (const auto& field : request.headers)
+    if (field.first.starts_with("x-goog-") || field.first.starts_with("X-Firebase-") || field.first == "Content-Type")
+      clientFields.push_back(field);
+  EXPECT_EQ(clientFields, (std::vector<std::pair<std::string, std::string>>{
+                              {"x-goog-api-key", test_doubles::kShippedAPIKey},
+                              {"x-goog-api-client", "gl-swift/5 fire/11.12.0"},
+                              {"Content-Type", "application/json"},
+                              {"X-Firebase-AppId", test_doubles::kShippedAppID}}));
   EXPECT_EQ(request.body, std::string(R"({"contents":[{"role":"user","parts":[{"text":")") + kBuiltInTestText +
                               R"("}]}]})");
 
