@@ -103,6 +103,12 @@ TEST_F(ExtensionProgramTest, ComposeWindowWithoutADisplaySaysWhatToDoInOneLine) 
     EXPECT_NE(outcome.err.find(part), std::string::npos) << part << " in " << outcome.err;
 }
 
+TEST_F(ExtensionProgramTest, UnknownPlatformPluginIsReportedInsteadOfAborting) {
+  auto outcome = runProgram("reply " + message, folder, kNoDisplay + "QT_QPA_PLATFORM=offscren ");
+  EXPECT_EQ(outcome.status, 3);
+  EXPECT_NE(outcome.err.find("Qt has no platform plugin named offscren"), std::string::npos) << outcome.err;
+}
+
 TEST_F(ExtensionProgramTest, SessionsWithoutAWindowNeedNoDisplay) {
   server.reply(chatReply("Dear Dana,\nI will join.\nSam"));
   for (const std::string& arguments :
