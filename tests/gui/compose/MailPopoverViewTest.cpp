@@ -172,9 +172,11 @@ TEST_F(MailPopoverViewTest, ControlsFollowTheWriteRequest) {
 }
 
 TEST_F(MailPopoverViewTest, DraftIsCopiedAsTheProviderSentIt) {
-  // A no-break space, CR LF line ends, a line separator and a final CR: an
-  // editor holds none of these as they are.
-  const std::string sent = "Dear\xC2\xA0" "Dana,\r\nYes.\xE2\x80\xA8See you\r\nSam\r";
+  // A no-break space, CR LF line ends, a line separator, Qt's frame marks
+  // U+FDD0 and U+FDD1, and a final CR: an editor holds none of these as they
+  // are.
+  const std::string sent =
+      "Dear\xC2\xA0" "Dana,\r\nYes.\xE2\x80\xA8See you\xEF\xB7\x90soon\xEF\xB7\x91\r\nSam\r";
   draftInWriteMode(sent);
   EXPECT_EQ(popover().currentDraft.get(), sent);
   EXPECT_EQ(platform::Pasteboard::general().string(), sent);
