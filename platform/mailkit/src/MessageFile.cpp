@@ -171,10 +171,57 @@ MEMessage MessageFile::replyDraft() const {
   return draft;
 }
 
+namespace {
+
+// People type ";" between addresses as often as ","; to GMime a ";" only
+// ends a group, and what follows a stray one is lost. Outside a group, and
+// outside quoted strings, comments, angle brackets and domain literals, it
+// becomes a ",".
+std::string withSemicolonsAsCommas(std::string_view field) {
+  std::string out(field);
+  bool quoted = false, inGroup = false;
+  int comment = 0, angle = 0, literal = 0;
+  for (std::size_t i = 0; i < out.size(); ++i) {
+    char& c = out[i];
+    if (quoted) {
+      if (c == '\\') ++i;
+      else if (c == '"') quoted = false;
+      continue;
+    }
+    if (comment > 0) {
+      if (c == '\\') ++i;
+      else if (c == '(') ++comment;
+      else if (c == ')') --comment;
+      continue;
+    }
+    switch (c) {
+      case '"': quoted = true; break;
+      case '(': comment = 1; break;
+      case '<': ++angle; break;
+      case '>': angle = std::max(0, angle - 1); break;
+      case '[': ++literal; break;
+      case ']': literal = std::max(0, literal - 1); break;
+      case ':':
+        if (angle == 0 && literal == 0) inGroup = true;
+        break;
+      case ';':
+        if (angle == 0 && literal == 0) {
+          if (!inGroup) c = ',';
+          inGroup = false;
+        }
+        break;
+      default: break;
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
 std::vector<MEEmailAddress> parseAddressList(std::string_view field) {
   gmime::initialise();
   std::vector<MEEmailAddress> addresses;
-  gmime::Object<InternetAddressList> list(internet_address_list_parse(nullptr, std::string(field).c_str()));
+  gmime::Object<InternetAddressList> list(internet_address_list_parse(nullptr, withSemicolonsAsCommas(field).c_str()));
   appendMailboxes(list.get(), addresses);
   return addresses;
 }

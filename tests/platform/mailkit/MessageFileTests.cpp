@@ -162,6 +162,13 @@ INSTANTIATE_TEST_SUITE_P(
                       AddressCase{"TypedUnicodeName", "Jörg Müller <j@x.de>", {"Jörg Müller <j@x.de>"}},
                       AddressCase{"Group", "Team: a@x.org, b@x.org;, c@x.org", {"a@x.org", "b@x.org", "c@x.org"}},
                       AddressCase{"EmptyGroup", "undisclosed-recipients:;", {}},
+                      // As people type them: nothing after a ";" is lost.
+                      AddressCase{"SemicolonSeparated", "a@x.org; Dana <d@x.org>;c@x.org",
+                                  {"a@x.org", "Dana <d@x.org>", "c@x.org"}},
+                      AddressCase{"SemicolonInsideAName", "\"Ops; night\" <o@x.org>; (a;b) p@x.org",
+                                  {"\"Ops; night\" <o@x.org>", "p@x.org"}},
+                      AddressCase{"SemicolonAfterAGroup", "Team: a@x.org, b@x.org; c@x.org; d@x.org",
+                                  {"a@x.org", "b@x.org", "c@x.org", "d@x.org"}},
                       // A name is quoted whole, its quotes and backslashes escaped, so that
                       // nothing inside it reads as an address of its own.
                       AddressCase{"QuoteInName", "\"Dana \\\"DJ\\\" Ito\" <d@x.org>",
