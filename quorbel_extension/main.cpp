@@ -1,6 +1,7 @@
 // quorbel_extension: the compose assistant, run by our stand-in for Mail.
 //
 //   reply MESSAGE.eml            the compose window answering the message
+//                                (exits with status 3 where no display is found)
 //   reply MESSAGE.eml --mode ..  the same session without a display
 //   action | content-rules | security-status   the other handlers on demand
 
@@ -20,6 +21,7 @@
 #include "mailkit/HandlerReports.hpp"
 #include "mailkit/ReplySession.hpp"
 #include "mailkit_window/ComposeWindow.hpp"
+#include "qtbridge/DisplayCheck.hpp"
 #include "qtbridge/QtMainQueue.hpp"
 #include "ui/Theme.hpp"
 
@@ -73,10 +75,19 @@ int main(int argc, char** argv) {
     std::cerr << command.error() << "\n" << kUsage;
     return 2;
   }
+  bool opensWindow = std::holds_alternative<ReplyCommand>(*command) && !std::get<ReplyCommand>(*command).script;
+  // Qt would end the process for want of a display; say what to do instead.
+  if (opensWindow) {
+    if (auto problem = platform::qtbridge::missingDisplay(argc, argv)) {
+      std::cerr << "quorbel_extension: " << *problem
+                << ". The compose window needs one: run the session without a window with --mode write or --mode "
+                   "agent, or draw the popover into a file with QT_QPA_PLATFORM=offscreen and --screenshot FILE.png.\n";
+      return platform::qtbridge::kNoDisplayExitStatus;
+    }
+  }
   // Standard output carries the program's answer (a draft, questions, rules);
   // the extension's diagnostics go beside it, to standard error.
-  if (!std::holds_alternative<ReplyCommand>(*command) || std::get<ReplyCommand>(*command).script)
-    platform::console::setSink([](std::string_view line) { std::cerr << line << "\n"; });
+  if (!opensWindow) platform::console::setSink([](std::string_view line) { std::cerr << line << "\n"; });
 
   MailExtension extension;
   return std::visit(

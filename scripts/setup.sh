@@ -7,7 +7,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
   qt6-base-dev libgl-dev fonts-dejavu-core fonts-noto-color-emoji
   libplist-dev libcurl4-openssl-dev nlohmann-json3-dev libfmt-dev libicu-dev
-  zlib1g-dev libsqlite3-dev libjpeg62-turbo-dev libgmime-3.0-dev gzip
+  zlib1g-dev libsqlite3-dev libjpeg62-turbo-dev libgmime-3.0-dev libxcb1-dev gzip
 )
 
 missing=()

@@ -6,6 +6,7 @@
 
 #include <mutex>
 #include <stdexcept>
+#include <utility>
 
 #include "PropertyNumber.hpp"
 #include "firebase_core/FIRAppID.hpp"
@@ -26,6 +27,7 @@ namespace {
 constexpr const char* kConsoleURL = "https://console.firebase.google.com/";
 constexpr const char* kSetupGuideURL = "https://firebase.google.com/docs/ios/setup";
 constexpr const char* kDataCollectionDefaultsKeyPrefix = "/google/firebase/global_data_collection_enabled:";
+constexpr const char* kCoreUserAgentComponent = "fire-ios";
 constexpr const char* kDataCollectionInfoKey = "FirebaseDataCollectionDefaultEnabled";
 
 // The class lock: a recursive monitor, since ready notifications and eager
@@ -38,6 +40,7 @@ std::recursive_mutex& classLock() {
 struct Registry {
   std::shared_ptr<FIRApp> defaultApp;
   std::optional<FIRApp::Apps> apps;
+  bool librariesRegistered = false;  // once per process, even after resetApps
 };
 
 Registry& registry() {
@@ -209,29 +212,29 @@ const void* FIRApp::notificationSender() {
 
 // Library registration
 
+// Runs under the class lock, which makes it once per process.
 void FIRApp::registerSwiftComponents() {
-  static std::once_flag once;
-  std::call_once(once, [] {
-    const std::pair<const char*, const char*> componentRegistrants[] = {{"FIRSessions", "fire-ses"},
-                                                                        {"FIRAuthComponent", "fire-auth"}};
-    for (const auto& [className, libraryName] : componentRegistrants) {
-      auto libraryClass = FIRLibraryClass::named(className);
-      if (libraryClass && libraryClass->componentsToRegister()) registerInternalLibrary(libraryClass, libraryName);
+  std::lock_guard lock(classLock());
+  if (std::exchange(registry().librariesRegistered, true)) return;
+  const std::pair<const char*, const char*> componentRegistrants[] = {{"FIRSessions", "fire-ses"},
+                                                                      {"FIRAuthComponent", "fire-auth"}};
+  for (const auto& [className, libraryName] : componentRegistrants) {
+    auto libraryClass = FIRLibraryClass::named(className);
+    if (libraryClass && libraryClass->componentsToRegister()) registerInternalLibrary(libraryClass, libraryName);
+  }
+  const std::pair<const char*, const char*> userAgentLibraries[] = {{"FIRCombineAuthLibrary", "comb-auth"},
+                                                                    {"FIRCombineFirestoreLibrary", "comb-firestore"},
+                                                                    {"FIRCombineFunctionsLibrary", "comb-functions"},
+                                                                    {"FIRCombineStorageLibrary", "comb-storage"},
+                                                                    {"FIRFunctions", "fire-fun"},
+                                                                    {"FIRStorage", "fire-str"},
+                                                                    {"FIRVertexAIComponent", "fire-vertex"},
+                                                                    {"FIRDataConnectComponent", "fire-dc"}};
+  for (const auto& [className, libraryName] : userAgentLibraries) {
+    if (auto libraryClass = FIRLibraryClass::named(className)) {
+      registerLibrary(libraryName, libraryClass->sdkVersion().value_or(FIRFirebaseVersion()));
     }
-    const std::pair<const char*, const char*> userAgentLibraries[] = {{"FIRCombineAuthLibrary", "comb-auth"},
-                                                                      {"FIRCombineFirestoreLibrary", "comb-firestore"},
-                                                                      {"FIRCombineFunctionsLibrary", "comb-functions"},
-                                                                      {"FIRCombineStorageLibrary", "comb-storage"},
-                                                                      {"FIRFunctions", "fire-fun"},
-                                                                      {"FIRStorage", "fire-str"},
-                                                                      {"FIRVertexAIComponent", "fire-vertex"},
-                                                                      {"FIRDataConnectComponent", "fire-dc"}};
-    for (const auto& [className, libraryName] : userAgentLibraries) {
-      if (auto libraryClass = FIRLibraryClass::named(className)) {
-        registerLibrary(libraryName, libraryClass->sdkVersion().value_or(FIRFirebaseVersion()));
-      }
-    }
-  });
+  }
 }
 
 void FIRApp::registerInternalLibrary(const std::shared_ptr<const FIRLibraryClass>& libraryClass,
@@ -260,7 +263,7 @@ void FIRApp::registerLibrary(const std::string& name, const std::string& version
 FIRFirebaseUserAgent& FIRApp::userAgent() {
   static FIRFirebaseUserAgent* shared = [] {
     auto* agent = new FIRFirebaseUserAgent();
-    agent->setValue(FIRFirebaseVersion(), "fire-ios");
+    agent->setValue(FIRFirebaseVersion(), kCoreUserAgentComponent);
     return agent;
   }();
   return *shared;
@@ -314,6 +317,14 @@ void FIRApp::resetApps() {
   userAgent().reset();
 }
 
+void FIRApp::resetForTesting() {
+  std::lock_guard lock(classLock());
+  resetApps();
+  FIROptions::resetDefaultOptions();
+  userAgent().setValue(FIRFirebaseVersion(), kCoreUserAgentComponent);
+  registry().librariesRegistered = false;
+}
+
 void FIRApp::deleteApp(const std::function<void(bool)>& completion) {
   // Keeps the app alive until the completion has run, even when the registry
   // held its last reference.
@@ -322,11 +333,14 @@ void FIRApp::deleteApp(const std::function<void(bool)>& completion) {
   {
     std::lock_guard lock(classLock());
     auto& shared = registry();
-    if (shared.apps && shared.apps->contains(name_)) {
+    // Only this very app: a stale app must not remove a newer one that was
+    // configured under the same name after it was deleted.
+    auto entry = shared.apps ? shared.apps->find(name_) : FIRApp::Apps::iterator();
+    if (shared.apps && entry != shared.apps->end() && entry->second.get() == this) {
       FIRLog(kGULLoggerLevelDebug, kFIRLoggerCore, "I-COR000006", "Deleting app named {}", name_);
       container_->removeAllComponents();
       container_->removeAllCachedInstances();
-      shared.apps->erase(name_);
+      shared.apps->erase(entry);
       platform::UserDefaults::standard().remove(dataCollectionDefaultsKey());
       if (isDefaultApp_) shared.defaultApp.reset();
       // A deleted app no longer records heartbeats on activation.

@@ -34,6 +34,11 @@ FIRTimestamp FIRTimestamp::timestampWithDate(Date date) {
     whole -= 1;
     fraction += 1;
   }
+  // Checked while still a double: converting 1e300 or NaN to an integer is
+  // undefined.
+  if (!(whole >= static_cast<double>(kMinimumSeconds) && whole <= static_cast<double>(kMaximumSeconds))) {
+    throw FIRTimestampException("Invalid timestamp", fmt::format("Timestamp seconds out of range: {}", whole));
+  }
   auto seconds = static_cast<std::int64_t>(whole);
   auto nanoseconds = static_cast<std::int64_t>(fraction * 1e9);
   // A tiny negative fraction rounds up to a whole second: carry it instead of

@@ -17,15 +17,17 @@ namespace firebase {
 
 namespace {
 
-// Ids map to file names one to one: ":" becomes "_" as it always has, and
-// every other byte that could leave the folder or confuse a file system
-// ("/", "..", control characters, "%" itself) is percent-encoded.
+// Ids map to file names one to one: ":" becomes "_" as it always has, so
+// ordinary ids keep their file names; a literal "_" and every other byte
+// that could leave the folder or confuse a file system ("/", "..", control
+// characters, "%" itself) is percent-encoded. Otherwise "2:a:b" and "2:a_b"
+// would share one file from two stores on two queues.
 std::string fileNameComponent(const std::string& id) {
   std::string name;
   for (unsigned char c : id) {
     if (c == ':') {
       name += '_';
-    } else if (std::isalnum(c) || c == '_' || c == '-' || c == '.') {
+    } else if (std::isalnum(c) || c == '-' || c == '.') {
       name += static_cast<char>(c);
     } else {
       name += fmt::format("%{:02X}", c);

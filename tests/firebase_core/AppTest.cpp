@@ -196,6 +196,29 @@ TEST_F(AppTest, ReadyAndDeleteNotificationsCarryTheApp) {
             (std::vector<std::string>{"11.12.0 - [FirebaseCore][I-COR000007] App does not exist."}));
 }
 
+TEST_F(AppTest, DeletingAStaleAppLeavesTheNewerAppOfItsName) {
+  for (const std::string& name : {std::string(FIRApp::kDefaultAppName), std::string("a")}) {
+    SCOPED_TRACE(name);
+    FIRApp::configureWithName(name, FIROptions(sampleOptions()));
+    auto stale = FIRApp::appNamed(name);
+    stale->deleteApp([](bool) {});
+    FIRApp::configureWithName(name, FIROptions(sampleOptions()));
+    auto newer = FIRApp::appNamed(name);
+    ASSERT_NE(newer, stale);
+
+    bool deleted = true;
+    stale->deleteApp([&](bool result) { deleted = result; });
+    EXPECT_FALSE(deleted);
+    EXPECT_EQ(FIRApp::appNamed(name), newer);
+    if (newer->isDefaultApp()) {
+      EXPECT_EQ(FIRApp::defaultAppIfConfigured(), newer);
+    }
+
+    newer->deleteApp([&](bool result) { deleted = result; });
+    EXPECT_TRUE(deleted);
+  }
+}
+
 TEST_F(AppTest, ActivationLogsAHeartbeatOnlyWhileCollectingAndRegistered) {
   FIRApp::configureWithOptions(FIROptions(sampleOptions()));
   auto app = FIRApp::defaultApp();
@@ -258,8 +281,8 @@ class VertexAIMarker : public FIRLibraryClass {
   std::string className() const override { return "FIRVertexAIComponent"; }
 };
 
-// Needs a fresh process, as ctest gives every test: the core component and
-// the library classes are registered once per process.
+// The library classes are registered with the first configuration of a
+// process; the fixture starts every test as a fresh process would.
 TEST_F(AppTest, UserAgentNamesTheCoreAndDeclaredLibraries) {
   FIRLibraryClass::declare(std::make_shared<VertexAIMarker>());
   FIRApp::configureWithOptions(FIROptions(sampleOptions()));

@@ -35,6 +35,7 @@ void CoreTest::SetUp() {
   });
   FIROptions::resetDefaultOptions();
   FIRLoggerResetForTesting();
+  FIRApp::resetForTesting();
 }
 
 void CoreTest::TearDown() {

@@ -37,12 +37,34 @@ TEST_F(HeartbeatStorageTest, EveryIdBecomesOneFileInsideTheStorageFolder) {
       {"1:123:ios:abc", "heartbeats-1_123_ios_abc"},   {"no-colons.here", "heartbeats-no-colons.here"},
       {"../../escape", "heartbeats-..%2F..%2Fescape"}, {"..", "heartbeats-.."},
       {"a/b\\c d%", "heartbeats-a%2Fb%5Cc%20d%25"},    {"", "heartbeats-"},
+      {"2:a:b", "heartbeats-2_a_b"},                    {"2:a_b", "heartbeats-2_a%5Fb"},
   };
   for (const auto& c : cases) {
     const auto url = FileStorage::urlForHeartbeatId(c.id);
     EXPECT_EQ(url.parent_path(), folder) << c.id;
     EXPECT_EQ(url.filename(), c.fileName) << c.id;
   }
+}
+
+TEST_F(HeartbeatStorageTest, IdsThatDifferOnlyByColonOrUnderscoreKeepTheirOwnHeartbeats) {
+  auto colons = HeartbeatStorage::instance("2:a:b");
+  auto underscore = HeartbeatStorage::instance("2:a_b");
+  colons->updateSync([](auto stored) { return appendDay(std::move(stored), 1); });
+  underscore->updateSync([](auto stored) { return appendDay(std::move(stored), 2); });
+  underscore->updateSync([](auto stored) { return appendDay(std::move(stored), 3); });
+  std::optional<HeartbeatsBundle> seen;
+  colons->updateSync([&](auto stored) {
+    seen = stored;
+    return stored;
+  });
+  ASSERT_TRUE(seen.has_value());
+  EXPECT_EQ(seen->buffer().elements().size(), 1u);
+  underscore->updateSync([&](auto stored) {
+    seen = stored;
+    return stored;
+  });
+  ASSERT_TRUE(seen.has_value());
+  EXPECT_EQ(seen->buffer().elements().size(), 2u);
 }
 
 TEST_F(HeartbeatStorageTest, OneLiveStorePerId) {

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+#include <string_view>
+
 #include "firebase_core/FIRTimestamp.hpp"
 
 namespace firebase {
@@ -42,6 +45,23 @@ TEST(TimestampTest, OutOfRangeValuesRaiseWithTheirTexts) {
   EXPECT_THROW(FIRTimestamp(0, -1), FIRTimestampException);
   EXPECT_THROW(FIRTimestamp(0, 1000000000), FIRTimestampException);
   EXPECT_NO_THROW(FIRTimestamp(-62135596800, 999999999));
+}
+
+TEST(TimestampTest, DatesOutOfRangeRaiseInsteadOfOverflowing) {
+  const double cases[] = {1e300, -1e300, std::numeric_limits<double>::quiet_NaN(),
+                          std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
+                          253402300800.5, -62135596801.5, 9.3e18};
+  for (double since1970 : cases) {
+    try {
+      FIRTimestamp::timestampWithDate(dateAt(since1970));
+      ADD_FAILURE() << since1970 << " gave a timestamp";
+    } catch (const FIRTimestampException& e) {
+      EXPECT_EQ(e.name(), "Invalid timestamp") << since1970;
+      EXPECT_TRUE(std::string_view(e.what()).starts_with("Timestamp seconds out of range: ")) << e.what();
+    }
+  }
+  EXPECT_EQ(FIRTimestamp::timestampWithDate(dateAt(253402300799.5)).seconds(), 253402300799);
+  EXPECT_EQ(FIRTimestamp::timestampWithDate(dateAt(-62135596800)).seconds(), -62135596800);
 }
 
 TEST(TimestampTest, PrintsComparesAndConverts) {

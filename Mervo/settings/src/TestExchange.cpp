@@ -16,15 +16,17 @@ namespace wire = quorbel::wire;
 
 namespace {
 
-// Only http and https are ever sent: anything else is refused here, before a
-// connection is attempted, with a text that says what is wrong.
+// Only http and https are ever sent: an endpoint with another scheme, or with
+// none at all ("api.openai.com/v1", "localhost:11434", nothing), is refused
+// here, before a connection is attempted, with a text that says what is
+// wrong. Whether the URL names a host is the URL session's check.
 std::expected<platform::URL, platform::ErrorPtr> checkedURL(const std::string& text) {
-  auto url = platform::URL::parse(text);
-  if (!url) return std::unexpected(LLMAPIError::make(LLMAPIError::Case::invalidRequest));
-  auto scheme = platform::text::lowercased(url->scheme());
-  if (scheme != "http" && scheme != "https")
+  const std::string lowered = platform::text::lowercased(text);
+  if (!lowered.starts_with("http:") && !lowered.starts_with("https:"))
     return std::unexpected(LLMAPIError::configurationError(
         fmt::format("The endpoint '{}' must begin with http:// or https://", text)));
+  auto url = platform::URL::parse(text);
+  if (!url) return std::unexpected(LLMAPIError::make(LLMAPIError::Case::invalidRequest));
   return *url;
 }
 

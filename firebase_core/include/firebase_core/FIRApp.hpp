@@ -61,6 +61,9 @@ class FIRApp : public std::enable_shared_from_this<FIRApp> {
   static std::optional<Apps> allApps();
   // Forgets every app and every registered user-agent library.
   static void resetApps();
+  // resetApps, then the default options, the user agent and the one-time
+  // registration of the library classes as a fresh process has them.
+  static void resetForTesting();
 
   // Adds "name/version" to the user agent; names and versions may hold only
   // alphanumerics, "-", "_" and ".".

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <deque>
+#include <expected>
 #include <list>
 #include <mutex>
 #include <thread>
@@ -20,6 +21,11 @@ namespace {
 // Redirects followed before a request fails, as the platform allows.
 constexpr int kMaxRedirects = 16;
 
+// A body past this size is no longer grown step by step (see onBody).
+constexpr std::size_t kLargeBodyBytes = 1024 * 1024;
+
+using CurlURLPtr = std::unique_ptr<CURLU, decltype(&curl_url_cleanup)>;
+
 struct Transfer {
   URLRequest request;
   DataTaskCompletion completion;
@@ -27,7 +33,10 @@ struct Transfer {
   int redirects = 0;
   CURL* easy = nullptr;
   curl_slist* headerList = nullptr;
+  CurlURLPtr url{nullptr, &curl_url_cleanup};  // the parse that was checked, as curl sends it
   std::string responseBody;
+  ReplyBodyLimit bodyLimit;
+  bool bodyLimitExceeded = false;
   HeaderFields responseHeaders;
   Clock::time_point lastActivity;
   curl_off_t lastDownloaded = 0, lastUploaded = 0;
@@ -40,15 +49,59 @@ struct Transfer {
   void release() {
     if (easy) curl_easy_cleanup(std::exchange(easy, nullptr));
     if (headerList) curl_slist_free_all(std::exchange(headerList, nullptr));
+    url.reset();
   }
   ~Transfer() { release(); }
 };
 
+std::optional<std::string> headerValue(const HeaderFields& headers, const std::string& name) {
+  for (const auto& [field, value] : headers)
+    if (text::lowercased(field) == text::lowercased(name)) return value;
+  return std::nullopt;
+}
+
+// The body's size as the reply declares it, when that is its decoded size
+// too: a Content-Length without a content coding. Absent otherwise.
+std::optional<curl_off_t> declaredBodySize(const Transfer& t) {
+  if (auto coding = headerValue(t.responseHeaders, "Content-Encoding"); coding && text::lowercased(*coding) != "identity")
+    return std::nullopt;
+  curl_off_t length = -1;
+  if (curl_easy_getinfo(t.easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) != CURLE_OK || length < 0)
+    return std::nullopt;
+  return length;
+}
+
+// Receives the body as curl decodes it, so the limit counts decoded bytes.
 size_t onBody(char* data, size_t size, size_t count, void* user) {
   auto* t = static_cast<Transfer*>(user);
-  t->responseBody.append(data, size * count);
+  const size_t bytes = size * count;
   t->lastActivity = Clock::now();
-  return size * count;
+  auto& body = t->responseBody;
+  if (t->bodyLimit.received() == 0) {
+    // A body declared larger than the limit fails at its first bytes; one
+    // declared within it gets its room at once.
+    if (auto declared = declaredBodySize(*t)) {
+      if (static_cast<std::size_t>(*declared) > t->bodyLimit.bytes()) {
+        t->bodyLimitExceeded = true;
+        return 0;  // ends the transfer with a write error
+      }
+      body.reserve(static_cast<std::size_t>(*declared));
+    }
+  }
+  if (!t->bodyLimit.admit(bytes)) {
+    t->bodyLimitExceeded = true;
+    return 0;
+  }
+  // Otherwise it grows by doubling while small. A large body gets room for
+  // the whole limit at once instead: the system hands out the pages only as
+  // they are written, and the body is never copied into a bigger buffer
+  // (which would hold it twice).
+  if (body.size() + bytes > body.capacity()) {
+    std::size_t room = std::max(body.capacity() * 2, body.size() + bytes);
+    body.reserve(room > kLargeBodyBytes ? t->bodyLimit.bytes() : room);
+  }
+  body.append(data, bytes);
+  return bytes;
 }
 
 size_t onHeader(char* data, size_t size, size_t count, void* user) {
@@ -119,6 +172,19 @@ ErrorPtr errorForCurlCode(CURLcode code, const std::string& url, const char* det
     default:
       return transportError(URLErrorUnknown, "An unknown error occurred.", url, why);
   }
+}
+
+// The URL as it will be sent, or why it is not sent: only http and https
+// URLs that name a host leave the machine.
+std::expected<URL, ErrorPtr> sendableURL(const std::string& text) {
+  auto url = URL::parse(text);
+  if (!url) return std::unexpected(transportError(URLErrorBadURL, "bad URL", text, "not a well-formed URL"));
+  const std::string scheme = text::lowercased(url->scheme());
+  if (scheme != "http" && scheme != "https")
+    return std::unexpected(transportError(URLErrorUnsupportedURL, "unsupported URL", text, "only http and https are sent"));
+  if (url->host().empty())
+    return std::unexpected(transportError(URLErrorBadURL, "bad URL", text, "the URL names no host"));
+  return *url;
 }
 
 // A header line break would end the field early and let the rest of the
@@ -197,9 +263,16 @@ struct URLSession::Impl {
                                    "header field with CR, LF or NUL"));
       return;
     }
+    auto url = sendableURL(r.url);
+    if (!url) {
+      t->completion(std::nullopt, std::nullopt, url.error());
+      return;
+    }
+    // curl_url_dup only reads its argument; older headers lack the const.
+    t->url.reset(curl_url_dup(const_cast<CURLU*>(url->curlHandle())));
     t->easy = curl_easy_init();
     CURL* e = t->easy;
-    curl_easy_setopt(e, CURLOPT_URL, r.url.c_str());
+    curl_easy_setopt(e, CURLOPT_CURLU, t->url.get());
     curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http,https");
     // Redirects are followed here, one attempt each (see finish), so that
     // credentials can be kept from other hosts.
@@ -250,18 +323,21 @@ struct URLSession::Impl {
     auto t = detach(raw);
     if (code == CURLE_OK) {
       long status = 0;
-      char* location = nullptr;
       curl_easy_getinfo(t->easy, CURLINFO_RESPONSE_CODE, &status);
-      curl_easy_getinfo(t->easy, CURLINFO_REDIRECT_URL, &location);
-      if (isRedirect(status) && location) {
-        follow(std::move(t), status, location);
+      // The field as the server wrote it: libcurl's own reading of it would
+      // turn "http:///H" into a URL with host H.
+      auto location = headerValue(t->responseHeaders, "Location");
+      if (isRedirect(status) && location && !location->empty()) {
+        follow(std::move(t), status, *location);
         return;
       }
     }
     char* effectiveURL = nullptr;
     curl_easy_getinfo(t->easy, CURLINFO_EFFECTIVE_URL, &effectiveURL);
     if (code != CURLE_OK) {
-      t->completion(std::nullopt, std::nullopt, errorForCurlCode(code, t->request.url, nullptr));
+      t->completion(std::nullopt, std::nullopt,
+                    t->bodyLimitExceeded ? t->bodyLimit.exceededError(t->request.url)
+                                         : errorForCurlCode(code, t->request.url, nullptr));
       return;
     }
     long status = 0;
@@ -274,15 +350,18 @@ struct URLSession::Impl {
   }
 
   // Sends the request on to where a redirect points, as a new attempt.
-  void follow(std::unique_ptr<Transfer> t, long status, std::string location) {
+  // The next attempt is checked as every request is (start), so a redirect
+  // reaches only http and https URLs with a host.
+  void follow(std::unique_ptr<Transfer> t, long status, const std::string& location) {
     if (++t->redirects > kMaxRedirects) {
       t->completion(std::nullopt, std::nullopt, errorForCurlCode(CURLE_TOO_MANY_REDIRECTS, t->request.url, nullptr));
       return;
     }
-    auto origin = originOf(location);
-    if (!origin || (std::get<0>(*origin) != "http" && std::get<0>(*origin) != "https")) {
+    // The URL of this attempt parses: start() sent it.
+    auto target = URL::parse(t->request.url)->resolve(location);
+    if (!target) {
       t->completion(std::nullopt, std::nullopt,
-                    errorForCurlCode(CURLE_UNSUPPORTED_PROTOCOL, t->request.url, "redirect to a scheme not sent"));
+                    transportError(URLErrorBadURL, "bad URL", t->request.url, "redirect to a malformed URL"));
       return;
     }
     auto& request = t->request;
@@ -291,11 +370,12 @@ struct URLSession::Impl {
       request.method = "GET";
       request.body.reset();
     }
-    if (origin != originOf(t->firstURL))
+    if (originOf(target->absoluteString()) != originOf(t->firstURL))
       std::erase_if(request.headers, [](const auto& field) { return !describesContent(field.first); });
-    request.url = std::move(location);
+    request.url = target->absoluteString();
     t->release();
     t->responseBody.clear();
+    t->bodyLimit.restart();
     t->responseHeaders.clear();
     t->lastDownloaded = t->lastUploaded = 0;
     start(std::move(t));
@@ -356,6 +436,7 @@ URLSession& URLSession::shared() {
 void URLSession::dataTask(URLRequest request, DataTaskCompletion completion) {
   auto transfer = std::make_unique<Transfer>();
   transfer->firstURL = request.url;
+  transfer->bodyLimit = ReplyBodyLimit(request.maximumReplyBytes);
   transfer->request = std::move(request);
   transfer->completion = std::move(completion);
   impl_->add(std::move(transfer));

@@ -4,6 +4,9 @@
 #include <fstream>
 #include <sstream>
 
+#include "GMime.hpp"
+#include "foundation/Text.hpp"
+
 namespace mailkit {
 
 namespace {
@@ -12,27 +15,81 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
   return std::ranges::equal(a, b, [](char x, char y) { return std::tolower((unsigned char)x) == std::tolower((unsigned char)y); });
 }
 
-std::string_view trimmed(std::string_view s) {
-  auto isSpace = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-  while (!s.empty() && isSpace(s.front())) s.remove_prefix(1);
-  while (!s.empty() && isSpace(s.back())) s.remove_suffix(1);
-  return s;
+bool isASCII(std::string_view text) {
+  return std::ranges::all_of(text, [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
-// The header block ends at the first empty line (CRLF or LF line ends).
-std::string_view headerBlock(std::string_view raw) {
-  std::size_t end = raw.size();
-  for (std::size_t pos = 0; pos < raw.size();) {
-    std::size_t next = raw.find('\n', pos);
-    std::string_view line = raw.substr(pos, next == std::string_view::npos ? std::string_view::npos : next - pos);
-    if (line.empty() || line == "\r") {
-      end = pos;
-      break;
-    }
-    if (next == std::string_view::npos) break;
-    pos = next + 1;
+std::string decoded(const char* text) { return platform::text::repairUTF8(text ? text : ""); }
+
+void appendFields(GMimeObject* object, std::vector<std::pair<std::string, std::string>>& fields) {
+  GMimeHeaderList* headers = g_mime_object_get_header_list(object);
+  for (int i = 0; i < g_mime_header_list_get_count(headers); ++i) {
+    GMimeHeader* header = g_mime_header_list_get_header_at(headers, i);
+    fields.emplace_back(decoded(g_mime_header_get_name(header)),
+                        platform::text::trimWhitespaceAndNewlines(decoded(g_mime_header_get_value(header))));
   }
-  return raw.substr(0, end);
+}
+
+// Each mailbox once, groups opened up, in their order.
+void appendMailboxes(InternetAddressList* list, std::vector<MEEmailAddress>& addresses) {
+  if (!list) return;
+  for (int i = 0; i < internet_address_list_length(list); ++i) {
+    InternetAddress* address = internet_address_list_get_address(list, i);
+    if (INTERNET_ADDRESS_IS_GROUP(address)) {
+      appendMailboxes(internet_address_group_get_members(INTERNET_ADDRESS_GROUP(address)), addresses);
+    } else {
+      auto text = platform::text::repairUTF8(gmime::take(internet_address_to_string(address, nullptr, FALSE)));
+      if (!text.empty()) addresses.push_back({std::move(text)});
+    }
+  }
+}
+
+std::vector<MEEmailAddress> mailboxesOf(GMimeMessage* message, GMimeAddressType type) {
+  std::vector<MEEmailAddress> addresses;
+  appendMailboxes(g_mime_message_get_addresses(message, type), addresses);
+  return addresses;
+}
+
+bool isMIMEEncoded(GMimeObject* body) {
+  if (!body) return false;
+  if (GMIME_IS_MULTIPART(body)) return true;
+  if (!GMIME_IS_PART(body)) return false;
+  auto encoding = g_mime_part_get_content_encoding(GMIME_PART(body));
+  return encoding == GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE || encoding == GMIME_CONTENT_ENCODING_BASE64;
+}
+
+bool isAttachment(GMimeObject* object) {
+  GMimeContentDisposition* disposition = g_mime_object_get_content_disposition(object);
+  return disposition && g_mime_content_disposition_is_attachment(disposition);
+}
+
+void keepFirst(std::optional<std::string>& slot, std::string text) {
+  if (!slot) slot = platform::text::repairUTF8(text);
+}
+
+// Walks the parts in the order they stand, without recursion: hostile mail
+// may nest multiparts deeply.
+void findTextParts(GMimeObject* body, std::optional<std::string>& html, std::optional<std::string>& plain) {
+  std::vector<GMimeObject*> pending;
+  if (body) pending.push_back(body);
+  while (!pending.empty() && !(html && plain)) {
+    GMimeObject* object = pending.back();
+    pending.pop_back();
+    if (isAttachment(object)) continue;
+    if (GMIME_IS_MULTIPART(object)) {
+      GMimeMultipart* multipart = GMIME_MULTIPART(object);
+      int count = g_mime_multipart_get_count(multipart);
+      if (count == 0) {
+        if (const char* content = g_mime_multipart_get_prologue(multipart)) keepFirst(plain, content);
+      }
+      for (int i = count - 1; i >= 0; --i) pending.push_back(g_mime_multipart_get_part(multipart, i));
+    } else if (GMIME_IS_TEXT_PART(object)) {
+      GMimeContentType* type = g_mime_object_get_content_type(object);
+      bool isHTML = g_mime_content_type_is_type(type, "text", "html");
+      if (!isHTML && !g_mime_content_type_is_type(type, "text", "plain")) continue;
+      keepFirst(isHTML ? html : plain, gmime::take(g_mime_text_part_get_text(GMIME_TEXT_PART(object))));
+    }
+  }
 }
 
 }  // namespace
@@ -46,42 +103,42 @@ std::expected<MessageFile, std::string> MessageFile::read(const std::filesystem:
 }
 
 MessageFile MessageFile::parse(std::string rawData) {
+  gmime::initialise();
   MessageFile file;
-  std::istringstream lines{std::string(headerBlock(rawData))};
-  std::string line;
-  while (std::getline(lines, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    bool continuation = !line.empty() && (line.front() == ' ' || line.front() == '\t');
-    if (continuation && !file.fields_.empty()) {
-      file.fields_.back().second += line;
-      continue;
-    }
-    auto colon = line.find(':');
-    if (colon == std::string::npos) continue;
-    file.fields_.emplace_back(std::string(trimmed(line.substr(0, colon))), line.substr(colon + 1));
-  }
   file.rawData_ = std::move(rawData);
+  gmime::Object<GMimeStream> stream(g_mime_stream_mem_new_with_buffer(file.rawData_.data(), file.rawData_.size()));
+  gmime::Object<GMimeParser> parser(g_mime_parser_new_with_stream(stream.get()));
+  gmime::Object<GMimeMessage> message(g_mime_parser_construct_message(parser.get(), nullptr));
+  if (!message) return file;
+  file.readable_ = true;
+  GMimeObject* body = g_mime_message_get_mime_part(message.get());
+  appendFields(GMIME_OBJECT(message.get()), file.fields_);
+  if (body) appendFields(body, file.fields_);  // the Content-* fields
+  file.from_ = mailboxesOf(message.get(), GMIME_ADDRESS_TYPE_FROM);
+  file.replyTo_ = mailboxesOf(message.get(), GMIME_ADDRESS_TYPE_REPLY_TO);
+  file.to_ = mailboxesOf(message.get(), GMIME_ADDRESS_TYPE_TO);
+  file.cc_ = mailboxesOf(message.get(), GMIME_ADDRESS_TYPE_CC);
+  file.hasMIMEBody_ = isMIMEEncoded(body);
+  findTextParts(body, file.htmlPart_, file.plainPart_);
   return file;
-}
-
-std::string MessageFile::body() const {
-  auto headers = headerBlock(rawData_);
-  std::size_t blankLine = headers.size();
-  std::size_t lineEnd = rawData_.find('\n', blankLine);
-  return lineEnd == std::string::npos ? std::string() : rawData_.substr(lineEnd + 1);
 }
 
 std::optional<std::string> MessageFile::header(std::string_view name) const {
   for (const auto& [field, value] : fields_)
-    if (equalsIgnoringCase(field, name)) return std::string(trimmed(value));
+    if (equalsIgnoringCase(field, name)) return value;
   return std::nullopt;
+}
+
+std::string MessageFile::bodyText() const {
+  if (!readable_) return platform::text::repairUTF8(rawData_);
+  return plainPart_.or_else([&] { return htmlPart_; }).value_or("");
 }
 
 MEMessage MessageFile::message() const {
   MEMessage message;
   message.subject = header("Subject").value_or("");
-  message.toAddresses = parseAddressList(header("To").value_or(""));
-  message.ccAddresses = parseAddressList(header("Cc").value_or(""));
+  message.toAddresses = to_;
+  message.ccAddresses = cc_;
   message.rawData = rawData_;
   return message;
 }
@@ -89,48 +146,30 @@ MEMessage MessageFile::message() const {
 MEMessage MessageFile::replyDraft() const {
   MEMessage draft;
   draft.subject = replySubject(header("Subject").value_or(""));
-  draft.toAddresses = parseAddressList(header("Reply-To").or_else([&] { return header("From"); }).value_or(""));
+  draft.toAddresses = replyTo_.empty() ? from_ : replyTo_;
   return draft;
 }
 
 std::vector<MEEmailAddress> parseAddressList(std::string_view field) {
+  gmime::initialise();
   std::vector<MEEmailAddress> addresses;
-  std::string current;
-  bool inQuotes = false;
-  int angleDepth = 0;
-  int commentDepth = 0;
-  auto finish = [&] {
-    auto entry = trimmed(current);
-    if (!entry.empty()) addresses.push_back({std::string(entry)});
-    current.clear();
-  };
-  for (std::size_t i = 0; i < field.size(); ++i) {
-    char c = field[i];
-    if (inQuotes) {
-      if (c == '\\' && i + 1 < field.size()) {
-        current += c;
-        c = field[++i];
-      } else if (c == '"') {
-        inQuotes = false;
-      }
-    } else if (c == '"') {
-      inQuotes = true;
-    } else if (c == '(') {
-      ++commentDepth;
-    } else if (c == ')' && commentDepth > 0) {
-      --commentDepth;
-    } else if (c == '<' && commentDepth == 0) {
-      ++angleDepth;
-    } else if (c == '>' && angleDepth > 0) {
-      --angleDepth;
-    } else if (c == ',' && angleDepth == 0 && commentDepth == 0) {
-      finish();
-      continue;
-    }
-    current += c;
-  }
-  finish();
+  gmime::Object<InternetAddressList> list(internet_address_list_parse(nullptr, std::string(field).c_str()));
+  appendMailboxes(list.get(), addresses);
   return addresses;
+}
+
+std::string encodedAddress(const MEEmailAddress& address) {
+  if (isASCII(address.rawString)) return address.rawString;
+  gmime::initialise();
+  gmime::Object<InternetAddressList> list(internet_address_list_parse(nullptr, address.rawString.c_str()));
+  if (!list || internet_address_list_length(list.get()) == 0) return address.rawString;
+  return gmime::take(internet_address_list_to_string(list.get(), nullptr, TRUE));
+}
+
+std::string encodedHeaderText(std::string_view text) {
+  if (isASCII(text)) return std::string(text);
+  gmime::initialise();
+  return gmime::take(g_mime_utils_header_encode_text(nullptr, std::string(text).c_str(), nullptr));
 }
 
 std::string replySubject(std::string_view subject) {

@@ -7,9 +7,16 @@ namespace mailkit {
 
 namespace {
 
+// A line break inside a value would start a header field of its own.
+std::string singleLine(std::string value) {
+  std::replace_if(value.begin(), value.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+  return value;
+}
+
 std::string joinedAddresses(const std::vector<MEEmailAddress>& addresses) {
   std::string joined;
-  for (const auto& address : addresses) joined += (joined.empty() ? "" : ", ") + address.rawString;
+  for (const auto& address : addresses)
+    joined += (joined.empty() ? "" : ", ") + encodedAddress({singleLine(address.rawString)});
   return joined;
 }
 
@@ -60,14 +67,10 @@ void ReplySession::send(const std::string& body, const std::filesystem::path& ou
 std::string outgoingMessageText(const MEMessage& draft, const std::string& body, const HeaderFields& extraHeaders,
                                 const std::optional<std::string>& inReplyTo) {
   std::string text;
-  // A line break inside a value would start a header field of its own.
-  auto field = [&](const std::string& name, std::string value) {
-    std::replace_if(value.begin(), value.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
-    text += name + ": " + value + "\r\n";
-  };
+  auto field = [&](const std::string& name, const std::string& value) { text += name + ": " + singleLine(value) + "\r\n"; };
   field("To", joinedAddresses(draft.toAddresses));
   if (!draft.ccAddresses.empty()) field("Cc", joinedAddresses(draft.ccAddresses));
-  field("Subject", draft.subject);
+  field("Subject", encodedHeaderText(singleLine(draft.subject)));
   if (inReplyTo) field("In-Reply-To", *inReplyTo);
   field("MIME-Version", "1.0");
   field("Content-Type", "text/plain; charset=utf-8");

@@ -4,6 +4,8 @@
 #include <charconv>
 #include <map>
 
+#include "foundation/Text.hpp"
+
 namespace quorbel {
 
 const char* const kUsage =
@@ -80,7 +82,14 @@ std::expected<ReplyCommand, std::string> parseReply(const std::vector<std::strin
     script.emotionLevel = *emotion;
   }
   if (values.contains("--answers")) script.answersFile = values["--answers"];
-  if (values.contains("--refine")) script.refinement = values["--refine"];
+  if (values.contains("--refine")) {
+    // The refine button stays disabled for a blank instruction, and in agent
+    // mode there is a draft to refine only once the questions are answered.
+    if (platform::text::isBlank(values["--refine"])) return std::unexpected("--refine needs an instruction that is not blank");
+    if (script.mode == EditorMode::aiAgent && !script.answersFile)
+      return std::unexpected("--refine in agent mode needs --answers: without them there is no draft to refine");
+    script.refinement = values["--refine"];
+  }
   command.script = std::move(script);
   return command;
 }

@@ -32,10 +32,8 @@ ComposeSessionViewController::ComposeSessionViewController(std::shared_ptr<LLMSe
 
 void ComposeSessionViewController::loadView() {
   platform::console::print("🎯 ComposeSessionViewController: loadView() called");
-  double storedWidth = popover_size::storedWidth();
-  double storedHeight = popover_size::storedHeight();
-  MailPopoverModel::Size size{storedWidth > 0 ? storedWidth : preferredPopoverWidth,
-                              storedHeight > 0 ? storedHeight : preferredPopoverHeight};
+  MailPopoverModel::Size size{popover_size::openingDimension(popover_size::storedWidth(), preferredPopoverWidth),
+                              popover_size::openingDimension(popover_size::storedHeight(), preferredPopoverHeight)};
   popover_ = MailPopoverModel::make(size, quotedEmailContent, llmService,
                                     [weak = weak_from_this()](MailPopoverModel::Size newSize) {
                                       if (auto self = weak.lock()) self->storeSize(newSize);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <utility>
 
 #include "compose/Prompts.hpp"
 #include "compose/QuestionParsing.hpp"
@@ -74,14 +75,25 @@ void MailPopoverModel::handleModeSelection(EditorMode newMode) {
   pendingModeChange = newMode;
   showTabChangeAlert = true;
   // The picker shows the previous mode again while the alert is up.
-  platform::DispatchQueue::main().async([weak = weak_from_this(), previousMode] {
-    if (auto self = weak.lock()) self->setMode(previousMode);
+  modeToReselect_ = previousMode;
+  platform::DispatchQueue::main().async([weak = weak_from_this()] {
+    if (auto self = weak.lock()) self->reselectMode();
   });
+}
+
+void MailPopoverModel::reselectMode() {
+  if (auto mode = std::exchange(modeToReselect_, std::nullopt)) setMode(*mode);
 }
 
 void MailPopoverModel::confirmModeChange() {
   auto mode = pendingModeChange.get();
   if (!mode) return;
+  // Answered before the queued re-selection ran: that must not undo the
+  // switch.
+  modeToReselect_.reset();
+  // Requests still running were for the draft that goes now.
+  ++draftGeneration_;
+  isLoading = false;
   currentDraft = std::string();
   hasGeneratedDraft = false;
   error = nullptr;
@@ -90,7 +102,10 @@ void MailPopoverModel::confirmModeChange() {
   pendingModeChange = std::nullopt;
 }
 
-void MailPopoverModel::cancelModeChange() { pendingModeChange = std::nullopt; }
+void MailPopoverModel::cancelModeChange() {
+  pendingModeChange = std::nullopt;
+  reselectMode();  // at once, if the queued re-selection has not run yet
+}
 
 void MailPopoverModel::resetAIState(EditorMode mode) {
   clearQuestionState();
@@ -98,6 +113,7 @@ void MailPopoverModel::resetAIState(EditorMode mode) {
 }
 
 void MailPopoverModel::clearQuestionState() {
+  ++questionGeneration_;  // a question request still running answers for nothing
   aiQuestions = std::vector<std::string>();
   userAnswers = std::vector<std::string>();
   isLoadingQuestions = false;
@@ -126,8 +142,11 @@ LLMCompletion MailPopoverModel::deliverOnMain(ResultHandler handler) {
   };
 }
 
-void MailPopoverModel::send(const std::string& prompt, ResultHandler handler) {
-  llmService_->generateContent(prompt, std::nullopt, deliverOnMain(std::move(handler)));
+void MailPopoverModel::send(const std::string& prompt, Generation MailPopoverModel::*generation, ResultHandler handler) {
+  auto applyIfCurrent = [generation, started = this->*generation, handler](MailPopoverModel& self, LLMResult result) {
+    if (self.*generation == started) handler(self, std::move(result));
+  };
+  llmService_->generateContent(prompt, std::nullopt, deliverOnMain(std::move(applyIfCurrent)));
 }
 
 void MailPopoverModel::generateReply() {
@@ -138,7 +157,7 @@ void MailPopoverModel::generateReply() {
   startDrafting();
   print("🚀 ComposeSessionViewController: About to call viewController.llmService.generateContent");
   print("🚀 ComposeSessionViewController: LLM Service instance: " + llmService_->description());
-  send(prompt, &MailPopoverModel::handleDraftResult);
+  send(prompt, &MailPopoverModel::draftGeneration_, &MailPopoverModel::handleDraftResult);
 }
 
 void MailPopoverModel::startDrafting() {
@@ -186,9 +205,8 @@ void MailPopoverModel::analyzeEmailForQuestions() {
   aiQuestions = std::vector<std::string>();
   userAnswers = std::vector<std::string>();
   hasGeneratedQuestions = false;
-  send(prompt, [request = ++latestQuestionRequest_](MailPopoverModel& self, LLMResult result) {
-    if (request == self.latestQuestionRequest_) self.handleQuestionsResult(std::move(result));
-  });
+  ++questionGeneration_;  // only the latest analysis is answered
+  send(prompt, &MailPopoverModel::questionGeneration_, &MailPopoverModel::handleQuestionsResult);
 }
 
 void MailPopoverModel::handleQuestionsResult(LLMResult result) {
@@ -216,7 +234,7 @@ void MailPopoverModel::generateReplyFromAnswers() {
       prompts::replyFromAnswers(systemPrompt(), quotedEmailContent_, aiQuestions.get(), userAnswers.get(), style());
   printPrompt("AI Agent - Reply generation prompt: ", prompt);
   startDrafting();
-  send(prompt, &MailPopoverModel::handleAnswersDraftResult);
+  send(prompt, &MailPopoverModel::draftGeneration_, &MailPopoverModel::handleAnswersDraftResult);
 }
 
 void MailPopoverModel::handleAnswersDraftResult(LLMResult result) {
@@ -235,7 +253,7 @@ void MailPopoverModel::refineDraft() {
   printPrompt("Refinement prompt: ", prompt);
   isLoading = true;
   error = nullptr;
-  send(prompt, &MailPopoverModel::handleRefinementResult);
+  send(prompt, &MailPopoverModel::draftGeneration_, &MailPopoverModel::handleRefinementResult);
 }
 
 void MailPopoverModel::handleRefinementResult(LLMResult result) {

@@ -1,5 +1,7 @@
 #include "compose/PopoverSizeDefaults.hpp"
 
+#include <algorithm>
+
 #include "foundation/UserDefaults.hpp"
 
 namespace quorbel::popover_size {
@@ -12,6 +14,11 @@ constexpr const char* kHeightKey = "preferredPopoverHeightKey";
 double storedWidth() { return platform::UserDefaults::standard().doubleValue(kWidthKey); }
 
 double storedHeight() { return platform::UserDefaults::standard().doubleValue(kHeightKey); }
+
+double openingDimension(double stored, double fallback) {
+  if (!(stored > 0)) return fallback;  // NaN included
+  return std::min(stored, kLargestOpeningDimension);
+}
 
 void store(double width, double height) {
   auto& defaults = platform::UserDefaults::standard();

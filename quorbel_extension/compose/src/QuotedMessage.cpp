@@ -2,6 +2,7 @@
 
 #include "compose/HTMLToPlainText.hpp"
 #include "foundation/Text.hpp"
+#include "mailkit/MessageFile.hpp"
 #include "router/ExtensionConfig.hpp"
 
 namespace quorbel {
@@ -9,6 +10,16 @@ namespace quorbel {
 namespace {
 
 constexpr std::size_t kLargestUnseparatedMessage = 5000;
+
+// The body that follows the blank line at `start`. A MIME body is handed
+// over decoded, since Base64 or quoted-printable text means nothing to the
+// model: its first HTML part, else its first plain part, else nothing (an
+// attachment is never quoted). Any other body is taken as it stands.
+std::string bodyAfter(const std::string& raw, std::size_t start) {
+  auto message = mailkit::MessageFile::parse(raw);
+  if (!message.hasMIMEBody()) return raw.substr(start);
+  return message.htmlPart().or_else([&] { return message.plainPart(); }).value_or("");
+}
 
 std::string messageBody(const mailkit::MEComposeContext& context, const platform::OSLog& logger) {
   if (!context.originalMessage) return "[No original message to quote.]";
@@ -18,7 +29,7 @@ std::string messageBody(const mailkit::MEComposeContext& context, const platform
   if (ExtensionConfig::isDebugLoggingEnabled())
     logger.log(platform::LogType::defaultLevel, "Original Quoted HTML: " + *raw);
   for (std::string_view separator : {"\r\n\r\n", "\n\n"}) {
-    if (auto found = raw->find(separator); found != std::string::npos) return raw->substr(found + separator.size());
+    if (auto found = raw->find(separator); found != std::string::npos) return bodyAfter(*raw, found + separator.size());
   }
   if (platform::text::characterCount(*raw) <= kLargestUnseparatedMessage) return *raw;
   return "[Could not reliably isolate message body. Raw data too large.]";

@@ -78,6 +78,8 @@ int runScriptedSession(MailPopoverModel& popover, const ScriptedSessionOptions& 
   }
 
   if (options.refinement) {
+    // The refine button is disabled while the draft is empty.
+    if (popover.currentDraft->empty()) return fail(err, "Nothing to refine: the provider answered with an empty draft.");
     popover.refinementPrompt = *options.refinement;
     popover.refineDraft();
     runUntil([&] { return !popover.isLoading.get(); });

@@ -3,6 +3,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "ProcessWide.hpp"
 #include "foundation/Bundle.hpp"
 #include "foundation/Console.hpp"
 #include "foundation/Text.hpp"
@@ -28,6 +29,16 @@ std::optional<std::string> readDotEnvText() {
   if (text.starts_with("\xEF\xBB\xBF")) text.erase(0, 3);
   if (!platform::text::isValidUTF8(text)) return std::nullopt;
   return text;
+}
+
+ProcessWide<std::string>& processWideGeminiModel() {
+  static auto* model = new ProcessWide<std::string>();
+  return *model;
+}
+
+ProcessWide<std::string>& processWideAppGroupID() {
+  static auto* id = new ProcessWide<std::string>();
+  return *id;
 }
 
 std::string stripQuotesAtEnds(std::string_view value) {
@@ -59,13 +70,16 @@ std::optional<std::string> ExtensionConfig::parseDotEnv(const std::string& key) 
 }
 
 const std::string& ExtensionConfig::geminiModel() {
-  static const std::string model = value("GEMINI_MODEL", kDefaultGeminiModel);
-  return model;
+  return processWideGeminiModel().get([] { return new std::string(value("GEMINI_MODEL", kDefaultGeminiModel)); });
 }
 
 const std::string& ExtensionConfig::appGroupID() {
-  static const std::string id = value("APP_GROUP_ID", kDefaultAppGroupID);
-  return id;
+  return processWideAppGroupID().get([] { return new std::string(value("APP_GROUP_ID", kDefaultAppGroupID)); });
+}
+
+void ExtensionConfig::resetForTesting() {
+  processWideGeminiModel().resetForTesting();
+  processWideAppGroupID().resetForTesting();
 }
 
 ExtensionConfig::APIMode ExtensionConfig::currentAPIMode() {

@@ -1,6 +1,7 @@
 // The service object and the provider settings it reads from the shared
 // suite at every request.
 #include "Diagnostics.hpp"
+#include "ProcessWide.hpp"
 #include "foundation/UserDefaults.hpp"
 #include "router/ExtensionLLMAPIService.hpp"
 
@@ -10,10 +11,18 @@ constexpr double kDefaultTimeout = 30.0;
 constexpr std::int64_t kDefaultMaxTokens = 2048;
 }  // namespace
 
-ExtensionLLMAPIService& ExtensionLLMAPIService::shared() {
-  static ExtensionLLMAPIService* service = new ExtensionLLMAPIService();
+namespace {
+ProcessWide<ExtensionLLMAPIService>& sharedService() {
+  static auto* service = new ProcessWide<ExtensionLLMAPIService>();
   return *service;
 }
+}  // namespace
+
+ExtensionLLMAPIService& ExtensionLLMAPIService::shared() {
+  return sharedService().get([] { return new ExtensionLLMAPIService(); });
+}
+
+void ExtensionLLMAPIService::resetForTesting() { sharedService().resetForTesting(); }
 
 ExtensionLLMAPIService::ExtensionLLMAPIService()
     : appGroupID_(ExtensionConfig::value("APP_GROUP_ID", "group.tesvarin.quorbel")) {

@@ -1,5 +1,6 @@
 #include "router/UserSettingsAccessor.hpp"
 
+#include "ProcessWide.hpp"
 #include "foundation/Console.hpp"
 #include "foundation/Text.hpp"
 #include "router/ExtensionConfig.hpp"
@@ -7,10 +8,18 @@
 
 namespace quorbel {
 
-UserSettingsAccessor& UserSettingsAccessor::shared() {
-  static UserSettingsAccessor* accessor = new UserSettingsAccessor();
+namespace {
+ProcessWide<UserSettingsAccessor>& sharedAccessor() {
+  static auto* accessor = new ProcessWide<UserSettingsAccessor>();
   return *accessor;
 }
+}  // namespace
+
+UserSettingsAccessor& UserSettingsAccessor::shared() {
+  return sharedAccessor().get([] { return new UserSettingsAccessor(); });
+}
+
+void UserSettingsAccessor::resetForTesting() { sharedAccessor().resetForTesting(); }
 
 // The prompt settings live in the suite the settings application writes, the
 // one named by APP_GROUP_ID, so a renamed suite keeps the user's prompt.

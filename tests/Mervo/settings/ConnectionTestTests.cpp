@@ -8,6 +8,9 @@
 #include "SettingsTestSupport.hpp"
 #include "settings/LLMAPIError.hpp"
 #include "settings/LLMAPIService.hpp"
+#include "test_support/ConnectionCounter.hpp"
+#include "test_support/Gzip.hpp"
+#include "test_support/HostlessURLs.hpp"
 #include "test_support/LoopbackServer.hpp"
 
 using mervo::LLMAPIError;
@@ -188,6 +191,17 @@ TEST_F(ConnectionTest, ABodyThatIsNotJSONGivesTheReadersErrorUnchanged) {
   }
 }
 
+TEST_F(ConnectionTest, AReplyThatInflatesPastTheSizeLimitFailsNamingIt) {
+  LoopbackServer server;
+  server.reply({200, test_support::gzippedZeros(65 * 1024 * 1024), "application/octet-stream",
+                {{"Content-Encoding", "gzip"}}});
+  useProvider(LLMProvider::ollama, server.baseURL());
+  auto outcome = runTest();
+  ASSERT_FALSE(outcome.result.has_value());
+  EXPECT_EQ(outcome.result.error()->code(), platform::URLErrorDataLengthExceedsMaximum);
+  EXPECT_EQ(outcome.result.error()->localizedDescription(), "The reply is larger than the limit of 64 MB.");
+}
+
 TEST_F(ConnectionTest, TransportErrorsArePassedOnUnchanged) {
   useProvider(LLMProvider::openai, "http://127.0.0.1:" + std::to_string(test_support::closedLoopbackPort()), "k");
   auto outcome = runTest();
@@ -228,11 +242,29 @@ TEST_F(ConnectionTest, OnlyHTTPAndHTTPSEndpointsAreEverSent) {
   EXPECT_EQ(runTest().result, "ok");
 }
 
+TEST_F(ConnectionTest, EndpointsWithoutASchemeAreToldToBeginWithOne) {
+  for (auto provider : {LLMProvider::openai, LLMProvider::ollama, LLMProvider::custom}) {
+    for (std::string endpoint : {"api.openai.com/v1", "localhost:11434", "", "not a url"}) {
+      SCOPED_TRACE(std::string(mervo::rawValue(provider)) + " '" + endpoint + "'");
+      useProvider(provider, endpoint, "k");
+      config->customModelName = "m";
+      test_support::ConsoleCapture console;
+      auto outcome = runTest();
+      ASSERT_FALSE(outcome.result.has_value());
+      EXPECT_TRUE(mervo::isLLMAPIError(outcome.result.error(), LLMAPIError::Case::configurationError));
+      EXPECT_NE(outcome.result.error()->localizedDescription().find("' must begin with http:// or https://"),
+                std::string::npos)
+          << outcome.result.error()->localizedDescription();
+      EXPECT_NE(console.joined().find("❌ LLMAPIService: Unsupported URL scheme - endpoint: '"), std::string::npos);
+    }
+  }
+}
+
 TEST_F(ConnectionTest, FailuresFoundBeforeSendingStillArriveLater) {
   test_support::ConsoleCapture console;
-  useProvider(LLMProvider::openai, "not a url", "k");
+  useProvider(LLMProvider::openai, "http://exa mple.com", "k");
   expectError(runTest(), LLMAPIError::Case::invalidRequest, "Failed to create request");
-  EXPECT_TRUE(console.contains("❌ LLMAPIService: Invalid URL - endpoint: 'not a url/chat/completions'"));
+  EXPECT_TRUE(console.contains("❌ LLMAPIService: Invalid URL - endpoint: 'http://exa mple.com/chat/completions'"));
 
   // A model name that cannot be written as JSON: the builder gives no request.
   for (auto provider : {LLMProvider::openai, LLMProvider::ollama, LLMProvider::custom}) {
@@ -242,6 +274,39 @@ TEST_F(ConnectionTest, FailuresFoundBeforeSendingStillArriveLater) {
     expectError(runTest(), LLMAPIError::Case::invalidRequest, "Failed to create request");
   }
 }
+
+class HostlessEndpoint : public ConnectionTest, public ::testing::WithParamInterface<test_support::HostlessURLForm> {
+ protected:
+  // Unparsable text is the test's own refusal; the rest is the URL session's.
+  void expectRefused(const Outcome& outcome) {
+    ASSERT_FALSE(outcome.result.has_value());
+    if (GetParam().parses) {
+      EXPECT_EQ(outcome.result.error()->domain(), platform::kURLErrorDomain);
+      EXPECT_EQ(outcome.result.error()->code(), platform::URLErrorBadURL);
+    } else {
+      EXPECT_TRUE(mervo::isLLMAPIError(outcome.result.error(), LLMAPIError::Case::invalidRequest));
+    }
+  }
+};
+
+TEST_P(HostlessEndpoint, ReachesNoServer) {
+  test_support::ConnectionCounter listener;
+  const std::string endpoint = GetParam().url(listener.port());
+  for (auto provider : {LLMProvider::openai, LLMProvider::ollama, LLMProvider::custom}) {
+    SCOPED_TRACE(std::string(mervo::rawValue(provider)) + " " + endpoint);
+    useProvider(provider, endpoint, "sk-secret");
+    config->customModelName = "m";
+    expectRefused(runTest());
+  }
+  setEnv("WORKER_API_KEY", "w-key");
+  setEnv("CLOUDFLARE_WORKER_URL", endpoint);
+  config->switchProvider(LLMProvider::gemini);
+  expectRefused(runTest());
+  EXPECT_EQ(listener.acceptedConnections(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Forms, HostlessEndpoint, ::testing::ValuesIn(test_support::hostlessURLForms()),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ConnectionTest, WorkerProxyIsTestedWheneverItIsConfigured) {
   LoopbackServer server;

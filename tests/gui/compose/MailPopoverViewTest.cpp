@@ -3,6 +3,8 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -16,9 +18,11 @@
 #include "compose_views/ModePanels.hpp"
 #include "compose_views/ResizeHandleView.hpp"
 #include "foundation/Dispatch.hpp"
+#include "foundation/Pasteboard.hpp"
 #include "foundation/UserDefaults.hpp"
 #include "qtbridge/QtMainQueue.hpp"
 #include "test_support/TestEnvironment.hpp"
+#include "ui/DisclosureGroup.hpp"
 #include "ui/StepSlider.hpp"
 
 namespace {
@@ -167,6 +171,24 @@ TEST_F(MailPopoverViewTest, ControlsFollowTheWriteRequest) {
   EXPECT_TRUE(write->group()->isExpanded());
 }
 
+TEST_F(MailPopoverViewTest, DraftIsCopiedAsTheProviderSentIt) {
+  // A no-break space, CR LF line ends, a line separator and a final CR: an
+  // editor holds none of these as they are.
+  const std::string sent = "Dear\xC2\xA0" "Dana,\r\nYes.\xE2\x80\xA8See you\r\nSam\r";
+  draftInWriteMode(sent);
+  EXPECT_EQ(popover().currentDraft.get(), sent);
+  EXPECT_EQ(platform::Pasteboard::general().string(), sent);
+  EXPECT_TRUE(view->draftArea()->draftEditor()->text().startsWith("Dear"));
+
+  // The user's own edit changes what was typed and nothing else.
+  auto* edit = view->draftArea()->draftEditor()->plainTextEdit();
+  edit->moveCursor(QTextCursor::End);
+  QTest::keyClicks(edit, "!");
+  EXPECT_EQ(popover().currentDraft.get(), sent + "!");
+  QTest::mouseClick(view->draftArea()->copyButton(), Qt::LeftButton);
+  EXPECT_EQ(platform::Pasteboard::general().string(), sent + "!");
+}
+
 TEST_F(MailPopoverViewTest, DraftEditorIsOutlinedInHalfTransparentGrey) {
   draftInWriteMode("Dear Dana");
   auto* editor = view->draftArea()->draftEditor();
@@ -256,6 +278,56 @@ TEST_F(MailPopoverViewTest, VoiceAgentShowsComingSoon) {
   EXPECT_TRUE(view->voicePanel()->isVisible());
   EXPECT_NE(gui_test::findByText(*view->voicePanel(), "Coming soon!"), nullptr);
 }
+
+// Every allowed width shows all of the content: the scroll area scrolls
+// only vertically, and no control reaches past its visible width.
+class PopoverWidthTest : public MailPopoverViewTest, public ::testing::WithParamInterface<int> {
+ protected:
+  // The controls that stick out past the visible width, by class and text.
+  std::string controlsCutOff() {
+    QCoreApplication::processEvents();
+    QWidget* viewport = view->scrollArea()->viewport();
+    QStringList cut;
+    for (auto* widget : view->scrollArea()->widget()->findChildren<QWidget*>()) {
+      if (!widget->isVisibleTo(view.get()) || widget->width() == 0) continue;
+      int right = widget->mapTo(viewport, QPoint(widget->width(), 0)).x();
+      if (right > viewport->width())
+        cut << QString("%1 \"%2\" ends at %3 of %4")
+                   .arg(widget->metaObject()->className(), widget->property("text").toString())
+                   .arg(right)
+                   .arg(viewport->width());
+    }
+    return cut.join("; ").toStdString();
+  }
+
+  void expectEverythingFits(const QString& phase) {
+    EXPECT_FALSE(view->scrollArea()->horizontalScrollBar()->isVisible()) << phase.toStdString();
+    EXPECT_EQ(controlsCutOff(), "") << phase.toStdString();
+    if (GetParam() == 350 || GetParam() == 800)
+      gui_test::renderToPng(*view, QString("popover-%1-%2").arg(GetParam()).arg(phase), view->size());
+  }
+};
+
+TEST_P(PopoverWidthTest, ContentFitsWithoutHorizontalScrolling) {
+  // Folding at once: the layout is final when the state is.
+  for (auto* group : view->findChildren<ui::DisclosureGroup*>()) group->setAnimated(false);
+  popover().currentWidth = GetParam();
+  ASSERT_EQ(view->width(), GetParam());
+  expectEverythingFits("write");
+
+  draftInWriteMode("Hi Dana,\n\nYes, I will be there on Friday and I will bring the slides for the roadmap.\n\nSam");
+  ASSERT_TRUE(view->draftArea()->copiedMessage()->isVisible());
+  expectEverythingFits("draft");
+
+  popover().handleModeSelection(EditorMode::aiAgent);
+  popover().confirmModeChange();
+  popover().startQuestionAnalysis();
+  answer(std::string("Can you attend on Friday at the new office in the city centre?\nAny dietary requirements?"));
+  expectEverythingFits("questions");
+}
+
+INSTANTIATE_TEST_SUITE_P(Widths, PopoverWidthTest, ::testing::Values(350, 380, 410, 450, 800),
+                         [](const auto& info) { return "Width" + std::to_string(info.param); });
 
 // Pictures of the popover in its main phases, under <build>/gui-renders, for
 // a person to compare with the intended layout.

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "MailSamples.hpp"
 #include "foundation/Error.hpp"
 #include "mailkit/HandlerReports.hpp"
 #include "mailkit/ReplySession.hpp"
@@ -82,6 +83,21 @@ TEST(ReplySession, SendWritesTheMessageWithTheExtraHeaders) {
             "X-Extra: two\r\n\r\nYes!\r\nSam\r\n");
 }
 
+TEST(ReplySession, DecodedNamesAndSubjectGoOutAsEncodedWords) {
+  test_support::TempDir folder;
+  FakeExtension extension;
+  auto session = std::move(*ReplySession::open(extension, folder.write("m.eml", mail_samples::kAlternativeQuotedPrintable)));
+  EXPECT_EQ(session->session().mailMessage().subject, "Re: Grüße aus München");
+  auto out = folder.path() / "sent.eml";
+  session->send("Ja, gerne.", out, [](platform::ErrorPtr) {});
+  auto sent = test_support::readFile(out);
+  for (char c : sent) ASSERT_LT(static_cast<unsigned char>(c), 0x80) << sent;
+  auto reread = MessageFile::parse(sent);
+  EXPECT_EQ(reread.header("Subject"), "Re: Grüße aus München");
+  EXPECT_EQ(reread.message().toAddresses, (std::vector<MEEmailAddress>{{"Jörg Müller <joerg@example.de>"}}));
+  EXPECT_EQ(reread.header("In-Reply-To"), "<alt-qp@example.de>");
+}
+
 TEST(ReplySession, LineBreaksInHeaderValuesAddNoHeaderFields) {
   mailkit::MEMessage draft;
   draft.toAddresses = {{"dana@example.org\nBcc: eve@example.net"}};
@@ -124,6 +140,22 @@ TEST(HandlerReports, MessageAction) {
   FakeExtension extension;
   EXPECT_EQ(messageActionReport(extension, folder.write("m.eml", kMessage)), "background colour: red");
   EXPECT_EQ(messageActionReport(extension, folder.write("n.eml", "From: a\n\nbody")), "no action");
+  // The handler sees the decoded subject.
+  struct MarsOnly : FakeExtension {
+    std::shared_ptr<MEMessageActionHandler> handlerForMessageActions() override {
+      struct Handler : MEMessageActionHandler {
+        void decideActionForMessage(const MEMessage& m,
+                                    std::function<void(std::optional<MEMessageActionDecision>)> done) override {
+          if (m.subject != "Trip to Mars") return done(std::nullopt);
+          done(MEMessageActionDecision::applyAction(
+              MEMessageAction::setBackgroundColorActionWithColor(MEMessageActionMessageColor::red)));
+        }
+      };
+      return std::make_shared<Handler>();
+    }
+  } mars;
+  EXPECT_EQ(messageActionReport(mars, folder.write("e.eml", "Subject: =?UTF-8?B?VHJpcCB0byBNYXJz?=\r\n\r\nx")),
+            "background colour: red");
   EXPECT_FALSE(messageActionReport(extension, folder.path() / "missing.eml").has_value());
 }
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "compose/CommandLine.hpp"
 
 namespace {
@@ -37,9 +39,12 @@ TEST(CommandLine, OtherHandlers) {
 }
 
 struct Rejected {
+  const char* name;
   std::vector<std::string> arguments;
   std::string error;
 };
+
+void PrintTo(const Rejected& c, std::ostream* os) { *os << c.name; }
 
 class RejectedCommandLine : public ::testing::TestWithParam<Rejected> {};
 
@@ -51,18 +56,23 @@ TEST_P(RejectedCommandLine, ExplainsWhy) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, RejectedCommandLine,
-    ::testing::Values(Rejected{{}, "no command given"}, Rejected{{"reply"}, "reply needs a message file"},
-                      Rejected{{"reply", "m", "--mode", "voice"}, "--mode takes write or agent"},
-                      Rejected{{"reply", "m", "--instruction", "x"}, "a scripted session needs --mode write|agent"},
-                      Rejected{{"reply", "m", "--mode", "write", "--length", "3"},
+    ::testing::Values(Rejected{"NoCommand", {}, "no command given"}, Rejected{"ReplyWithoutMessage", {"reply"}, "reply needs a message file"},
+                      Rejected{"UnknownMode", {"reply", "m", "--mode", "voice"}, "--mode takes write or agent"},
+                      Rejected{"ScriptWithoutMode", {"reply", "m", "--instruction", "x"}, "a scripted session needs --mode write|agent"},
+                      Rejected{"LengthOutOfRange", {"reply", "m", "--mode", "write", "--length", "3"},
                                "--length takes a whole number from 0 to 2"},
-                      Rejected{{"reply", "m", "--mode", "write", "--emotion", "2x"},
+                      Rejected{"EmotionNotANumber", {"reply", "m", "--mode", "write", "--emotion", "2x"},
                                "--emotion takes a whole number from 0 to 4"},
-                      Rejected{{"reply", "m", "--mode", "write", "--scenario", "Casual"},
+                      Rejected{"ScenarioCapitalised", {"reply", "m", "--mode", "write", "--scenario", "Casual"},
                                "--scenario takes professional or casual"},
-                      Rejected{{"reply", "m", "--mode"}, "--mode needs a value"},
-                      Rejected{{"reply", "m", "--bogus"}, "unknown option --bogus"},
-                      Rejected{{"action"}, "action needs exactly one message file"},
-                      Rejected{{"send"}, "unknown command send"}));
+                      Rejected{"ModeWithoutValue", {"reply", "m", "--mode"}, "--mode needs a value"},
+                      Rejected{"BlankRefinement", {"reply", "m", "--mode", "write", "--refine", " \n "},
+                               "--refine needs an instruction that is not blank"},
+                      Rejected{"AgentRefinementWithoutAnswers", {"reply", "m", "--mode", "agent", "--refine", "shorter"},
+                               "--refine in agent mode needs --answers: without them there is no draft to refine"},
+                      Rejected{"UnknownOption", {"reply", "m", "--bogus"}, "unknown option --bogus"},
+                      Rejected{"ActionWithoutMessage", {"action"}, "action needs exactly one message file"},
+                      Rejected{"UnknownCommand", {"send"}, "unknown command send"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -2,10 +2,12 @@
 
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 
 #include "LoopbackSetup.hpp"
+#include "foundation/UserDefaults.hpp"
 #include "test_support/TempDir.hpp"
 #include "test_support/TestEnvironment.hpp"
 
@@ -19,20 +21,26 @@ struct Outcome {
   std::string err;
 };
 
-// Runs the real program (its settings in this test's folders) and collects
-// what it prints.
-Outcome runProgram(const std::string& arguments, const test_support::TempDir& folder) {
+// Where no display can be reached, whatever the machine running the tests has.
+const std::string kNoDisplay = "env -u DISPLAY -u WAYLAND_DISPLAY -u XDG_SESSION_TYPE -u QT_QPA_PLATFORM ";
+
+// Runs a real program (its settings in this test's folders, in the given
+// environment) and collects what it prints; a status from a signal is -1.
+Outcome runCommand(const std::string& command, const test_support::TempDir& folder) {
   auto errFile = folder.path() / "stderr.txt";
-  std::string command = "QT_QPA_PLATFORM=offscreen " + std::string(QUORBEL_EXTENSION) + " " + arguments + " 2>" +
-                        errFile.string();
   Outcome outcome;
-  FILE* pipe = popen(command.c_str(), "r");
+  FILE* pipe = popen((command + " 2>" + errFile.string()).c_str(), "r");
   char buffer[4096];
   while (std::size_t n = fread(buffer, 1, sizeof buffer, pipe)) outcome.out.append(buffer, n);
   int status = pclose(pipe);
   outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   outcome.err = test_support::readFile(errFile);
   return outcome;
+}
+
+Outcome runProgram(const std::string& arguments, const test_support::TempDir& folder,
+                   const std::string& environment = "QT_QPA_PLATFORM=offscreen ") {
+  return runCommand(environment + QUORBEL_EXTENSION + " " + arguments, folder);
 }
 
 class ExtensionProgramTest : public ::testing::Test {
@@ -81,6 +89,42 @@ TEST_F(ExtensionProgramTest, OtherHandlersOnDemand) {
   EXPECT_EQ(runProgram("security-status", folder).out,
             "can sign: false\ncan encrypt: false\nsecurity error: none\naddresses failing encryption: none\n");
   EXPECT_EQ(runProgram("send", folder).status, 2);
+}
+
+TEST_F(ExtensionProgramTest, ComposeWindowWithoutADisplaySaysWhatToDoInOneLine) {
+  auto outcome = runProgram("reply " + message, folder, kNoDisplay);
+  EXPECT_EQ(outcome.status, 3);  // its own status, not a signal
+  EXPECT_TRUE(outcome.out.empty()) << outcome.out;
+  ASSERT_TRUE(outcome.err.ends_with("\n"));
+  EXPECT_EQ(std::count(outcome.err.begin(), outcome.err.end(), '\n'), 1) << outcome.err;
+  for (const char* part : {"no display was found: DISPLAY is not set", "--mode write", "QT_QPA_PLATFORM=offscreen",
+                           "--screenshot FILE.png"})
+    EXPECT_NE(outcome.err.find(part), std::string::npos) << part << " in " << outcome.err;
+}
+
+TEST_F(ExtensionProgramTest, SessionsWithoutAWindowNeedNoDisplay) {
+  server.reply(chatReply("Dear Dana,\nI will join.\nSam"));
+  for (const std::string& arguments :
+       {"reply " + message + " --mode write", "reply " + message + " --mode agent", "action " + message,
+        std::string("content-rules"), std::string("security-status")}) {
+    auto outcome = runProgram(arguments, folder, kNoDisplay);
+    EXPECT_EQ(outcome.status, 0) << arguments << ": " << outcome.err;
+    EXPECT_FALSE(outcome.out.empty()) << arguments;
+  }
+  auto defaults = runCommand(kNoDisplay + QUORBEL_DEFAULTS + " read group.tesvarin.quorbel llm_provider", folder);
+  EXPECT_EQ(defaults.status, 0) << defaults.err;
+  EXPECT_EQ(defaults.out, "openai\n");
+}
+
+TEST_F(ExtensionProgramTest, StoredSizeTooLargeForPixelsStillOpensThePopover) {
+  auto stored = platform::UserDefaults::suite("tesvarin.quorbel.extension");
+  stored->set("preferredPopoverWidthKey", 1e12);
+  stored->set("preferredPopoverHeightKey", 600.0);
+  stored->synchronize();
+  auto picture = folder.path() / "popover.png";
+  auto outcome = runProgram("reply " + message + " --screenshot " + picture.string(), folder);
+  EXPECT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_NE(outcome.out.find("📬 MailHost: Showing the extension's view at 4096x600"), std::string::npos) << outcome.out;
 }
 
 TEST_F(ExtensionProgramTest, ComposeWindowShowsThePopover) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "compose/HTMLToPlainText.hpp"
 
 namespace {
@@ -11,6 +13,8 @@ struct Conversion {
   std::string html;
   std::string text;
 };
+
+void PrintTo(const Conversion& c, std::ostream* os) { *os << c.name; }
 
 class HTMLToPlainTextTest : public ::testing::TestWithParam<Conversion> {};
 

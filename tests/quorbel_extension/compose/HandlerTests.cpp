@@ -2,6 +2,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <limits>
+#include <ostream>
 
 #include "CompositionDoubles.hpp"
 #include "test_doubles/FakeBuiltInService.hpp"
@@ -130,6 +132,8 @@ struct ModelCase {
   bool made;
 };
 
+void PrintTo(const ModelCase& c, std::ostream* os) { *os << c.name; }
+
 class BuiltInModelTest : public HandlerTest, public ::testing::WithParamInterface<ModelCase> {};
 
 TEST_P(BuiltInModelTest, PopoverOpensForEveryProvider) {
@@ -159,7 +163,10 @@ TEST_F(HandlerTest, ViewControllerOpensAtTheStoredSize) {
     double openWidth, openHeight;
   };
   for (const Stored& stored : {Stored{std::nullopt, std::nullopt, 450, 550}, Stored{0, -5, 450, 550},
-                               Stored{2000, 200, 2000, 200}, Stored{600, 400, 600, 400}}) {
+                               Stored{2000, 200, 2000, 200}, Stored{600, 400, 600, 400},
+                               // Edited in by hand: bounded so that they convert to whole pixels.
+                               Stored{1e12, std::numeric_limits<double>::infinity(), 4096, 4096},
+                               Stored{std::numeric_limits<double>::quiet_NaN(), 4096, 450, 4096}}) {
     test_support::resetDefaults();
     auto& defaults = platform::UserDefaults::standard();
     if (stored.width) defaults.set("preferredPopoverWidthKey", *stored.width);
@@ -191,9 +198,11 @@ TEST_F(HandlerTest, ResizedPopoverIsStoredAndReused) {
 }
 
 struct SubjectCase {
+  const char* name;
   const char* subject;
   bool red;
 };
+void PrintTo(const SubjectCase& c, std::ostream* os) { *os << c.name; }
 
 class MessageActionTest : public ::testing::TestWithParam<SubjectCase> {};
 
@@ -215,9 +224,11 @@ TEST_P(MessageActionTest, SubjectColourRule) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Subjects, MessageActionTest,
-                         ::testing::Values(SubjectCase{"Trip to Mars", true}, SubjectCase{"Marshmallows", true},
-                                           SubjectCase{"mars rover", false}, SubjectCase{"MARS", false},
-                                           SubjectCase{"", false}));
+                         ::testing::Values(SubjectCase{"MarsAsAWord", "Trip to Mars", true},
+                                           SubjectCase{"MarsInsideAWord", "Marshmallows", true},
+                                           SubjectCase{"LowerCase", "mars rover", false},
+                                           SubjectCase{"UpperCase", "MARS", false}, SubjectCase{"Empty", "", false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(MailExtension, SharedHandlersAndNewComposeHandlers) {
   quorbel::BuiltInService::setShared(std::make_shared<FakeBuiltInService>());

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <ctime>
+#include <ostream>
 
 #include "CompositionDoubles.hpp"
 #include "compose/MailPopoverModel.hpp"
@@ -125,6 +126,73 @@ TEST_F(MailPopoverModelTest, CancelKeepsModeAndDraft) {
   popover->confirmModeChange();  // nothing pending: nothing happens
   EXPECT_EQ(popover->currentDraft.get(), "Dear Dana");
 }
+
+TEST_F(MailPopoverModelTest, LeaveTabBeforeTheReselectionRanStaysInThePickedMode) {
+  draft("Dear Dana");
+  popover->handleModeSelection(EditorMode::aiAgent);
+  popover->confirmModeChange();  // the queued re-selection has not run yet
+  drainMainQueue();
+  EXPECT_EQ(popover->currentMode.get(), EditorMode::aiAgent);
+  EXPECT_TRUE(popover->currentDraft->empty());
+}
+
+TEST_F(MailPopoverModelTest, CancelBeforeTheReselectionRanShowsThePreviousMode) {
+  draft("Dear Dana");
+  popover->handleModeSelection(EditorMode::voiceAgent);
+  popover->cancelModeChange();
+  EXPECT_EQ(popover->currentMode.get(), EditorMode::write);
+  drainMainQueue();
+  EXPECT_EQ(popover->currentMode.get(), EditorMode::write);
+  EXPECT_EQ(popover->currentDraft.get(), "Dear Dana");
+}
+
+// A draft is shown, a refinement or a question request is still running when
+// the user leaves the tab; whatever it answers later changes nothing.
+struct LateAnswerCase {
+  const char* name;
+  bool questionRequest;
+  bool succeeds;
+};
+void PrintTo(const LateAnswerCase& c, std::ostream* os) { *os << c.name; }
+
+class LateAnswerTest : public MailPopoverModelTest, public ::testing::WithParamInterface<LateAnswerCase> {};
+
+TEST_P(LateAnswerTest, AnswerAfterLeaveTabIsDropped) {
+  const auto& c = GetParam();
+  popover->handleModeSelection(EditorMode::aiAgent);
+  draft("Dear Dana");
+  if (c.questionRequest) {
+    popover->analyzeEmailForQuestions();
+  } else {
+    popover->refinementPrompt = "shorter";
+    popover->refineDraft();
+  }
+  std::size_t running = service->requests.size() - 1;
+  platform::Pasteboard::general().setString("pasted elsewhere");
+  popover->handleModeSelection(EditorMode::write);
+  drainMainQueue();
+  popover->confirmModeChange();
+  ASSERT_FALSE(popover->isLoading.get());
+  service->answer(running, c.succeeds ? quorbel::LLMResult("Refined draft?") : std::unexpected(failure("late")));
+  drainMainQueue();
+  EXPECT_EQ(popover->currentMode.get(), EditorMode::write);
+  EXPECT_TRUE(popover->currentDraft->empty());
+  EXPECT_FALSE(popover->hasGeneratedDraft.get());
+  EXPECT_EQ(popover->error.get(), nullptr);
+  EXPECT_TRUE(popover->aiQuestions->empty());
+  EXPECT_EQ(popover->questionGenerationError.get(), nullptr);
+  EXPECT_EQ(platform::Pasteboard::general().string(), "pasted elsewhere");
+  // The next request is answered as usual.
+  draft("New draft");
+  EXPECT_EQ(popover->currentDraft.get(), "New draft");
+}
+
+INSTANTIATE_TEST_SUITE_P(Requests, LateAnswerTest,
+                         ::testing::Values(LateAnswerCase{"RefinementAnswer", false, true},
+                                           LateAnswerCase{"RefinementFailure", false, false},
+                                           LateAnswerCase{"QuestionsAnswer", true, true},
+                                           LateAnswerCase{"QuestionsFailure", true, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // --- Write ---------------------------------------------------------------------
 
@@ -391,7 +459,7 @@ TEST_F(MailPopoverModelTest, CopyPrintsAPreviewAndHidesTheConfirmationThreeSecon
   popover->copyAndFlashConfirmation();
   EXPECT_TRUE(console.contains("Copied to pasteboard: " + std::string(50, 'x') + "..."));
   EXPECT_TRUE(popover->showCopiedMessage.get());
-  platform::RunLoop::runFor(std::chrono::milliseconds(2500));
+  drainMainQueue();  // the hiding is not due yet
   EXPECT_TRUE(popover->showCopiedMessage.get());
   ASSERT_TRUE(test_support::runMainQueueUntil([&] { return !popover->showCopiedMessage.get(); }));
   EXPECT_GE(platform::Clock::now() - before, std::chrono::milliseconds(3000));

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "compose/Prompts.hpp"
 #include "compose/QuestionParsing.hpp"
 
@@ -19,6 +21,8 @@ struct WriteCase {
   DraftStyle style;
   std::string expected;
 };
+
+void PrintTo(const WriteCase& c, std::ostream* os) { *os << c.name; }
 
 class WritePromptTest : public ::testing::TestWithParam<WriteCase> {};
 
@@ -100,6 +104,8 @@ struct QuestionCase {
   std::string answer;
   std::vector<std::string> questions;
 };
+
+void PrintTo(const QuestionCase& c, std::ostream* os) { *os << c.name; }
 
 class QuestionParsingTest : public ::testing::TestWithParam<QuestionCase> {};
 

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <ostream>
 
+#include "MailSamples.hpp"
 #include "compose/QuotedMessage.hpp"
 #include "foundation/OSLog.hpp"
 #include "test_support/TempDir.hpp"
@@ -27,6 +29,8 @@ struct Case {
   std::string expected;
 };
 
+void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
+
 class QuotedMessageTest : public ::testing::TestWithParam<Case> {};
 
 TEST_P(QuotedMessageTest, Extracts) { EXPECT_EQ(quotedText(GetParam().raw), GetParam().expected); }
@@ -44,7 +48,22 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"InvalidUTF8", std::string("A: 1\r\n\r\n\xC3\x28"),
              "[Original message rawData is nil or could not be decoded to UTF-8]"},
         Case{"MissingRawData", std::nullopt, "[Original message rawData is nil or could not be decoded to UTF-8]"},
-        Case{"EmptyBody", std::string("A: 1\r\n\r\n"), ""}),
+        Case{"EmptyBody", std::string("A: 1\r\n\r\n"), ""},
+        // MIME bodies are decoded; the HTML alternative wins.
+        Case{"AlternativeQuotedPrintable", mail_samples::kAlternativeQuotedPrintable,
+             "Hallo Sam,\nkönnen wir uns am Freitag um 10 Uhr treffen?\nJörg"},
+        Case{"Base64Latin1", mail_samples::kBase64Latin1, "Olá Sam,\n\na reunião é às 15h na sala Açores.\n\nAna\n"},
+        Case{"Base64UTF8", mail_samples::kBase64UTF8, "Hi Sam 👋\n\nThe café on Rue Saint-Éloi opens at 9.\n\nChloé\n"},
+        Case{"NestedMixedNeverQuotesAttachments", mail_samples::kNestedMixedWithAttachments,
+             "See the agenda attached. Can you present?"},
+        Case{"MalformedBoundaryQuotesTheContent", mail_samples::kMalformedBoundary,
+             "--actual\nContent-Type: text/plain\n\nLunch at noon?\n--actual--\n"},
+        Case{"UnknownCharset", mail_samples::kUnknownCharsetUTF8Bytes, "Grüße\n"},
+        Case{"AttachmentOnlyQuotesNothing", mail_samples::kAttachmentOnly, ""},
+        // Bodies that are not MIME-encoded stay exactly as they stand.
+        Case{"EightBitBodyAsItStands", mail_samples::kPlainEightBit, "Grüße =?UTF-8?Q?stays?= as typed\r\n-- \r\nDana\r\n"},
+        Case{"EightBitLatin1NotUTF8", std::string("Content-Type: text/plain; charset=ISO-8859-1\r\n\r\nGr\xFC\xDF" "e"),
+             "[Original message rawData is nil or could not be decoded to UTF-8]"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(QuotedMessage, NoOriginalMessage) {

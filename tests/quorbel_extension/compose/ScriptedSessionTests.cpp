@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <sstream>
 
 #include "LoopbackSetup.hpp"
@@ -64,6 +65,8 @@ struct WriteCase {
   std::optional<int> length, emotion;
   DraftStyle style;
 };
+
+void PrintTo(const WriteCase& c, std::ostream* os) { *os << c.name; }
 
 class ScriptedWriteTest : public ScriptedSessionTest, public ::testing::WithParamInterface<WriteCase> {};
 
@@ -148,6 +151,16 @@ TEST_F(ScriptedSessionTest, RefinementKeepsTheDraftWhenTheAnswerIsEmpty) {
   EXPECT_EQ(out.str(), "First draft\n");
   EXPECT_EQ(promptOf(server.lastRequest()),
             quorbel::prompts::refinement(system(), "First draft", "make it shorter", {}));
+}
+
+TEST_F(ScriptedSessionTest, RefinementOfAnEmptyDraftFailsWithoutSending) {
+  server.reply(chatReply(""));
+  ScriptedSessionOptions options;
+  options.refinement = "shorter";
+  EXPECT_NE(run(options), 0);
+  EXPECT_TRUE(out.str().empty());
+  EXPECT_EQ(err.str(), "Nothing to refine: the provider answered with an empty draft.\n");
+  EXPECT_EQ(server.requestCount(), 1u);
 }
 
 TEST_F(ScriptedSessionTest, FailureGoesToStandardErrorWithNonZeroStatus) {

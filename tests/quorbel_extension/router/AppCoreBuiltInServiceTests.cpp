@@ -15,17 +15,16 @@ using quorbel::ExtensionLLMAPIError;
 namespace {
 
 void installOptionsList() {
-  auto resources = test_support::IsolatedEnvironment::bundlePath() / "Resources";
-  std::filesystem::create_directories(resources);
-  std::filesystem::copy_file(OPTIONS_LIST, resources / "GoogleService-Info.plist",
+  std::filesystem::create_directories(router_test::optionsListPath().parent_path());
+  std::filesystem::copy_file(OPTIONS_LIST, router_test::optionsListPath(),
                              std::filesystem::copy_options::overwrite_existing);
 }
 
+class AppCoreBuiltInService : public router_test::RouterTest {};
+
 }  // namespace
 
-TEST(AppCoreBuiltInService, WithoutAnOptionsListNoDefaultAppExistsAndTheDirectRoadIsNotConfigured) {
-  test_support::resetDefaults();
-  std::filesystem::remove(test_support::IsolatedEnvironment::bundlePath() / "Resources" / "GoogleService-Info.plist");
+TEST_F(AppCoreBuiltInService, WithoutAnOptionsListNoDefaultAppExistsAndTheDirectRoadIsNotConfigured) {
   auto& service = BuiltInService::shared();
   auto failure = service.configureDefaultAppIfNeeded();
   ASSERT_TRUE(failure);
@@ -38,8 +37,7 @@ TEST(AppCoreBuiltInService, WithoutAnOptionsListNoDefaultAppExistsAndTheDirectRo
   EXPECT_TRUE(probe.failedWith(ExtensionLLMAPIError::Case::firebaseNotConfigured));
 }
 
-TEST(AppCoreBuiltInService, AConfiguredDefaultAppWithoutTheClientReportsTheServiceUnavailable) {
-  test_support::resetDefaults();
+TEST_F(AppCoreBuiltInService, AConfiguredDefaultAppWithoutTheClientReportsTheServiceUnavailable) {
   installOptionsList();
   auto& service = BuiltInService::shared();
   EXPECT_EQ(service.configureDefaultAppIfNeeded(), std::nullopt);

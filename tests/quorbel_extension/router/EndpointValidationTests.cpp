@@ -1,18 +1,16 @@
 // Which endpoints the router sends to, and that nothing else is ever reached.
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include "RouterTestSupport.hpp"
 #include "router/ExtensionLLMAPIService.hpp"
+#include "test_support/ConnectionCounter.hpp"
+#include "test_support/HostlessURLs.hpp"
 #include "test_support/LoopbackServer.hpp"
 
 using quorbel::ExtensionLLMAPIService;
 using router_test::CompletionProbe;
 using router_test::RouterTest;
+using test_support::ConnectionCounter;
 using test_support::LoopbackServer;
 using test_support::ScopedEnv;
 using ErrorCase = quorbel::ExtensionLLMAPIError::Case;
@@ -56,43 +54,28 @@ INSTANTIATE_TEST_SUITE_P(
                       ValidationCase{"FileScheme", "file:///etc/passwd", ErrorCase::invalidEndpointURL},
                       ValidationCase{"NothingAfterScheme", "https://", ErrorCase::invalidEndpointURL},
                       ValidationCase{"NoHost", "http:///v1/chat", ErrorCase::invalidEndpointURL},
+                      ValidationCase{"OneSlashNoHost", "http:/api.example.com/v1", ErrorCase::invalidEndpointURL},
+                      ValidationCase{"BlankHostWithPort", "http://:8080/v1", ErrorCase::invalidEndpointURL},
                       ValidationCase{"BlankInside", "http://exa mple.com", ErrorCase::invalidEndpointURL}),
     [](const auto& info) { return std::string(info.param.name); });
-
-// A listening socket that only counts connections: any scheme that reached
-// it would show.
-class ConnectionCounter {
- public:
-  ConnectionCounter() {
-    fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-    ::listen(fd_, 8);
-    socklen_t length = sizeof addr;
-    ::getsockname(fd_, reinterpret_cast<sockaddr*>(&addr), &length);
-    port_ = ntohs(addr.sin_port);
-    ::fcntl(fd_, F_SETFL, O_NONBLOCK);
-  }
-  ~ConnectionCounter() { ::close(fd_); }
-  int port() const { return port_; }
-  int acceptedConnections() {
-    int count = 0;
-    for (int client; (client = ::accept(fd_, nullptr, nullptr)) >= 0; ++count) ::close(client);
-    return count;
-  }
-
- private:
-  int fd_ = -1;
-  int port_ = 0;
-};
 
 CompletionProbe sendWithProvider(const std::string& provider, const std::string& endpoint) {
   auto shared = router_test::suite();
   shared->set("llm_provider", provider);
   shared->set("llm_endpoint", endpoint);
   shared->set("llm_api_key", "secret-key");
+  CompletionProbe probe;
+  ExtensionLLMAPIService::shared().generateContent("p", std::nullopt, probe.completion());
+  probe.waitForCompletion();
+  return probe;
+}
+
+// The built-in service in API mode worker, with this worker address.
+CompletionProbe sendThroughWorker(const std::string& workerURL) {
+  router_test::suite()->set("llm_provider", "gemini");
+  router_test::suite()->set("current_api_mode", "worker");
+  ScopedEnv url("CLOUDFLARE_WORKER_URL", workerURL);
+  ScopedEnv key("WORKER_API_KEY", "worker-secret");
   CompletionProbe probe;
   ExtensionLLMAPIService::shared().generateContent("p", std::nullopt, probe.completion());
   probe.waitForCompletion();
@@ -109,19 +92,37 @@ TEST_F(RouterTest, AnEndpointWithAnotherSchemeNeverReachesAServer) {
     }
     // The worker's address is configuration, not user input; the session
     // refuses the scheme all the same.
-    router_test::suite()->set("llm_provider", "gemini");
-    router_test::suite()->set("current_api_mode", "worker");
-    ScopedEnv url("CLOUDFLARE_WORKER_URL", endpoint);
-    ScopedEnv key("WORKER_API_KEY", "k");
-    CompletionProbe probe;
-    ExtensionLLMAPIService::shared().generateContent("p", std::nullopt, probe.completion());
-    probe.waitForCompletion();
+    auto probe = sendThroughWorker(endpoint);
     ASSERT_TRUE(probe.error());
     EXPECT_EQ(probe.error()->code(), platform::URLErrorUnsupportedURL) << endpoint;
-    router_test::suite()->set("current_api_mode", "direct");
   }
   EXPECT_EQ(listener.acceptedConnections(), 0);
 }
+
+class HostlessEndpoint : public RouterTest, public ::testing::WithParamInterface<test_support::HostlessURLForm> {};
+
+TEST_P(HostlessEndpoint, ReachesNoServerOnAnyRoad) {
+  ConnectionCounter listener;
+  const std::string endpoint = GetParam().url(listener.port());
+  for (const char* provider : {"openai", "ollama", "custom"}) {
+    auto probe = sendWithProvider(provider, endpoint);
+    EXPECT_TRUE(probe.failedWith(ErrorCase::invalidEndpointURL)) << provider << " " << endpoint;
+  }
+  // The worker's address is configuration: its road refuses only what does
+  // not parse, and the URL session refuses the rest.
+  auto probe = sendThroughWorker(endpoint);
+  ASSERT_TRUE(probe.error()) << endpoint;
+  if (GetParam().parses) {
+    EXPECT_EQ(probe.error()->domain(), platform::kURLErrorDomain);
+    EXPECT_EQ(probe.error()->code(), platform::URLErrorBadURL) << endpoint;
+  } else {
+    EXPECT_TRUE(probe.failedWith(ErrorCase::invalidRequest)) << endpoint;
+  }
+  EXPECT_EQ(listener.acceptedConnections(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Forms, HostlessEndpoint, ::testing::ValuesIn(test_support::hostlessURLForms()),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(RouterTest, ARedirectToAnotherSchemeIsNotFollowed) {
   ConnectionCounter listener;

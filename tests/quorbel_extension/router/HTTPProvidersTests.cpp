@@ -7,6 +7,7 @@
 
 #include "RouterTestSupport.hpp"
 #include "router/ExtensionLLMAPIService.hpp"
+#include "test_support/Gzip.hpp"
 #include "test_support/LoopbackServer.hpp"
 
 using platform::json::Value;
@@ -362,6 +363,26 @@ TEST_F(RouterTest, CustomProviderPrintsASampleFieldWhenNoShapeMatches) {
   EXPECT_TRUE(probe.failedWith(ErrorCase::invalidResponse));
   EXPECT_TRUE(console.contains("❌ ExtensionLLMAPIService: No supported response format found"));
   EXPECT_TRUE(console.contains("  📄 Sample field: answer = hidden")) << console.joined();
+}
+
+TEST_F(RouterTest, AReplyThatInflatesPastTheSizeLimitFailsNamingIt) {
+  LoopbackServer server;
+  server.reply({200, test_support::gzippedZeros(65 * 1024 * 1024), "application/octet-stream",
+                {{"Content-Encoding", "gzip"}}});
+  auto expectLimitError = [](const CompletionProbe& probe) {
+    ASSERT_TRUE(probe.error());
+    EXPECT_EQ(probe.error()->code(), platform::URLErrorDataLengthExceedsMaximum);
+    EXPECT_EQ(probe.error()->localizedDescription(), "The reply is larger than the limit of 64 MB.");
+    EXPECT_TRUE(probe.calledOnMainThread());
+  };
+  configure("custom", server.baseURL(), "k");
+  expectLimitError(send("p"));
+
+  router_test::suite()->set("llm_provider", "gemini");
+  router_test::suite()->set("current_api_mode", "worker");
+  ScopedEnv url("CLOUDFLARE_WORKER_URL", server.baseURL());
+  ScopedEnv key("WORKER_API_KEY", "k");
+  expectLimitError(send("p"));
 }
 
 TEST_F(RouterTest, LongAnswersAreCutOnlyInThePreview) {

@@ -13,7 +13,12 @@
 #include "foundation/Dispatch.hpp"
 #include "foundation/Json.hpp"
 #include "foundation/UserDefaults.hpp"
+#include "firebase_core/FIRApp.hpp"
+#include "router/BuiltInService.hpp"
+#include "router/ExtensionConfig.hpp"
 #include "router/ExtensionLLMAPIError.hpp"
+#include "router/ExtensionLLMAPIService.hpp"
+#include "router/UserSettingsAccessor.hpp"
 #include "test_support/TempDir.hpp"
 #include "router/LLMResult.hpp"
 #include "test_support/TestEnvironment.hpp"
@@ -115,12 +120,24 @@ inline void expectOutcome(const CompletionProbe& probe, Outcome outcome, const s
   }
 }
 
-// Every test starts from empty settings and no ".env".
+inline std::filesystem::path optionsListPath() {
+  return test_support::IsolatedEnvironment::bundlePath() / "Resources" / "GoogleService-Info.plist";
+}
+
+// Every test starts as a fresh process of the extension would: empty
+// settings, no ".env", no options list, no default app, and the shared
+// objects not made yet.
 class RouterTest : public ::testing::Test {
  protected:
   void SetUp() override {
     test_support::resetDefaults();
     std::filesystem::remove(dotEnvPath());
+    std::filesystem::remove(optionsListPath());
+    quorbel::ExtensionConfig::resetForTesting();
+    quorbel::ExtensionLLMAPIService::resetForTesting();
+    quorbel::UserSettingsAccessor::resetForTesting();
+    quorbel::BuiltInService::setShared(nullptr);
+    firebase::FIRApp::resetForTesting();
   }
 };
 

@@ -8,26 +8,10 @@
 #include <vector>
 
 #include "foundation/Error.hpp"
+#include "foundation/ReplyBodyLimit.hpp"
+#include "foundation/URL.hpp"
 
 namespace platform {
-
-// A parsed absolute URL (RFC 3986). Any scheme parses; only http and https
-// can be sent.
-class URL {
- public:
-  // Absent when the text is not a well-formed absolute URL.
-  static std::optional<URL> parse(const std::string& text);
-
-  const std::string& absoluteString() const { return text_; }
-  const std::string& scheme() const { return scheme_; }
-  const std::string& host() const { return host_; }
-  const std::string& path() const { return path_; }
-  std::optional<int> port() const { return port_; }
-
- private:
-  std::string text_, scheme_, host_, path_;
-  std::optional<int> port_;
-};
 
 using HeaderFields = std::vector<std::pair<std::string, std::string>>;
 
@@ -39,6 +23,9 @@ struct URLRequest {
   // Seconds without any progress (connecting, sending or receiving) after
   // which the request fails with a time-out, as the platform does.
   double timeoutInterval = 60;
+  // The most decoded body bytes the reply may bring; a caller may ask for
+  // less than kMaximumReplyBodyBytes, never for more.
+  std::size_t maximumReplyBytes = kMaximumReplyBodyBytes;
 };
 
 struct HTTPURLResponse {
@@ -60,6 +47,7 @@ enum URLErrorCode : long {
   URLErrorNetworkConnectionLost = -1005,
   URLErrorHTTPTooManyRedirects = -1007,
   URLErrorBadServerResponse = -1011,
+  URLErrorDataLengthExceedsMaximum = -1103,
   URLErrorSecureConnectionFailed = -1200,
 };
 
@@ -69,8 +57,10 @@ using DataTaskCompletion = std::function<void(std::optional<std::string> body,
                                               std::optional<HTTPURLResponse> response, ErrorPtr error)>;
 
 // One data task per request, all on one shared session that keeps
-// connections alive. Only http and https are sent, redirects included (at most
-// 16); TLS is always verified. A redirect to another scheme, host or port
+// connections alive. Only http and https URLs that name a host are sent,
+// redirects included (at most 16), and libcurl gets the URL as parsed here,
+// never the text to read again in its own way; TLS is always verified. A reply
+// whose decoded body goes past the request's limit fails as soon as it does. A redirect to another scheme, host or port
 // takes along only the fields that describe the content (Content-Type, Accept,
 // Accept-Language, User-Agent), so credentials never leave their host whatever
 // field carries them. A header field holding a line break fails the request

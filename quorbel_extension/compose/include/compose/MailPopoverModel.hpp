@@ -29,9 +29,10 @@ namespace quorbel {
 //
 // One draft request (Write, AI Agent reply or refinement) runs at a time, and
 // one question request: an action pressed again while its request runs does
-// nothing, so an older answer can never replace a newer one. A reset of the
-// question state lets a new analysis start while the old one runs; the old
-// one's answer is then dropped.
+// nothing, so an older answer can never replace a newer one. Answers are
+// dropped once what they were asked for is gone: a draft request's when
+// "Leave Tab" discards the draft, a question request's when the question
+// state is reset.
 class MailPopoverModel : public std::enable_shared_from_this<MailPopoverModel> {
  public:
   struct Size {
@@ -118,15 +119,21 @@ class MailPopoverModel : public std::enable_shared_from_this<MailPopoverModel> {
 
  private:
   using ResultHandler = std::function<void(MailPopoverModel&, LLMResult)>;
+  using Generation = std::uint64_t;
   MailPopoverModel(Size size, std::string quotedEmailContent, std::shared_ptr<LLMService> llmService,
                    SizeChange onSizeChange);
   void setMode(EditorMode mode);
+  // Puts back the mode shown before a pick that raised the alert, unless
+  // that has happened or the alert was answered with "Leave Tab".
+  void reselectMode();
   // A Write or AI Agent reply request begins: the old draft and error go.
   void startDrafting();
   // Stores a reply's answer as the draft, or its failure (printed after the
   // label); true for an answer.
   bool showDraft(LLMResult result, const std::string& failureLabel);
-  void send(const std::string& prompt, ResultHandler handler);
+  // Sends a prompt whose answer counts only while `generation` still holds
+  // the value it had at the start.
+  void send(const std::string& prompt, Generation MailPopoverModel::*generation, ResultHandler handler);
   // The completion handed to the service: applies the result on the main
   // queue, asynchronously, if the popover still exists.
   LLMCompletion deliverOnMain(ResultHandler handler);
@@ -135,8 +142,10 @@ class MailPopoverModel : public std::enable_shared_from_this<MailPopoverModel> {
   std::shared_ptr<LLMService> llmService_;
   SizeChange onSizeChange_;
   std::optional<Size> dragStartSize_;
-  // Numbers the question requests; only the latest one's answer is applied.
-  std::uint64_t latestQuestionRequest_ = 0;
+  std::optional<EditorMode> modeToReselect_;
+  // Move on when a draft is discarded and when the question state is reset.
+  Generation draftGeneration_ = 0;
+  Generation questionGeneration_ = 0;
   std::string observedDraft_;
   platform::Cancellable draftObserver_;
 };

@@ -1,8 +1,11 @@
 #include "compose_views/DraftArea.hpp"
 
 #include <QHBoxLayout>
+#include <QPlainTextEdit>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
+#include "compose/DraftEditing.hpp"
 #include "compose_views/PopoverParts.hpp"
 #include "foundation/Text.hpp"
 #include "ui/Palette.hpp"
@@ -23,6 +26,20 @@ ui::FieldStyle draftEditorStyle() {
 }
 
 }  // namespace
+
+QString DraftArea::editorText() const {
+  // The raw text keeps no-break spaces and line separators; blocks end in
+  // paragraph separators.
+  return editor_->plainTextEdit()->document()->toRawText().replace(QChar::ParagraphSeparator, '\n');
+}
+
+void DraftArea::showDraft(const std::string& draft) {
+  QString shown = QString::fromStdString(quorbel::editorText(draft));
+  if (editorText() == shown) return;
+  showingDraft_ = true;
+  editor_->plainTextEdit()->setPlainText(shown);
+  showingDraft_ = false;
+}
 
 DraftArea::DraftArea(MailPopoverModel& popover, QWidget* parent) : QWidget(parent) {
   auto* column = new QVBoxLayout(this);
@@ -52,10 +69,14 @@ DraftArea::DraftArea(MailPopoverModel& popover, QWidget* parent) : QWidget(paren
   editor_->setMinimumHeight(150);
   editor_->setFont(ui::font(ui::TextStyle::body));
   draftColumn->addWidget(editor_);
-  bindings_.observe<std::string>(popover.currentDraft,
-                                 [this](const std::string& draft) { editor_->setText(QString::fromStdString(draft)); });
-  connect(editor_, &ui::TextEditor::textChanged, this, [&popover](const QString& text) {
-    if (popover.currentDraft.get() != text.toStdString()) popover.currentDraft = text.toStdString();
+  // The draft is copied as the provider sent it: only what the user types
+  // into the editor changes it, never the editor's own way of holding text.
+  bindings_.observe<std::string>(popover.currentDraft, [this](const std::string& draft) { showDraft(draft); });
+  connect(editor_, &ui::TextEditor::textChanged, this, [this, &popover](const QString&) {
+    if (showingDraft_) return;
+    std::string edited = editorText().toStdString();
+    if (edited != quorbel::editorText(popover.currentDraft.get()))
+      popover.currentDraft = draftAfterEdit(popover.currentDraft.get(), edited);
   });
 
   auto* row = new QHBoxLayout();

@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "compose/DraftStyle.hpp"
+#include "compose_views/FlowLayout.hpp"
 #include "ui/Palette.hpp"
 #include "ui/StepSlider.hpp"
 #include "ui/Text.hpp"
@@ -15,6 +16,10 @@
 namespace quorbel::views {
 
 namespace {
+
+// Below this the three steps are hard to hit; the length then takes a line
+// of its own.
+constexpr int kShortestLengthSlider = 80;
 
 // A stepped slider for an integer field, titled, with the label of its
 // position in a fixed-width column. The slider's number is stored rounded to
@@ -44,17 +49,23 @@ DraftStyleControlsView::DraftStyleControlsView(MailPopoverModel& popover, QWidge
   column->setContentsMargins(0, 0, 0, 0);
   column->setSpacing(10);
 
-  auto* firstRow = new QHBoxLayout();
+  // The scenario and the length share a row while the popover is wide
+  // enough for both; in a narrow one the length moves to a line of its own.
+  auto* firstRow = new FlowLayout(10);
   firstRow->setContentsMargins(0, 5, 0, 0);
-  firstRow->addWidget(ui::makeText("Scenario:", ui::font(ui::TextStyle::body), ui::color::label(), this));
-  scenario_ = new ui::PopUpPicker(this);
+  auto* scenarioGroup = new QWidget(this);
+  auto* scenarioRow = new QHBoxLayout(scenarioGroup);
+  scenarioRow->setContentsMargins(0, 0, 0, 0);
+  scenarioRow->addWidget(ui::makeText("Scenario:", ui::font(ui::TextStyle::body), ui::color::label(), scenarioGroup));
+  scenario_ = new ui::PopUpPicker(scenarioGroup);
   scenario_->setAccessibleName("Scenario");
   scenario_->addItem("Professional", "professional");
   scenario_->addItem("Casual", "casual");
-  firstRow->addWidget(scenario_);
-  firstRow->addStretch();
+  scenarioRow->addWidget(scenario_);
+  firstRow->addWidget(scenarioGroup);
   length_ = integerSlider(bindings_, "Length:", 2, 70, popover.draftLengthValue, &quorbel::lengthLabel, this);
-  firstRow->addWidget(length_, 1);
+  length_->slider()->setMinimumWidth(kShortestLengthSlider);
+  firstRow->addWidget(length_);
   column->addLayout(firstRow);
 
   auto* secondRow = new QHBoxLayout();

@@ -37,6 +37,7 @@ MailPopoverView::MailPopoverView(std::shared_ptr<MailPopoverModel> popover, QWid
   scroll_->setWidgetResizable(true);
   scroll_->setFrameShape(QFrame::NoFrame);
   scroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);  // the content wraps to the width instead
   auto* content = new QWidget(scroll_);
   auto* stack = new QVBoxLayout(content);
   stack->setContentsMargins(12, 0, 12, 12);

@@ -21,6 +21,8 @@ struct ExtensionConfig {
   // Looked up once per process ("GEMINI_MODEL", "APP_GROUP_ID").
   static const std::string& geminiModel();
   static const std::string& appGroupID();
+  // The next lookups read afresh, as in a fresh process.
+  static void resetForTesting();
 
   // `current_api_mode` of the shared suite: exactly "worker" is worker.
   static APIMode currentAPIMode();

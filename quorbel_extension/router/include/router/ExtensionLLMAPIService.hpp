@@ -33,6 +33,8 @@ class ExtensionLLMAPIService {
   using BoundResultHandler = std::function<void(HTTPResult result)>;
 
   static ExtensionLLMAPIService& shared();
+  // The next shared() makes a new service, as in a fresh process.
+  static void resetForTesting();
 
   const std::string& appGroupID() const { return appGroupID_; }
 

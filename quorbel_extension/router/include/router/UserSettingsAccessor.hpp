@@ -12,6 +12,8 @@ namespace quorbel {
 class UserSettingsAccessor {
  public:
   static UserSettingsAccessor& shared();
+  // The next shared() makes a new accessor, as in a fresh process.
+  static void resetForTesting();
 
   // The custom prompt (untrimmed) when switched on and not blank; otherwise
   // buildSystemPrompt().

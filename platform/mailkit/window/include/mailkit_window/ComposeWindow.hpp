@@ -38,6 +38,7 @@ class ComposeWindow : public QMainWindow {
   QToolButton* extensionButton() const { return extensionButton_; }
   QLineEdit* toField() const { return to_; }
   QLabel* annotationsLabel() const { return annotations_; }
+  QPlainTextEdit* bodyEditor() const { return body_; }
   void send();
 
  private:

@@ -28,6 +28,10 @@ class DraftArea : public QWidget {
   ui::ConfirmationBanner* copiedMessage() const { return copied_; }
 
  private:
+  // What the editor holds, line ends as LF.
+  QString editorText() const;
+  void showDraft(const std::string& draft);
+
   ui::ProgressIndicator* progress_;
   QLabel* error_;
   QWidget* draftSection_;
@@ -36,6 +40,7 @@ class DraftArea : public QWidget {
   ui::StyledButton* refine_;
   ui::StyledButton* copy_;
   ui::ConfirmationBanner* copied_;
+  bool showingDraft_ = false;
   Bindings bindings_;
 };
 

@@ -1,0 +1,25 @@
+#pragma once
+
+// What the mail reader needs of GMime: the library started once, and owners
+// for the objects and strings it hands out.
+
+#include <gmime/gmime.h>
+
+#include <memory>
+#include <string>
+
+namespace mailkit::gmime {
+
+// Starts the library the first time it is called, from any thread.
+void initialise();
+
+struct ObjectRelease {
+  void operator()(gpointer object) const { g_object_unref(object); }
+};
+template <typename T>
+using Object = std::unique_ptr<T, ObjectRelease>;
+
+// Takes a string GMime allocated; null becomes the empty string.
+std::string take(char* text);
+
+}  // namespace mailkit::gmime

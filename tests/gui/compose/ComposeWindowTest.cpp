@@ -1,0 +1,61 @@
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
+#include <gtest/gtest.h>
+
+#include "MailSamples.hpp"
+#include "mailkit/ReplySession.hpp"
+#include "mailkit_window/ComposeWindow.hpp"
+#include "test_support/TempDir.hpp"
+
+namespace {
+
+using namespace mailkit;
+
+// An extension that answers Mail and does nothing else: the window is what
+// is looked at here.
+struct QuietHandler : MEComposeSessionHandler {
+  void mailComposeSessionDidBegin(MEComposeSession&) override {}
+  void mailComposeSessionDidEnd(MEComposeSession&) override {}
+  std::shared_ptr<MEExtensionViewController> viewControllerForSession(MEComposeSession&) override {
+    return std::make_shared<MEExtensionViewController>();
+  }
+  void annotateAddresses(MEComposeSession&, std::function<void(AddressAnnotations)> done) override { done({}); }
+  void canSendMessage(MEComposeSession&, std::function<void(platform::ErrorPtr)> done) override { done(nullptr); }
+  HeaderFields additionalHeadersForSession(MEComposeSession&) override { return {}; }
+};
+
+struct QuietExtension : MEExtension {
+  std::shared_ptr<MEComposeSessionHandler> handlerForComposeSession(MEComposeSession&) override {
+    return std::make_shared<QuietHandler>();
+  }
+  std::shared_ptr<MEMessageActionHandler> handlerForMessageActions() override { return nullptr; }
+  std::shared_ptr<MEContentBlocker> handlerForContentBlocker() override { return nullptr; }
+  std::shared_ptr<MEMessageSecurityHandler> handlerForMessageSecurity() override { return nullptr; }
+};
+
+std::unique_ptr<ComposeWindow> windowAnswering(const std::string& message, const test_support::TempDir& folder) {
+  static QuietExtension extension;
+  auto session = ReplySession::open(extension, folder.write("original.eml", message));
+  return std::make_unique<ComposeWindow>(std::move(*session), nullptr, std::nullopt);
+}
+
+TEST(ComposeWindow, ShowsDecodedSubjectNamesAndQuotedText) {
+  test_support::TempDir folder;
+  auto window = windowAnswering(mail_samples::kAlternativeQuotedPrintable, folder);
+  EXPECT_EQ(window->windowTitle(), "Re: Grüße aus München");
+  EXPECT_EQ(window->toField()->text(), "Jörg Müller <joerg@example.de>");
+  EXPECT_TRUE(window->bodyEditor()->toPlainText().contains(
+      "Jörg Müller <joerg@example.de> wrote:\n> Hallo Sam,\n> \n> können wir uns am Freitag"))
+      << window->bodyEditor()->toPlainText().toStdString();
+}
+
+TEST(ComposeWindow, QuotesABase64BodyDecoded) {
+  test_support::TempDir folder;
+  auto window = windowAnswering(mail_samples::kBase64Latin1, folder);
+  EXPECT_EQ(window->windowTitle(), "Re: Reunião");
+  EXPECT_TRUE(window->bodyEditor()->toPlainText().contains("> a reunião é às 15h na sala Açores."))
+      << window->bodyEditor()->toPlainText().toStdString();
+}
+
+}  // namespace
