@@ -5,13 +5,12 @@
 #include <utility>
 
 #include "coredata/CoreDataError.hpp"
+#include "foundation/PropertyValue.hpp"
 
 namespace coredata {
 namespace {
 
 constexpr int kBusyTimeoutMs = 10000;
-// Dates are stored as the platform stores them: seconds since 1 January 2001, UTC.
-constexpr double kReferenceDateUnixSeconds = 978307200;
 
 // Frees a prepared statement when it goes out of scope.
 struct Statement {
@@ -21,13 +20,10 @@ struct Statement {
 
 std::string quoted(const std::string& name) { return "\"" + name + "\""; }
 
-double storedDate(Date date) {
-  return std::chrono::duration<double>(date.time_since_epoch()).count() - kReferenceDateUnixSeconds;
-}
+// Dates are stored as the platform stores them: seconds since 1 January 2001, UTC.
+double storedDate(Date date) { return platform::PropertyValue::Date::fromTimePoint(date).secondsSinceReferenceDate; }
 
-Date dateFromStored(double seconds) {
-  return Date(std::chrono::duration_cast<Date::duration>(std::chrono::duration<double>(seconds + kReferenceDateUnixSeconds)));
-}
+Date dateFromStored(double seconds) { return platform::PropertyValue::Date{seconds}.timePoint(); }
 
 int bind(sqlite3_stmt* statement, int index, const AttributeValue& value) {
   return std::visit(

@@ -31,6 +31,7 @@ struct Transfer {
   HeaderFields responseHeaders;
   Clock::time_point lastActivity;
   curl_off_t lastDownloaded = 0, lastUploaded = 0;
+  bool bodyTooLong = false;
 
   Clock::duration idleLimit() const {
     auto seconds = request.timeoutInterval > 0 ? std::min(request.timeoutInterval, 1e9) : 60.0;  // 1e9 s fits the clock
@@ -46,6 +47,11 @@ struct Transfer {
 
 size_t onBody(char* data, size_t size, size_t count, void* user) {
   auto* t = static_cast<Transfer*>(user);
+  const std::size_t limit = t->request.maximumBodyBytes;
+  if (limit > 0 && t->responseBody.size() + size * count > limit) {
+    t->bodyTooLong = true;
+    return 0;  // ends the transfer with a write error
+  }
   t->responseBody.append(data, size * count);
   t->lastActivity = Clock::now();
   return size * count;
@@ -216,6 +222,9 @@ struct URLSession::Impl {
       curl_easy_setopt(e, CURLOPT_COPYPOSTFIELDS, body.c_str());
     }
     if (r.method == "HEAD") curl_easy_setopt(e, CURLOPT_NOBODY, 1L);
+    // A declared length over the limit is refused before the body comes.
+    if (r.maximumBodyBytes > 0)
+      curl_easy_setopt(e, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(r.maximumBodyBytes));
     if (r.method != "GET" && r.method != "POST" && r.method != "HEAD")
       curl_easy_setopt(e, CURLOPT_CUSTOMREQUEST, r.method.c_str());
     for (const auto& [name, value] : r.headers) {
@@ -260,6 +269,12 @@ struct URLSession::Impl {
     }
     char* effectiveURL = nullptr;
     curl_easy_getinfo(t->easy, CURLINFO_EFFECTIVE_URL, &effectiveURL);
+    if (code != CURLE_OK && (t->bodyTooLong || code == CURLE_FILESIZE_EXCEEDED)) {
+      t->completion(std::nullopt, std::nullopt,
+                    transportError(URLErrorDataLengthExceedsMaximum, "The resource exceeds the maximum size.",
+                                   t->request.url, "reply longer than the request allows"));
+      return;
+    }
     if (code != CURLE_OK) {
       t->completion(std::nullopt, std::nullopt, errorForCurlCode(code, t->request.url, nullptr));
       return;
@@ -296,6 +311,7 @@ struct URLSession::Impl {
     request.url = std::move(location);
     t->release();
     t->responseBody.clear();
+    t->bodyTooLong = false;
     t->responseHeaders.clear();
     t->lastDownloaded = t->lastUploaded = 0;
     start(std::move(t));

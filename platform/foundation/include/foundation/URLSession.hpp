@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -39,6 +40,10 @@ struct URLRequest {
   // Seconds without any progress (connecting, sending or receiving) after
   // which the request fails with a time-out, as the platform does.
   double timeoutInterval = 60;
+  // The most body bytes the reply may carry (after decoding); a longer reply
+  // fails with URLErrorDataLengthExceedsMaximum as soon as it is seen. 0 is
+  // no limit.
+  std::size_t maximumBodyBytes = 0;
 };
 
 struct HTTPURLResponse {
@@ -60,6 +65,7 @@ enum URLErrorCode : long {
   URLErrorNetworkConnectionLost = -1005,
   URLErrorHTTPTooManyRedirects = -1007,
   URLErrorBadServerResponse = -1011,
+  URLErrorDataLengthExceedsMaximum = -1103,
   URLErrorSecureConnectionFailed = -1200,
 };
 
