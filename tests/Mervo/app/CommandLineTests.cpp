@@ -28,6 +28,9 @@ struct Refused {
   std::vector<std::string> arguments;
 };
 
+// Named in test listings by its case name, not by its bytes.
+void PrintTo(const Refused& c, std::ostream* os) { *os << c.name; }
+
 class RefusedCommandLine : public ::testing::TestWithParam<Refused> {};
 
 TEST_P(RefusedCommandLine, SaysWhy) {

@@ -236,6 +236,9 @@ struct UnusableFile {
   long code;
 };
 
+// Named in test listings by its case name, not by its bytes.
+void PrintTo(const UnusableFile& c, std::ostream* os) { *os << c.name; }
+
 class UnusableStoreFile : public ContainerTest, public ::testing::WithParamInterface<UnusableFile> {};
 
 // What the file holds is somebody's data: it is refused, never replaced.

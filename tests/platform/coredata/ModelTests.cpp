@@ -61,6 +61,9 @@ struct BadModel {
   std::string text;
 };
 
+// Named in test listings by its case name, not by its bytes.
+void PrintTo(const BadModel& c, std::ostream* os) { *os << c.name; }
+
 class RefusedModel : public ::testing::TestWithParam<BadModel> {};
 
 // Names become SQL identifiers, so anything but plain names is refused

@@ -64,6 +64,9 @@ struct Refused {
   const char* says;
 };
 
+// Named in test listings by its case name, not by its bytes.
+void PrintTo(const Refused& c, std::ostream* os) { *os << c.name; }
+
 class RefusedFeed : public ::testing::TestWithParam<Refused> {};
 
 TEST_P(RefusedFeed, IsAParseErrorThatSaysWhy) {
