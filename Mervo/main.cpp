@@ -10,6 +10,7 @@
 #include "app/CommandLine.hpp"
 #include "app/FatalError.hpp"
 #include "app_views/ContentView.hpp"
+#include "app_views/LLMConfigurationView.hpp"
 #include "app_views/QuorbelApp.hpp"
 #include "firebase_core/FIRException.hpp"
 #include "foundation/Bundle.hpp"
@@ -70,6 +71,8 @@ int main(int argc, char** argv) {
   }
   auto window = app->makeWindow();
   window->contentView()->state().selectTab(command->tab);
+  if (command->provider)
+    static_cast<views::LLMConfigurationView*>(window->contentView()->tabContent())->selectProvider(*command->provider);
   window->winId();  // makes the platform window that the exposure is watched on
   new FirstExposure(window->windowHandle(), [&window, &command] {
     platform::console::print("🪟 Mervo: Window shown at " + std::to_string(window->contentView()->width()) + "x" +

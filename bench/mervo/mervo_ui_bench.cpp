@@ -33,12 +33,14 @@ struct Window {
   coredata::PersistentContainer store{"quorbel", coredata::ManagedObjectModel::parse(kItemModel)};
   mervo::UserSettings userSettings;
   mervo::FeatureManager featureManager;
+  mervo::LLMProviderConfig llmConfig;
+  mervo::LLMAPIService llmService{mervo::EnvironmentConfig::shared(), llmConfig};
   std::unique_ptr<mervo::views::ContentView> view;
 
   Window() {
     store.loadPersistentStores([](const auto&, const platform::ErrorPtr&) {});
     view = std::make_unique<mervo::views::ContentView>(
-        mervo::views::AppEnvironment{store.viewContext(), userSettings, featureManager});
+        mervo::views::AppEnvironment{store.viewContext(), userSettings, featureManager, llmConfig, llmService});
     view->resize(1000, 700);
     view->show();
     (void)QTest::qWaitForWindowExposed(view.get());

@@ -31,6 +31,8 @@ class MervoGuiTest : public settings_test::SettingsTest {
     std::filesystem::remove_all(coredata::PersistentContainer::defaultDirectoryURL());
     userSettings = std::make_unique<mervo::UserSettings>();
     featureManager = std::make_unique<mervo::FeatureManager>();
+    llmConfig = std::make_unique<mervo::LLMProviderConfig>();
+    llmService = std::make_unique<mervo::LLMAPIService>(mervo::EnvironmentConfig::shared(), *llmConfig);
     store = std::make_unique<coredata::PersistentContainer>("quorbel", coredata::ManagedObjectModel::parse(kItemModel));
     store->loadPersistentStores([](const auto&, const platform::ErrorPtr& error) { ASSERT_EQ(error, nullptr); });
     platform::Pasteboard::general().setBackend({});
@@ -49,7 +51,9 @@ class MervoGuiTest : public settings_test::SettingsTest {
     SettingsTest::TearDown();
   }
 
-  mervo::views::AppEnvironment environment() { return {store->viewContext(), *userSettings, *featureManager}; }
+  mervo::views::AppEnvironment environment() {
+    return {store->viewContext(), *userSettings, *featureManager, *llmConfig, *llmService};
+  }
 
   static constexpr const char* kItemModel =
       "<plist version=\"1.0\"><dict><key>entities</key><array><dict><key>name</key><string>Item</string>"
@@ -58,6 +62,8 @@ class MervoGuiTest : public settings_test::SettingsTest {
 
   std::unique_ptr<mervo::UserSettings> userSettings;
   std::unique_ptr<mervo::FeatureManager> featureManager;
+  std::unique_ptr<mervo::LLMProviderConfig> llmConfig;
+  std::unique_ptr<mervo::LLMAPIService> llmService;
   std::unique_ptr<coredata::PersistentContainer> store;
   std::vector<QUrl> openedURLs;
 };

@@ -7,6 +7,7 @@
 #include "app_views/AIPromptTab.hpp"
 #include "app_views/FeaturesContentView.hpp"
 #include "app_views/HomeTab.hpp"
+#include "app_views/LLMConfigurationView.hpp"
 #include "app_views/SettingsSheets.hpp"
 #include "app_views/Stacks.hpp"
 #include "ui/Divider.hpp"
@@ -139,11 +140,7 @@ QWidget* ContentView::makeTab(MainTab tab) {
     case MainTab::home: return inStack(new HomeTab, 30);
     case MainTab::features: return new FeaturesContentView(environment_.featureManager, false);
     case MainTab::prompt: return inStack(new AIPromptTab(environment_.userSettings), 20);
-    case MainTab::apiConfig: {
-      auto* placeholder = wrappingText("The AI Models screen is not part of this build yet.", ui::systemFont(14),
-                                       ui::color::secondaryLabel(), nullptr);
-      return placeholder;
-    }
+    case MainTab::apiConfig: return new LLMConfigurationView(environment_.llmConfig, environment_.llmService);
   }
   return nullptr;
 }

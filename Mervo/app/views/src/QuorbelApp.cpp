@@ -4,6 +4,7 @@
 
 #include "app_views/QuorbelApp.hpp"
 #include "foundation/Console.hpp"
+#include "settings/LLMAPIService.hpp"
 #include "settings/LLMProviderConfig.hpp"
 
 namespace mervo::views {
@@ -18,7 +19,8 @@ QuorbelApp::QuorbelApp()
 }
 
 std::unique_ptr<MainWindow> QuorbelApp::makeWindow() {
-  AppEnvironment environment{persistenceController_.container().viewContext(), userSettings_(), FeatureManager::shared()};
+  AppEnvironment environment{persistenceController_.container().viewContext(), userSettings_(), FeatureManager::shared(),
+                             LLMProviderConfig::shared(), LLMAPIService::shared()};
   return std::make_unique<MainWindow>(environment, updaterService_->updaterController.updater());
 }
 

@@ -2,6 +2,8 @@
 
 #include "app/FeatureManager.hpp"
 #include "coredata/ManagedObjectContext.hpp"
+#include "settings/LLMAPIService.hpp"
+#include "settings/LLMProviderConfig.hpp"
 #include "settings/UserSettings.hpp"
 
 namespace mervo::views {
@@ -12,6 +14,8 @@ struct AppEnvironment {
   coredata::ManagedObjectContext& viewContext;
   UserSettings& userSettings;
   FeatureManager& featureManager;
+  LLMProviderConfig& llmConfig;
+  LLMAPIService& llmService;
 };
 
 }  // namespace mervo::views
