@@ -73,6 +73,7 @@ int main(int argc, char** argv) {
   window->contentView()->state().selectTab(command->tab);
   if (command->provider)
     static_cast<views::LLMConfigurationView*>(window->contentView()->tabContent())->selectProvider(*command->provider);
+  if (command->size) window->resize(command->size->first, command->size->second + window->height() - 600);
   window->winId();  // makes the platform window that the exposure is watched on
   new FirstExposure(window->windowHandle(), [&window, &command] {
     platform::console::print("🪟 Mervo: Window shown at " + std::to_string(window->contentView()->width()) + "x" +

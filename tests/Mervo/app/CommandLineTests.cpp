@@ -16,8 +16,10 @@ TEST(MervoCommandLine, NoArgumentsOpenTheWindow) {
 }
 
 TEST(MervoCommandLine, AScreenshotOfATab) {
-  auto command = parseMervoCommandLine({"--screenshot", "a.png", "--tab", "models", "--provider", "openai"});
+  auto command =
+      parseMervoCommandLine({"--screenshot", "a.png", "--tab", "models", "--provider", "openai", "--size", "800x1400"});
   ASSERT_TRUE(command);
+  EXPECT_EQ(command->size, std::pair(800, 1400));
   EXPECT_EQ(command->screenshot, "a.png");
   EXPECT_EQ(command->tab, MainTab::apiConfig);
   EXPECT_EQ(command->provider, mervo::LLMProvider::openai);
@@ -45,7 +47,10 @@ INSTANTIATE_TEST_SUITE_P(
                       Refused{"UnknownTab", {"--screenshot", "a.png", "--tab", "settings"}},
                       Refused{"TabWithoutScreenshot", {"--tab", "home"}},
                       Refused{"UnknownProvider", {"--screenshot", "a.png", "--tab", "models", "--provider", "Gemini"}},
-                      Refused{"ProviderOnAnotherTab", {"--screenshot", "a.png", "--provider", "ollama"}}),
+                      Refused{"ProviderOnAnotherTab", {"--screenshot", "a.png", "--provider", "ollama"}},
+                      Refused{"SizeBelowTheMinimum", {"--screenshot", "a.png", "--size", "640x480"}},
+                      Refused{"SizeNotWidthByHeight", {"--screenshot", "a.png", "--size", "800x600px"}},
+                      Refused{"SizeWithoutScreenshot", {"--size", "800x600"}}),
     [](const ::testing::TestParamInfo<Refused>& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -20,6 +20,11 @@ using test_support::LoopbackServer;
 
 class UpdateDialogsTest : public mervo_gui_test::MervoGuiTest {
  protected:
+  void TearDown() override {
+    delete driver->currentDialog();  // a window of its own: it would outlive the test
+    MervoGuiTest::TearDown();
+  }
+
   sparkle::UpdaterConfiguration host() const {
     sparkle::UpdaterConfiguration c;
     c.feedURL = server.baseURL() + "/appcast.xml";

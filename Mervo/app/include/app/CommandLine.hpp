@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/MainTab.hpp"
@@ -19,10 +20,13 @@ struct MervoCommand {
   MainTab tab = MainTab::home;
   // On the AI Models tab: the provider whose card is chosen first.
   std::optional<LLMProvider> provider;
+  // The window's content size in the picture (a tall screen shown whole).
+  std::optional<std::pair<int, int>> size;
 };
 
 inline constexpr const char* kMervoUsage =
-    "usage: Mervo [--screenshot FILE.png [--tab home|features|prompt|models] [--provider gemini|openai|ollama|custom]]\n";
+    "usage: Mervo [--screenshot FILE.png [--tab home|features|prompt|models] [--provider gemini|openai|ollama|custom]\n"
+    "             [--size WIDTHxHEIGHT]]\n";
 
 std::expected<MervoCommand, std::string> parseMervoCommandLine(const std::vector<std::string>& arguments);
 

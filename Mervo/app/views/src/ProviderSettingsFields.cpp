@@ -87,7 +87,9 @@ QWidget* ProviderSettingsFields::modelControl(LLMProviderConfig& llmConfig) {
     customModel_ = textField("Custom model name", llmConfig.customModelName);
     return customModel_;
   }
+  // The fill lies right behind the picker, as wide as it is.
   auto* box = new ui::RoundedCard({ui::color::tertiarySystemFill(), ui::color::clear(), 0, 8, {}});
+  box->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
   modelPicker_ = new ui::PopUpPicker(box);
   modelPicker_->setAccessibleName("Model");
   for (const auto& model : models) modelPicker_->addItem(qt(model), qt(model));
