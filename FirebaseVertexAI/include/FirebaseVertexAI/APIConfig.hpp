@@ -1,6 +1,10 @@
 #pragma once
 
+#include <expected>
 #include <string_view>
+
+#include "foundation/Error.hpp"
+#include "foundation/URLSession.hpp"
 
 namespace firebase::vertexai {
 
@@ -33,6 +37,16 @@ std::string_view baseAddress(APIConfig::Service::Endpoint endpoint);
 std::string_view hostName(APIConfig::Service::Endpoint endpoint);
 // "v1" or "v1beta".
 std::string_view versionString(APIConfig::Version version);
+
+// Where a request for a model's method goes: the endpoint's base, "/", the
+// version, "/", the model resource name unchanged and the method's suffix
+// (":generateContent", ":countTokens", ":predict", ...). A resource name
+// that does not form a valid URL path gives an error instead
+// (NSURLErrorDomain, bad URL).
+std::expected<platform::URL, platform::ErrorPtr> modelMethodURL(const APIConfig& apiConfig, std::string_view model,
+                                                                std::string_view methodSuffix);
+// The error of a request that cannot form its URL.
+platform::ErrorPtr invalidRequestURLError(const std::string& description);
 
 // Applied to every request of a model.
 struct RequestOptions {
