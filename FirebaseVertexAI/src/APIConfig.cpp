@@ -1,12 +1,34 @@
 #include "FirebaseVertexAI/APIConfig.hpp"
 
+#include <cctype>
 #include <cstdlib>
+#include <string>
 
 #include "Hasher.hpp"
 #include "foundation/Text.hpp"
-#include "foundation/URLSession.hpp"
 
 namespace firebase::vertexai {
+namespace {
+
+// The characters a URL path may hold as they are (RFC 3986), and "%" with
+// two hex digits: anything else in a resource name (a blank, "?", "#", a
+// non-ASCII letter) would change or break the address.
+bool isValidPath(std::string_view path) {
+  static constexpr std::string_view kAllowedPunctuation = "-._~!$&'()*+,;=:@/";
+  for (std::size_t i = 0; i < path.size(); ++i) {
+    const auto c = static_cast<unsigned char>(path[i]);
+    if (std::isalnum(c) || kAllowedPunctuation.find(static_cast<char>(c)) != std::string_view::npos) continue;
+    if (c == '%' && i + 2 < path.size() && std::isxdigit(static_cast<unsigned char>(path[i + 1])) &&
+        std::isxdigit(static_cast<unsigned char>(path[i + 2]))) {
+      i += 2;
+      continue;
+    }
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
 
 namespace {
 constexpr APIConfig::Service::Endpoint kEndpoints[] = {APIConfig::Service::Endpoint::firebaseVertexAIProd,
@@ -72,6 +94,23 @@ std::size_t hashValue(const APIConfig& config) {
   hasher.feed(baseAddress(config.service.endpoint));
   hasher.feed(versionString(config.version));
   return hasher.value();
+}
+
+std::expected<platform::URL, platform::ErrorPtr> modelMethodURL(const APIConfig& apiConfig, std::string_view model,
+                                                                std::string_view methodSuffix) {
+  auto base = requestBaseAddress(apiConfig.service.endpoint);
+  if (!base) return std::unexpected(base.error());
+  const std::string address =
+      *base + "/" + std::string(versionString(apiConfig.version)) + "/" + std::string(model) + std::string(methodSuffix);
+  auto parsed = isValidPath(model) ? platform::URL::parse(address) : std::nullopt;
+  if (!parsed)
+    return std::unexpected(invalidRequestURLError("The model resource name \"" + platform::text::repairUTF8(model) +
+                                                  "\" does not form a valid URL."));
+  return *parsed;
+}
+
+platform::ErrorPtr invalidRequestURLError(const std::string& description) {
+  return platform::makeError(platform::kURLErrorDomain, platform::URLErrorBadURL, description);
 }
 
 }  // namespace firebase::vertexai

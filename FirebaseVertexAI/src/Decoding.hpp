@@ -5,8 +5,10 @@
 // platform::json::DecodingFailure when it cannot; the public decode
 // functions run them inside platform::json::decodeDocument.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "FirebaseVertexAI/JSONValue.hpp"
 #include "FirebaseVertexAI/ModelContent.hpp"
@@ -26,6 +28,10 @@ JSONValue::Object readJSONObject(Decoder& decoder);
 ModelContent readModelContent(Decoder& decoder);
 SafetyRating readSafetyRating(Decoder& decoder);
 ModalityTokenCount readModalityTokenCount(Decoder& decoder);
+// The counts under the key; none when it is missing or null.
+std::vector<ModalityTokenCount> readTokenCounts(const Decoder& decoder, std::string_view key);
+// The integer under the key; 0 when it is missing or null.
+std::int64_t readCount(const Decoder& decoder, std::string_view key);
 // A date of the service ("year", "month", "day", 0 for a part not given);
 // out-of-range parts are kept and warned about.
 platform::DateComponents readProtoDate(Decoder& decoder);

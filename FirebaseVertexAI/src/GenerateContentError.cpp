@@ -1,14 +1,9 @@
 #include "FirebaseVertexAI/GenerateContentError.hpp"
 
-#include <fmt/format.h>
+#include "DefaultErrorDescription.hpp"
 
 namespace firebase::vertexai {
 namespace {
-
-// What the platform says of an error enumeration without descriptions.
-std::string defaultDescription(std::string_view domain, long code) {
-  return fmt::format("The operation couldn\u2019t be completed. ({} error {}.)", domain, code);
-}
 
 std::string withUnderlying(std::string description, const platform::ErrorPtr& underlying) {
   if (underlying) description += " underlying error: " + underlying->debugDescription();
@@ -41,7 +36,7 @@ platform::ErrorPtr GenerateContentError::responseStoppedEarly(FinishReason reaso
       new GenerateContentError(Kind::responseStoppedEarly, nullptr, std::move(reason), std::move(response)));
 }
 
-std::string GenerateContentError::localizedDescription() const { return defaultDescription(kDomain, code()); }
+std::string GenerateContentError::localizedDescription() const { return defaultErrorDescription(kDomain, code()); }
 
 std::string GenerateContentError::debugDescription() const {
   std::string description = Error::debugDescription();
@@ -49,7 +44,7 @@ std::string GenerateContentError::debugDescription() const {
   return withUnderlying(std::move(description), underlying_);
 }
 
-std::string InvalidCandidateError::localizedDescription() const { return defaultDescription(kDomain, code()); }
+std::string InvalidCandidateError::localizedDescription() const { return defaultErrorDescription(kDomain, code()); }
 
 std::string InvalidCandidateError::debugDescription() const {
   return withUnderlying(Error::debugDescription(), underlyingError_);

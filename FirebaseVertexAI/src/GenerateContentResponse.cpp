@@ -44,16 +44,6 @@ std::vector<SafetyRating> readSafetyRatings(const Decoder& decoder) {
   return ratings ? ratings->array(readSafetyRating) : std::vector<SafetyRating>{};
 }
 
-std::vector<ModalityTokenCount> readTokenCounts(const Decoder& decoder, std::string_view key) {
-  auto counts = decoder.ifPresent(key);
-  return counts ? counts->array(readModalityTokenCount) : std::vector<ModalityTokenCount>{};
-}
-
-std::int64_t readCount(const Decoder& decoder, std::string_view key) {
-  auto count = decoder.ifPresent(key);
-  return count ? count->int64() : 0;
-}
-
 // An empty string counts as absent.
 std::optional<std::string> readNonEmptyString(const Decoder& decoder, std::string_view key) {
   auto value = decoder.ifPresent(key);

@@ -10,4 +10,14 @@ ModalityTokenCount readModalityTokenCount(Decoder& decoder) {
   return {std::move(contentModality), decoder.required("tokenCount").int64()};
 }
 
+std::vector<ModalityTokenCount> readTokenCounts(const Decoder& decoder, std::string_view key) {
+  auto counts = decoder.ifPresent(key);
+  return counts ? counts->array(readModalityTokenCount) : std::vector<ModalityTokenCount>{};
+}
+
+std::int64_t readCount(const Decoder& decoder, std::string_view key) {
+  auto count = decoder.ifPresent(key);
+  return count ? count->int64() : 0;
+}
+
 }  // namespace firebase::vertexai::wire

@@ -121,7 +121,7 @@ std::expected<std::string, platform::ErrorPtr> HeartbeatsBundle::encode() const 
     dates.push_back(encodeDate(date));
   }
   Value slots = Value::array();
-  for (const auto& slot : buffer_.slots()) slots.push_back(slot ? encodeHeartbeat(*slot) : Value(nullptr));
+  for (const auto& slot : buffer_.storedSlots()) slots.push_back(slot ? encodeHeartbeat(*slot) : Value(nullptr));
   const Value bundle = {
       {"capacity", capacity_},
       {"lastAddedHeartbeatDates", std::move(dates)},

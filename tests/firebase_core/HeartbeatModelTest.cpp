@@ -14,7 +14,7 @@ using testing::heartbeatOn;
 
 std::vector<std::string> agentsBySlot(const HeartbeatsBundle& bundle) {
   std::vector<std::string> agents;
-  for (const auto& slot : bundle.buffer().slots()) agents.push_back(slot ? slot->agent : "-");
+  for (const auto& slot : bundle.buffer().storedSlots()) agents.push_back(slot ? slot->agent : "-");
   return agents;
 }
 
@@ -25,7 +25,7 @@ TEST(HeartbeatModelTest, ThirtyDaysFillTheBufferAndTheNextReplacesTheOldest) {
   EXPECT_EQ(bundle.buffer().tailIndex(), 0u);
 
   bundle.append(heartbeatOn(30, "day30"));
-  EXPECT_EQ(bundle.buffer().slots()[0]->agent, "day30");
+  EXPECT_EQ(bundle.buffer().storedSlots()[0]->agent, "day30");
   EXPECT_EQ(bundle.buffer().elements().size(), 30u);
   EXPECT_EQ(bundle.lastAddedHeartbeatDates().at(TimePeriod::daily), day(30));
 }
@@ -90,7 +90,7 @@ TEST(HeartbeatModelTest, EncodesTheStoreFileFormat) {
 
   auto decoded = HeartbeatsBundle::decode(*bundle.encode());
   ASSERT_TRUE(decoded.has_value());
-  EXPECT_EQ(decoded->buffer().slots(), bundle.buffer().slots());
+  EXPECT_EQ(decoded->buffer().storedSlots(), bundle.buffer().storedSlots());
   EXPECT_EQ(decoded->lastAddedHeartbeatDates(), bundle.lastAddedHeartbeatDates());
   EXPECT_EQ(HeartbeatsBundle::decode(*HeartbeatsBundle(30).encode())->lastAddedHeartbeatDates().at(TimePeriod::daily),
             distantPast());

@@ -9,15 +9,7 @@
 
 #include "FirebaseVertexAI/GenerateContentResponse.hpp"
 #include "FirebaseVertexAI/JSONEncoding.hpp"
-#include "foundation/OSLog.hpp"
-
-namespace {
-// Unknown enumeration values are logged; the log is not what is tested.
-const bool quiet = [] {
-  platform::oslog::setSink([](const platform::OSLog&, platform::LogType, std::string_view) {});
-  return true;
-}();
-}  // namespace
+#include "SilentLog.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace firebase::vertexai;

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "foundation/Error.hpp"
+#include "foundation/URLSession.hpp"
 
 namespace firebase::vertexai {
 
@@ -55,6 +56,16 @@ std::optional<APIConfig::Version> versionFromRawValue(std::string_view rawValue)
 // Feeds the service (0 for the Vertex AI form, 1 for the developer form, then
 // the endpoint's raw value) and then the version's raw value.
 std::size_t hashValue(const APIConfig& config);
+
+// Where a request for a model's method goes: the endpoint's base, "/", the
+// version, "/", the model resource name unchanged and the method's suffix
+// (":generateContent", ":countTokens", ":predict", ...). A resource name
+// that does not form a valid URL path gives an error instead
+// (NSURLErrorDomain, bad URL).
+std::expected<platform::URL, platform::ErrorPtr> modelMethodURL(const APIConfig& apiConfig, std::string_view model,
+                                                                std::string_view methodSuffix);
+// The error of a request that cannot form its URL.
+platform::ErrorPtr invalidRequestURLError(const std::string& description);
 
 // Applied to every request of a model.
 struct RequestOptions {

@@ -9,6 +9,12 @@
 #include "FirebaseVertexAI/JSONValue.hpp"
 #include "foundation/Error.hpp"
 
+namespace platform::imaging {
+class CGImage;
+class CIImage;
+class NSImage;
+}  // namespace platform::imaging
+
 namespace firebase::vertexai {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -121,8 +127,9 @@ template <typename T>
 concept PartType = std::constructible_from<Part, T> && !std::same_as<std::remove_cvref_t<T>, Part>;
 
 // Anything that can become parts, in order: a text (one text part), a part,
-// a list of such values (their parts one after the other), or any type with a
-// `partsValue()` that answers parts (images, say).
+// a list of such values (their parts one after the other), an image (its one
+// part, see ImageParts.hpp), or any type with a `partsValue()` that answers
+// parts.
 class PartsRepresentable {
  public:
   PartsRepresentable(std::string text);
@@ -131,6 +138,9 @@ class PartsRepresentable {
   template <PartType P>
   PartsRepresentable(P part) : PartsRepresentable(Part(std::move(part))) {}
   PartsRepresentable(std::vector<PartsRepresentable> values);
+  PartsRepresentable(const platform::imaging::CGImage& image);
+  PartsRepresentable(const platform::imaging::CIImage& image);
+  PartsRepresentable(const platform::imaging::NSImage& image);
   template <typename T>
     requires(!std::same_as<T, PartsRepresentable>) && requires(const T& value) {
       { value.partsValue() } -> std::convertible_to<std::vector<Part>>;

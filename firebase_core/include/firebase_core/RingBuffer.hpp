@@ -53,7 +53,8 @@ class RingBuffer {
     return result;
   }
 
-  const Slots& slots() const { return circularQueue_; }
+  // Not named "slots": Qt code that includes this header defines that word.
+  const Slots& storedSlots() const { return circularQueue_; }
   std::size_t tailIndex() const { return tailIndex_; }
 
  private:

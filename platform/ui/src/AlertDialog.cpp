@@ -35,7 +35,10 @@ AlertDialog::AlertDialog(const QString& title, const QString& message, QWidget* 
   column->setContentsMargins(16, 20, 16, 16);
   column->setSpacing(6);
   column->addWidget(centredText(title, systemFont(13, FontWeight::bold), this));
-  if (!message.isEmpty()) column->addWidget(centredText(message, systemFont(11), this));
+  if (!message.isEmpty()) {
+    message_ = centredText(message, systemFont(11), this);
+    column->addWidget(message_);
+  }
   column->addSpacing(14);
   buttonRow_->setSpacing(8);
   column->addLayout(buttonRow_);

@@ -9,6 +9,10 @@ TextEditor::TextEditor(const FieldStyle& style, QWidget* parent) : FieldBox(new 
   edit_->setFrameShape(QFrame::NoFrame);
   edit_->viewport()->setAutoFillBackground(false);
   edit_->document()->setDocumentMargin(0);
+  // Lines wrap at the editor's width, long words anywhere, so nothing needs
+  // scrolling sideways; the text cursor alone would otherwise add a one-pixel
+  // horizontal scroll bar under a full line.
+  edit_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
   connect(edit_, &QPlainTextEdit::textChanged, this, [this] { emit textChanged(edit_->toPlainText()); });
 }

@@ -6,6 +6,7 @@
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -91,6 +92,23 @@ TEST(TextEditor, HoldsMultiLineTextWithAPlaceholder) {
   EXPECT_EQ(changes.count(), reported);
   QTest::keyClicks(editor.plainTextEdit(), "!");
   EXPECT_TRUE(editor.text().contains('!'));
+}
+
+// Lines wrap at the editor's width, so it never scrolls sideways, not even
+// under a line that fills it to the last pixel.
+TEST(TextEditor, WrapsInsteadOfScrollingSideways) {
+  const QString texts[] = {
+      "Please see https://docs.example.com/document/d/1aBcDeFgHiJkLmNoPqRsTuVwXyZ0123456789/edit for the agenda.",
+      "Averyveryverylongwordwithoutanyspacesatallthatgoesonandonandonandonandonandonandon end"};
+  for (const QString& text : texts) {
+    for (int width : {200, 314, 350, 351, 352}) {
+      TextEditor editor;
+      editor.setText(text);
+      editor.resize(width, 150);
+      gui_test::showAndWait(editor);
+      EXPECT_FALSE(editor.plainTextEdit()->horizontalScrollBar()->isVisible()) << width << " " << text.toStdString();
+    }
+  }
 }
 
 TEST(TextEditor, StyleSetsFontColourAndBox) {

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <zlib.h>
+
 #include "foundation/Dispatch.hpp"
 #include "foundation/URLSession.hpp"
 #include "test_support/ConnectionCounter.hpp"
@@ -42,6 +44,21 @@ Outcome send(URLRequest request) {
 URLRequest post(const std::string& url, std::string body = "{}") {
   return URLRequest{url, "POST", {{"Content-Type", "application/json"}, {"Authorization", "Bearer k"}}, std::move(body),
                     10};
+}
+
+// The bytes gzip-compressed, as a server sends a body with that content coding.
+std::string gzipped(const std::string& bytes) {
+  z_stream stream{};
+  deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, 31, 9, Z_DEFAULT_STRATEGY);
+  std::string out(deflateBound(&stream, bytes.size()), '\0');
+  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
+  stream.avail_in = static_cast<uInt>(bytes.size());
+  stream.next_out = reinterpret_cast<Bytef*>(out.data());
+  stream.avail_out = static_cast<uInt>(out.size());
+  deflate(&stream, Z_FINISH);
+  out.resize(stream.total_out);
+  deflateEnd(&stream);
+  return out;
 }
 
 }  // namespace
@@ -348,4 +365,36 @@ TEST(ReplyBodyLimit, AdmitsChunksUpToItsBytesAndRestartsForANewReply) {
   limit.restart();
   EXPECT_TRUE(limit.admit(10));
   EXPECT_EQ(platform::ReplyBodyLimit(std::size_t(-1)).bytes(), platform::kMaximumReplyBodyBytes);
+}
+
+// A limit on the body ends a longer reply, whether its length is declared
+// or only found while the (here decompressed) body arrives.
+TEST(URLSession, ABodyLongerThanTheRequestAllowsFails) {
+  LoopbackServer server;
+  const std::string large(64 * 1024, 'x');
+  struct Case {
+    const char* name;
+    LoopbackServer::Reply reply;
+    bool fails;
+  } cases[] = {
+      {"declared length over the limit", {200, large, "text/plain", {}}, true},
+      {"small body that inflates over it", {200, gzipped(large), "text/plain", {{"Content-Encoding", "gzip"}}}, true},
+      {"body at the limit", {200, std::string(1000, 'y'), "text/plain", {}}, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    server.reply(c.reply);
+    URLRequest request{server.baseURL() + "/feed", "GET", {}, std::nullopt, 10};
+    request.maximumReplyBytes = 1000;
+    auto outcome = send(request);
+    EXPECT_EQ(outcome.calls, 1);
+    if (c.fails) {
+      ASSERT_NE(outcome.error, nullptr);
+      EXPECT_EQ(outcome.error->code(), platform::URLErrorDataLengthExceedsMaximum);
+      EXPECT_FALSE(outcome.body);
+    } else {
+      ASSERT_EQ(outcome.error, nullptr);
+      EXPECT_EQ(outcome.body->size(), 1000u);
+    }
+  }
 }

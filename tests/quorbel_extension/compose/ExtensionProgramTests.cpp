@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <ostream>
 
 #include "LoopbackSetup.hpp"
 #include "foundation/Json.hpp"
@@ -141,6 +142,12 @@ TEST_F(ExtensionProgramTest, ComposeWindowWithoutADisplaySaysWhatToDoInOneLine) 
     EXPECT_NE(outcome.err.find(part), std::string::npos) << part << " in " << outcome.err;
 }
 
+TEST_F(ExtensionProgramTest, UnknownPlatformPluginIsReportedInsteadOfAborting) {
+  auto outcome = runProgram("reply " + message, folder, kNoDisplay + "QT_QPA_PLATFORM=offscren ");
+  EXPECT_EQ(outcome.status, 3);
+  EXPECT_NE(outcome.err.find("Qt has no platform plugin named offscren"), std::string::npos) << outcome.err;
+}
+
 TEST_F(ExtensionProgramTest, SessionsWithoutAWindowNeedNoDisplay) {
   server.reply(chatReply("Dear Dana,\nI will join.\nSam"));
   for (const std::string& arguments :
@@ -155,16 +162,36 @@ TEST_F(ExtensionProgramTest, SessionsWithoutAWindowNeedNoDisplay) {
   EXPECT_EQ(defaults.out, "openai\n");
 }
 
-TEST_F(ExtensionProgramTest, StoredSizeTooLargeForPixelsStillOpensThePopover) {
+// Widths edited in by hand that whole pixels cannot hold as they are.
+struct StoredWidthCase {
+  const char* name;
+  double storedWidth;
+  const char* shown;
+};
+void PrintTo(const StoredWidthCase& c, std::ostream* os) { *os << c.name; }
+
+class StoredWidthProgramTest : public ExtensionProgramTest, public ::testing::WithParamInterface<StoredWidthCase> {};
+
+TEST_P(StoredWidthProgramTest, PopoverStillOpens) {
   auto stored = platform::UserDefaults::suite("tesvarin.quorbel.extension");
-  stored->set("preferredPopoverWidthKey", 1e12);
+  stored->set("preferredPopoverWidthKey", GetParam().storedWidth);
   stored->set("preferredPopoverHeightKey", 600.0);
   stored->synchronize();
   auto picture = folder.path() / "popover.png";
-  auto outcome = runProgram("reply " + message + " --screenshot " + picture.string(), folder);
+  // A popover that is never painted is never pictured either: the time limit
+  // only ends such a run.
+  auto outcome = runProgram("reply " + message + " --screenshot " + picture.string(), folder,
+                            "timeout 120 env QT_QPA_PLATFORM=offscreen ");
   EXPECT_EQ(outcome.status, 0) << outcome.err;
-  EXPECT_NE(outcome.out.find("📬 MailHost: Showing the extension's view at 4096x600"), std::string::npos) << outcome.out;
+  EXPECT_NE(outcome.out.find(std::string("📬 MailHost: Showing the extension's view at ") + GetParam().shown),
+            std::string::npos)
+      << outcome.out;
 }
+
+INSTANTIATE_TEST_SUITE_P(Widths, StoredWidthProgramTest,
+                         ::testing::Values(StoredWidthCase{"TooLargeForPixels", 1e12, "4096x600"},
+                                           StoredWidthCase{"BelowOnePixel", 0.5, "1x600"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ExtensionProgramTest, ComposeWindowShowsThePopover) {
   auto picture = folder.path() / "popover.png";

@@ -176,6 +176,7 @@ TEST_F(HandlerTest, ViewControllerOpensAtTheStoredSize) {
                                Stored{2000, 200, 2000, 200}, Stored{600, 400, 600, 400},
                                // Edited in by hand: bounded so that they convert to whole pixels.
                                Stored{1e12, std::numeric_limits<double>::infinity(), 4096, 4096},
+                               Stored{0.5, std::numeric_limits<double>::denorm_min(), 1, 1}, Stored{1, 1.5, 1, 1.5},
                                Stored{std::numeric_limits<double>::quiet_NaN(), 4096, 450, 4096}}) {
     test_support::resetDefaults();
     auto& defaults = platform::UserDefaults::standard();

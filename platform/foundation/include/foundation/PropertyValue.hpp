@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -20,6 +21,15 @@ class PropertyValue {
   struct Date {
     double secondsSinceReferenceDate = 0;
     bool operator==(const Date&) const = default;
+
+    static constexpr double kReferenceDateUnixSeconds = 978307200;
+    static Date fromTimePoint(std::chrono::system_clock::time_point when) {
+      return {std::chrono::duration<double>(when.time_since_epoch()).count() - kReferenceDateUnixSeconds};
+    }
+    std::chrono::system_clock::time_point timePoint() const {
+      return std::chrono::system_clock::time_point(std::chrono::duration_cast<std::chrono::system_clock::duration>(
+          std::chrono::duration<double>(secondsSinceReferenceDate + kReferenceDateUnixSeconds)));
+    }
   };
 
   PropertyValue() : storage_(std::string()) {}

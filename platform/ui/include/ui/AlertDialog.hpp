@@ -4,6 +4,7 @@
 #include <QList>
 
 class QHBoxLayout;
+class QLabel;
 
 namespace ui {
 
@@ -24,6 +25,9 @@ class AlertDialog : public QDialog {
   // Adds a button and returns its index; cancel buttons stand first in the row.
   int addButton(const QString& text, Role role = Role::plain);
   StyledButton* button(int index) const { return buttons_.value(index); }
+  // The message under the title (centred; lists may want it leading); null
+  // for an alert without one.
+  QLabel* messageLabel() const { return message_; }
   // The index of the button that closed the alert, or -1.
   int clickedIndex() const { return clicked_; }
 
@@ -39,6 +43,7 @@ class AlertDialog : public QDialog {
   int defaultIndex() const;
   int cancelIndex() const;
 
+  QLabel* message_ = nullptr;
   QList<StyledButton*> buttons_;
   QList<Role> roles_;
   QHBoxLayout* buttonRow_;

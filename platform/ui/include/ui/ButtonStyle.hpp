@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ui/BoxStyle.hpp"
+#include "ui/Palette.hpp"
 
 #include <QColor>
 #include <QFont>
@@ -43,6 +44,13 @@ struct ButtonStyle {
   // opacity and 95 % scale over 0.1 s; no disabled look of their own.
   static ButtonStyle filled(const QColor& fill);
   static ButtonStyle outlined(const QColor& tint);
+
+  // The settings window's three action styles: the main action on blue
+  // ("Save"), its confirmation on green ("Saved"), and the secondary action
+  // outlined in blue ("Test Connection").
+  static ButtonStyle primary() { return filled(color::blue()); }
+  static ButtonStyle saved() { return filled(color::green()); }
+  static ButtonStyle secondary() { return outlined(color::blue()); }
 };
 
 }  // namespace ui

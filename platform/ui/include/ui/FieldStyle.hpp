@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ui/BoxStyle.hpp"
+#include "ui/Palette.hpp"
 
 #include <QColor>
 #include <QFont>
@@ -20,6 +21,9 @@ struct FieldStyle {
   // Text on a filled rounded box with no outline, `padding` on every edge
   // (the settings window's fields: tertiary fill, padding 12, radius 8).
   static FieldStyle filled(const QColor& fill, int padding, qreal cornerRadius);
+  // The settings window's text and secure fields: primary text 12 inside a
+  // tertiary-filled box of radius 8, no outline, no focus ring.
+  static FieldStyle custom() { return filled(color::tertiarySystemFill(), 12, 8); }
 };
 
 }  // namespace ui

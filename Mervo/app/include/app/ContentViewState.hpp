@@ -1,0 +1,54 @@
+#pragma once
+
+#include <string>
+
+#include "app/MainTab.hpp"
+#include "observable/Published.hpp"
+#include "settings/UserSettings.hpp"
+
+namespace mervo {
+
+// What the main window keeps for itself: the selected tab and the state of
+// the settings export and import sheets with their alerts. The settings
+// themselves live in UserSettings. Main thread only.
+class ContentViewState {
+ public:
+  explicit ContentViewState(UserSettings& userSettings);
+  ContentViewState(const ContentViewState&) = delete;
+  ContentViewState& operator=(const ContentViewState&) = delete;
+
+  platform::Published<MainTab> selectedTab{MainTab::home};
+  platform::Published<bool> showingExportSheet{false};
+  platform::Published<bool> showingImportSheet{false};
+  platform::Published<std::string> exportedSettings{std::string()};
+  platform::Published<std::string> importText{std::string()};
+  platform::Published<bool> showingImportAlert{false};
+  platform::Published<bool> importSuccess{false};
+  // After a confirmed import of a text that is not a settings export.
+  platform::Published<bool> showingImportFailedAlert{false};
+
+  // A tab button: choosing the tab already shown changes nothing.
+  void selectTab(MainTab tab);
+
+  // File ▸ "Export Settings…": the current settings as text, in the sheet.
+  void exportSettings();
+  // Export sheet: "Copy to Clipboard" and "Done".
+  void copyExportedSettings() const;
+  void dismissExportSheet();
+
+  // File ▸ "Import Settings…".
+  void openImportSheet();
+  // Import sheet: "Import Settings" is enabled while the text is not blank
+  // and asks for confirmation; "Cancel" closes the sheet and empties it.
+  bool canImport() const;
+  void requestImport();
+  void cancelImportSheet();
+  // The confirmation's "Import": applies the text. Success closes the sheet;
+  // a text that is not a settings export changes nothing and says so.
+  void confirmImport();
+
+ private:
+  UserSettings& userSettings_;
+};
+
+}  // namespace mervo

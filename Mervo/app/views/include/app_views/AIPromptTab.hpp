@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QWidget>
+
+#include "settings/UserSettings.hpp"
+#include "ui/Bindings.hpp"
+
+class QLabel;
+class QScrollArea;
+
+namespace ui {
+class TextEditor;
+}
+
+namespace mervo::views {
+
+class ToggleRow;
+
+// The user's own system prompt: the switch that turns it on, its editor
+// while it is on, and the prompt in force. Every change of the switch or
+// the text is saved at once, so the compose assistant's next request uses
+// it; turning the switch off keeps the text.
+class AIPromptTab : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit AIPromptTab(UserSettings& userSettings, QWidget* parent = nullptr);
+
+  ToggleRow* customPromptRow() const { return toggleRow_; }
+  QWidget* editorSection() const { return editorSection_; }
+  ui::TextEditor* editor() const { return editor_; }
+  QLabel* activePrompt() const { return activePrompt_; }
+  QScrollArea* activePromptScroller() const { return activePromptScroller_; }
+
+ private:
+  QWidget* makeConfigurationContent(UserSettings& userSettings);
+  QWidget* makePreviewContent();
+
+  ToggleRow* toggleRow_ = nullptr;
+  QWidget* editorSection_ = nullptr;
+  ui::TextEditor* editor_ = nullptr;
+  QLabel* activePrompt_ = nullptr;
+  QScrollArea* activePromptScroller_ = nullptr;
+  ui::Bindings bindings_;
+};
+
+}  // namespace mervo::views

@@ -1,0 +1,109 @@
+#include "app_views/AIPromptTab.hpp"
+
+#include <QLabel>
+#include <QScrollArea>
+#include <QVBoxLayout>
+
+#include "app_views/SettingsCard.hpp"
+#include "app_views/Stacks.hpp"
+#include "app_views/ToggleRow.hpp"
+#include "ui/Divider.hpp"
+#include "ui/Palette.hpp"
+#include "ui/RoundedCard.hpp"
+#include "ui/Text.hpp"
+#include "ui/TextEditor.hpp"
+#include "ui/Typography.hpp"
+
+namespace mervo::views {
+namespace {
+
+constexpr int kEditorMinimumHeight = 200;
+constexpr int kPreviewMaximumHeight = 200;
+
+ui::FieldStyle promptEditorStyle() {
+  ui::FieldStyle style = ui::FieldStyle::filled(ui::color::withOpacity(ui::color::tertiaryLabel(), 0.1), 12, 8);
+  style.font = ui::font(ui::TextStyle::body, ui::FontDesign::monospaced);
+  return style;
+}
+
+// Saves whenever the field takes a new value (not for the one it has now).
+template <typename T>
+void saveOnChange(ui::Bindings& bindings, platform::Published<T>& field, UserSettings& userSettings) {
+  bindings.observe<T>(field, [&userSettings, last = std::make_shared<T>(field.get())](const T& value) {
+    if (value == *last) return;
+    *last = value;
+    userSettings.saveSettings();
+  });
+}
+
+}  // namespace
+
+AIPromptTab::AIPromptTab(UserSettings& userSettings, QWidget* parent) : QWidget(parent) {
+  auto* cards = verticalStack(this, 20);
+  cards->addWidget(new SettingsCard("System Prompt Configuration", "text.bubble.fill", makeConfigurationContent(userSettings),
+                                    false, this));
+  cards->addWidget(new SettingsCard("Current Active Prompt", "eye.fill", makePreviewContent(), false, this));
+  bindings_.recompute(
+      [this, &userSettings] { activePrompt_->setText(QString::fromStdString(userSettings.effectiveSystemPrompt())); },
+      userSettings.useCustomPrompt, userSettings.customSystemPrompt, userSettings.emailTone, userSettings.responseLength,
+      userSettings.includeContext);
+}
+
+QWidget* AIPromptTab::makeConfigurationContent(UserSettings& userSettings) {
+  auto* content = new QWidget;
+  auto* stack = verticalStack(content, 16);
+  toggleRow_ = new ToggleRow("Use Custom System Prompt", "Override default AI behavior with your custom instructions",
+                             userSettings.useCustomPrompt, false, content);
+  stack->addWidget(toggleRow_);
+
+  editorSection_ = new QWidget(content);
+  auto* section = verticalStack(editorSection_, 16);
+  auto* divider = new ui::Divider(editorSection_);
+  divider->setColor(ui::color::withOpacity(ui::color::secondaryLabel(), 0.3));
+  section->addWidget(divider);
+  auto* editorStack = new QVBoxLayout;
+  editorStack->setSpacing(8);
+  editorStack->addWidget(
+      ui::makeText("Custom System Prompt", ui::systemFont(16, ui::FontWeight::medium), ui::color::label(), editorSection_));
+  editorStack->addWidget(wrappingText("Define how the AI should behave when generating email responses", ui::systemFont(14),
+                                      ui::color::secondaryLabel(), editorSection_));
+  editor_ = new ui::TextEditor(promptEditorStyle(), editorSection_);
+  editor_->setMinimumHeight(kEditorMinimumHeight);
+  editorStack->addWidget(editor_);
+  section->addLayout(editorStack);
+  stack->addWidget(editorSection_);
+
+  bindings_.text(editor_, userSettings.customSystemPrompt);
+  bindings_.visible(editorSection_, userSettings.useCustomPrompt);
+  saveOnChange(bindings_, userSettings.useCustomPrompt, userSettings);
+  saveOnChange(bindings_, userSettings.customSystemPrompt, userSettings);
+  return content;
+}
+
+QWidget* AIPromptTab::makePreviewContent() {
+  auto* content = new QWidget;
+  auto* stack = verticalStack(content, 12);
+  stack->addWidget(wrappingText("This is the prompt currently being used by the AI:", ui::systemFont(14),
+                                ui::color::secondaryLabel(), content));
+
+  auto* box = new ui::RoundedCard({ui::color::withOpacity(ui::color::black(), 0.3), ui::color::clear(), 0, 8,
+                                   QMargins(12, 12, 12, 12)});
+  activePrompt_ = wrappingText({}, ui::font(ui::TextStyle::caption, ui::FontDesign::monospaced),
+                               ui::color::withOpacity(ui::color::label(), 0.9), box);
+  activePrompt_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  activePrompt_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  box->contentLayout()->addWidget(activePrompt_);
+
+  activePromptScroller_ = new QScrollArea(content);
+  activePromptScroller_->setWidgetResizable(true);
+  activePromptScroller_->setFrameShape(QFrame::NoFrame);
+  activePromptScroller_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  activePromptScroller_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  activePromptScroller_->setMaximumHeight(kPreviewMaximumHeight);
+  activePromptScroller_->viewport()->setAutoFillBackground(false);
+  activePromptScroller_->setWidget(box);
+  stack->addWidget(activePromptScroller_);
+  return content;
+}
+
+}  // namespace mervo::views

@@ -1,0 +1,237 @@
+#include "SQLiteStore.hpp"
+
+#include <sqlite3.h>
+
+#include <utility>
+
+#include "coredata/CoreDataError.hpp"
+#include "foundation/PropertyValue.hpp"
+
+namespace coredata {
+namespace {
+
+constexpr int kBusyTimeoutMs = 10000;
+
+// Frees a prepared statement when it goes out of scope.
+struct Statement {
+  sqlite3_stmt* handle = nullptr;
+  ~Statement() { sqlite3_finalize(handle); }
+};
+
+std::string quoted(const std::string& name) { return "\"" + name + "\""; }
+
+// Dates are stored as the platform stores them: seconds since 1 January 2001, UTC.
+double storedDate(Date date) { return platform::PropertyValue::Date::fromTimePoint(date).secondsSinceReferenceDate; }
+
+Date dateFromStored(double seconds) { return platform::PropertyValue::Date{seconds}.timePoint(); }
+
+int bind(sqlite3_stmt* statement, int index, const AttributeValue& value) {
+  return std::visit(
+      [&](const auto& held) -> int {
+        using Held = std::decay_t<decltype(held)>;
+        if constexpr (std::is_same_v<Held, std::monostate>) return sqlite3_bind_null(statement, index);
+        else if constexpr (std::is_same_v<Held, Date>) return sqlite3_bind_double(statement, index, storedDate(held));
+        else if constexpr (std::is_same_v<Held, std::string>)
+          return sqlite3_bind_text(statement, index, held.data(), static_cast<int>(held.size()), SQLITE_TRANSIENT);
+        else if constexpr (std::is_same_v<Held, double>) return sqlite3_bind_double(statement, index, held);
+        else return sqlite3_bind_int64(statement, index, static_cast<sqlite3_int64>(held));
+      },
+      value);
+}
+
+AttributeValue columnValue(sqlite3_stmt* statement, int column, AttributeType type) {
+  if (sqlite3_column_type(statement, column) == SQLITE_NULL) return std::monostate{};
+  switch (type) {
+    case AttributeType::date: return dateFromStored(sqlite3_column_double(statement, column));
+    case AttributeType::string: {
+      const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+      return std::string(text ? text : "", static_cast<std::size_t>(sqlite3_column_bytes(statement, column)));
+    }
+    case AttributeType::integer64: return static_cast<std::int64_t>(sqlite3_column_int64(statement, column));
+    case AttributeType::double_: return sqlite3_column_double(statement, column);
+    case AttributeType::boolean: return sqlite3_column_int64(statement, column) != 0;
+  }
+  return std::monostate{};
+}
+
+std::string columnType(AttributeType type) {
+  switch (type) {
+    case AttributeType::date:
+    case AttributeType::double_: return "REAL";
+    case AttributeType::string: return "TEXT";
+    case AttributeType::integer64:
+    case AttributeType::boolean: return "INTEGER";
+  }
+  return "BLOB";
+}
+
+}  // namespace
+
+SQLiteStore::SQLiteStore(sqlite3* db, std::filesystem::path file) : db_(db), file_(std::move(file)) {}
+
+SQLiteStore::~SQLiteStore() { sqlite3_close_v2(db_); }
+
+platform::ErrorPtr SQLiteStore::error(long code, const std::string& description, int result) const {
+  return makeCoreDataError(code, description,
+                           {{"NSFilePath", file_.string()},
+                            {"NSSQLiteErrorDomain", std::to_string(result)},
+                            {"reason", db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(result)}});
+}
+
+std::expected<std::shared_ptr<SQLiteStore>, platform::ErrorPtr> SQLiteStore::open(const std::filesystem::path& file,
+                                                                                 const ManagedObjectModel& model) {
+  sqlite3* db = nullptr;
+  int result = sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
+                               nullptr);
+  std::shared_ptr<SQLiteStore> store(new SQLiteStore(db, file));
+  if (result != SQLITE_OK) return std::unexpected(store->error(PersistentStoreOpenError, "The store could not be opened.", result));
+  sqlite3_busy_timeout(db, kBusyTimeoutMs);
+  if (auto prepared = store->prepareFor(model); !prepared) return std::unexpected(prepared.error());
+  return store;
+}
+
+// Reads what the file holds before anything is written: only an empty
+// database becomes a store, and only a store of this model is used.
+std::expected<void, platform::ErrorPtr> SQLiteStore::prepareFor(const ManagedObjectModel& model) {
+  auto readState = [this](bool& hasTables, std::optional<std::string>& fingerprint) -> int {
+    Statement tables;
+    int result = sqlite3_prepare_v2(db_, "SELECT name FROM sqlite_master WHERE type = 'table'", -1, &tables.handle, nullptr);
+    if (result != SQLITE_OK) return result;
+    hasTables = false;
+    bool hasMetadata = false;
+    while ((result = sqlite3_step(tables.handle)) == SQLITE_ROW) {
+      hasTables = true;
+      const auto* name = reinterpret_cast<const char*>(sqlite3_column_text(tables.handle, 0));
+      if (name && std::string_view(name) == "Z_METADATA") hasMetadata = true;
+    }
+    if (result != SQLITE_DONE) return result;
+    fingerprint.reset();
+    if (!hasMetadata) return SQLITE_OK;
+    Statement metadata;
+    result = sqlite3_prepare_v2(db_, "SELECT Z_MODEL FROM Z_METADATA", -1, &metadata.handle, nullptr);
+    if (result != SQLITE_OK) return result;
+    if (sqlite3_step(metadata.handle) == SQLITE_ROW) {
+      const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(metadata.handle, 0));
+      fingerprint = text ? text : "";
+    }
+    return SQLITE_OK;
+  };
+
+  bool hasTables = false;
+  std::optional<std::string> fingerprint;
+  if (int result = readState(hasTables, fingerprint); result != SQLITE_OK)
+    return std::unexpected(error(PersistentStoreOpenError, "The file is not a store.", result));
+
+  if (!hasTables) {
+    // Two processes may start at once: the one that gets the write lock
+    // first creates the tables, the other finds them.
+    if (int result = sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr); result != SQLITE_OK)
+      return std::unexpected(error(PersistentStoreOpenError, "The store could not be prepared.", result));
+    int result = readState(hasTables, fingerprint);
+    if (result == SQLITE_OK && !hasTables) {
+      std::string schema = "CREATE TABLE Z_METADATA (Z_MODEL TEXT NOT NULL);";
+      for (const auto& entity : model.entities()) {
+        schema += "CREATE TABLE " + quoted(entity.name) + " (Z_PK INTEGER PRIMARY KEY AUTOINCREMENT";
+        for (const auto& attribute : entity.attributes) schema += ", " + quoted(attribute.name) + " " + columnType(attribute.type);
+        schema += ");";
+      }
+      result = sqlite3_exec(db_, schema.c_str(), nullptr, nullptr, nullptr);
+      Statement insert;
+      if (result == SQLITE_OK)
+        result = sqlite3_prepare_v2(db_, "INSERT INTO Z_METADATA (Z_MODEL) VALUES (?)", -1, &insert.handle, nullptr);
+      if (result == SQLITE_OK) {
+        fingerprint = model.fingerprint();
+        bind(insert.handle, 1, *fingerprint);
+        result = sqlite3_step(insert.handle) == SQLITE_DONE ? SQLITE_OK : sqlite3_errcode(db_);
+      }
+    }
+    if (result != SQLITE_OK) {
+      sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+      return std::unexpected(error(PersistentStoreOpenError, "The store could not be prepared.", result));
+    }
+    if (result = sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr); result != SQLITE_OK)
+      return std::unexpected(error(PersistentStoreOpenError, "The store could not be prepared.", result));
+  }
+
+  if (!fingerprint)
+    return std::unexpected(error(PersistentStoreOpenError, "The file is a database of another kind, not a store.", SQLITE_OK));
+  if (*fingerprint != model.fingerprint())
+    return std::unexpected(error(PersistentStoreIncompatibleVersionHashError,
+                                 "The model used to open the store is incompatible with the one used to create the store.",
+                                 SQLITE_OK));
+  // Readers and a writer may then work side by side, also across processes.
+  if (int result = sqlite3_exec(db_, "PRAGMA journal_mode = WAL", nullptr, nullptr, nullptr); result != SQLITE_OK)
+    return std::unexpected(error(PersistentStoreOpenError, "The store could not be prepared.", result));
+  return {};
+}
+
+std::expected<std::vector<SQLiteStore::Row>, platform::ErrorPtr> SQLiteStore::fetch(
+    const EntityDescription& entity, const std::vector<SortDescriptor>& order) {
+  std::string sql = "SELECT Z_PK";
+  for (const auto& attribute : entity.attributes) sql += ", " + quoted(attribute.name);
+  sql += " FROM " + quoted(entity.name) + " ORDER BY ";
+  for (const auto& sort : order) {
+    if (!entity.attribute(sort.key))
+      return std::unexpected(makeCoreDataError(SQLiteError, "A sort key names no attribute of " + entity.name + ".",
+                                               {{"key", sort.key}}));
+    sql += quoted(sort.key) + (sort.ascending ? " ASC, " : " DESC, ");
+  }
+  sql += "Z_PK ASC";
+  Statement statement;
+  int result = sqlite3_prepare_v2(db_, sql.c_str(), -1, &statement.handle, nullptr);
+  if (result != SQLITE_OK) return std::unexpected(error(SQLiteError, "The store could not be read.", result));
+  std::vector<Row> rows;
+  while ((result = sqlite3_step(statement.handle)) == SQLITE_ROW) {
+    Row row{sqlite3_column_int64(statement.handle, 0), {}};
+    for (std::size_t i = 0; i < entity.attributes.size(); ++i) {
+      const auto& attribute = entity.attributes[i];
+      row.values.emplace(attribute.name, columnValue(statement.handle, static_cast<int>(i) + 1, attribute.type));
+    }
+    rows.push_back(std::move(row));
+  }
+  if (result != SQLITE_DONE) return std::unexpected(error(SQLiteError, "The store could not be read.", result));
+  return rows;
+}
+
+std::expected<std::vector<std::int64_t>, platform::ErrorPtr> SQLiteStore::save(const std::vector<Change>& changes) {
+  auto failed = [this](int result) {
+    auto failure = error(PersistentStoreSaveError, "The changes could not be saved.", result);
+    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    return std::unexpected(failure);
+  };
+  if (int result = sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr); result != SQLITE_OK)
+    return std::unexpected(error(PersistentStoreSaveError, "The changes could not be saved.", result));
+  std::vector<std::int64_t> rows;
+  for (const auto& change : changes) {
+    std::string sql;
+    if (change.objectID) {
+      if (change.values.empty()) {
+        rows.push_back(*change.objectID);
+        continue;
+      }
+      std::string assignments;
+      for (const auto& [name, value] : change.values) assignments += (assignments.empty() ? "" : ", ") + quoted(name) + " = ?";
+      sql = "UPDATE " + quoted(change.entity->name) + " SET " + assignments + " WHERE Z_PK = ?";
+    } else {
+      sql = "INSERT INTO " + quoted(change.entity->name) + " (Z_PK";
+      std::string placeholders = "NULL";
+      for (const auto& [name, value] : change.values) {
+        sql += ", " + quoted(name);
+        placeholders += ", ?";
+      }
+      sql += ") VALUES (" + placeholders + ")";
+    }
+    Statement statement;
+    int result = sqlite3_prepare_v2(db_, sql.c_str(), -1, &statement.handle, nullptr);
+    if (result != SQLITE_OK) return failed(result);
+    int index = 1;
+    for (const auto& [name, value] : change.values) bind(statement.handle, index++, value);
+    if (change.objectID) sqlite3_bind_int64(statement.handle, index, *change.objectID);
+    if (sqlite3_step(statement.handle) != SQLITE_DONE) return failed(sqlite3_errcode(db_));
+    rows.push_back(change.objectID.value_or(sqlite3_last_insert_rowid(db_)));
+  }
+  if (int result = sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr); result != SQLITE_OK) return failed(result);
+  return rows;
+}
+
+}  // namespace coredata

@@ -1,0 +1,194 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+
+#include "RunningProgram.hpp"
+#include "coredata/ManagedObjectModel.hpp"
+#include "coredata/PersistentContainer.hpp"
+#include "foundation/Bundle.hpp"
+#include "foundation/PropertyList.hpp"
+#include "foundation/UserDefaults.hpp"
+#include "test_support/TempDir.hpp"
+#include "test_support/TestEnvironment.hpp"
+
+namespace {
+
+using mervo_test::RunningProgram;
+
+const std::filesystem::path kMervo = MERVO;
+constexpr const char* kShown = "🪟 Mervo: Window shown at 800x600";
+
+std::filesystem::path dataFolder() { return platform::paths::applicationSupport() / "tesvarin.quorbel"; }
+std::filesystem::path storeFile() { return dataFolder() / "quorbel.sqlite"; }
+
+platform::UserDefaults& mervoDefaults() { return **platform::UserDefaults::openSuite("tesvarin.quorbel"); }
+
+// Every start begins without store, heartbeats or settings, and with a
+// recent update check, so that no start reaches for the (made-up) feed.
+class MervoProgramTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    test_support::resetDefaults();
+    std::filesystem::remove_all(dataFolder());
+    mervoDefaults().set("SULastCheckTime", platform::PropertyValue::Date::fromTimePoint(std::chrono::system_clock::now()));
+    mervoDefaults().synchronize();
+  }
+  void TearDown() override { std::filesystem::remove_all(dataFolder()); }
+
+  static std::string screenshot(const test_support::TempDir& folder) { return (folder.path() / "window.png").string(); }
+
+  // Index of the first line holding `text` in the output, or -1.
+  static long lineOf(const std::string& out, const std::string& text) {
+    auto at = out.find(text);
+    return at == std::string::npos ? -1 : static_cast<long>(std::count(out.begin(), out.begin() + at, '\n'));
+  }
+};
+
+TEST_F(MervoProgramTest, StartsInOrderAndShowsItsWindow) {
+  test_support::TempDir folder;
+  test_support::ScopedEnv debug("DEBUG_LOGGING", "true");
+  RunningProgram mervo(kMervo, {"--screenshot", screenshot(folder)});
+  ASSERT_EQ(mervo.exitStatus(), 0) << mervo.err();
+  const auto out = mervo.out();
+  const long firebase = lineOf(out, "✅ Firebase configured in app init");
+  const long loaded = lineOf(out, "📖 LLMProviderConfig: Configuration loaded from UserDefaults");
+  const long policy = lineOf(out, "✅ Built-in AI has been set as the default LLM provider");
+  const long shown = lineOf(out, kShown);
+  EXPECT_EQ(firebase, 0) << out;
+  EXPECT_GT(loaded, firebase) << out;
+  EXPECT_GT(policy, loaded) << out;
+  EXPECT_GT(shown, policy) << out;
+  EXPECT_GT(std::filesystem::file_size(screenshot(folder)), 1000u);
+  // The store was made where the application keeps its data.
+  EXPECT_TRUE(std::filesystem::is_regular_file(storeFile()));
+}
+
+TEST_F(MervoProgramTest, EveryLaunchMakesTheBuiltInServiceCurrent) {
+  for (auto* store : {&mervoDefaults(), platform::UserDefaults::suite("group.tesvarin.quorbel").get()}) {
+    store->set("llm_provider", "ollama");
+    store->set("llm_endpoint", "http://localhost:11434");
+    store->synchronize();
+  }
+  test_support::TempDir folder;
+  RunningProgram mervo(kMervo, {"--screenshot", screenshot(folder)});
+  ASSERT_EQ(mervo.exitStatus(), 0) << mervo.err();
+  platform::UserDefaults::resetForTesting();
+  for (auto* store : {&mervoDefaults(), platform::UserDefaults::suite("group.tesvarin.quorbel").get()}) {
+    EXPECT_EQ(store->string("llm_provider"), "gemini");
+    EXPECT_EQ(store->string("llm_endpoint"), "");
+    EXPECT_EQ(store->string("llm_model"), "gemini-2.0-flash-lite");
+  }
+}
+
+// The window's first activation logs the day's heartbeat, which the
+// heartbeat store writes to its file.
+TEST_F(MervoProgramTest, WithoutArgumentsTheWindowOpensAndRecordsTheDaysHeartbeat) {
+  RunningProgram mervo(kMervo, {});
+  ASSERT_TRUE(mervo.waitForOutput(kShown)) << mervo.out() << mervo.err();
+  // The store writes its file on a queue of its own, so it is waited for.
+  const auto heartbeats = dataFolder() / "google-heartbeat-storage";
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  std::string logged;
+  while (logged.find("\"date\"") == std::string::npos && std::chrono::steady_clock::now() < deadline) {
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(heartbeats, ec))
+      if (entry.path().filename().string().starts_with("heartbeats-")) logged = test_support::readFile(entry.path());
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  EXPECT_NE(logged.find("\"date\""), std::string::npos) << "no heartbeat logged under " << heartbeats << ": " << logged;
+  EXPECT_NE(logged.find("\"agent\""), std::string::npos) << logged;
+  mervo.terminate();
+}
+
+// Opens Mervo's store as another program would and hands it to `use`.
+void withMervoStore(const std::function<void(coredata::PersistentContainer&)>& use) {
+  test_support::TempDir bundle;
+  bundle.write("Info.plist", platform::plist::toXML(platform::PropertyValue(
+                                 platform::PropertyValue::Dictionary{{"CFBundleIdentifier", "tesvarin.quorbel"}})));
+  platform::Bundle::setMainBundlePath(bundle.path());
+  coredata::PersistentContainer container("quorbel", coredata::ManagedObjectModel::load(std::filesystem::path(MERVO_MODEL)));
+  platform::Bundle::setMainBundlePath(test_support::IsolatedEnvironment::bundlePath());
+  platform::ErrorPtr loadError;
+  container.loadPersistentStores([&](const auto&, platform::ErrorPtr error) { loadError = std::move(error); });
+  ASSERT_EQ(loadError, nullptr) << loadError->debugDescription();
+  use(container);
+}
+
+TEST_F(MervoProgramTest, ASecondStartFindsTheSameStoreAndTwoRunAtOnce) {
+  RunningProgram first(kMervo, {});
+  ASSERT_TRUE(first.waitForOutput(kShown)) << first.err();
+  withMervoStore([](coredata::PersistentContainer& store) {
+    store.viewContext().insertNewObject("Item")->setValue("timestamp", coredata::Date(std::chrono::seconds(7)));
+    ASSERT_TRUE(store.viewContext().save());
+  });
+  test_support::TempDir folder;
+  RunningProgram second(kMervo, {"--screenshot", screenshot(folder)});
+  EXPECT_EQ(second.exitStatus(), 0) << second.err();
+  first.terminate();
+  withMervoStore([](coredata::PersistentContainer& store) {
+    auto items = store.viewContext().fetch(coredata::FetchRequest{"Item", {}});
+    ASSERT_TRUE(items);
+    EXPECT_EQ(items->size(), 1u);
+  });
+}
+
+TEST_F(MervoProgramTest, AStoreThatCannotBeOpenedStopsTheStartAndIsKept) {
+  std::filesystem::create_directories(dataFolder());
+  const std::string notes = "these are my notes, not a store\n";
+  {
+    std::ofstream(storeFile(), std::ios::binary) << notes;
+  }
+  test_support::TempDir folder;
+  RunningProgram mervo(kMervo, {"--screenshot", screenshot(folder)});
+  EXPECT_NE(mervo.exitStatus(), 0);
+  const auto err = mervo.err();
+  EXPECT_NE(err.find("Fatal error: Unresolved error Error Domain=NSCocoaErrorDomain Code=134080"), std::string::npos) << err;
+  EXPECT_NE(err.find(storeFile().string()), std::string::npos) << err;
+  // The store comes first: nothing else of the start ran.
+  EXPECT_EQ(mervo.out().find("Firebase configured"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(screenshot(folder)));
+  EXPECT_EQ(test_support::readFile(storeFile()), notes);
+}
+
+TEST_F(MervoProgramTest, ABundleWithoutItsOptionsListStopsTheStart) {
+  // A copy of the program beside a bundle that lacks the options list.
+  const auto copies = kMervo.parent_path() / "mervo-test-copies" / std::to_string(getpid());
+  std::filesystem::remove_all(copies);
+  std::filesystem::create_directories(copies);
+  std::filesystem::copy(kMervo.parent_path() / "Mervo.bundle", copies / "Mervo.bundle", std::filesystem::copy_options::recursive);
+  std::filesystem::remove(copies / "Mervo.bundle" / "Resources" / "GoogleService-Info.plist");
+  std::error_code linked;
+  std::filesystem::create_hard_link(kMervo, copies / "Mervo", linked);
+  if (linked) std::filesystem::copy_file(kMervo, copies / "Mervo");
+
+  test_support::TempDir folder;
+  RunningProgram mervo(copies / "Mervo", {"--screenshot", screenshot(folder)});
+  EXPECT_NE(mervo.exitStatus(), 0);
+  const auto err = mervo.err();
+  EXPECT_NE(err.find("*** Terminating app due to uncaught exception 'com.firebase.core', reason: '"), std::string::npos)
+      << err;
+  EXPECT_EQ(mervo.out().find("Firebase configured"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(screenshot(folder)));
+  std::filesystem::remove_all(copies.parent_path());
+}
+
+TEST_F(MervoProgramTest, WithoutADisplayItSaysSoInOneLineAndStops) {
+  RunningProgram mervo(kMervo, {}, RunningProgram::Display::none);
+  EXPECT_EQ(mervo.exitStatus(), 3);  // its own status, not a signal
+  const auto err = mervo.err();
+  EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+  for (const char* part : {"Mervo: no display was found: DISPLAY is not set", "defaults", "QT_QPA_PLATFORM=offscreen",
+                           "--screenshot FILE.png"})
+    EXPECT_NE(err.find(part), std::string::npos) << part << " in " << err;
+  EXPECT_EQ(mervo.out().find("Firebase configured"), std::string::npos);
+}
+
+TEST_F(MervoProgramTest, UnknownArgumentsAreRefused) {
+  RunningProgram mervo(kMervo, {"--tab"});
+  EXPECT_EQ(mervo.exitStatus(), 2);
+  EXPECT_NE(mervo.err().find("usage: Mervo"), std::string::npos);
+}
+
+}  // namespace

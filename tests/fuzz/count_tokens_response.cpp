@@ -1,0 +1,15 @@
+// The count-tokens response decoder: whatever the bytes, it answers the
+// counts or a decoding error.
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "FirebaseVertexAI/CountTokensResponse.hpp"
+#include "SilentLog.hpp"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace firebase::vertexai;
+  auto response = CountTokensResponse::decode(std::string_view(reinterpret_cast<const char*>(data), size));
+  if (!response) (void)response.error()->debugDescription();
+  return 0;
+}

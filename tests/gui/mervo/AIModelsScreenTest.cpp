@@ -1,0 +1,289 @@
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include "MervoGuiTest.hpp"
+#include "app_views/LLMConfigurationView.hpp"
+#include "app_views/ProviderCard.hpp"
+#include "app_views/ProviderSettingsFields.hpp"
+#include "app_views/StatusRow.hpp"
+#include "ui/DisclosureGroup.hpp"
+#include "ui/LabeledSlider.hpp"
+#include "ui/Palette.hpp"
+#include "ui/PopUpPicker.hpp"
+#include "ui/StepSlider.hpp"
+#include "ui/StyledButton.hpp"
+#include "ui/SymbolLabel.hpp"
+#include "ui/TextField.hpp"
+
+namespace {
+
+using mervo::LLMProvider;
+using mervo::views::LLMConfigurationView;
+using mervo::views::ProviderCard;
+
+class AIModelsScreenTest : public mervo_gui_test::MervoGuiTest {
+ protected:
+  void SetUp() override {
+    MervoGuiTest::SetUp();
+    screen = std::make_unique<LLMConfigurationView>(*llmConfig, *llmService);
+    screen->resize(700, 1100);
+    gui_test::showAndWait(*screen);
+  }
+  void TearDown() override {
+    screen.reset();
+    MervoGuiTest::TearDown();
+  }
+
+  void tap(LLMProvider provider) { QTest::mouseClick(screen->providerCard(provider), Qt::LeftButton); }
+  mervo::views::ProviderSettingsFields* fields() { return screen->providerFields(); }
+  QStringList pickerEntries() {
+    QStringList entries;
+    for (int i = 0; i < fields()->modelPicker()->count(); ++i) entries << fields()->modelPicker()->itemText(i);
+    return entries;
+  }
+  // Which of "Save" and "Saved" shows: "" for neither.
+  QString actionButton() {
+    if (screen->saveButton()->isVisible()) return "Save";
+    if (screen->savedButton()->isVisible()) return "Saved";
+    return "";
+  }
+
+  std::unique_ptr<LLMConfigurationView> screen;
+};
+
+TEST_F(AIModelsScreenTest, TheFourProviderCardsInOrderWithTheCurrentOneMarked) {
+  struct Expected {
+    LLMProvider provider;
+    const char* title;
+    const char* description;
+    const char* icon;
+  } expected[] = {{LLMProvider::gemini, "Built-in AI", "Free built-in AI service", "sparkles"},
+                  {LLMProvider::openai, "OpenAI", "Powerful GPT models from OpenAI", "brain.head.profile"},
+                  {LLMProvider::ollama, "Ollama (Local)", "Run models locally on your Mac", "desktopcomputer"},
+                  {LLMProvider::custom, "Custom API", "Connect to your own API endpoint", "server.rack"}};
+  int previousTop = -1;
+  for (const auto& e : expected) {
+    SCOPED_TRACE(e.title);
+    auto* card = screen->providerCard(e.provider);
+    EXPECT_GT(card->y(), previousTop);
+    previousTop = card->y();
+    EXPECT_NE(gui_test::findByText(*card, e.title), nullptr);
+    EXPECT_NE(gui_test::findByText(*card, e.description), nullptr);
+    EXPECT_EQ(card->icon()->symbol().name(), e.icon);
+    const bool selected = e.provider == LLMProvider::gemini;
+    EXPECT_EQ(card->isSelected(), selected);
+    EXPECT_EQ(card->checkmark()->isVisible(), selected);
+    EXPECT_EQ(card->icon()->symbol().color(), selected ? ui::color::blue() : ui::color::secondaryLabel());
+    EXPECT_EQ(card->boxStyle().fill,
+              selected ? ui::color::withOpacity(ui::color::blue(), 0.2) : ui::color::secondarySystemFill());
+    EXPECT_EQ(card->boxStyle().stroke, selected ? ui::color::blue() : ui::color::clear());
+    EXPECT_EQ(card->boxStyle().cornerRadius, 10);
+  }
+  tap(LLMProvider::ollama);
+  EXPECT_TRUE(screen->providerCard(LLMProvider::ollama)->isSelected());
+  EXPECT_FALSE(screen->providerCard(LLMProvider::gemini)->isSelected());
+  // Drawn: the chosen card's centre-right carries the light blue.
+  auto* card = screen->providerCard(LLMProvider::ollama);
+  const QImage image = gui_test::render(*card, card->size());
+  const QColor tint = gui_test::colorOverWhite(image, QPoint(card->width() / 2, 3));
+  EXPECT_NEAR(tint.red(), 204, 3);
+  EXPECT_EQ(tint.blue(), 255);
+}
+
+TEST_F(AIModelsScreenTest, TheBuiltInServiceHasNoFieldsNoSaveAndItsOwnStatusRow) {
+  EXPECT_EQ(*llmConfig->currentProvider, LLMProvider::gemini);
+  EXPECT_FALSE(screen->configurationSection()->isVisible());
+  EXPECT_EQ(screen->providerFields(), nullptr);
+  EXPECT_EQ(actionButton(), "");
+  EXPECT_TRUE(screen->testButton()->isVisible());
+  EXPECT_TRUE(screen->builtInServiceRow()->isVisible());
+  tap(LLMProvider::openai);
+  EXPECT_FALSE(screen->builtInServiceRow()->isVisible());
+}
+
+struct ProviderFields {
+  const char* name;
+  LLMProvider provider;
+  bool apiKey;
+  QStringList models;  // empty: the custom model name field
+};
+
+void PrintTo(const ProviderFields& p, std::ostream* os) { *os << p.name; }
+
+class FieldsOfProvider : public AIModelsScreenTest, public ::testing::WithParamInterface<ProviderFields> {};
+
+TEST_P(FieldsOfProvider, ShowTheirBlocks) {
+  const auto& p = GetParam();
+  tap(p.provider);
+  ASSERT_NE(fields(), nullptr);
+  EXPECT_TRUE(screen->configurationSection()->isVisible());
+  EXPECT_EQ(fields()->apiKeyField() != nullptr, p.apiKey);
+  if (p.apiKey) {
+    EXPECT_EQ(fields()->apiKeyField()->lineEdit()->echoMode(), QLineEdit::Password);
+    EXPECT_EQ(fields()->apiKeyField()->lineEdit()->placeholderText(), "Enter your API key");
+  }
+  ASSERT_NE(fields()->endpointField(), nullptr);
+  EXPECT_EQ(fields()->endpointField()->lineEdit()->placeholderText(), "API endpoint URL");
+  if (p.models.isEmpty()) {
+    EXPECT_EQ(fields()->modelPicker(), nullptr);
+    ASSERT_NE(fields()->customModelField(), nullptr);
+    EXPECT_EQ(fields()->customModelField()->lineEdit()->placeholderText(), "Custom model name");
+  } else {
+    EXPECT_EQ(fields()->customModelField(), nullptr);
+    ASSERT_NE(fields()->modelPicker(), nullptr);
+    EXPECT_EQ(pickerEntries(), p.models);
+    EXPECT_EQ(fields()->modelPicker()->currentText(), p.models.front());
+  }
+  EXPECT_FALSE(fields()->advancedSettings()->isExpanded());
+  for (const char* label : {"Endpoint URL", "Model"}) EXPECT_NE(gui_test::findByText(*fields(), label), nullptr);
+  EXPECT_EQ(gui_test::findByText(*fields(), "API Key") != nullptr, p.apiKey);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    AIModelsScreen, FieldsOfProvider,
+    ::testing::Values(ProviderFields{"OpenAI", LLMProvider::openai, true, {"gpt-4o", "gpt-4o-mini", "gpt-4-turbo", "gpt-3.5-turbo"}},
+                      ProviderFields{"Ollama", LLMProvider::ollama, false,
+                                     {"llama3.2", "llama3.1", "qwen2.5", "codellama", "mistral"}},
+                      ProviderFields{"Custom", LLMProvider::custom, true, {}}),
+    [](const ::testing::TestParamInfo<ProviderFields>& info) { return std::string(info.param.name); });
+
+TEST_F(AIModelsScreenTest, EditsGoThroughTheConfigurationAndSaveTurnsToSaved) {
+  tap(LLMProvider::openai);
+  // Choosing another provider is itself unsaved until Save.
+  EXPECT_EQ(actionButton(), "Save");
+  QTest::keyClicks(fields()->apiKeyField()->lineEdit(), "sk-abc");
+  EXPECT_EQ(*llmConfig->apiKey, "sk-abc");
+  QTest::mouseClick(screen->saveButton(), Qt::LeftButton);
+  EXPECT_EQ(actionButton(), "Saved");
+  EXPECT_FALSE(screen->savedButton()->isEnabled());
+  EXPECT_EQ(screen->configurationIssuesAlert(), nullptr);
+  fields()->modelPicker()->setCurrentIndex(1);
+  emit fields()->modelPicker()->activated(1);
+  EXPECT_EQ(*llmConfig->selectedModel, "gpt-4o-mini");
+  EXPECT_EQ(actionButton(), "Save");
+  QTest::mouseClick(screen->saveButton(), Qt::LeftButton);
+  EXPECT_EQ(actionButton(), "Saved");
+  rereadStoresFromDisk();
+  EXPECT_EQ(suite().string("llm_provider"), "openai");
+  EXPECT_EQ(suite().string("llm_api_key"), "sk-abc");
+  EXPECT_EQ(suite().string("llm_model"), "gpt-4o-mini");
+}
+
+TEST_F(AIModelsScreenTest, TheSecureFieldShowsDotsAndGivesNothingToTheClipboard) {
+  tap(LLMProvider::openai);
+  auto* edit = fields()->apiKeyField()->lineEdit();
+  QTest::keyClicks(edit, "sk-secret");
+  EXPECT_NE(edit->displayText(), "sk-secret");
+  QGuiApplication::clipboard()->setText("before");
+  edit->selectAll();
+  QTest::keyClick(edit, Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), "before");
+  EXPECT_EQ(*llmConfig->apiKey, "sk-secret");
+  QTest::keyClick(edit, Qt::Key_X, Qt::ControlModifier);  // cut away, but not onto the clipboard
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), "before");
+}
+
+TEST_F(AIModelsScreenTest, SlidersMoveInTheirStepsAndWriteWholeNumbers) {
+  tap(LLMProvider::ollama);
+  fields()->advancedSettings()->setExpanded(true);
+  auto* timeout = fields()->timeoutSlider()->slider();
+  auto* tokens = fields()->maxTokensSlider()->slider();
+  EXPECT_EQ(timeout->minimum(), 10);
+  EXPECT_EQ(timeout->maximum(), 120);
+  EXPECT_EQ(timeout->step(), 5);
+  EXPECT_EQ(tokens->minimum(), 256);
+  EXPECT_EQ(tokens->maximum(), 8192);
+  EXPECT_EQ(tokens->step(), 256);
+  EXPECT_EQ(fields()->timeoutSlider()->valueLabel()->text(), "Timeout (seconds): 30");
+  EXPECT_EQ(fields()->maxTokensSlider()->valueLabel()->text(), "Max Tokens: 2048");
+  QTest::keyClick(timeout, Qt::Key_Right);
+  EXPECT_EQ(*llmConfig->timeout, 35.0);
+  EXPECT_EQ(fields()->timeoutSlider()->valueLabel()->text(), "Timeout (seconds): 35");
+  QTest::keyClick(timeout, Qt::Key_End);
+  EXPECT_EQ(*llmConfig->timeout, 120.0);
+  QTest::keyClick(tokens, Qt::Key_Left);
+  EXPECT_EQ(*llmConfig->maxTokens, 1792);
+  EXPECT_EQ(fields()->maxTokensSlider()->valueLabel()->text(), "Max Tokens: 1792");
+  QTest::keyClick(tokens, Qt::Key_Home);
+  EXPECT_EQ(*llmConfig->maxTokens, 256);
+}
+
+// A value between the steps (set from outside) is shown as it is and not
+// rounded into the settings by merely showing it.
+TEST_F(AIModelsScreenTest, ShowingAValueBetweenStepsLeavesIt) {
+  tap(LLMProvider::custom);
+  QTest::mouseClick(screen->saveButton(), Qt::LeftButton);
+  llmConfig->timeout = 33.7;
+  llmConfig->maxTokens = 1000;
+  EXPECT_EQ(fields()->timeoutSlider()->valueLabel()->text(), "Timeout (seconds): 33");
+  EXPECT_EQ(fields()->maxTokensSlider()->valueLabel()->text(), "Max Tokens: 1000");
+  tap(LLMProvider::custom);  // the fields are made again for the same values
+  EXPECT_EQ(*llmConfig->timeout, 33.7);
+  EXPECT_EQ(*llmConfig->maxTokens, 1000);
+}
+
+TEST_F(AIModelsScreenTest, TestConnectionNeedsAValidConfigurationKnownAtTheLastRefresh) {
+  tap(LLMProvider::openai);
+  EXPECT_FALSE(screen->testButton()->isEnabled());  // no key
+  EXPECT_EQ(screen->configurationRow()->icon()->symbol().name(), "xmark.circle.fill");
+  QTest::keyClicks(fields()->apiKeyField()->lineEdit(), "sk");
+  EXPECT_FALSE(screen->testButton()->isEnabled());  // edits refresh nothing by themselves
+  QTest::mouseClick(screen->saveButton(), Qt::LeftButton);
+  EXPECT_TRUE(screen->testButton()->isEnabled());
+  EXPECT_EQ(screen->configurationRow()->icon()->symbol().name(), "checkmark.circle.fill");
+  EXPECT_EQ(screen->configurationRow()->icon()->symbol().color(), ui::color::green());
+}
+
+TEST_F(AIModelsScreenTest, TappingTheChosenCardStillSwitchesAndRefreshes) {
+  tap(LLMProvider::openai);
+  llmConfig->endpoint = std::string("https://changed.example/v1");
+  int refreshes = 0;
+  auto subscription = screen->configManager().isConfigurationValid.onChange([&](bool) { ++refreshes; });
+  tap(LLMProvider::openai);
+  EXPECT_GE(refreshes, 1);
+  EXPECT_EQ(*llmConfig->endpoint, "https://api.openai.com/v1");  // its defaults again
+}
+
+TEST_F(AIModelsScreenTest, StatusRowsShowTheirThreeStates) {
+  auto* row = screen->connectionRow();
+  EXPECT_NE(gui_test::findByText(*row, "Connection"), nullptr);
+  EXPECT_NE(gui_test::findByText(*row, "Last connection test result"), nullptr);
+  struct Case {
+    std::optional<bool> state;
+    const char* icon;
+    QColor color;
+  } cases[] = {{std::nullopt, "questionmark.circle.fill", ui::color::orange()},
+               {true, "checkmark.circle.fill", ui::color::green()},
+               {false, "xmark.circle.fill", ui::color::red()}};
+  for (const auto& c : cases) {
+    screen->configManager().lastTestSuccessful = c.state;
+    EXPECT_EQ(row->icon()->symbol().name(), c.icon);
+    EXPECT_EQ(row->icon()->symbol().color(), c.color);
+    const QImage image = gui_test::render(*row, row->size());
+    EXPECT_GT(gui_test::countPixelsNear(image, c.color, 10), 20);
+  }
+}
+
+TEST_F(AIModelsScreenTest, SavingAnIncompleteConfigurationRaisesItsIssues) {
+  tap(LLMProvider::openai);
+  fields()->endpointField()->lineEdit()->clear();
+  QTest::mouseClick(screen->saveButton(), Qt::LeftButton);
+  ASSERT_TRUE(gui_test::waitUntil([&] { return screen->configurationIssuesAlert() != nullptr; }));
+  auto* alert = screen->configurationIssuesAlert();
+  EXPECT_EQ(alert->windowTitle(), "Configuration Issues");
+  EXPECT_EQ(alert->messageLabel()->text(), QString::fromUtf8("• OpenAI API key is required\n• OpenAI endpoint is required"));
+  // The save itself happened.
+  EXPECT_EQ(actionButton(), "Saved");
+  rereadStoresFromDisk();
+  EXPECT_EQ(suite().string("llm_endpoint"), "");
+  QTest::mouseClick(qobject_cast<QAbstractButton*>(gui_test::findByText(*alert, "OK")), Qt::LeftButton);
+  EXPECT_TRUE(gui_test::waitUntil([&] { return screen->configurationIssuesAlert() == nullptr; }));
+  EXPECT_FALSE(screen->testButton()->isEnabled());
+}
+
+}  // namespace

@@ -1,0 +1,147 @@
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include "MervoGuiTest.hpp"
+#include "app_views/ContentView.hpp"
+#include "app_views/SettingsSheets.hpp"
+#include "ui/StyledButton.hpp"
+#include "ui/TextEditor.hpp"
+
+namespace {
+
+using mervo::EmailTone;
+using mervo::views::ContentView;
+
+class SettingsSheetsTest : public mervo_gui_test::MervoGuiTest {
+ protected:
+  void SetUp() override {
+    MervoGuiTest::SetUp();
+    view = std::make_unique<ContentView>(environment());
+    gui_test::showAndWait(*view);
+  }
+  void TearDown() override {
+    view.reset();
+    MervoGuiTest::TearDown();
+  }
+
+  mervo::ContentViewState& state() { return view->state(); }
+
+  static void click(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+
+  // Opens the import sheet and pastes the text into its editor.
+  void paste(const QString& text) {
+    state().openImportSheet();
+    ASSERT_TRUE(gui_test::waitUntil([&] { return view->importSheet() && view->importSheet()->isVisible(); }));
+    auto* edit = view->importSheet()->editor()->plainTextEdit();
+    edit->selectAll();
+    edit->insertPlainText(text);
+  }
+
+  // Presses "Import Settings", then the alert's button with that title.
+  void confirmWith(const QString& choice) {
+    click(view->importSheet()->importButton());
+    ASSERT_TRUE(gui_test::waitUntil([&] { return view->importAlert() && view->importAlert()->isVisible(); }));
+    auto* alert = view->importAlert();
+    EXPECT_EQ(alert->windowTitle(), "Import Settings");
+    EXPECT_NE(gui_test::findByText(*alert, "This will replace your current settings. Are you sure?"), nullptr);
+    click(qobject_cast<QAbstractButton*>(gui_test::findByText(*alert, choice)));
+    ASSERT_TRUE(gui_test::waitUntil([&] { return !view->importAlert(); }));
+  }
+
+  std::unique_ptr<ContentView> view;
+};
+
+TEST_F(SettingsSheetsTest, ExportShowsTheSettingsAndCopiesThem) {
+  userSettings->emailTone = EmailTone::casual;
+  state().exportSettings();
+  auto* sheet = view->exportSheet();
+  ASSERT_NE(sheet, nullptr);
+  EXPECT_TRUE(sheet->isVisible());
+  EXPECT_EQ(sheet->windowTitle(), "Export Settings");
+  EXPECT_EQ(sheet->settingsText()->text().toStdString(), *userSettings->exportSettings());
+  EXPECT_NE(sheet->settingsText()->text().indexOf("\"casual\""), -1);
+  click(sheet->copyButton());
+  EXPECT_EQ(platform::Pasteboard::general().string(), userSettings->exportSettings());
+  click(sheet->doneButton());
+  EXPECT_TRUE(gui_test::waitUntil([&] { return !view->exportSheet(); }));
+  EXPECT_FALSE(*state().showingExportSheet);
+}
+
+TEST_F(SettingsSheetsTest, AnEmptyExportShowsAnEmptyBoxAndCopiesNothingButEmptiness) {
+  platform::Pasteboard::general().setString("old");
+  state().showingExportSheet = true;
+  ASSERT_NE(view->exportSheet(), nullptr);
+  EXPECT_TRUE(view->exportSheet()->settingsText()->text().isEmpty());
+  click(view->exportSheet()->copyButton());
+  EXPECT_EQ(platform::Pasteboard::general().string(), "");
+}
+
+TEST_F(SettingsSheetsTest, EscapeClosesASheetAndTheFlagFollows) {
+  paste("{\"emailTone\": \"formal\"}");
+  QTest::keyClick(view->importSheet(), Qt::Key_Escape);
+  EXPECT_TRUE(gui_test::waitUntil([&] { return !view->importSheet(); }));
+  EXPECT_FALSE(*state().showingImportSheet);
+  // Closed this way the text stays for the next opening.
+  state().openImportSheet();
+  ASSERT_TRUE(gui_test::waitUntil([&] { return view->importSheet() != nullptr; }));
+  EXPECT_EQ(view->importSheet()->editor()->text(), "{\"emailTone\": \"formal\"}");
+}
+
+TEST_F(SettingsSheetsTest, ImportIsEnabledByOneVisibleCharacter) {
+  paste("   \n\n  ");
+  EXPECT_FALSE(view->importSheet()->importButton()->isEnabled());
+  click(view->importSheet()->importButton());
+  EXPECT_FALSE(view->importAlert());
+  QTest::keyClicks(view->importSheet()->editor()->plainTextEdit(), "x");
+  EXPECT_TRUE(view->importSheet()->importButton()->isEnabled());
+}
+
+TEST_F(SettingsSheetsTest, CancelInTheSheetEmptiesIt) {
+  paste("{\"emailTone\": \"casual\"}");
+  click(view->importSheet()->cancelButton());
+  EXPECT_TRUE(gui_test::waitUntil([&] { return !view->importSheet(); }));
+  EXPECT_TRUE(state().importText->empty());
+  state().openImportSheet();
+  ASSERT_TRUE(gui_test::waitUntil([&] { return view->importSheet() != nullptr; }));
+  EXPECT_TRUE(view->importSheet()->editor()->text().isEmpty());
+  EXPECT_EQ(*userSettings->emailTone, EmailTone::professional);
+}
+
+TEST_F(SettingsSheetsTest, CancelInTheAlertChangesNothing) {
+  paste("{\"emailTone\": \"casual\"}");
+  confirmWith("Cancel");
+  EXPECT_EQ(*userSettings->emailTone, EmailTone::professional);
+  EXPECT_TRUE(view->importSheet()->isVisible());
+  EXPECT_FALSE(suite().object("emailTone"));
+}
+
+TEST_F(SettingsSheetsTest, ATextThatIsNoExportChangesNothingAndSaysSo) {
+  paste("this is not JSON");
+  confirmWith("Import");
+  EXPECT_FALSE(*state().importSuccess);
+  EXPECT_EQ(*userSettings->emailTone, EmailTone::professional);
+  ASSERT_TRUE(gui_test::waitUntil([&] { return view->importFailedAlert() && view->importFailedAlert()->isVisible(); }));
+  EXPECT_NE(gui_test::findByText(*view->importFailedAlert(), "The text is not a settings export. Nothing was changed."),
+            nullptr);
+  click(qobject_cast<QAbstractButton*>(gui_test::findByText(*view->importFailedAlert(), "OK")));
+  EXPECT_TRUE(gui_test::waitUntil([&] { return !view->importFailedAlert(); }));
+  EXPECT_TRUE(view->importSheet()->isVisible());  // to mend the text
+}
+
+TEST_F(SettingsSheetsTest, AValidExportIsAppliedAndTheSheetCloses) {
+  paste("{\"emailTone\": \"casual\", \"useCustomPrompt\": true, \"customSystemPrompt\": \"Short answers.\"}");
+  confirmWith("Import");
+  EXPECT_TRUE(*state().importSuccess);
+  EXPECT_EQ(*userSettings->emailTone, EmailTone::casual);
+  EXPECT_TRUE(*userSettings->useCustomPrompt);
+  EXPECT_TRUE(gui_test::waitUntil([&] { return !view->importSheet(); }));
+  EXPECT_FALSE(view->importFailedAlert());
+  rereadStoresFromDisk();
+  EXPECT_EQ(suite().string("emailTone"), "casual");
+  EXPECT_EQ(suite().string("customSystemPrompt"), "Short answers.");
+}
+
+}  // namespace

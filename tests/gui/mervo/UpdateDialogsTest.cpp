@@ -1,0 +1,102 @@
+#include <QAbstractButton>
+#include <QMenu>
+#include <QTextBrowser>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include "FeedText.hpp"
+#include "MervoGuiTest.hpp"
+#include "app_views/MainWindow.hpp"
+#include "sparkle/SparkleError.hpp"
+#include "sparkle/Updater.hpp"
+#include "sparkle_ui/StandardUserDriver.hpp"
+#include "test_support/LoopbackServer.hpp"
+
+namespace {
+
+using sparkle_ui::StandardUserDriver;
+using test_support::LoopbackServer;
+
+class UpdateDialogsTest : public mervo_gui_test::MervoGuiTest {
+ protected:
+  void TearDown() override {
+    delete driver->currentDialog();  // a window of its own: it would outlive the test
+    MervoGuiTest::TearDown();
+  }
+
+  sparkle::UpdaterConfiguration host() const {
+    sparkle::UpdaterConfiguration c;
+    c.feedURL = server.baseURL() + "/appcast.xml";
+    c.hostName = "Mervo";
+    c.hostVersion = "1.9";
+    c.hostDisplayVersion = "1.9";
+    return c;
+  }
+
+  // Checks the way "Check for Updates…" does and waits for the dialog.
+  QDialog* checkFromTheMenu(sparkle::Updater& updater) {
+    mervo::views::MainWindow window(environment(), updater);
+    window.applicationMenu()->actions().at(1)->trigger();
+    EXPECT_TRUE(gui_test::waitUntil([&] { return driver->currentDialog() != nullptr; }, 10000));
+    return driver->currentDialog();
+  }
+
+  LoopbackServer server;
+  std::shared_ptr<StandardUserDriver> driver = std::make_shared<StandardUserDriver>();
+};
+
+TEST_F(UpdateDialogsTest, UpToDate) {
+  server.reply({200, sparkle_test::feed(sparkle_test::release("1.9")), "application/rss+xml", {}});
+  sparkle::Updater updater(host(), driver);
+  auto* dialog = checkFromTheMenu(updater);
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_NE(gui_test::findByText(*dialog, "Mervo is up to date"), nullptr);
+  EXPECT_NE(gui_test::findByText(*dialog, "Version 1.9 is the newest version available."), nullptr);
+}
+
+TEST_F(UpdateDialogsTest, ANewerReleaseWithItsNotesOpensItsPageInTheBrowser) {
+  server.reply({200, sparkle_test::feed(sparkle_test::release("1.10", "<p>Faster <b>drafts</b><img src=\"file:///etc/passwd\"></p>")),
+                "application/rss+xml", {}});
+  sparkle::Updater updater(host(), driver);
+  auto* dialog = checkFromTheMenu(updater);
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_NE(gui_test::findByText(*dialog, "A new version of Mervo is available"), nullptr);
+  auto* notes = dialog->findChild<QTextBrowser*>();
+  ASSERT_NE(notes, nullptr);
+  EXPECT_TRUE(notes->toPlainText().contains("Faster drafts"));
+  EXPECT_FALSE(notes->openLinks());
+  auto* open = qobject_cast<QAbstractButton*>(gui_test::findByText(*dialog, "Open Download Page"));
+  ASSERT_NE(open, nullptr);
+  QTest::mouseClick(open, Qt::LeftButton);
+  ASSERT_EQ(openedURLs.size(), 1u);
+  EXPECT_EQ(openedURLs[0], QUrl("https://quorbel.example/releases/1.10"));
+  EXPECT_TRUE(gui_test::waitUntil([&] { return driver->currentDialog() == nullptr; }));
+}
+
+TEST_F(UpdateDialogsTest, AFailureIsShownWithItsReason) {
+  server.reply({200, sparkle_test::nestedFeed(10000), "application/rss+xml", {}});
+  sparkle::Updater updater(host(), driver);
+  auto* dialog = checkFromTheMenu(updater);
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_NE(gui_test::findByText(*dialog, "Update Check Failed"), nullptr);
+  EXPECT_NE(gui_test::findByText(*dialog, "The update feed is nested more than 32 elements deep and was not read."),
+            nullptr);
+}
+
+// The menu item is never disabled: chosen during a scheduled check it joins
+// that check, whose outcome the user then sees.
+TEST_F(UpdateDialogsTest, ChoosingTheCommandDuringAScheduledCheckStillChecks) {
+  LoopbackServer::Reply slow{200, sparkle_test::feed(sparkle_test::release("1.9")), "application/rss+xml", {}};
+  slow.delay = std::chrono::milliseconds(300);
+  server.reply(slow);
+  sparkle::Updater updater(host(), driver);
+  updater.checkForUpdatesInBackground();
+  ASSERT_TRUE(updater.sessionInProgress());
+  auto* dialog = checkFromTheMenu(updater);
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_NE(gui_test::findByText(*dialog, "Mervo is up to date"), nullptr);
+  EXPECT_EQ(server.requestCount(), 1u);
+}
+
+}  // namespace

@@ -1,0 +1,141 @@
+#include <QMenu>
+#include <QMenuBar>
+#include <QScrollArea>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include "MervoGuiTest.hpp"
+#include "app_views/AIPromptTab.hpp"
+#include "app_views/ContentView.hpp"
+#include "app_views/FeaturesContentView.hpp"
+#include "app_views/HomeTab.hpp"
+#include "app_views/MainWindow.hpp"
+#include "sparkle/Updater.hpp"
+#include "ui/Palette.hpp"
+#include "ui/StyledButton.hpp"
+
+namespace {
+
+using mervo::MainTab;
+using mervo::views::ContentView;
+
+struct SilentDriver : sparkle::UserDriver {
+  void showUpdateFound(const sparkle::AppcastItem&, const sparkle::UpdaterConfiguration&) override {}
+  void showUpdateNotFound(const sparkle::UpdaterConfiguration&) override {}
+  void showUpdaterError(const platform::ErrorPtr&) override {}
+};
+
+class WindowTest : public mervo_gui_test::MervoGuiTest {
+ protected:
+  void SetUp() override {
+    MervoGuiTest::SetUp();
+    view = std::make_unique<ContentView>(environment());
+    view->resize(800, 600);
+    gui_test::showAndWait(*view);
+  }
+
+  void clickTab(MainTab tab) { QTest::mouseClick(view->tabButton(tab), Qt::LeftButton); }
+
+  // The colour behind a tab button's title, as drawn.
+  QColor tabBackground(MainTab tab) {
+    auto* button = view->tabButton(tab);
+    const QImage image = gui_test::render(*button, button->size());
+    return gui_test::colorOverWhite(image, QPoint(button->width() - 6, button->height() / 2));
+  }
+
+  std::vector<MainTab> highlighted() {
+    std::vector<MainTab> tabs;
+    for (MainTab tab : mervo::allCases<MainTab>())
+      if (tabBackground(tab) == ui::color::accent()) tabs.push_back(tab);
+    return tabs;
+  }
+
+  std::unique_ptr<ContentView> view;
+};
+
+TEST_F(WindowTest, CannotBeMadeSmallerThan800By400) {
+  EXPECT_EQ(view->minimumSize(), QSize(800, 400));
+  view->resize(500, 300);
+  EXPECT_EQ(view->size(), QSize(800, 400));
+  view->resize(1200, 900);
+  EXPECT_EQ(view->size(), QSize(1200, 900));
+}
+
+TEST_F(WindowTest, ExactlyOneTabIsHighlightedStartingWithHome) {
+  EXPECT_EQ(highlighted(), std::vector{MainTab::home});
+  EXPECT_NE(dynamic_cast<mervo::views::HomeTab*>(view->tabContent()->findChild<mervo::views::HomeTab*>()), nullptr);
+  for (MainTab tab : {MainTab::features, MainTab::prompt, MainTab::apiConfig, MainTab::home}) {
+    SCOPED_TRACE(std::string(mervo::rawValue(tab)));
+    clickTab(tab);
+    EXPECT_EQ(*view->state().selectedTab, tab);
+    EXPECT_EQ(highlighted(), std::vector{tab});
+    EXPECT_TRUE(view->isHighlighted(tab));
+  }
+}
+
+TEST_F(WindowTest, TabButtonsShowTheirSymbolsAndTitlesInOrder) {
+  int previousTop = -1;
+  for (MainTab tab : mervo::allCases<MainTab>()) {
+    auto* button = view->tabButton(tab);
+    EXPECT_EQ(button->text().toStdString(), mervo::rawValue(tab));
+    EXPECT_GT(button->y(), previousTop);
+    previousTop = button->y();
+    // White on the accent when chosen, secondary otherwise.
+    EXPECT_EQ(button->buttonStyle().textColor, tab == MainTab::home ? ui::color::white() : ui::color::secondaryLabel());
+    EXPECT_EQ(button->width(), 220 - 2 * 12);
+  }
+}
+
+TEST_F(WindowTest, EachChoiceBuildsTheTabAfreshAndTheSameChoiceChangesNothing) {
+  clickTab(MainTab::prompt);
+  QPointer<QWidget> first = view->tabContent();
+  ASSERT_NE(first->findChild<mervo::views::AIPromptTab*>(), nullptr);
+  clickTab(MainTab::prompt);
+  EXPECT_EQ(view->tabContent(), first.data());
+  clickTab(MainTab::features);
+  EXPECT_TRUE(first.isNull());
+  EXPECT_NE(dynamic_cast<mervo::views::FeaturesContentView*>(view->tabContent()), nullptr);
+  clickTab(MainTab::prompt);
+  EXPECT_NE(view->tabContent(), nullptr);
+  EXPECT_NE(view->tabContent()->findChild<mervo::views::AIPromptTab*>(), nullptr);
+}
+
+TEST_F(WindowTest, SettingsSurviveSwitchingTabs) {
+  clickTab(MainTab::prompt);
+  userSettings->customSystemPrompt = std::string("Answer in verse.");
+  clickTab(MainTab::home);
+  clickTab(MainTab::prompt);
+  auto* tab = view->tabContent()->findChild<mervo::views::AIPromptTab*>();
+  ASSERT_NE(tab, nullptr);
+  EXPECT_EQ(tab->editor()->text(), "Answer in verse.");
+}
+
+TEST_F(WindowTest, TheWindowFetchesTheStoresItemsOldestFirst) {
+  auto& context = store->viewContext();
+  for (int seconds : {30, 10, 20}) context.insertNewObject<mervo::Item>("Item")->setTimestamp(coredata::Date(std::chrono::seconds(seconds)));
+  ASSERT_TRUE(context.save());
+  ContentView another(environment());
+  ASSERT_EQ(another.items().size(), 3u);
+  EXPECT_EQ(another.items()[0]->timestamp(), coredata::Date(std::chrono::seconds(10)));
+  EXPECT_EQ(another.items()[2]->timestamp(), coredata::Date(std::chrono::seconds(30)));
+}
+
+TEST_F(WindowTest, MenusPutCheckForUpdatesRightAfterAboutAndTheSheetsInFile) {
+  sparkle::Updater updater(sparkle::UpdaterConfiguration{}, std::make_shared<SilentDriver>());
+  mervo::views::MainWindow window(environment(), updater);
+  const auto actions = window.applicationMenu()->actions();
+  ASSERT_GE(actions.size(), 2);
+  EXPECT_EQ(actions[0]->text(), "About Mervo");
+  EXPECT_EQ(actions[1]->text(), QString::fromUtf8("Check for Updates\u2026"));
+  EXPECT_TRUE(actions[1]->isEnabled());
+  const auto file = window.fileMenu()->actions();
+  ASSERT_GE(file.size(), 2);
+  EXPECT_EQ(file[0]->text(), QString::fromUtf8("Export Settings\u2026"));
+  EXPECT_EQ(file[1]->text(), QString::fromUtf8("Import Settings\u2026"));
+  file[1]->trigger();
+  EXPECT_TRUE(*window.contentView()->state().showingImportSheet);
+  EXPECT_NE(window.contentView()->importSheet(), nullptr);
+}
+
+}  // namespace

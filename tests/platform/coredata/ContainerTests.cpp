@@ -1,0 +1,294 @@
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <set>
+
+#include <sqlite3.h>
+
+#include "CoreDataTestSupport.hpp"
+#include "coredata/CoreDataError.hpp"
+#include "coredata/PersistentContainer.hpp"
+#include "foundation/Bundle.hpp"
+#include "test_support/TempDir.hpp"
+#include "test_support/TestEnvironment.hpp"
+
+namespace {
+
+using coredata::Date;
+using coredata::FetchRequest;
+using coredata::ManagedObject;
+using coredata::ManagedObjectModel;
+using coredata::PersistentContainer;
+using namespace std::chrono_literals;
+
+Date at(std::chrono::seconds sinceEpoch) { return Date(sinceEpoch); }
+
+// Each test starts without a store file or model resource of its own.
+class ContainerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::filesystem::remove_all(PersistentContainer::defaultDirectoryURL());
+    std::filesystem::remove(modelResource());
+  }
+  void TearDown() override { SetUp(); }
+
+  static std::filesystem::path modelResource() {
+    return test_support::IsolatedEnvironment::bundlePath() / "Resources" / "quorbel.datamodel";
+  }
+  static std::filesystem::path storeFile() { return PersistentContainer::defaultDirectoryURL() / "quorbel.sqlite"; }
+
+  static std::unique_ptr<PersistentContainer> container(const std::string& model = coredata_test::kItemModel) {
+    return std::make_unique<PersistentContainer>("quorbel", ManagedObjectModel::parse(model));
+  }
+
+  // Loads the stores and returns the one error reported (null on success).
+  static platform::ErrorPtr load(PersistentContainer& container) {
+    platform::ErrorPtr reported;
+    int calls = 0;
+    container.loadPersistentStores([&](const coredata::PersistentStoreDescription& description, platform::ErrorPtr error) {
+      EXPECT_EQ(description.url, storeFile());
+      reported = std::move(error);
+      ++calls;
+    });
+    EXPECT_EQ(calls, 1);
+    return reported;
+  }
+
+  static void insertItem(PersistentContainer& container, Date timestamp) {
+    auto item = container.viewContext().insertNewObject("Item");
+    ASSERT_NE(item, nullptr);
+    item->setValue("timestamp", timestamp);
+  }
+
+  static std::vector<Date> timestamps(PersistentContainer& container, bool ascending = true) {
+    auto items = container.viewContext().fetch(FetchRequest{"Item", {{"timestamp", ascending}}});
+    EXPECT_TRUE(items) << items.error()->debugDescription();
+    std::vector<Date> dates;
+    for (const auto& item : items.value_or(std::vector<std::shared_ptr<ManagedObject>>{}))
+      dates.push_back(std::get<Date>(item->value("timestamp")));
+    return dates;
+  }
+
+  static std::set<std::filesystem::path> filesInStoreFolder() {
+    std::set<std::filesystem::path> files;
+    for (const auto& entry : std::filesystem::directory_iterator(PersistentContainer::defaultDirectoryURL()))
+      files.insert(entry.path().filename());
+    return files;
+  }
+};
+
+TEST_F(ContainerTest, TheStoreLivesInTheProgramsDataFolder) {
+  auto store = container();
+  ASSERT_EQ(store->persistentStoreDescriptions().size(), 1u);
+  EXPECT_EQ(store->persistentStoreDescriptions()[0].url,
+            platform::paths::applicationSupport() / platform::Bundle::main().bundleIdentifier() / "quorbel.sqlite");
+  EXPECT_EQ(load(*store), nullptr);
+  EXPECT_TRUE(std::filesystem::is_regular_file(storeFile()));
+}
+
+TEST_F(ContainerTest, SavedObjectsComeBackInOrder) {
+  auto store = container();
+  ASSERT_EQ(load(*store), nullptr);
+  insertItem(*store, at(3000s));
+  insertItem(*store, at(1000s));
+  insertItem(*store, at(2000s));
+  EXPECT_TRUE(store->viewContext().hasChanges());
+  ASSERT_TRUE(store->viewContext().save());
+  EXPECT_FALSE(store->viewContext().hasChanges());
+  EXPECT_EQ(timestamps(*store), (std::vector{at(1000s), at(2000s), at(3000s)}));
+  EXPECT_EQ(timestamps(*store, false), (std::vector{at(3000s), at(2000s), at(1000s)}));
+}
+
+TEST_F(ContainerTest, AnObjectWithoutValueHasNone) {
+  auto store = container();
+  ASSERT_EQ(load(*store), nullptr);
+  store->viewContext().insertNewObject("Item");
+  ASSERT_TRUE(store->viewContext().save());
+  auto items = store->viewContext().fetch(FetchRequest{"Item", {}});
+  ASSERT_TRUE(items);
+  ASSERT_EQ(items->size(), 1u);
+  EXPECT_TRUE(std::holds_alternative<std::monostate>((*items)[0]->value("timestamp")));
+  EXPECT_TRUE((*items)[0]->objectID().has_value());
+}
+
+TEST_F(ContainerTest, ChangesOfFetchedObjectsAreSaved) {
+  auto store = container();
+  ASSERT_EQ(load(*store), nullptr);
+  insertItem(*store, at(10s));
+  ASSERT_TRUE(store->viewContext().save());
+  auto items = store->viewContext().fetch(FetchRequest{"Item", {}});
+  ASSERT_TRUE(items && items->size() == 1);
+  (*items)[0]->setValue("timestamp", at(20s));
+  ASSERT_TRUE(store->viewContext().save());
+  auto reopened = container();
+  ASSERT_EQ(load(*reopened), nullptr);
+  EXPECT_EQ(timestamps(*reopened), std::vector{at(20s)});
+}
+
+TEST_F(ContainerTest, ASecondStartFindsTheSameStore) {
+  {
+    auto first = container();
+    ASSERT_EQ(load(*first), nullptr);
+    insertItem(*first, at(42s));
+    ASSERT_TRUE(first->viewContext().save());
+  }
+  auto second = container();
+  ASSERT_EQ(load(*second), nullptr);
+  EXPECT_EQ(timestamps(*second), std::vector{at(42s)});
+}
+
+TEST_F(ContainerTest, TwoContainersUseTheStoreAtOnce) {
+  auto one = container();
+  auto two = container();
+  ASSERT_EQ(load(*one), nullptr);
+  ASSERT_EQ(load(*two), nullptr);
+  insertItem(*one, at(1s));
+  ASSERT_TRUE(one->viewContext().save());
+  insertItem(*two, at(2s));
+  ASSERT_TRUE(two->viewContext().save());
+  // Every fetch reads the store, so each sees what the other saved.
+  EXPECT_EQ(timestamps(*one), (std::vector{at(1s), at(2s)}));
+  EXPECT_EQ(timestamps(*two), (std::vector{at(1s), at(2s)}));
+}
+
+TEST_F(ContainerTest, TwoProcessesWriteTheStoreAtOnce) {
+  constexpr int kEach = 40;
+  auto writeItems = [](int offset) {
+    auto store = container();
+    if (load(*store)) return false;
+    for (int i = 0; i < kEach; ++i) {
+      store->viewContext().insertNewObject("Item")->setValue("timestamp", at(std::chrono::seconds(offset + i)));
+      if (!store->viewContext().save()) return false;
+    }
+    return true;
+  };
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) _exit(writeItems(1000) ? 0 : 1);
+  EXPECT_TRUE(writeItems(0));
+  int status = 0;
+  waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  auto store = container();
+  ASSERT_EQ(load(*store), nullptr);
+  EXPECT_EQ(timestamps(*store).size(), 2u * kEach);
+}
+
+TEST_F(ContainerTest, TheModelComesFromTheBundle) {
+  std::filesystem::create_directories(modelResource().parent_path());
+  test_support::TempDir scratch;
+  std::filesystem::copy_file(scratch.write("model", coredata_test::kItemModel), modelResource());
+  PersistentContainer store("quorbel");
+  ASSERT_NE(store.managedObjectModel(), nullptr);
+  EXPECT_NE(store.managedObjectModel()->entity("Item"), nullptr);
+  EXPECT_EQ(load(store), nullptr);
+}
+
+TEST_F(ContainerTest, WithoutItsModelNoStoreIsMade) {
+  PersistentContainer store("quorbel");
+  EXPECT_EQ(store.managedObjectModel(), nullptr);
+  auto error = load(store);
+  ASSERT_NE(error, nullptr);
+  EXPECT_EQ(error->code(), coredata::ManagedObjectModelLoadError);
+  EXPECT_FALSE(std::filesystem::exists(storeFile()));
+  EXPECT_EQ(store.viewContext().insertNewObject("Item"), nullptr);
+  EXPECT_FALSE(store.viewContext().fetch(FetchRequest{"Item", {}}));
+}
+
+// A store written with another model; its bytes, with no file left behind.
+std::string storeOfAnotherModel() {
+  const char* model =
+      "<plist version=\"1.0\"><dict><key>entities</key><array><dict><key>name</key><string>Item</string>"
+      "<key>attributes</key><array><dict><key>name</key><string>timestamp</string><key>type</key>"
+      "<string>string</string></dict></array></dict></array></dict></plist>";
+  auto file = PersistentContainer::defaultDirectoryURL() / "quorbel.sqlite";
+  {
+    PersistentContainer store("quorbel", ManagedObjectModel::parse(model));
+    store.loadPersistentStores([](const auto&, const platform::ErrorPtr&) {});
+  }  // closing the last connection folds the write-ahead log into the file
+  auto bytes = test_support::readFile(file);
+  std::filesystem::remove_all(file.parent_path());
+  return bytes;
+}
+
+// Another program's SQLite database, with a table of its own.
+std::string databaseOfAnotherProgram() {
+  test_support::TempDir folder;
+  auto file = folder.path() / "notes.sqlite";
+  sqlite3* db = nullptr;
+  sqlite3_open(file.c_str(), &db);
+  sqlite3_exec(db, "CREATE TABLE notes (text TEXT); INSERT INTO notes VALUES ('keep me');", nullptr, nullptr, nullptr);
+  sqlite3_close(db);
+  return test_support::readFile(file);
+}
+
+std::string notADatabase() { return std::string("my notes, not a database\n") + std::string(4096, 'x'); }
+
+struct UnusableFile {
+  const char* name;
+  std::string (*contents)();
+  long code;
+};
+
+// Named in test listings by its case name, not by its bytes.
+void PrintTo(const UnusableFile& c, std::ostream* os) { *os << c.name; }
+
+class UnusableStoreFile : public ContainerTest, public ::testing::WithParamInterface<UnusableFile> {};
+
+// What the file holds is somebody's data: it is refused, never replaced.
+TEST_P(UnusableStoreFile, IsRefusedAndLeftAsItWas) {
+  const std::string contents = GetParam().contents();
+  ASSERT_FALSE(contents.empty());
+  std::filesystem::create_directories(storeFile().parent_path());
+  {
+    std::ofstream out(storeFile(), std::ios::binary);
+    out << contents;
+  }
+  auto before = filesInStoreFolder();
+  auto store = container();
+  auto error = load(*store);
+  ASSERT_NE(error, nullptr);
+  EXPECT_EQ(error->domain(), coredata::kErrorDomain);
+  EXPECT_EQ(error->code(), GetParam().code);
+  EXPECT_NE(error->userInfoDescription().find(storeFile().string()), std::string::npos);
+  store.reset();
+  EXPECT_EQ(test_support::readFile(storeFile()), contents);
+  EXPECT_EQ(filesInStoreFolder(), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Container, UnusableStoreFile,
+    ::testing::Values(UnusableFile{"NotADatabase", notADatabase, coredata::PersistentStoreOpenError},
+                      UnusableFile{"DatabaseOfAnotherProgram", databaseOfAnotherProgram, coredata::PersistentStoreOpenError},
+                      UnusableFile{"StoreOfAnotherModel", storeOfAnotherModel,
+                                   coredata::PersistentStoreIncompatibleVersionHashError}),
+    [](const ::testing::TestParamInfo<UnusableFile>& info) { return std::string(info.param.name); });
+
+TEST_F(ContainerTest, AFolderInPlaceOfTheStoreIsRefused) {
+  std::filesystem::create_directories(storeFile());
+  auto store = container();
+  auto error = load(*store);
+  ASSERT_NE(error, nullptr);
+  EXPECT_EQ(error->code(), coredata::PersistentStoreOpenError);
+  EXPECT_TRUE(std::filesystem::is_directory(storeFile()));
+}
+
+TEST_F(ContainerTest, FetchesNameAnEntityAndItsAttributes) {
+  auto store = container();
+  ASSERT_EQ(load(*store), nullptr);
+  EXPECT_FALSE(store->viewContext().fetch(FetchRequest{"Note", {}}));
+  EXPECT_FALSE(store->viewContext().fetch(FetchRequest{"Item", {{"title", true}}}));
+  EXPECT_EQ(store->viewContext().insertNewObject("Note"), nullptr);
+  auto item = store->viewContext().insertNewObject("Item");
+  EXPECT_THROW(item->setValue("title", std::string("x")), std::invalid_argument);
+  EXPECT_THROW(item->setValue("timestamp", std::string("yesterday")), std::invalid_argument);
+  EXPECT_THROW(item->value("title"), std::invalid_argument);
+}
+
+}  // namespace
