@@ -14,6 +14,7 @@
 #include "foundation/Json.hpp"
 #include "foundation/UserDefaults.hpp"
 #include "router/ExtensionLLMAPIError.hpp"
+#include "router/ExtensionLLMAPIService.hpp"
 #include "test_support/TempDir.hpp"
 #include "router/LLMResult.hpp"
 #include "test_support/TestEnvironment.hpp"
@@ -65,6 +66,15 @@ class CompletionProbe {
   };
   std::shared_ptr<State> state_ = std::make_shared<State>();
 };
+
+// Routes one prompt and waits for its one completion.
+inline CompletionProbe generate(const std::string& prompt = "Reply to Anna",
+                                const std::optional<std::string>& systemPrompt = std::nullopt) {
+  CompletionProbe probe;
+  quorbel::ExtensionLLMAPIService::shared().generateContent(prompt, systemPrompt, probe.completion());
+  probe.waitForCompletion();
+  return probe;
+}
 
 inline std::shared_ptr<platform::UserDefaults> suite(const std::string& name = kSuiteName) {
   auto opened = platform::UserDefaults::suite(name);
