@@ -4,12 +4,12 @@
 #include <cerrno>
 #include <cstring>
 #include <memory>
-#include <vector>
 
 #include <plist/plist.h>
 
 #include "BinaryPropertyList.hpp"
 #include "BinaryPropertyListObjects.hpp"
+#include "LibplistTree.hpp"
 #include "foundation/AtomicFile.hpp"
 #include "foundation/Text.hpp"
 
@@ -31,84 +31,6 @@ ErrorPtr writeError(const std::string& reason) {
                    {{"NSDebugDescription", reason}});
 }
 
-std::vector<plist_t> childrenOf(plist_t node) {
-  std::vector<plist_t> children;
-  if (plist_get_node_type(node) == PLIST_ARRAY) {
-    const uint32_t count = plist_array_get_size(node);
-    for (uint32_t i = 0; i < count; ++i) children.push_back(plist_array_get_item(node, i));
-  } else if (plist_get_node_type(node) == PLIST_DICT) {
-    plist_dict_iter it = nullptr;
-    plist_dict_new_iter(node, &it);
-    for (;;) {
-      char* key = nullptr;
-      plist_t value = nullptr;
-      plist_dict_next_item(node, it, &key, &value);
-      std::free(key);
-      if (!value) break;
-      children.push_back(value);
-    }
-    std::free(it);
-  }
-  return children;
-}
-
-bool isNonEmptyContainer(plist_t node) {
-  const auto type = plist_get_node_type(node);
-  return (type == PLIST_ARRAY && plist_array_get_size(node) > 0) ||
-         (type == PLIST_DICT && plist_dict_get_size(node) > 0);
-}
-
-// libplist releases a tree recursively, which a deeply nested file turns
-// into a stack overflow. This empties the containers innermost first, so
-// that every release frees one leaf or one empty container.
-void releaseTree(plist_t root) {
-  std::vector<plist_t> path{root};
-  while (!path.empty()) {
-    plist_t node = path.back();
-    if (!isNonEmptyContainer(node)) {
-      path.pop_back();
-      continue;
-    }
-    if (plist_get_node_type(node) == PLIST_ARRAY) {
-      const uint32_t last = plist_array_get_size(node) - 1;
-      plist_t child = plist_array_get_item(node, last);
-      if (isNonEmptyContainer(child))
-        path.push_back(child);
-      else
-        plist_array_remove_item(node, last);
-      continue;
-    }
-    plist_dict_iter it = nullptr;
-    plist_dict_new_iter(node, &it);
-    char* key = nullptr;
-    plist_t first = nullptr;
-    plist_dict_next_item(node, it, &key, &first);
-    std::free(it);
-    // What removal by this key would take (a file may repeat a key).
-    plist_t child = plist_dict_get_item(node, key);
-    if (isNonEmptyContainer(child))
-      path.push_back(child);
-    else
-      plist_dict_remove_item(node, key);
-    std::free(key);
-  }
-  plist_free(root);
-}
-
-using Tree = std::unique_ptr<void, decltype(&releaseTree)>;
-
-bool fitsLimits(plist_t root) {
-  std::vector<std::pair<plist_t, std::size_t>> pending{{root, 1}};
-  std::size_t nodes = 0;
-  while (!pending.empty()) {
-    auto [node, depth] = pending.back();
-    pending.pop_back();
-    if (++nodes > kMaxNodes || depth > kMaxDepth) return false;
-    for (plist_t child : childrenOf(node)) pending.emplace_back(child, depth + 1);
-  }
-  return true;
-}
-
 // XML goes through libplist's parser, whose tree is then measured, turned
 // into the binary form by libplist and read by our binary reader, so that
 // both forms obey the same rules.
@@ -118,8 +40,9 @@ std::expected<PropertyValue, ErrorPtr> parseXML(std::string_view bytes) {
   plist_t raw = nullptr;
   plist_from_xml(bytes.data(), static_cast<uint32_t>(bytes.size()), &raw);
   if (!raw) return std::unexpected(formatError("Not a property list."));
-  Tree tree(raw, &releaseTree);
-  if (!fitsLimits(raw)) return std::unexpected(formatError("Property list nests too deeply or holds too many values."));
+  const LibplistTree tree(raw);
+  if (tree.height() > kMaxDepth || tree.nodeCount() > kMaxNodes)
+    return std::unexpected(formatError("Property list nests too deeply or holds too many values."));
   char* encoded = nullptr;
   uint32_t length = 0;
   plist_to_bin(raw, &encoded, &length);
@@ -184,7 +107,7 @@ std::expected<std::string, ErrorPtr> toXML(const PropertyValue& value) {
   plist_t raw = nullptr;
   plist_from_bin(encoded->data(), static_cast<uint32_t>(encoded->size()), &raw);
   if (!raw) return std::unexpected(writeError("the value cannot be converted to XML"));
-  Tree tree(raw, &releaseTree);
+  const LibplistTree tree(raw);
   char* xml = nullptr;
   uint32_t length = 0;
   plist_to_xml(raw, &xml, &length);
