@@ -1,40 +1,17 @@
 // What the property-list reader accepts is written again and read back as
 // itself: always in the binary form (which settings are written in), and in
 // the XML form whenever that form can hold it.
-#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
 
 #include "foundation/PropertyList.hpp"
+#include "test_support/IdenticalValues.hpp"
 
 namespace {
 
-using platform::PropertyValue;
-
-// Equal in type and value, floating-point numbers bit for bit.
-bool identical(const PropertyValue& a, const PropertyValue& b) {
-  if (a.asReal() && b.asReal()) return std::bit_cast<std::uint64_t>(*a.asReal()) == std::bit_cast<std::uint64_t>(*b.asReal());
-  if (a.asDate() && b.asDate())
-    return std::bit_cast<std::uint64_t>(a.asDate()->secondsSinceReferenceDate) ==
-           std::bit_cast<std::uint64_t>(b.asDate()->secondsSinceReferenceDate);
-  if (a.asArray() && b.asArray()) {
-    const auto &x = *a.asArray(), &y = *b.asArray();
-    if (x.size() != y.size()) return false;
-    for (std::size_t i = 0; i < x.size(); ++i)
-      if (!identical(x[i], y[i])) return false;
-    return true;
-  }
-  if (a.asDictionary() && b.asDictionary()) {
-    const auto &x = *a.asDictionary(), &y = *b.asDictionary();
-    if (x.size() != y.size()) return false;
-    for (auto i = x.begin(), j = y.begin(); i != x.end(); ++i, ++j)
-      if (i->first != j->first || !identical(i->second, j->second)) return false;
-    return true;
-  }
-  return a == b;
-}
+using test_support::identical;
 
 void require(bool condition) {
   if (!condition) std::abort();

@@ -1,6 +1,5 @@
 // A write of one key keeps every other value of the domain exactly: checked
 // as a property over generated domains of every value type and edge value.
-#include <bit>
 #include <cfloat>
 #include <cmath>
 #include <limits>
@@ -11,6 +10,7 @@
 #include "foundation/AtomicFile.hpp"
 #include "foundation/PropertyList.hpp"
 #include "foundation/UserDefaults.hpp"
+#include "test_support/IdenticalValues.hpp"
 #include "test_support/TempDir.hpp"
 #include "test_support/TestEnvironment.hpp"
 
@@ -21,29 +21,7 @@ using namespace std::string_literals;
 
 namespace {
 
-// Equal in type and value, floating-point numbers bit for bit (so NaN, -0
-// and their payloads count).
-bool identical(const PropertyValue& a, const PropertyValue& b) {
-  if (a.asReal() && b.asReal()) return std::bit_cast<std::uint64_t>(*a.asReal()) == std::bit_cast<std::uint64_t>(*b.asReal());
-  if (a.asDate() && b.asDate())
-    return std::bit_cast<std::uint64_t>(a.asDate()->secondsSinceReferenceDate) ==
-           std::bit_cast<std::uint64_t>(b.asDate()->secondsSinceReferenceDate);
-  if (a.asArray() && b.asArray()) {
-    const auto &x = *a.asArray(), &y = *b.asArray();
-    if (x.size() != y.size()) return false;
-    for (std::size_t i = 0; i < x.size(); ++i)
-      if (!identical(x[i], y[i])) return false;
-    return true;
-  }
-  if (a.asDictionary() && b.asDictionary()) {
-    const auto &x = *a.asDictionary(), &y = *b.asDictionary();
-    if (x.size() != y.size()) return false;
-    for (auto i = x.begin(), j = y.begin(); i != x.end(); ++i, ++j)
-      if (i->first != j->first || !identical(i->second, j->second)) return false;
-    return true;
-  }
-  return a == b;
-}
+using test_support::identical;
 
 const std::vector<std::string> kEdgeTexts{
     "", "plain", "a\0b"s, "\0"s, "h\u00E9llo", "\U0001F642 emoji", "\u200B", std::string(10'000, 'x'),
