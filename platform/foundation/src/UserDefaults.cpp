@@ -220,6 +220,7 @@ std::optional<std::string> UserDefaults::string(const std::string& key) {
   if (!value) return std::nullopt;
   if (auto s = value->asString()) return *s;
   if (auto i = value->asInteger()) return std::to_string(*i);
+  if (auto u = value->asUnsignedInteger()) return std::to_string(*u);
   if (auto r = value->asReal()) return fmt::format("{}", *r);
   if (auto b = value->asBool()) return *b ? "1" : "0";
   return std::nullopt;
@@ -230,6 +231,7 @@ bool UserDefaults::boolean(const std::string& key) {
   if (!value) return false;
   if (auto b = value->asBool()) return *b;
   if (auto i = value->asInteger()) return *i != 0;
+  if (value->isUnsignedInteger()) return true;  // above INT64_MAX, never zero
   if (auto r = value->asReal()) return *r != 0;
   if (auto s = value->asString()) {
     auto lower = text::lowercased(*s);
@@ -244,6 +246,7 @@ std::int64_t UserDefaults::integer(const std::string& key) {
   auto value = object(key);
   if (!value) return 0;
   if (auto i = value->asInteger()) return *i;
+  if (value->isUnsignedInteger()) return std::numeric_limits<std::int64_t>::max();  // clamped, as a real is
   if (auto r = value->asReal()) return truncatedToInt64(*r);
   if (auto b = value->asBool()) return *b ? 1 : 0;
   if (auto s = value->asString()) return leadingInteger(*s).value_or(0);
@@ -255,6 +258,7 @@ double UserDefaults::doubleValue(const std::string& key) {
   if (!value) return 0;
   if (auto r = value->asReal()) return *r;
   if (auto i = value->asInteger()) return static_cast<double>(*i);
+  if (auto u = value->asUnsignedInteger()) return static_cast<double>(*u);
   if (auto b = value->asBool()) return *b ? 1 : 0;
   if (auto s = value->asString()) return leadingDouble(*s).value_or(0);
   return 0;

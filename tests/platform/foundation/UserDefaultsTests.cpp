@@ -54,6 +54,7 @@ TEST_F(UserDefaultsTest, ConvertsStoredTypesLikeThePlatform) {
   suite->set("numText", "7 apples");
   suite->set("list", PropertyValue::Array{"a", "b"});
   suite->set("mixedList", PropertyValue::Array{"a", 1});
+  suite->set("unsigned", std::uint64_t{18446744073709551615u});
 
   EXPECT_EQ(suite->string("text"), "hello");
   EXPECT_EQ(suite->string("number"), "42");
@@ -76,6 +77,11 @@ TEST_F(UserDefaultsTest, ConvertsStoredTypesLikeThePlatform) {
   EXPECT_DOUBLE_EQ(suite->doubleValue("real"), 0.5);
   EXPECT_DOUBLE_EQ(suite->doubleValue("number"), 42);
   EXPECT_DOUBLE_EQ(suite->doubleValue("missing"), 0);
+
+  EXPECT_EQ(suite->string("unsigned"), "18446744073709551615");
+  EXPECT_TRUE(suite->boolean("unsigned"));
+  EXPECT_EQ(suite->integer("unsigned"), INT64_MAX);
+  EXPECT_DOUBLE_EQ(suite->doubleValue("unsigned"), 18446744073709551615.0);
 
   EXPECT_EQ(suite->stringArray("list"), (std::vector<std::string>{"a", "b"}));
   EXPECT_EQ(suite->stringArray("mixedList"), std::nullopt);

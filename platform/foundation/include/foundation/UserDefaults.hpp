@@ -53,8 +53,9 @@ class UserDefaults {
   // Booleans, numbers (non-zero) and the texts "YES"/"true"/a non-zero
   // integer read as true; everything else, absence included, as false.
   bool boolean(const std::string& key);
-  // Numbers (a real is truncated), Booleans (0 or 1) and texts that begin with
-  // an integer; 0 otherwise.
+  // Numbers (a real is truncated, and like an integer above INT64_MAX kept
+  // within the range), Booleans (0 or 1) and texts that begin with an
+  // integer; 0 otherwise.
   std::int64_t integer(const std::string& key);
   // Numbers, Booleans and texts that begin with a number; 0 otherwise.
   double doubleValue(const std::string& key);
