@@ -6,6 +6,7 @@
 #include "foundation/Dispatch.hpp"
 #include "foundation/Text.hpp"
 #include "router/BuiltInService.hpp"
+#include "router/ProviderWire.hpp"
 #include "settings/LLMAPIError.hpp"
 
 namespace mervo {
@@ -48,7 +49,8 @@ void LLMAPIService::printConfigurationSummary() const {
   envConfig_.debugPrint(fmt::format("  🎯 Current Provider: {}", displayName(provider)));
   envConfig_.debugPrint("  📊 Configuration Summary:");
   envConfig_.debugPrint(
-      fmt::format("    - Endpoint: '{}'", provider == LLMProvider::gemini ? std::string() : *llmConfig_.endpoint));
+      fmt::format("    - Endpoint: '{}'", provider == LLMProvider::gemini ? std::string()
+                                                                            : quorbel::wire::withPasswordsMasked(*llmConfig_.endpoint)));
   envConfig_.debugPrint(fmt::format("    - Model: '{}'", llmConfig_.effectiveModel()));
   envConfig_.debugPrint(fmt::format("    - Has API Key: {}", !llmConfig_.effectiveAPIKey().empty()));
   envConfig_.debugPrint(fmt::format("    - Timeout: {}s", platform::text::decimalDescription(*llmConfig_.timeout)));
@@ -81,7 +83,7 @@ void LLMAPIService::testConnection(quorbel::LLMCompletion completion) const {
 
 void LLMAPIService::testCustomAPI(quorbel::LLMCompletion completion) const {
   envConfig_.debugPrint("🧪 LLMAPIService: Testing Custom API Connection");
-  envConfig_.debugPrint(fmt::format("  🌐 Endpoint: '{}'", *llmConfig_.endpoint));
+  envConfig_.debugPrint(fmt::format("  🌐 Endpoint: '{}'", quorbel::wire::withPasswordsMasked(*llmConfig_.endpoint)));
   envConfig_.debugPrint(fmt::format("  🎯 Model: '{}'", llmConfig_.effectiveModel()));
   envConfig_.debugPrint(fmt::format("  🔑 Has API Key: {}", !llmConfig_.effectiveAPIKey().empty()));
   auto request = llmConfig_.buildCustomRequest(kTestPrompt, kTestSystemPrompt);
