@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the project builds, tests and runs with.
+# Installs the Debian packages the project builds, tests and runs with;
+# "scripts/setup.sh fuzz" adds the compiler that scripts/fuzz.sh builds with.
 set -euo pipefail
 
 packages=(
@@ -9,6 +10,8 @@ packages=(
   libplist-dev libcurl4-openssl-dev nlohmann-json3-dev libfmt-dev libicu-dev
   zlib1g-dev libsqlite3-dev libjpeg62-turbo-dev libgmime-3.0-dev libxcb1-dev gzip
 )
+# libFuzzer comes with clang's runtime libraries.
+[ "${1:-}" = fuzz ] && packages+=(clang-16 libclang-rt-16-dev)
 
 missing=()
 for p in "${packages[@]}"; do

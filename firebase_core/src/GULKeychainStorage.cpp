@@ -123,9 +123,12 @@ void GULKeychainStorage::setObject(const Object& object, const std::string& key,
   inMemoryCacheQueue_.async([this, object, key, accessGroup, completion = std::move(completion)] {
     const std::uint64_t write = inMemoryCache_.set(key, object);
     keychainQueue_.async([this, object, key, accessGroup, completion, write] {
-      const std::string archived = platform::plist::toBinary(object);
-      const GULKeychainUtils::Data data(archived.begin(), archived.end());
-      auto saved = GULKeychainUtils::setItem(store_, data, query(key, accessGroup));
+      // An object that cannot be archived (a text that is not UTF-8) fails
+      // like a keychain write that did not happen.
+      auto archived = platform::plist::toBinary(object);
+      auto saved = archived ? GULKeychainUtils::setItem(store_, GULKeychainUtils::Data(archived->begin(), archived->end()),
+                                                        query(key, accessGroup))
+                            : std::expected<void, platform::ErrorPtr>(std::unexpected(archived.error()));
       if (saved) {
         completion(object, nullptr);
         return;

@@ -76,7 +76,8 @@ std::expected<void, StorageError> FileStorage::write(const std::optional<std::st
   if (error) return std::unexpected(StorageError::writeError);
 
   // A reader never sees half a document.
-  if (!platform::files::replaceAtomically(url_, data.value_or(std::string()))) {
+  const platform::files::FileLock lock(url_);
+  if (!lock.replaceAtomically(data.value_or(std::string()))) {
     return std::unexpected(StorageError::writeError);
   }
   return {};

@@ -51,13 +51,13 @@ void CoreTest::TearDown() {
 }
 
 void CoreTest::writeInfo(const platform::PropertyValue::Dictionary& info) {
-  writeFile(bundle_ / "Info.plist", platform::plist::toXML(info));
+  writeFile(bundle_ / "Info.plist", platform::plist::toXML(info).value());
   platform::Bundle::setMainBundlePath(bundle_);
 }
 
 void CoreTest::writeOptionsFile(const platform::PropertyValue& content, bool binary) {
   writeFile(bundle_ / "Resources" / "GoogleService-Info.plist",
-            binary ? platform::plist::toBinary(content) : platform::plist::toXML(content));
+            (binary ? platform::plist::toBinary(content) : platform::plist::toXML(content)).value());
 }
 
 platform::PropertyValue::Dictionary CoreTest::sampleOptions() {

@@ -4,6 +4,7 @@
 #include <condition_variable>
 #include <fstream>
 #include <future>
+#include <set>
 #include <cstdlib>
 #include <thread>
 
@@ -23,6 +24,14 @@ std::optional<HeartbeatsBundle> appendDay(std::optional<HeartbeatsBundle> stored
   HeartbeatsBundle bundle = stored ? std::move(*stored) : HeartbeatsBundle(30);
   bundle.append(heartbeatOn(n));
   return bundle;
+}
+
+// The names of the files beside the store's file, its own included.
+std::set<std::string> namesInFolderOf(const std::filesystem::path& file) {
+  std::set<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(file.parent_path()))
+    names.insert(entry.path().filename().string());
+  return names;
 }
 
 class HeartbeatStorageTest : public CoreTest {};
@@ -99,7 +108,7 @@ TEST_F(HeartbeatStorageTest, FileStorageWritesAtomicallyAndRecreatesItsFolder) {
   ASSERT_TRUE(std::filesystem::exists(file));
   store->updateSync([](auto) { return std::optional<HeartbeatsBundle>(); });
   EXPECT_EQ(std::filesystem::file_size(file), 0u);
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(file.parent_path()), {}), 1);
+  EXPECT_EQ(namesInFolderOf(file), (std::set<std::string>{file.filename().string(), file.filename().string() + ".lock"}));
 }
 
 TEST_F(HeartbeatStorageTest, UnreadableContentLoadsAsNothingAndIsReplaced) {
@@ -189,7 +198,8 @@ TEST_F(HeartbeatStorageDeathTest, AHeartbeatLoggedAsTheProgramEndsIsWrittenWhole
   const auto bundle = HeartbeatsBundle::decode(std::string((std::istreambuf_iterator<char>(written)), {}));
   ASSERT_TRUE(bundle.has_value());
   EXPECT_EQ(bundle->buffer().elements().size(), 5u);
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(file.parent_path()), {}), 1);  // no temporary left
+  // No temporary file left: only the store's file and its lock.
+  EXPECT_EQ(namesInFolderOf(file), (std::set<std::string>{file.filename().string(), file.filename().string() + ".lock"}));
 }
 
 TEST_F(HeartbeatStorageTest, AStoreDestroyedOnItsOwnQueueIsSafe) {

@@ -102,6 +102,24 @@ TEST_F(KeychainStorageTest, AFailedWriteLeavesNothingInTheCache) {
   EXPECT_EQ(get("key").object, PropertyValue("old"));
 }
 
+TEST_F(KeychainStorageTest, ObjectsKeepEveryValueAndUnarchivableOnesAreRefused) {
+  using namespace std::string_literals;
+  const PropertyValue object = PropertyValue::Dictionary{
+      {"nul", "a\0b"s}, {"date", PropertyValue::Date{733000000.25}}, {"big", std::uint64_t{18446744073709551615u}}};
+  ASSERT_EQ(set(object, "token").error, nullptr);
+  storage_.resetInMemoryCache();
+  EXPECT_EQ(get("token").object, object);
+
+  // A text that is not UTF-8 cannot be archived: the write fails, the item
+  // and the cache keep the old object.
+  auto failed = set(PropertyValue("\xFF"s), "token");
+  EXPECT_FALSE(failed.object.has_value());
+  EXPECT_NE(failed.error, nullptr);
+  EXPECT_EQ(get("token").object, object);
+  storage_.resetInMemoryCache();
+  EXPECT_EQ(get("token").object, object);
+}
+
 TEST_F(KeychainStorageTest, TheCacheHoldsAtMostFiveObjects) {
   for (int i = 0; i < 7; ++i) ASSERT_EQ(set(PropertyValue(i), "key" + std::to_string(i)).error, nullptr);
   // With the keychain failing, only cached objects can still be read.

@@ -97,7 +97,7 @@ int runDefaultsCommand(const std::vector<std::string>& args, std::ostream& out, 
       err << kUsage;
       return 2;
     }
-    domain.set(key, std::move(value));
+    if (!domain.set(key, std::move(value))) return 1;  // the reason is on standard error
     if (!domain.synchronize()) {
       err << "defaults: could not write " << UserDefaults::fileForDomain(domainName).string() << "\n";
       return 1;

@@ -31,6 +31,8 @@ void describe(const PropertyValue& v, std::string& out, int indent) {
     out += quoted(*s);
   } else if (auto i = v.asInteger()) {
     out += std::to_string(*i);
+  } else if (auto u = v.asUnsignedInteger()) {
+    out += std::to_string(*u);
   } else if (auto r = v.asReal()) {
     out += fmt::format("{}", *r);
   } else if (auto b = v.asBool()) {
@@ -59,6 +61,13 @@ void describe(const PropertyValue& v, std::string& out, int indent) {
 }
 
 }  // namespace
+
+PropertyValue::PropertyValue(std::uint64_t v) {
+  if (v <= static_cast<std::uint64_t>(INT64_MAX))
+    storage_ = static_cast<std::int64_t>(v);
+  else
+    storage_ = v;
+}
 
 std::string PropertyValue::description() const {
   std::string out;

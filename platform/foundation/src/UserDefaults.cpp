@@ -31,15 +31,19 @@ bool isSafeDomainName(const std::string& name) {
   return text::isValidUTF8(name);
 }
 
-// Reads a domain file: an absent file is an empty domain; anything but a
-// dictionary property list is an error.
+// Reads a domain file: an absent file is an empty domain; a file that cannot
+// be read, or holds anything but a dictionary property list, is an error
+// that names the file and the cause.
 std::expected<PropertyValue::Dictionary, ErrorPtr> readDomainFile(const std::filesystem::path& file) {
-  std::error_code ec;
-  if (!std::filesystem::exists(file, ec)) return PropertyValue::Dictionary{};
   auto value = plist::readFile(file);
-  if (!value)
+  if (!value) {
+    const long code = value.error()->code();
+    if (code == plist::kFileReadNoSuchFileCode) return PropertyValue::Dictionary{};
+    if (code != plist::kFormatCode) return std::unexpected(suiteError(5, value.error()->localizedDescription()));
+    const auto* reason = errorAs<DomainError>(value.error());
     return std::unexpected(suiteError(2, "The settings file " + file.string() + " is not a property list (" +
-                                             value.error()->localizedDescription() + ")"));
+                                             (reason ? reason->userInfo().at("NSDebugDescription") : "") + ")"));
+  }
   if (!value->isDictionary())
     return std::unexpected(suiteError(3, "The settings file " + file.string() + " does not hold a dictionary"));
   return *value->asDictionary();
@@ -216,6 +220,7 @@ std::optional<std::string> UserDefaults::string(const std::string& key) {
   if (!value) return std::nullopt;
   if (auto s = value->asString()) return *s;
   if (auto i = value->asInteger()) return std::to_string(*i);
+  if (auto u = value->asUnsignedInteger()) return std::to_string(*u);
   if (auto r = value->asReal()) return fmt::format("{}", *r);
   if (auto b = value->asBool()) return *b ? "1" : "0";
   return std::nullopt;
@@ -226,6 +231,7 @@ bool UserDefaults::boolean(const std::string& key) {
   if (!value) return false;
   if (auto b = value->asBool()) return *b;
   if (auto i = value->asInteger()) return *i != 0;
+  if (value->isUnsignedInteger()) return true;  // above INT64_MAX, never zero
   if (auto r = value->asReal()) return *r != 0;
   if (auto s = value->asString()) {
     auto lower = text::lowercased(*s);
@@ -240,6 +246,7 @@ std::int64_t UserDefaults::integer(const std::string& key) {
   auto value = object(key);
   if (!value) return 0;
   if (auto i = value->asInteger()) return *i;
+  if (value->isUnsignedInteger()) return std::numeric_limits<std::int64_t>::max();  // clamped, as a real is
   if (auto r = value->asReal()) return truncatedToInt64(*r);
   if (auto b = value->asBool()) return *b ? 1 : 0;
   if (auto s = value->asString()) return leadingInteger(*s).value_or(0);
@@ -251,6 +258,7 @@ double UserDefaults::doubleValue(const std::string& key) {
   if (!value) return 0;
   if (auto r = value->asReal()) return *r;
   if (auto i = value->asInteger()) return static_cast<double>(*i);
+  if (auto u = value->asUnsignedInteger()) return static_cast<double>(*u);
   if (auto b = value->asBool()) return *b ? 1 : 0;
   if (auto s = value->asString()) return leadingDouble(*s).value_or(0);
   return 0;
@@ -273,13 +281,22 @@ PropertyValue::Dictionary UserDefaults::dictionaryRepresentation() {
   return values_;
 }
 
-void UserDefaults::set(const std::string& key, PropertyValue value) {
+bool UserDefaults::set(const std::string& key, PropertyValue value) {
+  // Refused here, before anything changes, rather than at the write, where
+  // it would hold back every other change of the domain.
+  PropertyValue::Dictionary entry{{key, value}};
+  if (auto storable = plist::toBinary(PropertyValue(std::move(entry))); !storable) {
+    std::fprintf(stderr, "UserDefaults: not storing \"%s\" in %s: %s\n", text::repairUTF8(key).c_str(),
+                 domain_.c_str(), storable.error()->localizedDescription().c_str());
+    return false;
+  }
   {
     std::lock_guard lock(mutex_);
     values_[key] = value;
     pending_[key] = std::move(value);
   }
   scheduleWrite();
+  return true;
 }
 
 void UserDefaults::remove(const std::string& key) {
@@ -324,7 +341,10 @@ bool UserDefaults::writePending() {
   std::error_code ec;
   std::filesystem::create_directories(file_.parent_path(), ec);
   files::FileLock lock(file_);
-  if (!lock.held()) return false;
+  if (!lock.held()) {
+    std::fprintf(stderr, "UserDefaults: not writing %s: %s\n", domain_.c_str(), lock.failure().c_str());
+    return false;
+  }
   auto contents = readDomainFile(file_);
   if (!contents) {
     // Never replace a file we cannot read: the changes stay pending.
@@ -340,7 +360,9 @@ bool UserDefaults::writePending() {
     else
       merged.erase(key);
   }
-  if (!files::replaceAtomically(file_, plist::toXML(PropertyValue(merged)))) return false;
+  // Binary, because it keeps every value the reader accepts exactly.
+  auto encoded = plist::toBinary(PropertyValue(merged));
+  if (!encoded || !lock.replaceAtomically(*encoded)) return false;
   values_ = std::move(merged);
   pending_.clear();
   removeAllPending_ = false;

@@ -22,12 +22,12 @@ void recordGenerateReplyCall() {
   standard.set("extension_test_regular", stamp);
   standard.synchronize();
   auto suite = platform::UserDefaults::suite(ExtensionConfig::value("APP_GROUP_ID", "group.tesvarin.quorbel"));
-  if (!suite) {
+  // Success only once the stamp is on disk (a read-only folder or a full
+  // disk fails the write, not the opening).
+  if (!suite || !suite->set("extension_test_shared", stamp) || !suite->synchronize()) {
     platform::console::print("❌ Extension: Failed to access App Group UserDefaults");
     return;
   }
-  suite->set("extension_test_shared", stamp);
-  suite->synchronize();
   platform::console::print("✅ Extension: Successfully wrote to App Group UserDefaults");
 }
 

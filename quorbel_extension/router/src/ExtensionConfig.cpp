@@ -15,9 +15,8 @@ namespace {
 constexpr const char* kDefaultAppGroupID = "group.tesvarin.quorbel";
 constexpr const char* kDefaultGeminiModel = "gemini-2.0-flash-lite";
 
-// The whole ".env" resource as text, or nothing when it is missing,
-// unreadable or not valid UTF-8.
-std::optional<std::string> readDotEnvText() {
+// The whole ".env" resource, or nothing when it is missing or unreadable.
+std::optional<std::string> readDotEnvResource() {
   auto path = platform::Bundle::main().pathForResource(".env");
   if (!path) return std::nullopt;
   std::ifstream file(*path, std::ios::binary);
@@ -25,10 +24,7 @@ std::optional<std::string> readDotEnvText() {
   std::ostringstream contents;
   contents << file.rdbuf();
   if (file.bad()) return std::nullopt;
-  std::string text = contents.str();
-  if (text.starts_with("\xEF\xBB\xBF")) text.erase(0, 3);
-  if (!platform::text::isValidUTF8(text)) return std::nullopt;
-  return text;
+  return contents.str();
 }
 
 ProcessWide<std::string>& processWideGeminiModel() {
@@ -58,10 +54,16 @@ std::string ExtensionConfig::value(const std::string& key, const std::string& de
 }
 
 std::optional<std::string> ExtensionConfig::parseDotEnv(const std::string& key) {
-  auto text = readDotEnvText();
+  auto text = readDotEnvResource();
   if (!text) return std::nullopt;
+  return dotEnvValue(*text, key);
+}
+
+std::optional<std::string> ExtensionConfig::dotEnvValue(std::string_view text, const std::string& key) {
+  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+  if (!platform::text::isValidUTF8(text)) return std::nullopt;
   const std::string prefix = key + "=";
-  for (const auto& rawLine : platform::text::splitAtNewlines(*text)) {
+  for (const auto& rawLine : platform::text::splitAtNewlines(text)) {
     std::string line = platform::text::trimWhitespaceAndNewlines(rawLine);
     // The first matching line decides, even when its value is empty.
     if (line.starts_with(prefix)) return stripQuotesAtEnds(std::string_view(line).substr(prefix.size()));

@@ -1,14 +1,42 @@
 // The service object and the provider settings it reads from the shared
 // suite at every request.
+#include <cstdio>
+#include <mutex>
+
 #include "Diagnostics.hpp"
 #include "ProcessWide.hpp"
 #include "foundation/UserDefaults.hpp"
 #include "router/ExtensionLLMAPIService.hpp"
+#include "router/ProviderWire.hpp"
 
 namespace quorbel {
 namespace {
 constexpr double kDefaultTimeout = 30.0;
 constexpr std::int64_t kDefaultMaxTokens = 2048;
+
+// The shared suite, or nothing. Its getters then answer their defaults,
+// which would pass for settings the user chose (a provider of Ollama would
+// quietly become the built-in service), so the reason goes to standard error
+// once: again only when it changes, or after the suite could be read.
+std::shared_ptr<platform::UserDefaults> openSharedSuite(const std::string& name) {
+  static std::mutex mutex;
+  static std::string lastReason;
+  auto opened = platform::UserDefaults::openSuite(name);
+  std::lock_guard lock(mutex);
+  if (opened) {
+    lastReason.clear();
+    return *opened;
+  }
+  const std::string reason = opened.error()->localizedDescription();
+  if (reason != lastReason) {
+    std::fprintf(stderr,
+                 "⚠️ ExtensionLLMAPIService: Cannot read the shared settings \"%s\", so every provider setting takes "
+                 "its default: %s\n",
+                 name.c_str(), reason.c_str());
+    lastReason = reason;
+  }
+  return nullptr;
+}
 }  // namespace
 
 namespace {
@@ -30,7 +58,7 @@ ExtensionLLMAPIService::ExtensionLLMAPIService()
 }
 
 std::string ExtensionLLMAPIService::stringSetting(const std::string& key) const {
-  auto suite = platform::UserDefaults::suite(appGroupID_);
+  auto suite = openSharedSuite(appGroupID_);
   return suite ? suite->string(key).value_or("") : "";
 }
 
@@ -41,13 +69,13 @@ ExtensionConfig::LLMProvider ExtensionLLMAPIService::currentProvider() const {
 std::string ExtensionLLMAPIService::apiKey() const { return stringSetting("llm_api_key"); }
 
 std::string ExtensionLLMAPIService::endpoint() const {
-  auto suite = platform::UserDefaults::suite(appGroupID_);
+  auto suite = openSharedSuite(appGroupID_);
   if (!suite) {
     diagnostics::debug("⚠️ ExtensionLLMAPIService: Cannot access UserDefaults with app group: {}", appGroupID_);
     return "";
   }
   std::string value = suite->string("llm_endpoint").value_or("");
-  diagnostics::debug("🔧 ExtensionLLMAPIService: Read endpoint from UserDefaults: '{}'", value);
+  diagnostics::debug("🔧 ExtensionLLMAPIService: Read endpoint from UserDefaults: '{}'", wire::withPasswordsMasked(value));
   return value;
 }
 
@@ -56,13 +84,13 @@ std::string ExtensionLLMAPIService::model() const { return stringSetting("llm_mo
 std::string ExtensionLLMAPIService::customModel() const { return stringSetting("llm_custom_model"); }
 
 double ExtensionLLMAPIService::timeout() const {
-  auto suite = platform::UserDefaults::suite(appGroupID_);
+  auto suite = openSharedSuite(appGroupID_);
   double seconds = suite ? suite->doubleValue("llm_timeout") : 0;
   return seconds > 0 ? seconds : kDefaultTimeout;
 }
 
 std::int64_t ExtensionLLMAPIService::maxTokens() const {
-  auto suite = platform::UserDefaults::suite(appGroupID_);
+  auto suite = openSharedSuite(appGroupID_);
   std::int64_t tokens = suite ? suite->integer("llm_max_tokens") : 0;
   return tokens > 0 ? tokens : kDefaultMaxTokens;
 }
@@ -90,7 +118,8 @@ std::string ExtensionLLMAPIService::effectiveEndpoint() const {
   auto provider = currentProvider();
   if (provider == ExtensionConfig::LLMProvider::gemini) return "";
   std::string value = endpoint();
-  diagnostics::debug("🌐 ExtensionLLMAPIService: Effective endpoint for {}: '{}'", rawValue(provider), value);
+  diagnostics::debug("🌐 ExtensionLLMAPIService: Effective endpoint for {}: '{}'", rawValue(provider),
+                     wire::withPasswordsMasked(value));
   return value;
 }
 

@@ -1,5 +1,7 @@
 #include "router/ProviderWire.hpp"
 
+#include <algorithm>
+
 #include "foundation/Text.hpp"
 
 namespace quorbel::wire {
@@ -132,6 +134,33 @@ std::string maskedHeaderValue(const std::string& name, const std::string& value)
   constexpr std::size_t kShown = 10;
   if (platform::text::characterCount(value) <= kShown) return "***";
   return platform::text::prefixCharacters(value, kShown) + "...";
+}
+
+std::string withPasswordsMasked(std::string_view text) {
+  auto isBlank = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; };
+  std::string out;
+  std::size_t copied = 0;
+  for (std::size_t scheme = text.find("://"); scheme != std::string_view::npos; scheme = text.find("://", scheme + 3)) {
+    if (scheme < copied) continue;  // inside a password already masked
+    const std::size_t start = scheme + 3;
+    std::size_t runEnd = start;
+    while (runEnd < text.size() && !isBlank(text[runEnd])) ++runEnd;
+    const std::string_view run = text.substr(start, runEnd - start);
+    // The user information ends at the last "@" before the path; a text
+    // that is no valid URL may hold an unencoded "/" in it, so failing that,
+    // at the first "@" of the run.
+    const std::size_t pathStart = std::min(run.find_first_of("/?#"), run.size());
+    std::size_t at = run.substr(0, pathStart).rfind('@');
+    if (at == std::string_view::npos) at = run.find('@');
+    if (at == std::string_view::npos) continue;
+    const std::size_t colon = run.substr(0, at).find(':');
+    if (colon == std::string_view::npos || colon + 1 == at) continue;
+    out.append(text.substr(copied, start + colon + 1 - copied));
+    out += "***";
+    copied = start + at;
+  }
+  out.append(text.substr(copied));
+  return out;
 }
 
 std::string_view customReplyShapeDescription(CustomReplyShape shape) {

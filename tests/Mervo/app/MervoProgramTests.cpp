@@ -94,7 +94,8 @@ TEST_F(MervoProgramTest, WithoutArgumentsTheWindowOpensAndRecordsTheDaysHeartbea
   while (logged.find("\"date\"") == std::string::npos && std::chrono::steady_clock::now() < deadline) {
     std::error_code ec;
     for (const auto& entry : std::filesystem::directory_iterator(heartbeats, ec))
-      if (entry.path().filename().string().starts_with("heartbeats-")) logged = test_support::readFile(entry.path());
+      if (entry.path().filename().string().starts_with("heartbeats-") && entry.path().extension() != ".lock")
+        logged = test_support::readFile(entry.path());
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   EXPECT_NE(logged.find("\"date\""), std::string::npos) << "no heartbeat logged under " << heartbeats << ": " << logged;
@@ -106,7 +107,7 @@ TEST_F(MervoProgramTest, WithoutArgumentsTheWindowOpensAndRecordsTheDaysHeartbea
 void withMervoStore(const std::function<void(coredata::PersistentContainer&)>& use) {
   test_support::TempDir bundle;
   bundle.write("Info.plist", platform::plist::toXML(platform::PropertyValue(
-                                 platform::PropertyValue::Dictionary{{"CFBundleIdentifier", "tesvarin.quorbel"}})));
+                                 platform::PropertyValue::Dictionary{{"CFBundleIdentifier", "tesvarin.quorbel"}})).value());
   platform::Bundle::setMainBundlePath(bundle.path());
   coredata::PersistentContainer container("quorbel", coredata::ManagedObjectModel::load(std::filesystem::path(MERVO_MODEL)));
   platform::Bundle::setMainBundlePath(test_support::IsolatedEnvironment::bundlePath());

@@ -446,6 +446,23 @@ TEST_F(ConnectionTest, DebugDumpMasksTheAuthorizationValue) {
   }
 }
 
+TEST_F(ConnectionTest, EndpointPasswordsAreMaskedInEveryLineAndError) {
+  LoopbackServer server;
+  server.reply(200, R"({"choices":[{"message":{"content":"ok"}}]})");
+  const std::string hostAndPort = "127.0.0.1:" + std::to_string(server.port());
+  for (const std::string& endpoint : {"http://user:secret@" + hostAndPort, "ftp://user:secret@" + hostAndPort}) {
+    for (const char* debug : {"false", "true"}) {
+      SCOPED_TRACE(endpoint + " debug " + debug);
+      setEnv("DEBUG_LOGGING", debug);
+      useProvider(LLMProvider::openai, endpoint, "k");
+      test_support::ConsoleCapture console;
+      auto outcome = runTest();
+      EXPECT_EQ(console.joined().find("secret"), std::string::npos) << console.joined();
+      if (!outcome.result) EXPECT_EQ(outcome.result.error()->localizedDescription().find("secret"), std::string::npos);
+    }
+  }
+}
+
 TEST_F(ConnectionTest, CustomReplyDiagnosticsNameTheShapeOrShowASampleField) {
   setEnv("DEBUG_LOGGING", "true");
   LoopbackServer server;

@@ -60,6 +60,9 @@ class MailPopoverViewTest : public ::testing::Test {
   void answer(quorbel::LLMResult result) {
     service->answer(service->requests.size() - 1, std::move(result));
     ASSERT_TRUE(gui_test::waitUntil([&] { return !popover().isLoading.get() && !popover().isLoadingQuestions.get(); }));
+    // Qt lays out what the answer showed or hid in posted events, which a
+    // busy machine may not have delivered yet: deliver them now.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
   }
 
   void clickSegment(EditorMode mode) {

@@ -82,10 +82,11 @@ TEST(Dispatch, PendingWorkRunsBeforeTheQueueGoesAway) {
 TEST(Dispatch, MainQueueRunsOnTheMainThreadInDueOrder) {
   std::vector<std::string> order;
   auto& main = DispatchQueue::main();
-  main.asyncAfter(30ms, [&] { order.push_back("late"); });
   main.async([&] { order.push_back("first"); });
   std::thread([&] { main.async([&] { order.push_back(platform::isMainThread() ? "from thread, on main" : "wrong"); }); })
       .join();
+  // Added last and due later than both, however long the thread took.
+  main.asyncAfter(30ms, [&] { order.push_back("late"); });
   EXPECT_TRUE(order.empty());  // nothing runs until the main queue is drained
   EXPECT_TRUE(test_support::runMainQueueUntil([&] { return order.size() == 3; }));
   EXPECT_EQ(order, (std::vector<std::string>{"first", "from thread, on main", "late"}));

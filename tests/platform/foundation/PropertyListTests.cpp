@@ -47,6 +47,7 @@ PropertyValue sample() {
       {"text", "héllo <&>"},
       {"integer", std::int64_t{-5}},
       {"big", std::int64_t{1} << 40},
+      {"unsigned", std::uint64_t{18446744073709551615u}},
       {"real", 0.5},
       {"yes", true},
       {"no", false},
@@ -56,32 +57,70 @@ PropertyValue sample() {
       {"nested", PropertyValue::Dictionary{{"k", "v"}}},
   });
 }
+
+// An XML property list of `depth` nested arrays, `between` standing after
+// each opening tag.
+std::string nestedXML(int depth, const std::string& between) {
+  std::string xml = "<plist>";
+  xml.reserve(static_cast<std::size_t>(depth) * (between.size() + 15));
+  for (int i = 0; i < depth; ++i) xml += "<array>" + between;
+  for (int i = 0; i < depth; ++i) xml += "</array>";
+  return xml + "</plist>";
+}
 }  // namespace
 
 TEST(PropertyList, RoundTripsThroughXMLAndBinary) {
-  for (const auto& bytes : {plist::toXML(sample()), plist::toBinary(sample())}) {
+  for (const auto& bytes : {plist::toXML(sample()).value(), plist::toBinary(sample()).value()}) {
     auto parsed = plist::parse(bytes);
     ASSERT_TRUE(parsed) << parsed.error()->debugDescription();
     EXPECT_EQ(*parsed, sample());
   }
 }
 
+TEST(PropertyList, TheBinaryFormKeepsWhatXMLCannotHold) {
+  using namespace std::string_literals;
+  const std::vector<PropertyValue> values{
+      PropertyValue("a\0b"s),
+      PropertyValue(PropertyValue::Date{0.25}),
+      PropertyValue(PropertyValue::Date{1e12}),  // the year 33689
+      PropertyValue(PropertyValue::Dictionary{{"k\0ey"s, 1}}),
+  };
+  for (const auto& value : values) {
+    EXPECT_FALSE(plist::toXML(value)) << value.description();
+    auto parsed = plist::parse(plist::toBinary(value).value());
+    ASSERT_TRUE(parsed) << value.description();
+    EXPECT_EQ(*parsed, value);
+  }
+  // Whole seconds beyond 32 bits either way (1874, 2096) survive both forms.
+  for (double seconds : {-4e9, 3e9}) {
+    const PropertyValue date(PropertyValue::Date{seconds});
+    for (const auto& bytes : {plist::toXML(date).value(), plist::toBinary(date).value()})
+      EXPECT_EQ(plist::parse(bytes).value(), date) << seconds;
+  }
+  // Texts that are not UTF-8 cannot be written in either form.
+  EXPECT_FALSE(plist::toBinary(PropertyValue("\xFF"s)));
+  EXPECT_FALSE(plist::toBinary(PropertyValue(PropertyValue::Dictionary{{"\xC3"s, 1}})));
+  EXPECT_FALSE(plist::toXML(PropertyValue("\xFF"s)));
+}
+
 TEST(PropertyList, RejectsWhatIsNotAPropertyList) {
-  std::string deep = "<plist><array>";
-  for (int i = 0; i < 2000; ++i) deep += "<array>";
-  for (const std::string& bad : {std::string(), std::string("hello world"), std::string("{\"json\": true}"),
-                                std::string("bplist00\x01\x02"), deep}) {
+  using namespace std::string_literals;
+  for (const std::string& bad :
+       {std::string(), "hello world"s, "{\"json\": true}"s, "bplist00\x01\x02"s, "bplist17whatever"s,
+        "<plist><string>a\0b</string></plist>"s, "<plist><string>\xFF</string></plist>"s, nestedXML(2000, "")}) {
     auto parsed = plist::parse(bad);
     EXPECT_FALSE(parsed) << bad.substr(0, 20);
   }
-  EXPECT_FALSE(plist::readFile("/nonexistent/file.plist"));
+  auto missing = plist::readFile("/nonexistent/file.plist");
+  ASSERT_FALSE(missing);
+  EXPECT_EQ(missing.error()->code(), plist::kFileReadNoSuchFileCode);
 }
 
 TEST(PropertyList, HostileFilesAreRefusedWithoutCrashing) {
   // Tags may carry blanks; the nesting still counts.
   std::string spacedTags = "<plist>";
-  for (int i = 0; i < 1'000'000; ++i) spacedTags += "<array >";
-  for (int i = 0; i < 1'000'000; ++i) spacedTags += "</array>";
+  for (int i = 0; i < 200'000; ++i) spacedTags += "<array >";
+  for (int i = 0; i < 200'000; ++i) spacedTags += "</array>";
   spacedTags += "</plist>";
 
   // Forty arrays, each holding the next one twice: 2^40 nodes once copied out.
@@ -95,14 +134,22 @@ TEST(PropertyList, HostileFilesAreRefusedWithoutCrashing) {
 
   const std::string cycle = binaryPlist({arrayOf({1}), arrayOf({0})});
   const std::string outOfRange = binaryPlist({arrayOf({7})});
-  // A dictionary whose key is the UTF-16 text "a" followed by U+0000.
-  using namespace std::string_literals;
-  const std::string keyWithNUL = binaryPlist({"\xD1\x00\x01\x00\x02"s, "\x62\x00\x61\x00\x00"s, "\x51x"});
 
-  for (const std::string& bad :
-       {spacedTags, binaryPlist(doubling), binaryPlist(chain), cycle, outOfRange, keyWithNUL}) {
+  // Closing tags that the parser skips must not hide the nesting it builds:
+  // 200,000 arrays, each followed by a comment, a CDATA section or a
+  // processing instruction holding a closing tag.
+  const std::vector<std::string> hidden{nestedXML(200'000, "<!--</array>-->"),
+                                        nestedXML(200'000, "<string><![CDATA[</array>]]></string>"),
+                                        nestedXML(200'000, "<?x </array>?>")};
+
+  for (const std::string& bad : {spacedTags, binaryPlist(doubling), binaryPlist(chain), cycle, outOfRange}) {
     auto parsed = plist::parse(bad);
     EXPECT_FALSE(parsed) << bad.substr(0, 20);
+  }
+  for (const std::string& bad : hidden) {
+    auto parsed = plist::parse(bad);
+    ASSERT_FALSE(parsed) << bad.substr(0, 40);
+    EXPECT_EQ(parsed.error()->code(), plist::kFormatCode);
   }
 
   // Shared objects within bounds are fine.
@@ -111,15 +158,26 @@ TEST(PropertyList, HostileFilesAreRefusedWithoutCrashing) {
   EXPECT_EQ(*shared, PropertyValue(PropertyValue::Array{"x", "x", "x"}));
 }
 
-TEST(PropertyList, TextsHoldingNULCharactersDoNotEndTheProcess) {
-  // libplist keeps such texts only in part; reading them must not abort.
+TEST(PropertyList, BinaryObjectsOutsideWhatSettingsHoldAreRefused) {
   using namespace std::string_literals;
-  auto parsed = plist::parse("<plist><dict><key>k</key><string>a\0b</string></dict></plist>"s);
-  ASSERT_TRUE(parsed) << parsed.error()->debugDescription();
-  const auto* text = parsed->asDictionary()->at("k").asString();
-  ASSERT_NE(text, nullptr);
-  EXPECT_TRUE(text->starts_with('a'));
-  auto binary = plist::parse(binaryPlist({"\x53" "a\0b"s}));
-  ASSERT_TRUE(binary) << binary.error()->debugDescription();
-  EXPECT_TRUE(binary->isString());
+  const std::vector<std::pair<std::string, std::string>> cases{
+      {"null", binaryPlist({"\x00"s})},
+      {"uid", binaryPlist({"\x80\x01"s})},
+      {"set", binaryPlist({"\xC1\x00\x01"s, "\x51x"})},
+      {"ASCII text with a byte above 127", binaryPlist({"\x51\xE9"s})},
+      {"UTF-16 text with a lone surrogate", binaryPlist({"\x61\xD8\x00"s})},
+      {"integer beyond 64 bits", binaryPlist({"\x14\x00\x00\x00\x00\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00"s})},
+      {"dictionary key that is a number", binaryPlist({"\xD1\x00\x01\x00\x01"s, "\x10\x05"s})},
+      {"text running past the end", binaryPlist({"\x5F\x10\x7F"s})},
+  };
+  for (const auto& [name, bytes] : cases) EXPECT_FALSE(plist::parse(bytes)) << name;
+
+  // Sixteen-byte integers hold the unsigned values above INT64_MAX.
+  auto big = plist::parse(binaryPlist({"\x14\x00\x00\x00\x00\x00\x00\x00\x00\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF"s}));
+  ASSERT_TRUE(big);
+  EXPECT_EQ(*big, PropertyValue(std::uint64_t{18446744073709551615u}));
+  // A dictionary key holding a NUL character is kept whole.
+  auto keyWithNUL = plist::parse(binaryPlist({"\xD1\x00\x01\x00\x02"s, "\x62\x00\x61\x00\x00"s, "\x51x"}));
+  ASSERT_TRUE(keyWithNUL);
+  EXPECT_EQ(*keyWithNUL, PropertyValue(PropertyValue::Dictionary{{"a\0"s, "x"}}));
 }

@@ -54,6 +54,7 @@ TEST_F(UserDefaultsTest, ConvertsStoredTypesLikeThePlatform) {
   suite->set("numText", "7 apples");
   suite->set("list", PropertyValue::Array{"a", "b"});
   suite->set("mixedList", PropertyValue::Array{"a", 1});
+  suite->set("unsigned", std::uint64_t{18446744073709551615u});
 
   EXPECT_EQ(suite->string("text"), "hello");
   EXPECT_EQ(suite->string("number"), "42");
@@ -76,6 +77,11 @@ TEST_F(UserDefaultsTest, ConvertsStoredTypesLikeThePlatform) {
   EXPECT_DOUBLE_EQ(suite->doubleValue("real"), 0.5);
   EXPECT_DOUBLE_EQ(suite->doubleValue("number"), 42);
   EXPECT_DOUBLE_EQ(suite->doubleValue("missing"), 0);
+
+  EXPECT_EQ(suite->string("unsigned"), "18446744073709551615");
+  EXPECT_TRUE(suite->boolean("unsigned"));
+  EXPECT_EQ(suite->integer("unsigned"), INT64_MAX);
+  EXPECT_DOUBLE_EQ(suite->doubleValue("unsigned"), 18446744073709551615.0);
 
   EXPECT_EQ(suite->stringArray("list"), (std::vector<std::string>{"a", "b"}));
   EXPECT_EQ(suite->stringArray("mixedList"), std::nullopt);
@@ -181,4 +187,100 @@ TEST_F(UserDefaultsTest, AReaderNeverSeesATornFile) {
   EXPECT_GT(reads, 0);
   EXPECT_EQ(failures, 0);
   EXPECT_EQ(suite->integer("k399"), 399);  // the reader picks up the other process's writes
+}
+
+namespace {
+// The temporary files a write of the suite's file left in its folder.
+std::vector<std::string> temporaryFilesOf(const std::string& suite) {
+  const auto file = UserDefaults::fileForDomain(suite);
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(file.parent_path()))
+    if (entry.path().filename().string().starts_with(file.filename().string() + ".tmp-"))
+      names.push_back(entry.path().filename().string());
+  return names;
+}
+
+int exitStatusOf(pid_t pid) {
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return status;
+}
+
+// What the suite reader prints, run as the given user (or as ourselves).
+std::string suiteReaderOutput(const std::string& suite, std::optional<uid_t> user) {
+  std::string command = std::string(SUITE_READER) + " " + suite + (user ? " " + std::to_string(*user) : "");
+  std::string output;
+  if (FILE* pipe = ::popen(command.c_str(), "r")) {
+    char buffer[512];
+    while (std::fgets(buffer, sizeof buffer, pipe)) output += buffer;
+    ::pclose(pipe);
+  }
+  return output;
+}
+}  // namespace
+
+TEST_F(UserDefaultsTest, AWriterKilledAtTheRenameLeavesNoSecretBehind) {
+  auto suite = UserDefaults::suite("group.test.killed");
+  suite->set("llm_provider", "openai");
+  ASSERT_TRUE(suite->synchronize());
+
+  // The killed writer leaves its complete temporary file, key and all.
+  const int status = exitStatusOf(spawn({KILLED_WRITER, "group.test.killed", "llm_api_key", "sk-secret"}));
+  ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+  auto left = temporaryFilesOf("group.test.killed");
+  ASSERT_EQ(left.size(), 1u);
+  const auto folder = UserDefaults::fileForDomain("group.test.killed").parent_path();
+  EXPECT_NE(test_support::readFile(folder / left[0]).find("sk-secret"), std::string::npos);
+
+  // The next write, under the lock, removes it.
+  suite->set("llm_model", "gpt-4o-mini");
+  ASSERT_TRUE(suite->synchronize());
+  EXPECT_TRUE(temporaryFilesOf("group.test.killed").empty());
+  EXPECT_EQ(test_support::readFile(UserDefaults::fileForDomain("group.test.killed")).find("sk-secret"),
+            std::string::npos);
+  EXPECT_EQ(suite->string("llm_provider"), "openai");
+}
+
+TEST_F(UserDefaultsTest, TheLockFileIsNeverOpenedThroughASymbolicLink) {
+  auto suite = UserDefaults::suite("group.test.lock-link");
+  test_support::TempDir elsewhere;
+  const auto target = elsewhere.path() / "created-through-the-link";
+  const auto lockFile = UserDefaults::fileForDomain("group.test.lock-link").string() + ".lock";
+  std::filesystem::create_symlink(target, lockFile);  // dangling
+
+  suite->set("key", "value");
+  EXPECT_FALSE(suite->synchronize());
+  EXPECT_FALSE(std::filesystem::exists(target));
+  EXPECT_TRUE(std::filesystem::is_symlink(lockFile));
+}
+
+TEST_F(UserDefaultsTest, AFileThatCannotBeReadIsReportedWithItsCause) {
+  const auto file = UserDefaults::fileForDomain("group.test.unreadable");
+  std::filesystem::create_directories(file);  // a folder where the file belongs
+  auto opened = UserDefaults::openSuite("group.test.unreadable");
+  ASSERT_FALSE(opened);
+  EXPECT_NE(opened.error()->localizedDescription().find(file.string()), std::string::npos);
+  EXPECT_NE(opened.error()->localizedDescription().find("Is a directory"), std::string::npos);
+  std::filesystem::remove(file);
+
+  // A file the user may not read, read by a user without that right (root
+  // reads every file, so the reader then runs as "nobody", with the folders
+  // on the way open to it).
+  { std::ofstream(file) << "<plist><dict/></plist>"; }
+  std::filesystem::permissions(file, std::filesystem::perms::none);
+  std::optional<uid_t> user;
+  std::vector<std::pair<std::filesystem::path, std::filesystem::perms>> openedFolders;
+  if (::geteuid() == 0) {
+    user = 65534;
+    for (auto folder = file.parent_path(); folder != test_support::IsolatedEnvironment::root().parent_path();
+         folder = folder.parent_path()) {
+      openedFolders.emplace_back(folder, std::filesystem::status(folder).permissions());
+      std::filesystem::permissions(folder, std::filesystem::perms::others_exec, std::filesystem::perm_options::add);
+    }
+  }
+  const std::string message = suiteReaderOutput("group.test.unreadable", user);
+  for (const auto& [folder, permissions] : openedFolders) std::filesystem::permissions(folder, permissions);
+  EXPECT_NE(message.find(file.string()), std::string::npos) << message;
+  EXPECT_NE(message.find("Permission denied"), std::string::npos) << message;
+  EXPECT_EQ(message.find("not a property list"), std::string::npos) << message;
 }

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include "security/KeychainItemStore.hpp"
+#include "security/KeychainItemsFile.hpp"
 #include "test_support/TempDir.hpp"
 
 namespace platform::security {
@@ -63,6 +64,55 @@ TEST_F(KeychainItemStoreTest, ADamagedFileIsAnErrorAndIsNotOverwritten) {
   EXPECT_EQ(store.copyMatching(kToken, data), errSecIO);
   EXPECT_EQ(store.add(kToken, {1}), errSecIO);
   EXPECT_EQ(test_support::readFile(file()), "{\"items\": [{\"service\": 1}]}");
+}
+
+TEST_F(KeychainItemStoreTest, AnItemWhoseNameCannotBeStoredIsRefused) {
+  FileKeychainItemStore store(file());
+  ASSERT_EQ(store.add(kToken, {1}), errSecSuccess);
+  const std::string before = test_support::readFile(file());
+  // Written with a replacement character, it would come back as another item.
+  EXPECT_EQ(store.add({"service", "\xFF", std::nullopt}, {2}), errSecIO);
+  EXPECT_EQ(test_support::readFile(file()), before);
+}
+
+struct ItemsFileCase {
+  const char* name;
+  std::string text;
+  std::optional<KeychainItems> items;
+};
+
+class KeychainItemsFileTest : public ::testing::TestWithParam<ItemsFileCase> {};
+
+TEST_P(KeychainItemsFileTest, DecodesOnlyWellFormedDocuments) {
+  EXPECT_EQ(decodeKeychainItems(GetParam().text), GetParam().items);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Documents, KeychainItemsFileTest,
+    ::testing::Values(
+        ItemsFileCase{"NoItems", R"({"items": []})", KeychainItems{}},
+        ItemsFileCase{"ItemWithAccessGroup",
+                      R"({"items": [{"service": "s", "account": "a", "accessGroup": "g", "data": "00ff7A"}]})",
+                      KeychainItems{{{"s", "a", "g"}, {0x00, 0xFF, 0x7A}}}},
+        ItemsFileCase{"OddNumberOfDigits", R"({"items": [{"service": "s", "account": "a", "data": "abc"}]})", {}},
+        ItemsFileCase{"NotHexadecimal", R"({"items": [{"service": "s", "account": "a", "data": "zz"}]})", {}},
+        ItemsFileCase{"BlankBeforeADigit", R"({"items": [{"service": "s", "account": "a", "data": " f00"}]})", {}},
+        ItemsFileCase{"SignedDigits", R"({"items": [{"service": "s", "account": "a", "data": "+f"}]})", {}},
+        ItemsFileCase{"AccessGroupNotAText",
+                      R"({"items": [{"service": "s", "account": "a", "accessGroup": 1, "data": ""}]})", {}},
+        ItemsFileCase{"MissingAccount", R"({"items": [{"service": "s", "data": ""}]})", {}},
+        ItemsFileCase{"ItemsNotAList", R"({"items": {}})", {}},
+        ItemsFileCase{"TopLevelList", R"([])", {}},
+        ItemsFileCase{"NotJSON", "items", {}}),
+    [](const ::testing::TestParamInfo<ItemsFileCase>& info) { return std::string(info.param.name); });
+
+TEST(KeychainItemsFile, WhatIsEncodedDecodesAsItself) {
+  KeychainItems items{{{"s\u00E9rvice", "account", std::nullopt}, {}},
+                      {{"service", "account", "group"}, {0, 1, 254, 255}}};
+  auto text = encodeKeychainItems(items);
+  ASSERT_TRUE(text);
+  EXPECT_EQ(decodeKeychainItems(*text), items);
+  EXPECT_FALSE(encodeKeychainItems({{{"service", "\xC3", std::nullopt}, {1}}}));
 }
 
 }  // namespace

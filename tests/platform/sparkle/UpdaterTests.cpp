@@ -245,7 +245,7 @@ TEST(UpdaterConfiguration, ComesFromTheInfoList) {
     info["SUFeedURL"] = "https://quorbel.example/appcast.xml";
     info["CFBundleName"] = "Mervo";
     info["CFBundleVersion"] = "7";
-    folder.write("Info.plist", platform::plist::toXML(platform::PropertyValue(info)));
+    folder.write("Info.plist", platform::plist::toXML(platform::PropertyValue(info)).value());
     auto configuration = UpdaterConfiguration::fromBundle(platform::Bundle(folder.path()));
     EXPECT_EQ(configuration.feedURL, "https://quorbel.example/appcast.xml");
     EXPECT_EQ(configuration.checkInterval, c.interval);

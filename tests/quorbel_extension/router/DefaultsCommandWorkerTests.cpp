@@ -9,7 +9,7 @@
 #include "test_support/LoopbackServer.hpp"
 
 using quorbel::ExtensionLLMAPIService;
-using router_test::CompletionProbe;
+using router_test::generate;
 using router_test::RouterTest;
 
 namespace {
@@ -17,13 +17,6 @@ namespace {
 int runDefaults(const std::string& arguments) {
   // The child inherits XDG_CONFIG_HOME, so it writes the test's own suite.
   return std::system((std::string(DEFAULTS_COMMAND) + " " + arguments).c_str());
-}
-
-CompletionProbe generate() {
-  CompletionProbe probe;
-  ExtensionLLMAPIService::shared().generateContent("Reply to Anna", std::nullopt, probe.completion());
-  probe.waitForCompletion();
-  return probe;
 }
 
 TEST_F(RouterTest, DefaultsCommandSwitchesTheBuiltInServiceToTheWorker) {

@@ -71,6 +71,15 @@ class CompletionProbe {
   std::shared_ptr<State> state_ = std::make_shared<State>();
 };
 
+// Routes one prompt and waits for its one completion.
+inline CompletionProbe generate(const std::string& prompt = "Reply to Anna",
+                                const std::optional<std::string>& systemPrompt = std::nullopt) {
+  CompletionProbe probe;
+  quorbel::ExtensionLLMAPIService::shared().generateContent(prompt, systemPrompt, probe.completion());
+  probe.waitForCompletion();
+  return probe;
+}
+
 inline std::shared_ptr<platform::UserDefaults> suite(const std::string& name = kSuiteName) {
   auto opened = platform::UserDefaults::suite(name);
   EXPECT_TRUE(opened) << "cannot open " << name;

@@ -11,7 +11,9 @@
 namespace platform {
 
 // A value of a property list: string, integer, real, Boolean, date, data,
-// array or dictionary.
+// array or dictionary. Integers span the signed and the unsigned 64-bit
+// range: those above INT64_MAX are held as unsigned, every other one as
+// signed, so each number has one form.
 class PropertyValue {
  public:
   using Array = std::vector<PropertyValue>;
@@ -37,6 +39,7 @@ class PropertyValue {
   PropertyValue(const char* v) : storage_(std::string(v)) {}
   PropertyValue(std::int64_t v) : storage_(v) {}
   PropertyValue(int v) : storage_(std::int64_t{v}) {}
+  PropertyValue(std::uint64_t v);
   PropertyValue(double v) : storage_(v) {}
   PropertyValue(bool v) : storage_(v) {}
   PropertyValue(Date v) : storage_(v) {}
@@ -47,7 +50,9 @@ class PropertyValue {
   bool isString() const { return std::holds_alternative<std::string>(storage_); }
   bool isInteger() const { return std::holds_alternative<std::int64_t>(storage_); }
   bool isReal() const { return std::holds_alternative<double>(storage_); }
-  bool isNumber() const { return isInteger() || isReal(); }
+  // Only integers above INT64_MAX.
+  bool isUnsignedInteger() const { return std::holds_alternative<std::uint64_t>(storage_); }
+  bool isNumber() const { return isInteger() || isUnsignedInteger() || isReal(); }
   bool isBool() const { return std::holds_alternative<bool>(storage_); }
   bool isDate() const { return std::holds_alternative<Date>(storage_); }
   bool isData() const { return std::holds_alternative<Data>(storage_); }
@@ -57,6 +62,7 @@ class PropertyValue {
   // Exact-type accessors: null when the value is of another type.
   const std::string* asString() const { return std::get_if<std::string>(&storage_); }
   const std::int64_t* asInteger() const { return std::get_if<std::int64_t>(&storage_); }
+  const std::uint64_t* asUnsignedInteger() const { return std::get_if<std::uint64_t>(&storage_); }
   const double* asReal() const { return std::get_if<double>(&storage_); }
   const bool* asBool() const { return std::get_if<bool>(&storage_); }
   const Date* asDate() const { return std::get_if<Date>(&storage_); }
@@ -70,7 +76,7 @@ class PropertyValue {
   std::string description() const;
 
  private:
-  std::variant<std::string, std::int64_t, double, bool, Date, Data, Array, Dictionary> storage_;
+  std::variant<std::string, std::int64_t, std::uint64_t, double, bool, Date, Data, Array, Dictionary> storage_;
 };
 
 }  // namespace platform

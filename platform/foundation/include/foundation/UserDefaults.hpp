@@ -17,11 +17,12 @@ namespace platform {
 
 // Persistent key-value settings of one domain, shared between processes.
 //
-// Each domain is one XML property-list file (0600) under
-// $XDG_CONFIG_HOME/quorbel/preferences. A write takes an advisory lock,
-// re-reads the file, applies only the keys this process changed, writes a
-// temporary file, syncs it and renames it over the old one, so two processes
-// writing different keys lose nothing and a reader never sees half a file.
+// Each domain is one binary property-list file (0600) under
+// $XDG_CONFIG_HOME/quorbel/preferences; XML files are read too. A write takes
+// an advisory lock, re-reads the file, applies only the keys this process
+// changed, writes a temporary file, syncs it and renames it over the old one,
+// so two processes writing different keys lose nothing, a reader never sees
+// half a file and every value the write did not change comes back exactly.
 // Readers reload whenever the file changed on disk.
 class UserDefaults {
  public:
@@ -30,8 +31,9 @@ class UserDefaults {
 
   // The shared suite of that name, or an error when it cannot be opened: an
   // empty or unsafe name, the name of the standard domain, a folder that cannot
-  // be created, or an existing file that is not a dictionary property list
-  // (left untouched). One instance per name and process.
+  // be created, or an existing file that cannot be read or is not a
+  // dictionary property list (left untouched); the error names the file and
+  // the cause. One instance per name and process.
   static std::expected<std::shared_ptr<UserDefaults>, ErrorPtr> openSuite(const std::string& name);
   // openSuite without the reason.
   static std::shared_ptr<UserDefaults> suite(const std::string& name);
@@ -51,8 +53,9 @@ class UserDefaults {
   // Booleans, numbers (non-zero) and the texts "YES"/"true"/a non-zero
   // integer read as true; everything else, absence included, as false.
   bool boolean(const std::string& key);
-  // Numbers (a real is truncated), Booleans (0 or 1) and texts that begin with
-  // an integer; 0 otherwise.
+  // Numbers (a real is truncated, and like an integer above INT64_MAX kept
+  // within the range), Booleans (0 or 1) and texts that begin with an
+  // integer; 0 otherwise.
   std::int64_t integer(const std::string& key);
   // Numbers, Booleans and texts that begin with a number; 0 otherwise.
   double doubleValue(const std::string& key);
@@ -61,7 +64,9 @@ class UserDefaults {
   // Every key and value of the domain.
   PropertyValue::Dictionary dictionaryRepresentation();
 
-  void set(const std::string& key, PropertyValue value);
+  // False, with a line on standard error and nothing changed, for a value
+  // that cannot be stored: a text or key that is not valid UTF-8.
+  bool set(const std::string& key, PropertyValue value);
   void remove(const std::string& key);
   // Removes every key of the domain.
   void removeAll();

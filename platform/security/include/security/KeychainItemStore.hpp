@@ -33,6 +33,7 @@ struct KeychainItemQuery {
 
   auto key() const { return std::tie(service, account, accessGroup); }
   bool operator<(const KeychainItemQuery& other) const { return key() < other.key(); }
+  bool operator==(const KeychainItemQuery& other) const { return key() == other.key(); }
 };
 
 class KeychainItemStore {
@@ -82,7 +83,6 @@ class FileKeychainItemStore : public KeychainItemStore {
   const std::filesystem::path& file() const { return file_; }
 
  private:
-  using Items = std::map<KeychainItemQuery, Data>;
   // Runs the change on the file's items under the lock; writes them back when
   // the change answers errSecSuccess and `writes` is set.
   template <typename Change>

@@ -17,6 +17,9 @@ struct ExtensionConfig {
   // The value of the first ".env" line that starts with "KEY=", quotes
   // stripped from its ends; nothing when no line matches or the file is missing.
   static std::optional<std::string> parseDotEnv(const std::string& key);
+  // The same lookup in a ".env" text; nothing, too, when it is not UTF-8
+  // (a leading byte-order mark is skipped).
+  static std::optional<std::string> dotEnvValue(std::string_view text, const std::string& key);
 
   // Looked up once per process ("GEMINI_MODEL", "APP_GROUP_ID").
   static const std::string& geminiModel();
