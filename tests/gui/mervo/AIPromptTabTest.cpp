@@ -121,4 +121,17 @@ TEST_F(AIPromptTabTest, ALongPromptScrollsInsideThePreview) {
   EXPECT_GE(tab->editor()->height(), 200);
 }
 
+// Typing into a prompt changes only what is typed: its no-break spaces and
+// line separators stay what they were.
+TEST_F(AIPromptTabTest, TypingKeepsTheRestOfThePromptAsItWas) {
+  const std::string prompt = "Sign as Dr.\u00a0Lee.\u2028Keep it short.";
+  userSettings->customSystemPrompt = prompt;
+  toggle();
+  tab->editor()->plainTextEdit()->moveCursor(QTextCursor::End);
+  QTest::keyClicks(tab->editor()->plainTextEdit(), "!");
+  EXPECT_EQ(*userSettings->customSystemPrompt, prompt + "!");
+  EXPECT_EQ(storedPrompt(), prompt + "!");
+  EXPECT_EQ(preview().toStdString(), prompt + "!");
+}
+
 }  // namespace

@@ -106,3 +106,43 @@ TEST(TextEditor, StyleSetsFontColourAndBox) {
 }
 
 }  // namespace
+
+namespace {
+
+// Texts that pass through the editor unchanged, given or typed after.
+struct KeptText {
+  const char* name;
+  const char* text;
+};
+
+void PrintTo(const KeptText& t, std::ostream* os) { *os << t.name; }
+
+class TextEditorKeeps : public ::testing::TestWithParam<KeptText> {};
+
+TEST_P(TextEditorKeeps, WhatItWasGivenAndWhatIsTypedAfter) {
+  const QString given = QString::fromUtf8(GetParam().text);
+  ui::TextEditor editor;
+  QSignalSpy changes(&editor, &ui::TextEditor::textChanged);
+  editor.setText(given);
+  EXPECT_EQ(editor.text(), given);
+  ASSERT_GE(changes.count(), 1);
+  EXPECT_EQ(changes.last()[0].toString(), given);
+  const auto reported = changes.count();
+  editor.setText(given);
+  EXPECT_EQ(changes.count(), reported);  // already that text
+  editor.plainTextEdit()->moveCursor(QTextCursor::End);
+  QTest::keyClicks(editor.plainTextEdit(), "!");
+  EXPECT_EQ(editor.text(), given + "!");
+  EXPECT_EQ(changes.last()[0].toString(), given + "!");
+}
+
+INSTANTIATE_TEST_SUITE_P(TextEditor, TextEditorKeeps,
+                         ::testing::Values(KeptText{"Lines", "Dear Anna,\n\nThanks.\n"},
+                                           KeptText{"NoBreakSpaces", "10\u00a0km and\u00a0more"},
+                                           KeptText{"LineSeparator", "first\u2028second"},
+                                           KeptText{"ExportWithALineSeparator", "{\n  \"customSystemPrompt\": \"a\u2028b\"\n}"},
+                                           KeptText{"Emoji", "Cheers 😀👍🏽"},
+                                           KeptText{"TrailingBlanksAndTabs", "end  \t \n  "}),
+                         [](const ::testing::TestParamInfo<KeptText>& info) { return std::string(info.param.name); });
+
+}  // namespace
