@@ -134,4 +134,14 @@ TEST_F(AIPromptTabTest, TypingKeepsTheRestOfThePromptAsItWas) {
   EXPECT_EQ(preview().toStdString(), prompt + "!");
 }
 
+// A prompt imported while the tab shows it is kept as imported, though the
+// editor holds its line breaks as "\n" alone.
+TEST_F(AIPromptTabTest, APromptImportedWhileShownIsKeptAsImported) {
+  ASSERT_TRUE(userSettings->importSettings(R"({"customSystemPrompt": "One\r\nTwo\r\n", "useCustomPrompt": true})"));
+  EXPECT_EQ(*userSettings->customSystemPrompt, "One\r\nTwo\r\n");
+  EXPECT_EQ(storedPrompt(), "One\r\nTwo\r\n");
+  EXPECT_EQ(preview(), "One\r\nTwo\r\n");
+  EXPECT_EQ(tab->editor()->text(), "One\nTwo\n");
+}
+
 }  // namespace

@@ -1,5 +1,6 @@
 #include "GuiTest.hpp"
 
+#include "ui/Bindings.hpp"
 #include "ui/Palette.hpp"
 #include "ui/TextEditor.hpp"
 #include "ui/TextField.hpp"
@@ -144,5 +145,29 @@ INSTANTIATE_TEST_SUITE_P(TextEditor, TextEditorKeeps,
                                            KeptText{"Emoji", "Cheers 😀👍🏽"},
                                            KeptText{"TrailingBlanksAndTabs", "end  \t \n  "}),
                          [](const ::testing::TestParamInfo<KeptText>& info) { return std::string(info.param.name); });
+
+// A bound field writes back what the user edits, never what it made of a
+// value it was shown.
+TEST(TextBinding, ShowingAValueNeverRewritesIt) {
+  platform::Published<std::string> key{std::string()}, prompt{std::string()};
+  ui::TextField field;
+  ui::TextEditor editor;
+  ui::Bindings bindings;
+  bindings.text(&field, key);
+  bindings.text(&editor, prompt);
+  const std::string longKey(40000, 'k');  // longer than a line edit holds
+  key = longKey;
+  prompt = std::string("One\r\nTwo");
+  EXPECT_EQ(*key, longKey);
+  EXPECT_EQ(*prompt, "One\r\nTwo");
+  EXPECT_EQ(editor.text(), "One\nTwo");
+  // An edit writes what the widget holds.
+  editor.plainTextEdit()->moveCursor(QTextCursor::End);
+  QTest::keyClicks(editor.plainTextEdit(), "!");
+  EXPECT_EQ(*prompt, "One\nTwo!");
+  field.lineEdit()->clear();
+  QTest::keyClicks(field.lineEdit(), "sk");
+  EXPECT_EQ(*key, "sk");
+}
 
 }  // namespace
