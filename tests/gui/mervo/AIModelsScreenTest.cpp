@@ -1,9 +1,11 @@
 #include <QApplication>
-#include <cmath>
 #include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
+
+#include <cmath>
+#include <fstream>
 
 #include <gtest/gtest.h>
 
@@ -338,5 +340,36 @@ INSTANTIATE_TEST_SUITE_P(AIModelsScreen, StoredTimeoutOnTheScreen,
                                            StoredTimeout{"BetweenSteps", 33.7, "Timeout (seconds): 33"},
                                            StoredTimeout{"Hundred", 100, "Timeout (seconds): 100"}),
                          [](const ::testing::TestParamInfo<StoredTimeout>& info) { return std::string(info.param.name); });
+
+}  // namespace
+
+namespace {
+
+// A save that a store did not take leaves "Save" up, so the user knows the
+// settings are not where the compose assistant reads them; the next save that
+// lands turns it to "Saved".
+class FailedSaveOnTheScreen : public AIModelsScreenTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(FailedSaveOnTheScreen, KeepsSaveUp) {
+  const std::string domain = std::string(GetParam()) == "StandardDefaults" ? standard().domain() : settings_test::kSuiteName;
+  tap(LLMProvider::openai);
+  QTest::keyClicks(fields()->apiKeyField()->lineEdit(), "sk-abc");
+  // Another program leaves the store's file unreadable: it is not overwritten.
+  const auto file = platform::UserDefaults::fileForDomain(domain);
+  { std::ofstream(file) << "not a property list"; }
+  QTest::mouseClick(screen->saveButton(), Qt::LeftButton);
+  EXPECT_EQ(actionButton(), "Save");
+  EXPECT_TRUE(*llmConfig->hasUnsavedChanges);
+  EXPECT_EQ(test_support::readFile(file), "not a property list");
+  std::filesystem::remove(file);
+  QTest::mouseClick(screen->saveButton(), Qt::LeftButton);
+  EXPECT_EQ(actionButton(), "Saved");
+  rereadStoresFromDisk();
+  EXPECT_EQ(suite().string("llm_api_key"), "sk-abc");
+  EXPECT_EQ(standard().string("llm_api_key"), "sk-abc");
+}
+
+INSTANTIATE_TEST_SUITE_P(AIModelsScreen, FailedSaveOnTheScreen, ::testing::Values("StandardDefaults", "SharedSuite"),
+                         [](const ::testing::TestParamInfo<const char*>& info) { return std::string(info.param); });
 
 }  // namespace
