@@ -9,6 +9,10 @@ TextEditor::TextEditor(const FieldStyle& style, QWidget* parent) : FieldBox(new 
   edit_->setFrameShape(QFrame::NoFrame);
   edit_->viewport()->setAutoFillBackground(false);
   edit_->document()->setDocumentMargin(0);
+  // Lines wrap at the editor's width, anywhere in a word too long for it, so
+  // nothing is ever to the side. Qt would still show a scroll bar a pixel or
+  // two long for such a word.
+  edit_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
   connect(edit_, &QPlainTextEdit::textChanged, this, [this] { emit textChanged(text()); });
 }

@@ -7,6 +7,7 @@
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -168,6 +169,17 @@ TEST(TextBinding, ShowingAValueNeverRewritesIt) {
   field.lineEdit()->clear();
   QTest::keyClicks(field.lineEdit(), "sk");
   EXPECT_EQ(*key, "sk");
+}
+
+// A word longer than the editor is wide wraps: there is nothing to the side
+// to scroll to, and no scroll bar says otherwise.
+TEST(TextEditor, ALongWordWrapsWithoutAScrollBarToTheSide) {
+  ui::TextEditor editor;
+  editor.resize(500, 200);
+  editor.setText("See https://example.com/" + QString(400, 'x') + " for more.");
+  gui_test::showAndWait(editor);
+  EXPECT_FALSE(editor.plainTextEdit()->horizontalScrollBar()->isVisible());
+  EXPECT_GT(editor.plainTextEdit()->document()->lineCount(), 4);
 }
 
 }  // namespace
