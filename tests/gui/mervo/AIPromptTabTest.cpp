@@ -144,4 +144,24 @@ TEST_F(AIPromptTabTest, APromptImportedWhileShownIsKeptAsImported) {
   EXPECT_EQ(tab->editor()->text(), "One\nTwo\n");
 }
 
+// A word wider than the preview (a long address) is not cut off: the
+// preview scrolls to the side to show it, and grows by that scroll bar.
+TEST_F(AIPromptTabTest, ALongWordInThePromptCanBeSeenWhole) {
+  toggle();
+  userSettings->customSystemPrompt = "Link to https://example.com/" + std::string(300, 'x') + " when asked.";
+  auto* scroller = tab->activePromptScroller();
+  auto* text = tab->activePrompt();
+  // The layout settles through posted events.
+  gui_test::waitUntil([&] { return scroller->widget()->width() >= scroller->widget()->minimumSizeHint().width(); });
+  EXPECT_GE(text->width(), text->minimumSizeHint().width());  // not squeezed under the word
+  // Its end is in reach of the scroll bar to the side, and the bar shows.
+  auto* bar = scroller->horizontalScrollBar();
+  const QPoint textEnd = text->mapTo(scroller->widget(), QPoint(text->width(), 0));
+  EXPECT_LE(textEnd.x(), scroller->viewport()->width() + bar->maximum());
+  EXPECT_TRUE(bar->isVisible());
+  // The three lines still fit above that bar.
+  EXPECT_FALSE(scroller->verticalScrollBar()->isVisible());
+  EXPECT_LE(scroller->height(), 200);
+}
+
 }  // namespace
