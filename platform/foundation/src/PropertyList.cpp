@@ -9,6 +9,7 @@
 #include <plist/plist.h>
 
 #include "BinaryPropertyListShape.hpp"
+#include "foundation/Text.hpp"
 
 namespace platform::plist {
 namespace {
@@ -31,9 +32,12 @@ std::optional<PropertyValue> fromNode(plist_t node, int depth) {
     case PLIST_STRING: {
       // By pointer and length: libplist asserts (and so ends the process) when
       // asked for a copy of a string that holds a NUL character.
+      // A file written by hand, or by a tool fed other bytes, may hold texts
+      // that are not UTF-8; every reader then sees the same repaired text
+      // (U+FFFD for the bad bytes), which can be shown, sent and exported.
       uint64_t length = 0;
       const char* s = plist_get_string_ptr(node, &length);
-      return PropertyValue(s ? std::string(s, length) : std::string());
+      return PropertyValue(s ? text::repairUTF8(std::string_view(s, length)) : std::string());
     }
     case PLIST_BOOLEAN: {
       uint8_t b = 0;
@@ -87,7 +91,7 @@ std::optional<PropertyValue> fromNode(plist_t node, int depth) {
           break;
         }
         auto item = fromNode(value, depth + 1);
-        std::string k = key ? key : "";
+        std::string k = key ? text::repairUTF8(key) : "";
         free(key);
         if (!item) {
           free(it);

@@ -1,10 +1,15 @@
 // What the settings application saves is what the extension's router uses.
 #include <gtest/gtest.h>
 
+#include <sstream>
+
+#include "foundation/DefaultsCommand.hpp"
 #include "foundation/Json.hpp"
 #include "router/ExtensionLLMAPIService.hpp"
+#include "router/UserSettingsAccessor.hpp"
 #include "SettingsTestSupport.hpp"
 #include "settings/LLMProviderConfig.hpp"
+#include "settings/UserSettings.hpp"
 #include "test_support/LoopbackServer.hpp"
 
 using mervo::LLMProvider;
@@ -50,4 +55,23 @@ TEST_F(RouterEndToEndTest, TheRoutersNextRequestGoesWhereTheStoreSaved) {
   auto body = platform::json::Value::parse(request.body);
   EXPECT_EQ(body["model"], "gpt-4o-mini");
   EXPECT_EQ(body["max_tokens"], 512);
+}
+
+// A prompt given to the defaults command in another encoding than UTF-8 reads
+// the same in the application and the extension, its bad bytes as U+FFFD: the
+// AI Prompt tab shows what the extension sends, and it exports.
+TEST_F(RouterEndToEndTest, APromptStoredInAnotherEncodingReadsTheSameEverywhere) {
+  std::ostringstream out, err;
+  ASSERT_EQ(platform::runDefaultsCommand({"write", settings_test::kSuiteName, "customSystemPrompt", "Gr\xFC\xDF" "e, Bob"},
+                                         out, err), 0);
+  ASSERT_EQ(platform::runDefaultsCommand({"write", settings_test::kSuiteName, "useCustomPrompt", "-bool", "true"}, out, err), 0);
+  rereadStoresFromDisk();
+  quorbel::UserSettingsAccessor::resetForTesting();
+  const std::string repaired = "Gr\xEF\xBF\xBD\xEF\xBF\xBD" "e, Bob";
+  mervo::UserSettings settings;
+  EXPECT_EQ(settings.effectiveSystemPrompt(), repaired);
+  EXPECT_EQ(quorbel::UserSettingsAccessor::shared().effectiveSystemPrompt(), repaired);
+  auto exported = settings.exportSettings();
+  ASSERT_TRUE(exported);
+  EXPECT_EQ(platform::json::stringMember(*platform::json::parse(*exported), "customSystemPrompt"), repaired);
 }

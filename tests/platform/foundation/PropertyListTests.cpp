@@ -123,3 +123,17 @@ TEST(PropertyList, TextsHoldingNULCharactersDoNotEndTheProcess) {
   ASSERT_TRUE(binary) << binary.error()->debugDescription();
   EXPECT_TRUE(binary->isString());
 }
+
+TEST(PropertyList, TextsThatAreNotUTF8ReadRepaired) {
+  // As the defaults command writes a value given in another encoding.
+  auto parsed = plist::parse("<plist><dict><key>k\xFF</key><string>Gr\xFC\xDF" "e \xC3</string></dict></plist>");
+  ASSERT_TRUE(parsed) << parsed.error()->debugDescription();
+  const auto& dictionary = *parsed->asDictionary();
+  ASSERT_EQ(dictionary.size(), 1u);
+  EXPECT_EQ(dictionary.begin()->first, "k\xEF\xBF\xBD");
+  EXPECT_EQ(dictionary.begin()->second, PropertyValue("Gr\xEF\xBF\xBD\xEF\xBF\xBD" "e \xEF\xBF\xBD"));
+  // Valid texts, emoji and all, are untouched.
+  auto valid = plist::parse(plist::toXML(PropertyValue("Gr\xC3\xBC\xC3\x9F" "e \xF0\x9F\x98\x80")));
+  ASSERT_TRUE(valid);
+  EXPECT_EQ(*valid, PropertyValue("Gr\xC3\xBC\xC3\x9F" "e \xF0\x9F\x98\x80"));
+}
