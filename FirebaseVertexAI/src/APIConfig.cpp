@@ -1,8 +1,10 @@
 #include "FirebaseVertexAI/APIConfig.hpp"
 
 #include <cctype>
+#include <cstdlib>
 #include <string>
 
+#include "Hasher.hpp"
 #include "foundation/Text.hpp"
 
 namespace firebase::vertexai {
@@ -28,6 +30,22 @@ bool isValidPath(std::string_view path) {
 
 }  // namespace
 
+namespace {
+constexpr APIConfig::Service::Endpoint kEndpoints[] = {APIConfig::Service::Endpoint::firebaseVertexAIProd,
+                                                       APIConfig::Service::Endpoint::firebaseVertexAIStaging,
+                                                       APIConfig::Service::Endpoint::generativeLanguage};
+
+// Paths are appended to the base, so it may carry no query, no fragment and
+// no trailing "/".
+bool isUsableBaseAddress(const std::string& text) {
+  auto url = platform::URL::parse(text);
+  if (!url || url->host().empty()) return false;
+  const std::string scheme = platform::text::lowercased(url->scheme());
+  return (scheme == "http" || scheme == "https") && !text.ends_with('/') &&
+         text.find_first_of("?#") == std::string::npos;
+}
+}  // namespace
+
 std::string_view baseAddress(APIConfig::Service::Endpoint endpoint) {
   switch (endpoint) {
     case APIConfig::Service::Endpoint::firebaseVertexAIProd: return "https://firebasevertexai.googleapis.com";
@@ -38,6 +56,24 @@ std::string_view baseAddress(APIConfig::Service::Endpoint endpoint) {
   return {};
 }
 
+std::optional<APIConfig::Service::Endpoint> endpointFromRawValue(std::string_view rawValue) {
+  for (auto endpoint : kEndpoints)
+    if (baseAddress(endpoint) == rawValue) return endpoint;
+  return std::nullopt;
+}
+
+std::expected<std::string, platform::ErrorPtr> requestBaseAddress(APIConfig::Service::Endpoint endpoint) {
+  const char* replacement = std::getenv(kBaseURLVariable);
+  if (!replacement || !*replacement) return std::string(baseAddress(endpoint));
+  std::string base = replacement;
+  if (!isUsableBaseAddress(base))
+    return std::unexpected(platform::makeError(
+        platform::kURLErrorDomain, platform::URLErrorBadURL,
+        std::string(kBaseURLVariable) + " must be an http or https address without a trailing \"/\"; it is \"" +
+            platform::text::repairUTF8(base) + "\"."));
+  return base;
+}
+
 std::string_view hostName(APIConfig::Service::Endpoint endpoint) {
   return baseAddress(endpoint).substr(std::string_view("https://").size());
 }
@@ -46,11 +82,26 @@ std::string_view versionString(APIConfig::Version version) {
   return version == APIConfig::Version::v1 ? "v1" : "v1beta";
 }
 
+std::optional<APIConfig::Version> versionFromRawValue(std::string_view rawValue) {
+  for (auto version : {APIConfig::Version::v1, APIConfig::Version::v1beta})
+    if (versionString(version) == rawValue) return version;
+  return std::nullopt;
+}
+
+std::size_t hashValue(const APIConfig& config) {
+  Hasher hasher;
+  hasher.feed(config.service.kind == APIConfig::Service::Kind::vertexAI ? 0u : 1u);
+  hasher.feed(baseAddress(config.service.endpoint));
+  hasher.feed(versionString(config.version));
+  return hasher.value();
+}
+
 std::expected<platform::URL, platform::ErrorPtr> modelMethodURL(const APIConfig& apiConfig, std::string_view model,
                                                                 std::string_view methodSuffix) {
-  const std::string address = std::string(baseAddress(apiConfig.service.endpoint)) + "/" +
-                              std::string(versionString(apiConfig.version)) + "/" + std::string(model) +
-                              std::string(methodSuffix);
+  auto base = requestBaseAddress(apiConfig.service.endpoint);
+  if (!base) return std::unexpected(base.error());
+  const std::string address =
+      *base + "/" + std::string(versionString(apiConfig.version)) + "/" + std::string(model) + std::string(methodSuffix);
   auto parsed = isValidPath(model) ? platform::URL::parse(address) : std::nullopt;
   if (!parsed)
     return std::unexpected(invalidRequestURLError("The model resource name \"" + platform::text::repairUTF8(model) +

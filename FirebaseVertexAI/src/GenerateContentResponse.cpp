@@ -126,8 +126,9 @@ GenerateContentResponse readResponse(Decoder& decoder) {
 }  // namespace
 }  // namespace wire
 
-std::expected<GenerateContentResponse, platform::ErrorPtr> GenerateContentResponse::decode(std::string_view json) {
-  return platform::json::decodeDocument(json, wire::readResponse);
+std::expected<GenerateContentResponse, platform::ErrorPtr> GenerateContentResponse::decode(
+    std::string_view json, platform::json::KeyDecoding keys) {
+  return platform::json::decodeDocument(json, wire::readResponse, keys);
 }
 
 }  // namespace firebase::vertexai

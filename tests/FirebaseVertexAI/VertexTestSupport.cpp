@@ -48,3 +48,57 @@ std::vector<std::string> VertexTest::messagesWithCode(VertexLogMessageCode code)
 std::string describe(const platform::ErrorPtr& error) { return error ? error->debugDescription() : "no error"; }
 
 }  // namespace firebase::vertexai::testing
+
+namespace firebase::vertexai::testing {
+
+StreamHandlers<GenerateContentResponse> StreamRecorder::handlers() {
+  return {[this](GenerateContentResponse response) {
+            if (onResponse) onResponse(response);
+            std::lock_guard lock(mutex_);
+            responses_.push_back(std::move(response));
+            changed_.notify_all();
+          },
+          [this](platform::ErrorPtr error) {
+            std::lock_guard lock(mutex_);
+            ends_.push_back(std::move(error));
+            changed_.notify_all();
+          }};
+}
+
+bool StreamRecorder::waitForEnd() {
+  {
+    std::unique_lock lock(mutex_);
+    if (!changed_.wait_for(lock, std::chrono::seconds(20), [this] { return !ends_.empty(); })) return false;
+  }
+  queue.sync([] {});
+  return endCount() == 1;
+}
+
+bool StreamRecorder::waitForResponses(std::size_t count) {
+  std::unique_lock lock(mutex_);
+  return changed_.wait_for(lock, std::chrono::seconds(20), [&] { return responses_.size() >= count; });
+}
+
+std::vector<std::string> StreamRecorder::texts() const {
+  std::lock_guard lock(mutex_);
+  std::vector<std::string> texts;
+  for (const auto& response : responses_) texts.push_back(response.text().value_or("<none>"));
+  return texts;
+}
+
+std::size_t StreamRecorder::responseCount() const {
+  std::lock_guard lock(mutex_);
+  return responses_.size();
+}
+
+platform::ErrorPtr StreamRecorder::endError() const {
+  std::lock_guard lock(mutex_);
+  return ends_.empty() ? nullptr : ends_.front();
+}
+
+int StreamRecorder::endCount() const {
+  std::lock_guard lock(mutex_);
+  return static_cast<int>(ends_.size());
+}
+
+}  // namespace firebase::vertexai::testing

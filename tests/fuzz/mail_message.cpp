@@ -1,6 +1,7 @@
 // The mail reader and the quoted-message rule over any bytes: whatever a
-// message file holds, reading it answers, and every text handed on (header
-// fields, addresses, body parts, the quoted text) is UTF-8.
+// message file holds, reading it answers, every text handed on (header
+// fields, addresses, body parts, the quoted text) is UTF-8, and every mailbox
+// reads back as one mailbox, as the compose window reads what it shows.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -16,6 +17,11 @@ void requireUTF8(const std::string& text) {
   if (!platform::text::isValidUTF8(text)) __builtin_trap();
 }
 
+void requireOneMailbox(const mailkit::MEEmailAddress& address) {
+  requireUTF8(address.rawString);
+  if (mailkit::parseAddressList(address.rawString).size() != 1) __builtin_trap();
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -23,8 +29,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   auto file = mailkit::MessageFile::parse(bytes);
   requireUTF8(file.bodyText());
   requireUTF8(file.header("Subject").value_or(""));
-  for (const auto& address : file.replyDraft().toAddresses) requireUTF8(mailkit::encodedAddress(address));
-  for (const auto& address : mailkit::parseAddressList(bytes)) requireUTF8(address.rawString);
+  for (const auto& address : file.replyDraft().toAddresses) {
+    requireOneMailbox(address);
+    requireUTF8(mailkit::encodedAddress(address));
+  }
+  for (const auto& address : mailkit::parseAddressList(bytes)) requireOneMailbox(address);
 
   static const platform::OSLog logger("com.holdrin.quorbel.extension", "ComposeSessionHandler");
   mailkit::MEComposeContext context{std::make_shared<const mailkit::MEMessage>(file.message())};

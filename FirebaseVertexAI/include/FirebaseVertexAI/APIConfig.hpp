@@ -1,6 +1,10 @@
 #pragma once
 
+#include <cstddef>
 #include <expected>
+#include <functional>
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "foundation/Error.hpp"
@@ -31,12 +35,27 @@ struct APIConfig {
   bool operator==(const APIConfig&) const = default;
 };
 
-// "https://" and the endpoint's host, without a trailing "/".
+// The endpoint's raw value: "https://" and its host, without a trailing "/".
 std::string_view baseAddress(APIConfig::Service::Endpoint endpoint);
+// The endpoint whose raw value the text is exactly; absent for any other.
+std::optional<APIConfig::Service::Endpoint> endpointFromRawValue(std::string_view rawValue);
+// The process environment variable that replaces the endpoint's base address
+// in every request URL (loopback tests, private deployments).
+inline constexpr const char* kBaseURLVariable = "VERTEXAI_BASE_URL";
+// Where a request to the endpoint goes: the value of VERTEXAI_BASE_URL when
+// it is set (an http or https address without a trailing "/", else a bad-URL
+// error naming the variable), or the endpoint's own base address.
+std::expected<std::string, platform::ErrorPtr> requestBaseAddress(APIConfig::Service::Endpoint endpoint);
 // The endpoint's host name alone.
 std::string_view hostName(APIConfig::Service::Endpoint endpoint);
 // "v1" or "v1beta".
 std::string_view versionString(APIConfig::Version version);
+// Exactly "v1" or "v1beta"; absent for any other text.
+std::optional<APIConfig::Version> versionFromRawValue(std::string_view rawValue);
+
+// Feeds the service (0 for the Vertex AI form, 1 for the developer form, then
+// the endpoint's raw value) and then the version's raw value.
+std::size_t hashValue(const APIConfig& config);
 
 // Where a request for a model's method goes: the endpoint's base, "/", the
 // version, "/", the model resource name unchanged and the method's suffix
@@ -55,3 +74,10 @@ struct RequestOptions {
 };
 
 }  // namespace firebase::vertexai
+
+template <>
+struct std::hash<firebase::vertexai::APIConfig> {
+  std::size_t operator()(const firebase::vertexai::APIConfig& config) const {
+    return firebase::vertexai::hashValue(config);
+  }
+};

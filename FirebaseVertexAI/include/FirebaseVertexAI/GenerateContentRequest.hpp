@@ -34,11 +34,12 @@ struct GenerateContentRequest {
   APIMethod apiMethod;
   RequestOptions options;
 
-  // The endpoint's base, "/", the version, "/", the model resource name and
-  // the method (":generateContent", ":streamGenerateContent?alt=sse"). A
-  // resource name that does not form a valid URL path, and a count-tokens
-  // request (which travels only inside a count-tokens request of its own),
-  // give an error instead (NSURLErrorDomain, bad URL).
+  // The endpoint's base (or VERTEXAI_BASE_URL), "/", the version, "/", the
+  // model resource name and the method (":generateContent",
+  // ":streamGenerateContent?alt=sse"). A resource name that does not form a
+  // valid URL path, an unusable VERTEXAI_BASE_URL, and a count-tokens request
+  // (which travels only inside a count-tokens request of its own), give an
+  // error instead (NSURLErrorDomain, bad URL).
   std::expected<platform::URL, platform::ErrorPtr> url() const;
 };
 

@@ -15,6 +15,7 @@
 #include "FirebaseVertexAI/VertexLog.hpp"
 #include "foundation/DateComponents.hpp"
 #include "foundation/Error.hpp"
+#include "foundation/JsonDecoder.hpp"
 
 namespace firebase::vertexai {
 
@@ -121,8 +122,11 @@ struct GenerateContentResponse {
   std::vector<FunctionCallPart> functionCalls() const;
 
   // Decodes a response body (or one streamed chunk): a decoding error, or an
-  // InvalidCandidateError for a candidate whose content is unusable.
-  static std::expected<GenerateContentResponse, platform::ErrorPtr> decode(std::string_view json);
+  // InvalidCandidateError for a candidate whose content is unusable. Streamed
+  // chunks may spell keys in snake case ("finish_reason"): their decoding
+  // accepts both spellings.
+  static std::expected<GenerateContentResponse, platform::ErrorPtr> decode(
+      std::string_view json, platform::json::KeyDecoding keys = platform::json::KeyDecoding::exact);
 };
 
 }  // namespace firebase::vertexai

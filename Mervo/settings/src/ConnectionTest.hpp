@@ -22,7 +22,6 @@ inline constexpr const char* kTestSystemPrompt = "You are a test assistant. Resp
 // Sent to the built-in service, through the worker proxy and Vertex AI alike.
 inline constexpr const char* kBuiltInTestText =
     "You are a test assistant. Respond exactly with 'Connection successful!' and nothing else.";
-inline constexpr double kVertexAITimeout = 180;
 
 // Hands the outcome to the completion in a main-queue work item of its own,
 // so the completion never runs inside testConnection, whatever the outcome.

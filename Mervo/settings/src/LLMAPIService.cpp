@@ -5,7 +5,8 @@
 #include "ConnectionTest.hpp"
 #include "foundation/Dispatch.hpp"
 #include "foundation/Text.hpp"
-#include "router/BuiltInService.hpp"
+#include "firebase_core/FIRApp.hpp"
+#include "router/BuiltInModel.hpp"
 #include "settings/LLMAPIError.hpp"
 
 namespace mervo {
@@ -106,7 +107,7 @@ void LLMAPIService::testBuiltInGemini(quorbel::LLMCompletion completion) const {
   // configured.
   if (envConfig_.isWorkerConfigured())
     return testWorkerProxy(envConfig_, llmConfig_.effectiveModel(), *llmConfig_.timeout, std::move(completion));
-  if (!quorbel::BuiltInService::shared().defaultAppOptions())
+  if (!firebase::FIRApp::defaultApp())
     return deliver(completion, std::unexpected(LLMAPIError::make(LLMAPIError::Case::firebaseNotConfigured)));
   if (!envConfig_.isFirebaseConfigured())
     return deliver(completion,
@@ -114,22 +115,21 @@ void LLMAPIService::testBuiltInGemini(quorbel::LLMCompletion completion) const {
   testVertexAIDirectly(std::move(completion));
 }
 
+// The client's configuration errors (options without project ID or API key,
+// a model name it cannot use) are delivered as configuration errors with the
+// client's text; nothing is sent.
 void LLMAPIService::testVertexAIDirectly(quorbel::LLMCompletion completion) const {
-  auto service = quorbel::BuiltInService::sharedInstance();
-  auto model = llmConfig_.effectiveModel();
-  // The client ends the process on options without project ID or API key and
-  // on a model name it cannot use, so those are caught here and reported.
-  if (auto problem = quorbel::builtInServiceProblem(*service, model))
-    return deliver(completion, std::unexpected(LLMAPIError::configurationError(*problem)));
-
-  platform::DispatchQueue::global().async([service, model, completion] {
-    auto response = service->generateContent(model, kBuiltInTestText, kVertexAITimeout);
-    platform::DispatchQueue::main().async([response = std::move(response), completion] {
-      if (!response) return deliver(completion, std::unexpected(response.error()));
-      if (!*response) return deliver(completion, std::unexpected(LLMAPIError::make(LLMAPIError::Case::emptyResponse)));
-      deliver(completion, **response);
-    });
-  });
+  auto model = quorbel::makeBuiltInModel(llmConfig_.effectiveModel());
+  if (!model)
+    return deliver(completion, std::unexpected(LLMAPIError::configurationError(model.error()->localizedDescription())));
+  (*model)->generateContent(
+      kBuiltInTestText, platform::DispatchQueue::main(),
+      [completion](firebase::vertexai::Result<firebase::vertexai::GenerateContentResponse> response) {
+        if (!response) return deliver(completion, std::unexpected(response.error()));
+        auto text = response->text();
+        if (!text) return deliver(completion, std::unexpected(LLMAPIError::make(LLMAPIError::Case::emptyResponse)));
+        deliver(completion, std::move(*text));
+      });
 }
 
 }  // namespace mervo

@@ -1,5 +1,7 @@
 #include "foundation/JsonDecoder.hpp"
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <limits>
 
@@ -122,26 +124,59 @@ float Decoder::float32() {
   return static_cast<float>(d);
 }
 
-bool Decoder::contains(std::string_view key) const {
-  requireObject();
-  return value_->contains(key);
+std::string convertFromSnakeCase(std::string_view key) {
+  const auto first = key.find_first_not_of('_');
+  if (first == std::string_view::npos) return std::string(key);
+  const auto last = key.find_last_not_of('_');
+  const std::string_view core = key.substr(first, last - first + 1);
+  if (core.find('_') == std::string_view::npos) return std::string(key);
+  std::string converted(key.substr(0, first));
+  bool firstWord = true;
+  std::size_t start = 0;
+  while (start <= core.size()) {
+    const auto end = std::min(core.find('_', start), core.size());
+    const std::string_view word = core.substr(start, end - start);
+    if (!word.empty()) {
+      if (firstWord) {
+        converted.append(word);
+        firstWord = false;
+      } else {
+        converted.push_back(static_cast<char>(std::toupper(static_cast<unsigned char>(word.front()))));
+        for (char c : word.substr(1)) converted.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
+      }
+    }
+    start = end + 1;
+  }
+  converted.append(key.substr(last + 1));
+  return converted;
 }
 
-Decoder Decoder::required(std::string_view key) const {
+Value::object_t::iterator Decoder::findMember(std::string_view key) const {
   requireObject();
   auto& object = value_->get_ref<Value::object_t&>();
   auto it = object.find(key);
-  if (it == object.end())
+  if (it != object.end() || keys_ == KeyDecoding::exact) return it;
+  for (auto member = object.begin(); member != object.end(); ++member)
+    if (member->first.find('_') != std::string::npos && convertFromSnakeCase(member->first) == key) return member;
+  return object.end();
+}
+
+bool Decoder::contains(std::string_view key) const {
+  auto it = findMember(key);  // first: it checks that the value is an object
+  return it != value_->get_ref<Value::object_t&>().end();
+}
+
+Decoder Decoder::required(std::string_view key) const {
+  auto it = findMember(key);
+  if (it == value_->get_ref<Value::object_t&>().end())
     fail(std::make_shared<DecodingError>(DecodingError::Kind::keyNotFound, codingPath(),
                                          fmt::format("No value associated with key \"{}\".", key)));
   return Decoder(it->second, this, it->first, 0);
 }
 
 std::optional<Decoder> Decoder::ifPresent(std::string_view key) const {
-  requireObject();
-  auto& object = value_->get_ref<Value::object_t&>();
-  auto it = object.find(key);
-  if (it == object.end() || it->second.is_null()) return std::nullopt;
+  auto it = findMember(key);
+  if (it == value_->get_ref<Value::object_t&>().end() || it->second.is_null()) return std::nullopt;
   return Decoder(it->second, this, it->first, 0);
 }
 

@@ -3,6 +3,7 @@
 #include <curl/curl.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <deque>
 #include <expected>
@@ -26,9 +27,40 @@ constexpr std::size_t kLargeBodyBytes = 1024 * 1024;
 
 using CurlURLPtr = std::unique_ptr<CURLU, decltype(&curl_url_cleanup)>;
 
+// Wakes the session's thread; cancelling tasks may outlive the session.
+struct Waker {
+  std::mutex mutex;
+  CURLM* multi = nullptr;
+  void wake() {
+    std::lock_guard lock(mutex);
+    if (multi) curl_multi_wakeup(multi);
+  }
+};
+
+}  // namespace
+
+struct URLSessionTask::State {
+  std::atomic<bool> cancelled{false};
+  std::shared_ptr<Waker> waker;
+};
+
+void URLSessionTask::cancel() {
+  if (state_->cancelled.exchange(true)) return;
+  state_->waker->wake();
+}
+
+bool URLSessionTask::isCancelled() const { return state_->cancelled.load(); }
+
+namespace {
+
+ErrorPtr transportError(long code, const std::string& description, const std::string& url, const std::string& detail);
+
 struct Transfer {
   URLRequest request;
+  // A data task's completion, or a bytes task's handlers.
   DataTaskCompletion completion;
+  std::optional<BytesTaskHandlers> bytes;
+  std::shared_ptr<URLSessionTask::State> state;
   std::string firstURL;  // where the caller sent the request
   int redirects = 0;
   CURL* easy = nullptr;
@@ -38,6 +70,7 @@ struct Transfer {
   ReplyBodyLimit bodyLimit;
   bool bodyLimitExceeded = false;
   HeaderFields responseHeaders;
+  bool responseDelivered = false;  // a bytes task's onResponse has run
   Clock::time_point lastActivity;
   curl_off_t lastDownloaded = 0, lastUploaded = 0;
 
@@ -45,11 +78,35 @@ struct Transfer {
     auto seconds = request.timeoutInterval > 0 ? std::min(request.timeoutInterval, 1e9) : 60.0;  // 1e9 s fits the clock
     return std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
   }
+  bool isCancelled() const { return state->cancelled.load(); }
   // Lets go of the handle of the last attempt, before the next one.
   void release() {
     if (easy) curl_easy_cleanup(std::exchange(easy, nullptr));
     if (headerList) curl_slist_free_all(std::exchange(headerList, nullptr));
     url.reset();
+  }
+
+  HTTPURLResponse currentResponse() {
+    long status = 0;
+    char* effectiveURL = nullptr;
+    curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
+    curl_easy_getinfo(easy, CURLINFO_EFFECTIVE_URL, &effectiveURL);
+    return {effectiveURL ? effectiveURL : request.url, static_cast<int>(status), responseHeaders};
+  }
+  // A reply that will be followed to its new address; its body is dropped.
+  bool isBeingRedirected();
+
+  void deliverResponseOnce() {
+    if (std::exchange(responseDelivered, true)) return;
+    bytes->onResponse(currentResponse());
+  }
+  // Ends the task without a reply.
+  void fail(ErrorPtr error) {
+    if (bytes) bytes->onComplete(std::move(error));
+    else completion(std::nullopt, std::nullopt, std::move(error));
+  }
+  void failCancelled() {
+    fail(transportError(URLErrorCancelled, "cancelled", request.url, "the task was cancelled"));
   }
   ~Transfer() { release(); }
 };
@@ -76,6 +133,15 @@ size_t onBody(char* data, size_t size, size_t count, void* user) {
   auto* t = static_cast<Transfer*>(user);
   const size_t bytes = size * count;
   t->lastActivity = Clock::now();
+  if (t->bytes) {
+    // Handed over as it comes and kept nowhere: the reader bounds what it
+    // keeps, so a stream has no limit of its own.
+    if (t->isCancelled()) return 0;  // stops the transfer at once
+    if (t->isBeingRedirected()) return bytes;
+    t->deliverResponseOnce();
+    t->bytes->onData(std::string_view(data, bytes));
+    return bytes;
+  }
   auto& body = t->responseBody;
   if (t->bodyLimit.received() == 0) {
     // A body declared larger than the limit fails at its first bytes; one
@@ -197,6 +263,14 @@ bool canBeSent(const HeaderFields& headers) {
 
 bool isRedirect(long status) { return status == 301 || status == 302 || status == 303 || status == 307 || status == 308; }
 
+// As finish() decides it.
+bool Transfer::isBeingRedirected() {
+  long status = 0;
+  curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
+  auto location = headerValue(responseHeaders, "Location");
+  return isRedirect(status) && location && !location->empty();
+}
+
 // Scheme, host and port, as two URLs are compared for sharing credentials.
 std::optional<std::tuple<std::string, std::string, int>> originOf(const std::string& text) {
   auto url = URL::parse(text);
@@ -223,6 +297,7 @@ bool statusHasNoBody(long status, const std::string& method) {
 
 struct URLSession::Impl {
   CURLM* multi = nullptr;
+  std::shared_ptr<Waker> waker = std::make_shared<Waker>();
   std::mutex mutex;
   std::deque<std::unique_ptr<Transfer>> incoming;
   std::list<std::unique_ptr<Transfer>> active;
@@ -232,6 +307,7 @@ struct URLSession::Impl {
   Impl() {
     curl_global_init(CURL_GLOBAL_DEFAULT);
     multi = curl_multi_init();
+    waker->multi = multi;
     thread = std::thread([this] { loop(); });
   }
 
@@ -242,6 +318,10 @@ struct URLSession::Impl {
     }
     curl_multi_wakeup(multi);
     thread.join();
+    {
+      std::lock_guard lock(waker->mutex);
+      waker->multi = nullptr;
+    }
     for (auto& t : active) curl_multi_remove_handle(multi, t->easy);
     active.clear();
     curl_multi_cleanup(multi);
@@ -257,15 +337,15 @@ struct URLSession::Impl {
 
   void start(std::unique_ptr<Transfer> t) {
     const auto& r = t->request;
+    if (t->isCancelled()) return t->failCancelled();
     if (!canBeSent(r.headers)) {
-      t->completion(std::nullopt, std::nullopt,
-                    transportError(URLErrorUnknown, "A header field holds a line break and cannot be sent.", r.url,
-                                   "header field with CR, LF or NUL"));
+      t->fail(transportError(URLErrorUnknown, "A header field holds a line break and cannot be sent.", r.url,
+                             "header field with CR, LF or NUL"));
       return;
     }
     auto url = sendableURL(r.url);
     if (!url) {
-      t->completion(std::nullopt, std::nullopt, url.error());
+      t->fail(url.error());
       return;
     }
     // curl_url_dup only reads its argument; older headers lack the const.
@@ -321,6 +401,7 @@ struct URLSession::Impl {
 
   void finish(Transfer* raw, CURLcode code) {
     auto t = detach(raw);
+    if (t->isCancelled()) return t->failCancelled();
     if (code == CURLE_OK) {
       long status = 0;
       curl_easy_getinfo(t->easy, CURLINFO_RESPONSE_CODE, &status);
@@ -332,20 +413,17 @@ struct URLSession::Impl {
         return;
       }
     }
-    char* effectiveURL = nullptr;
-    curl_easy_getinfo(t->easy, CURLINFO_EFFECTIVE_URL, &effectiveURL);
-    if (code != CURLE_OK) {
-      t->completion(std::nullopt, std::nullopt,
-                    t->bodyLimitExceeded ? t->bodyLimit.exceededError(t->request.url)
-                                         : errorForCurlCode(code, t->request.url, nullptr));
+    if (code != CURLE_OK)
+      return t->fail(t->bodyLimitExceeded ? t->bodyLimit.exceededError(t->request.url)
+                                          : errorForCurlCode(code, t->request.url, nullptr));
+    if (t->bytes) {
+      t->deliverResponseOnce();
+      t->bytes->onComplete(nullptr);
       return;
     }
-    long status = 0;
-    curl_easy_getinfo(t->easy, CURLINFO_RESPONSE_CODE, &status);
-    HTTPURLResponse response{effectiveURL ? effectiveURL : t->request.url, static_cast<int>(status),
-                             std::move(t->responseHeaders)};
+    HTTPURLResponse response = t->currentResponse();
     std::optional<std::string> body;
-    if (!statusHasNoBody(status, t->request.method)) body = std::move(t->responseBody);
+    if (!statusHasNoBody(response.statusCode, t->request.method)) body = std::move(t->responseBody);
     t->completion(std::move(body), std::move(response), nullptr);
   }
 
@@ -353,17 +431,11 @@ struct URLSession::Impl {
   // The next attempt is checked as every request is (start), so a redirect
   // reaches only http and https URLs with a host.
   void follow(std::unique_ptr<Transfer> t, long status, const std::string& location) {
-    if (++t->redirects > kMaxRedirects) {
-      t->completion(std::nullopt, std::nullopt, errorForCurlCode(CURLE_TOO_MANY_REDIRECTS, t->request.url, nullptr));
-      return;
-    }
+    if (++t->redirects > kMaxRedirects)
+      return t->fail(errorForCurlCode(CURLE_TOO_MANY_REDIRECTS, t->request.url, nullptr));
     // The URL of this attempt parses: start() sent it.
     auto target = URL::parse(t->request.url)->resolve(location);
-    if (!target) {
-      t->completion(std::nullopt, std::nullopt,
-                    transportError(URLErrorBadURL, "bad URL", t->request.url, "redirect to a malformed URL"));
-      return;
-    }
+    if (!target) return t->fail(transportError(URLErrorBadURL, "bad URL", t->request.url, "redirect to a malformed URL"));
     auto& request = t->request;
     // As browsers do: 303 always, 301 and 302 after a POST, continue with GET.
     if ((status == 303 && request.method != "HEAD") || ((status == 301 || status == 302) && request.method == "POST")) {
@@ -381,15 +453,18 @@ struct URLSession::Impl {
     start(std::move(t));
   }
 
-  void expireIdleTransfers() {
+  // Ends the transfers that were cancelled or made no progress in time.
+  void endStoppedTransfers() {
     auto now = Clock::now();
-    std::vector<Transfer*> expired;
-    for (auto& t : active)
-      if (now - t->lastActivity >= t->idleLimit()) expired.push_back(t.get());
+    std::vector<Transfer*> cancelled, expired;
+    for (auto& t : active) {
+      if (t->isCancelled()) cancelled.push_back(t.get());
+      else if (now - t->lastActivity >= t->idleLimit()) expired.push_back(t.get());
+    }
+    for (auto* raw : cancelled) detach(raw)->failCancelled();
     for (auto* raw : expired) {
       auto t = detach(raw);
-      t->completion(std::nullopt, std::nullopt,
-                    errorForCurlCode(CURLE_OPERATION_TIMEDOUT, t->request.url, "no progress within the time-out"));
+      t->fail(errorForCurlCode(CURLE_OPERATION_TIMEDOUT, t->request.url, "no progress within the time-out"));
     }
   }
 
@@ -419,7 +494,7 @@ struct URLSession::Impl {
         curl_easy_getinfo(msg->easy_handle, CURLINFO_PRIVATE, &t);
         finish(t, msg->data.result);
       }
-      expireIdleTransfers();
+      endStoppedTransfers();
       curl_multi_poll(multi, nullptr, 0, millisecondsUntilNextIdleDeadline(), nullptr);
     }
   }
@@ -433,13 +508,32 @@ URLSession& URLSession::shared() {
   return session;
 }
 
-void URLSession::dataTask(URLRequest request, DataTaskCompletion completion) {
+namespace {
+std::unique_ptr<Transfer> newTransfer(URLRequest request, const std::shared_ptr<Waker>& waker) {
   auto transfer = std::make_unique<Transfer>();
   transfer->firstURL = request.url;
   transfer->bodyLimit = ReplyBodyLimit(request.maximumReplyBytes);
   transfer->request = std::move(request);
+  transfer->state = std::make_shared<URLSessionTask::State>();
+  transfer->state->waker = waker;
+  return transfer;
+}
+}  // namespace
+
+std::shared_ptr<URLSessionTask> URLSession::dataTask(URLRequest request, DataTaskCompletion completion) {
+  auto transfer = newTransfer(std::move(request), impl_->waker);
   transfer->completion = std::move(completion);
+  auto task = std::make_shared<URLSessionTask>(transfer->state);
   impl_->add(std::move(transfer));
+  return task;
+}
+
+std::shared_ptr<URLSessionTask> URLSession::bytesTask(URLRequest request, BytesTaskHandlers handlers) {
+  auto transfer = newTransfer(std::move(request), impl_->waker);
+  transfer->bytes = std::move(handlers);
+  auto task = std::make_shared<URLSessionTask>(transfer->state);
+  impl_->add(std::move(transfer));
+  return task;
 }
 
 }  // namespace platform

@@ -30,6 +30,25 @@ void appendFields(GMimeObject* object, std::vector<std::pair<std::string, std::s
   }
 }
 
+// A display name as a phrase of an address field: as it stands when it is
+// made of words only, else a quoted string with its quotes and backslashes
+// escaped. GMime's own quoting takes a quote inside the name for the start
+// of a quoted stretch, so a name such as `a" <x@y>, b` would come out as two
+// mailboxes when the field is read again.
+std::string phrase(std::string_view name) {
+  auto isWordCharacter = [](unsigned char c) {
+    return c >= 0x80 || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+           std::string_view(" !#$%&'*+-/=?^_`{|}~").find(static_cast<char>(c)) != std::string_view::npos;
+  };
+  if (std::ranges::all_of(name, isWordCharacter)) return std::string(name);
+  std::string quoted = "\"";
+  for (char c : name) {
+    if (c == '"' || c == '\\') quoted += '\\';
+    quoted += c;
+  }
+  return quoted + '"';
+}
+
 // Each mailbox once, groups opened up, in their order.
 void appendMailboxes(InternetAddressList* list, std::vector<MEEmailAddress>& addresses) {
   if (!list) return;
@@ -37,10 +56,12 @@ void appendMailboxes(InternetAddressList* list, std::vector<MEEmailAddress>& add
     InternetAddress* address = internet_address_list_get_address(list, i);
     if (INTERNET_ADDRESS_IS_GROUP(address)) {
       appendMailboxes(internet_address_group_get_members(INTERNET_ADDRESS_GROUP(address)), addresses);
-    } else {
-      auto text = platform::text::repairUTF8(gmime::take(internet_address_to_string(address, nullptr, FALSE)));
-      if (!text.empty()) addresses.push_back({std::move(text)});
+      continue;
     }
+    std::string mailbox = decoded(internet_address_mailbox_get_addr(INTERNET_ADDRESS_MAILBOX(address)));
+    if (mailbox.empty()) continue;
+    std::string name = decoded(internet_address_get_name(address));
+    addresses.push_back({name.empty() ? mailbox : phrase(name) + " <" + mailbox + ">"});
   }
 }
 
@@ -150,10 +171,57 @@ MEMessage MessageFile::replyDraft() const {
   return draft;
 }
 
+namespace {
+
+// People type ";" between addresses as often as ","; to GMime a ";" only
+// ends a group, and what follows a stray one is lost. Outside a group, and
+// outside quoted strings, comments, angle brackets and domain literals, it
+// becomes a ",".
+std::string withSemicolonsAsCommas(std::string_view field) {
+  std::string out(field);
+  bool quoted = false, inGroup = false;
+  int comment = 0, angle = 0, literal = 0;
+  for (std::size_t i = 0; i < out.size(); ++i) {
+    char& c = out[i];
+    if (quoted) {
+      if (c == '\\') ++i;
+      else if (c == '"') quoted = false;
+      continue;
+    }
+    if (comment > 0) {
+      if (c == '\\') ++i;
+      else if (c == '(') ++comment;
+      else if (c == ')') --comment;
+      continue;
+    }
+    switch (c) {
+      case '"': quoted = true; break;
+      case '(': comment = 1; break;
+      case '<': ++angle; break;
+      case '>': angle = std::max(0, angle - 1); break;
+      case '[': ++literal; break;
+      case ']': literal = std::max(0, literal - 1); break;
+      case ':':
+        if (angle == 0 && literal == 0) inGroup = true;
+        break;
+      case ';':
+        if (angle == 0 && literal == 0) {
+          if (!inGroup) c = ',';
+          inGroup = false;
+        }
+        break;
+      default: break;
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
 std::vector<MEEmailAddress> parseAddressList(std::string_view field) {
   gmime::initialise();
   std::vector<MEEmailAddress> addresses;
-  gmime::Object<InternetAddressList> list(internet_address_list_parse(nullptr, std::string(field).c_str()));
+  gmime::Object<InternetAddressList> list(internet_address_list_parse(nullptr, withSemicolonsAsCommas(field).c_str()));
   appendMailboxes(list.get(), addresses);
   return addresses;
 }

@@ -1,7 +1,10 @@
 #include "qtbridge/DisplayCheck.hpp"
 
 #include <QDir>
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QLibraryInfo>
+#include <QPluginLoader>
 #include <QStringList>
 
 #include <sys/socket.h>
@@ -45,7 +48,24 @@ QStringList platformPluginFolders() {
   QStringList folders{QLibraryInfo::path(QLibraryInfo::PluginsPath) + "/platforms"};
   for (const QString& path : QString::fromStdString(environment("QT_PLUGIN_PATH")).split(':', Qt::SkipEmptyParts))
     folders << path + "/platforms";
+  if (auto extra = environment("QT_QPA_PLATFORM_PLUGIN_PATH"); !extra.empty()) folders << QString::fromStdString(extra);
   return folders;
+}
+
+// Whether a platform plugin answers to the name, as Qt picks one: by the keys
+// in its metadata, whatever its case. Reading the metadata loads nothing.
+bool platformPluginInstalled(const std::string& platform) {
+  const QString name = QString::fromStdString(platform);
+  for (const QString& folder : platformPluginFolders()) {
+    QDir dir(folder);
+    for (const QString& file : dir.entryList(QDir::Files)) {
+      const QJsonArray keys =
+          QPluginLoader(dir.filePath(file)).metaData().value("MetaData").toObject().value("Keys").toArray();
+      for (const auto& key : keys)
+        if (key.toString().compare(name, Qt::CaseInsensitive) == 0) return true;
+    }
+  }
+  return false;
 }
 
 bool waylandPluginInstalled() {
@@ -88,6 +108,9 @@ std::optional<std::string> problemOf(const std::string& platform) {
     if (!waylandCompositorAnswers()) return "no Wayland compositor answers at WAYLAND_DISPLAY";
     return std::nullopt;
   }
+  // Qt ends the process for a name that no plugin has (a typing slip in
+  // QT_QPA_PLATFORM, say) as it does for a missing display.
+  if (!platformPluginInstalled(platform)) return "Qt has no platform plugin named " + platform;
   return std::nullopt;
 }
 

@@ -9,9 +9,9 @@ TextEditor::TextEditor(const FieldStyle& style, QWidget* parent) : FieldBox(new 
   edit_->setFrameShape(QFrame::NoFrame);
   edit_->viewport()->setAutoFillBackground(false);
   edit_->document()->setDocumentMargin(0);
-  // Lines wrap at the editor's width, anywhere in a word too long for it, so
-  // nothing is ever to the side. Qt would still show a scroll bar a pixel or
-  // two long for such a word.
+  // Lines wrap at the editor's width, long words anywhere, so nothing needs
+  // scrolling sideways; the text cursor alone would otherwise add a one-pixel
+  // horizontal scroll bar under a full line.
   edit_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
   connect(edit_, &QPlainTextEdit::textChanged, this, [this] { emit textChanged(text()); });

@@ -5,20 +5,22 @@
 #include "compose/QuotedMessage.hpp"
 #include "foundation/Console.hpp"
 #include "foundation/Dispatch.hpp"
-#include "router/BuiltInService.hpp"
+#include "firebase_core/FIRApp.hpp"
+#include "firebase_core/FIRException.hpp"
 
 namespace quorbel {
 
 ComposeSessionHandler::ComposeSessionHandler() : logger_("com.holdrin.quorbel.extension", "ComposeSessionHandler") {
-  auto& service = BuiltInService::shared();
-  if (service.defaultAppOptions()) {
+  if (firebase::FIRApp::defaultApp()) {
     logger_.log(platform::LogType::defaultLevel, "ℹ️ Firebase already configured, skipping configuration.");
     return;
   }
   // Without an options list the built-in service stays unconfigured; the
   // other providers work all the same, so the failure is only logged.
-  if (auto failure = service.configureDefaultAppIfNeeded()) {
-    logger_.log(platform::LogType::error, "❌ Firebase could not be configured: " + *failure);
+  try {
+    firebase::FIRApp::configure();
+  } catch (const firebase::FIRException& e) {
+    logger_.log(platform::LogType::error, "❌ Firebase could not be configured: " + e.reason());
     return;
   }
   logger_.log(platform::LogType::defaultLevel, "✅ Firebase configured in ComposeSessionHandler.");

@@ -3,30 +3,28 @@
 #include "compose/PopoverSizeDefaults.hpp"
 #include "foundation/Console.hpp"
 #include "foundation/OSLog.hpp"
-#include "router/BuiltInService.hpp"
+#include "router/BuiltInModel.hpp"
 #include "router/ExtensionConfig.hpp"
 
 namespace quorbel {
 
 namespace {
 
-// Every provider must be able to open the popover: a built-in model that
-// cannot be made is skipped and logged, and the built-in path reports its own
-// error when a request uses it.
-std::optional<ComposeSessionViewController::BuiltInModel> makeBuiltInModel() {
-  const std::string& modelName = ExtensionConfig::geminiModel();
-  if (auto problem = builtInServiceProblem(BuiltInService::shared(), modelName)) {
-    platform::OSLog("com.holdrin.quorbel.extension", "ComposeSessionViewController")
-        .log(platform::LogType::info, "Built-in model not created: " + *problem);
-    return std::nullopt;
-  }
-  return ComposeSessionViewController::BuiltInModel{modelName, 180};
+// Every provider must be able to open the popover: a built-in model that the
+// client refuses is logged and left out, and the router reports its own error
+// when a request takes the built-in road.
+std::shared_ptr<firebase::vertexai::GenerativeModel> makeModel() {
+  auto model = makeBuiltInModel(ExtensionConfig::geminiModel());
+  if (model) return *model;
+  platform::OSLog("com.holdrin.quorbel.extension", "ComposeSessionViewController")
+      .log(platform::LogType::info, "Built-in model not created: " + model.error()->localizedDescription());
+  return nullptr;
 }
 
 }  // namespace
 
 ComposeSessionViewController::ComposeSessionViewController(std::shared_ptr<LLMService> service)
-    : llmService(std::move(service)), model_(makeBuiltInModel()) {
+    : llmService(std::move(service)), model_(makeModel()) {
   platform::console::print("🎯 ComposeSessionViewController: Initialized with LLM service: " + llmService->description());
 }
 

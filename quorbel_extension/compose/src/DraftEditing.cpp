@@ -7,7 +7,19 @@ namespace quorbel {
 
 namespace {
 
-constexpr std::string_view kParagraphSeparator = "\xE2\x80\xA9";
+// Besides CR LF and CR, the characters a plain-text editor holds as a line
+// break: the paragraph separator, and the two noncharacters Qt's documents
+// use to mark frames (U+FDD0, U+FDD1).
+constexpr std::string_view kLineBreakCharacters[] = {"\xE2\x80\xA9", "\xEF\xB7\x90", "\xEF\xB7\x91"};
+
+// The length of the line break at the start of `text`, or 0.
+std::size_t lineBreakLength(std::string_view text) {
+  if (text.starts_with("\r\n")) return 2;
+  if (text.starts_with('\r')) return 1;
+  for (std::string_view character : kLineBreakCharacters)
+    if (text.starts_with(character)) return character.size();
+  return 0;
+}
 
 // The editor's text, and for each of its byte offsets (and its end) the
 // offset in the draft where that byte's source begins.
@@ -19,10 +31,7 @@ struct Mapped {
 Mapped mapped(std::string_view draft) {
   Mapped out;
   for (std::size_t i = 0; i < draft.size();) {
-    std::size_t length = 0;
-    if (draft.substr(i, 2) == "\r\n") length = 2;
-    else if (draft[i] == '\r') length = 1;
-    else if (draft.substr(i, kParagraphSeparator.size()) == kParagraphSeparator) length = kParagraphSeparator.size();
+    std::size_t length = lineBreakLength(draft.substr(i));
     out.draftOffset.push_back(i);
     if (length > 0) {
       out.text += '\n';

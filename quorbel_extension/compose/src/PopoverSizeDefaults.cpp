@@ -17,7 +17,7 @@ double storedHeight() { return platform::UserDefaults::standard().doubleValue(kH
 
 double openingDimension(double stored, double fallback) {
   if (!(stored > 0)) return fallback;  // NaN included
-  return std::min(stored, kLargestOpeningDimension);
+  return std::clamp(stored, kSmallestOpeningDimension, kLargestOpeningDimension);
 }
 
 void store(double width, double height) {

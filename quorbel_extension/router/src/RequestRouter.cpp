@@ -5,7 +5,8 @@
 #include "Diagnostics.hpp"
 #include "foundation/Dispatch.hpp"
 #include "foundation/Text.hpp"
-#include "router/BuiltInService.hpp"
+#include "firebase_core/FIRApp.hpp"
+#include "router/BuiltInModel.hpp"
 #include "router/ExtensionLLMAPIError.hpp"
 #include "router/ExtensionLLMAPIService.hpp"
 #include "router/ProviderWire.hpp"
@@ -17,8 +18,6 @@ using diagnostics::debug;
 using Provider = ExtensionConfig::LLMProvider;
 
 namespace {
-constexpr double kVertexAITimeout = 180;
-
 double secondsSince(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
@@ -78,21 +77,24 @@ void ExtensionLLMAPIService::generateWithGemini(const std::string& prompt,
   generateWithVertexAI(prompt, systemPrompt, completion);
 }
 
-// The Vertex AI client ends the process on a default app without project ID
-// or API key and on an unusable model name, so all of these are checked
-// before it is touched and reported as a configuration failure instead.
+// The client's configuration errors (no project ID or API key in the default
+// app's options, a model name it cannot use) are delivered as the router's own
+// error with the client's text, before anything is sent.
 void ExtensionLLMAPIService::generateWithVertexAI(const std::string& prompt,
                                                   const std::optional<std::string>& systemPrompt,
                                                   const LLMCompletion& completion) {
-  auto service = BuiltInService::sharedInstance();
-  std::string modelName = effectiveModel();
-  if (auto problem = builtInServiceProblem(*service, modelName)) {
+  if (!firebase::FIRApp::defaultApp()) {
     debug("❌ ExtensionLLMAPIService: Firebase not configured, cannot use built-in Gemini");
-    debug("  🔍 Reason: {}", *problem);
     completion(std::unexpected(ExtensionLLMAPIError::make(ExtensionLLMAPIError::Case::firebaseNotConfigured)));
     return;
   }
   debug("✅ ExtensionLLMAPIService: Firebase configured, using built-in Gemini API");
+  auto model = makeBuiltInModel(effectiveModel());
+  if (!model) {
+    debug("❌ ExtensionLLMAPIService: Vertex AI client cannot be used: {}", model.error()->localizedDescription());
+    completion(std::unexpected(ExtensionLLMAPIError::serviceNotAvailable(model.error()->localizedDescription())));
+    return;
+  }
 
   std::string text = prompt;
   if (systemPrompt && !systemPrompt->empty()) {
@@ -102,30 +104,29 @@ void ExtensionLLMAPIService::generateWithVertexAI(const std::string& prompt,
   debug("🌐 ExtensionLLMAPIService: Sending request to Firebase Vertex AI...");
 
   auto start = std::chrono::steady_clock::now();
-  platform::DispatchQueue::global().async([service, modelName, text = std::move(text), completion, start] {
-    auto reply = service->generateContent(modelName, text, kVertexAITimeout);
-    double duration = secondsSince(start);
-    LLMResult result;
-    if (!reply) {
-      debug("❌ ExtensionLLMAPIService: Gemini API call failed");
-      debug(diagnostics::durationLine(duration));
-      debug("  💥 Error: {}", reply.error()->localizedDescription());
-      debug("  🔍 Error details: {}", reply.error()->debugDescription());
-      result = std::unexpected(reply.error());
-    } else if (!*reply) {
-      debug("❌ ExtensionLLMAPIService: Gemini API returned empty response");
-      debug(diagnostics::durationLine(duration));
-      result = std::unexpected(ExtensionLLMAPIError::make(ExtensionLLMAPIError::Case::emptyResponse));
-    } else {
-      const std::string& answer = **reply;
-      debug("✅ ExtensionLLMAPIService: Gemini API call successful");
-      debug(diagnostics::durationLine(duration));
-      debug("  📊 Response length: {} chars", platform::text::characterCount(answer));
-      debug("  📝 Response preview: {}", platform::text::truncated(answer, wire::kPreviewLimit));
-      result = answer;
-    }
-    platform::DispatchQueue::main().async([completion, result = std::move(result)] { completion(result); });
-  });
+  (*model)->generateContent(
+      std::move(text), platform::DispatchQueue::main(),
+      [completion, start](firebase::vertexai::Result<firebase::vertexai::GenerateContentResponse> reply) {
+        double duration = secondsSince(start);
+        if (!reply) {
+          debug("❌ ExtensionLLMAPIService: Gemini API call failed");
+          debug(diagnostics::durationLine(duration));
+          debug("  💥 Error: {}", reply.error()->localizedDescription());
+          debug("  🔍 Error details: {}", reply.error()->debugDescription());
+          return completion(std::unexpected(reply.error()));
+        }
+        auto answer = reply->text();
+        if (!answer) {
+          debug("❌ ExtensionLLMAPIService: Gemini API returned empty response");
+          debug(diagnostics::durationLine(duration));
+          return completion(std::unexpected(ExtensionLLMAPIError::make(ExtensionLLMAPIError::Case::emptyResponse)));
+        }
+        debug("✅ ExtensionLLMAPIService: Gemini API call successful");
+        debug(diagnostics::durationLine(duration));
+        debug("  📊 Response length: {} chars", platform::text::characterCount(*answer));
+        debug("  📝 Response preview: {}", platform::text::truncated(*answer, wire::kPreviewLimit));
+        completion(std::move(*answer));
+      });
 }
 
 }  // namespace quorbel

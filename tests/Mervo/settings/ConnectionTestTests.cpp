@@ -2,7 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "test_doubles/FakeBuiltInService.hpp"
+#include "foundation/Dispatch.hpp"
+#include "test_doubles/VertexAIBackend.hpp"
 #include "foundation/Json.hpp"
 #include "foundation/URLSession.hpp"
 #include "SettingsTestSupport.hpp"
@@ -18,7 +19,7 @@ using mervo::LLMAPIService;
 using mervo::LLMProvider;
 using mervo::LLMProviderConfig;
 using quorbel::LLMResult;
-using test_doubles::FakeBuiltInService;
+using test_doubles::VertexAIBackend;
 using test_support::LoopbackServer;
 using Json = platform::json::Value;
 using namespace std::chrono_literals;
@@ -39,9 +40,7 @@ class ConnectionTest : public settings_test::SettingsTest {
  protected:
   void SetUp() override {
     SettingsTest::SetUp();
-    builtIn = std::make_shared<FakeBuiltInService>();
-    builtIn->reply = std::optional<std::string>("Connection successful!");
-    quorbel::BuiltInService::setShared(builtIn);
+    test_doubles::resetApps();
     config = std::make_unique<LLMProviderConfig>();
     service = std::make_unique<LLMAPIService>(mervo::EnvironmentConfig::shared(), *config);
   }
@@ -87,7 +86,6 @@ class ConnectionTest : public settings_test::SettingsTest {
     }
   }
 
-  std::shared_ptr<FakeBuiltInService> builtIn;
   std::unique_ptr<LLMProviderConfig> config;
   std::unique_ptr<LLMAPIService> service;
 };
@@ -313,7 +311,7 @@ TEST_F(ConnectionTest, WorkerProxyIsTestedWheneverItIsConfigured) {
   server.reply(200, R"({"success":true,"data":{"candidates":[{"content":{"parts":[{"text":"Hi from worker"}]}}]}})");
   setEnv("WORKER_API_KEY", "w-key");
   setEnv("CLOUDFLARE_WORKER_URL", server.baseURL());
-  builtIn->options.reset();  // no default app: the worker does not need one
+  // No default app: the worker does not need one.
 
   auto outcome = runTest();
   EXPECT_EQ(outcome.result, "Hi from worker");
@@ -326,7 +324,6 @@ TEST_F(ConnectionTest, WorkerProxyIsTestedWheneverItIsConfigured) {
     "endpoint": "generateContent", "model": "gemini-2.0-flash-lite",
     "data": {"contents": [{"parts": [{"text": "You are a test assistant. Respond exactly with 'Connection successful!' and nothing else."}]}],
              "generationConfig": {"maxOutputTokens": 100, "temperature": 0.1}}})"));
-  EXPECT_TRUE(builtIn->calls().empty());
 }
 
 TEST_F(ConnectionTest, WorkerRepliesAreReadStrictly) {
@@ -355,61 +352,79 @@ TEST_F(ConnectionTest, WorkerRepliesAreReadStrictly) {
 }
 
 TEST_F(ConnectionTest, BuiltInServiceWithoutTheWorkerChecksBeforeCallingTheClient) {
+  VertexAIBackend backend;
   // No default app.
-  builtIn->options.reset();
   setEnv("GOOGLE_API_KEY", "g");
   setEnv("FIREBASE_PROJECT_ID", "p");
   expectError(runTest(), LLMAPIError::Case::firebaseNotConfigured, "Firebase is not configured properly");
 
   // A default app, but the deployment lacks the project.
-  builtIn->options = FakeBuiltInService::AppOptions{"project", "api-key", "app-id"};
+  test_doubles::configureDefaultAppFromShippedOptions();
   setEnv("FIREBASE_PROJECT_ID", std::nullopt);
   expectError(runTest(), LLMAPIError::Case::serviceNotAvailable,
               "Service not available: Built-in Gemini service is not configured");
 
-  // What the client cannot work with is a configuration error, not a crash.
+  // What the client cannot work with is a configuration error with the
+  // client's text, not a crash.
   setEnv("FIREBASE_PROJECT_ID", "p");
+  const std::string invalid = "\" specified; see https://firebase.google.com/docs/vertex-ai/models for a list of "
+                              "available models.";
   struct Case {
-    FakeBuiltInService::AppOptions options;
+    const char* missingOptionsKey;
     std::string model;
+    std::string message;
   } cases[] = {
-      {{"", "api-key", "app-id"}, "gemini-2.0-flash-lite"},
-      {{"project", "", "app-id"}, "gemini-2.0-flash-lite"},
-      {{"project", "api-key", "app-id"}, "gemini 2.0"},
-      {{"project", "api-key", "app-id"}, "models/gemini"},
+      {"PROJECT_ID", "gemini-2.0-flash-lite",
+       "The Firebase app named \"__FIRAPP_DEFAULT\" has no project ID in its configuration."},
+      {"API_KEY", "gemini-2.0-flash-lite",
+       "The Firebase app named \"__FIRAPP_DEFAULT\" has no API key in its configuration."},
+      {nullptr, "gemini 2.0", "Invalid model name \"gemini 2.0" + invalid},
+      {nullptr, "models/gemini", "Invalid model name \"models/gemini" + invalid},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.model);
-    builtIn->options = c.options;
+    if (c.missingOptionsKey) test_doubles::configureDefaultAppWithout(c.missingOptionsKey);
+    else test_doubles::configureDefaultAppFromShippedOptions();
     setEnv("GEMINI_MODEL", c.model);
-    auto problem = quorbel::builtInServiceProblem(*builtIn, c.model);
-    ASSERT_TRUE(problem);
-    expectError(runTest(), LLMAPIError::Case::configurationError, "Configuration error: " + *problem);
+    expectError(runTest(), LLMAPIError::Case::configurationError, "Configuration error: " + c.message);
   }
-  EXPECT_TRUE(builtIn->calls().empty());
+  EXPECT_EQ(backend.server.requestCount(), 0u);
 }
 
-TEST_F(ConnectionTest, BuiltInServiceDirectCallRunsOffTheMainThread) {
+TEST_F(ConnectionTest, BuiltInServiceDirectTestSendsTheTestText) {
+  VertexAIBackend backend;
+  backend.answer("Connection successful!");
+  test_doubles::configureDefaultAppFromShippedOptions();
   setEnv("GOOGLE_API_KEY", "g");
   setEnv("FIREBASE_PROJECT_ID", "p");
   setEnv("GEMINI_MODEL", "gemini-test");
 
   EXPECT_EQ(runTest().result, "Connection successful!");
-  auto calls = builtIn->calls();
-  ASSERT_EQ(calls.size(), 1u);
-  EXPECT_EQ(calls[0].model, "gemini-test");
-  EXPECT_EQ(calls[0].prompt, kBuiltInTestText);
-  EXPECT_EQ(calls[0].timeout, 180);
-  EXPECT_FALSE(calls[0].onMainThread);
+  ASSERT_EQ(backend.server.requestCount(), 1u);
+  auto request = backend.server.requests().back();
+  EXPECT_EQ(request.method, "POST");
+  EXPECT_EQ(request.target, VertexAIBackend::generatePath("gemini-test"));
+  // The client's fields in the order it sets them, among those libcurl adds
+  // (this test bundle's Info list has no version).
+  std::vector<std::pair<std::string, std::string>> clientFields;
+  for (const auto& field : request.headers)
+    if (field.first.starts_with("x-goog-") || field.first.starts_with("X-Firebase-") || field.first == "Content-Type")
+      clientFields.push_back(field);
+  EXPECT_EQ(clientFields, (std::vector<std::pair<std::string, std::string>>{
+                              {"x-goog-api-key", test_doubles::kShippedAPIKey},
+                              {"x-goog-api-client", "gl-swift/5 fire/11.12.0"},
+                              {"Content-Type", "application/json"},
+                              {"X-Firebase-AppId", test_doubles::kShippedAppID}}));
+  EXPECT_EQ(request.body, std::string(R"({"contents":[{"role":"user","parts":[{"text":")") + kBuiltInTestText +
+                              R"("}]}]})");
 
-  builtIn->reply = std::optional<std::string>();
+  backend.server.reply(200, R"({"candidates":[]})");
   expectError(runTest(), LLMAPIError::Case::emptyResponse, "Received empty response from API");
 
-  auto clientError = platform::makeError("GenerateContentError", 2, "The model is overloaded.");
-  builtIn->reply = std::unexpected(clientError);
+  backend.server.reply(503, R"({"error":{"code":503,"message":"The model is overloaded.","status":"UNAVAILABLE"}})");
   auto outcome = runTest();
   ASSERT_FALSE(outcome.result.has_value());
-  EXPECT_EQ(outcome.result.error(), clientError);
+  EXPECT_EQ(outcome.result.error()->domain(), "FirebaseVertexAI.GenerateContentError");
 }
 
 TEST_F(ConnectionTest, DebugDumpMasksTheAuthorizationValue) {

@@ -50,6 +50,20 @@ TEST(ComposeWindow, ShowsDecodedSubjectNamesAndQuotedText) {
       << window->bodyEditor()->toPlainText().toStdString();
 }
 
+TEST(ComposeWindow, RecipientsTypedWithSemicolonsAllGoOut) {
+  test_support::TempDir folder;
+  static QuietExtension extension;
+  auto session = ReplySession::open(extension, folder.write("original.eml", mail_samples::kAlternativeQuotedPrintable));
+  auto out = folder.path() / "sent.eml";
+  ComposeWindow window(std::move(*session), nullptr, out);
+  window.toField()->setText("Jörg Müller <joerg@example.de>; sam@example.org");
+  window.send();
+  std::vector<std::string> sent;
+  for (const auto& address : MessageFile::parse(test_support::readFile(out)).message().toAddresses)
+    sent.push_back(address.rawString);
+  EXPECT_EQ(sent, (std::vector<std::string>{"Jörg Müller <joerg@example.de>", "sam@example.org"}));
+}
+
 TEST(ComposeWindow, QuotesABase64BodyDecoded) {
   test_support::TempDir folder;
   auto window = windowAnswering(mail_samples::kBase64Latin1, folder);

@@ -172,9 +172,11 @@ TEST_F(MailPopoverViewTest, ControlsFollowTheWriteRequest) {
 }
 
 TEST_F(MailPopoverViewTest, DraftIsCopiedAsTheProviderSentIt) {
-  // A no-break space, CR LF line ends, a line separator and a final CR: an
-  // editor holds none of these as they are.
-  const std::string sent = "Dear\xC2\xA0" "Dana,\r\nYes.\xE2\x80\xA8See you\r\nSam\r";
+  // A no-break space, CR LF line ends, a line separator, Qt's frame marks
+  // U+FDD0 and U+FDD1, and a final CR: an editor holds none of these as they
+  // are.
+  const std::string sent =
+      "Dear\xC2\xA0" "Dana,\r\nYes.\xE2\x80\xA8See you\xEF\xB7\x90soon\xEF\xB7\x91\r\nSam\r";
   draftInWriteMode(sent);
   EXPECT_EQ(popover().currentDraft.get(), sent);
   EXPECT_EQ(platform::Pasteboard::general().string(), sent);
@@ -319,11 +321,24 @@ TEST_P(PopoverWidthTest, ContentFitsWithoutHorizontalScrolling) {
   ASSERT_TRUE(view->draftArea()->copiedMessage()->isVisible());
   expectEverythingFits("draft");
 
+  // A long token (here the endpoint of an error) breaks inside itself
+  // instead of widening the column.
+  QTest::keyClicks(view->draftArea()->refinementField()->lineEdit(), "shorter");
+  popover().refineDraft();
+  answer(std::unexpected(platform::makeError(
+      "Test", 1, "Invalid API endpoint URL: 'https://averyveryverylongendpointhostname.example.com/v1/chat/completions'.")));
+  expectEverythingFits("error");
+
   popover().handleModeSelection(EditorMode::aiAgent);
   popover().confirmModeChange();
   popover().startQuestionAnalysis();
-  answer(std::string("Can you attend on Friday at the new office in the city centre?\nAny dietary requirements?"));
+  answer(std::string("Can you attend on Friday at the new office in the city centre?\nAny dietary requirements?\n"
+                     "Have you read https://docs.example.com/d/1aBcDeFgHiJkLmNoPqRsTuVwXyZ0123456789abcdef/edit?"));
   expectEverythingFits("questions");
+
+  popover().startQuestionAnalysis();
+  answer(std::unexpected(platform::makeError("Test", 1, "Could not reach averyveryverylongendpointhostname.example.com")));
+  expectEverythingFits("question-error");
 }
 
 INSTANTIATE_TEST_SUITE_P(Widths, PopoverWidthTest, ::testing::Values(350, 380, 410, 450, 800),

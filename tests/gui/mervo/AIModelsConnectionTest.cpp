@@ -18,6 +18,7 @@
 #include "app_views/ProviderSettingsFields.hpp"
 #include "app_views/StatusRow.hpp"
 #include "foundation/Json.hpp"
+#include "test_doubles/VertexAIBackend.hpp"
 #include "test_support/LoopbackServer.hpp"
 #include "ui/PopUpPicker.hpp"
 #include "ui/StyledButton.hpp"
@@ -141,22 +142,28 @@ TEST_F(AIModelsConnectionTest, AnUnreachableServerFailsTheTest) {
   EXPECT_EQ(connectionSymbol(), "xmark.circle.fill");
 }
 
-// Until the Vertex AI client is part of the build, the built-in service's
-// direct road answers with a clear error.
-TEST_F(AIModelsConnectionTest, TheBuiltInServicesDirectRoadSaysItIsNotAvailable) {
-  const auto resources = test_support::IsolatedEnvironment::bundlePath() / "Resources";
-  std::filesystem::copy_file(QUORBEL_OPTIONS_LIST, resources / "GoogleService-Info.plist",
-                             std::filesystem::copy_options::overwrite_existing);
-  firebase::FIRApp::configure();
+// The built-in service's direct road: the default app from the bundle's
+// options list, the Vertex AI client, and a backend on 127.0.0.1.
+TEST_F(AIModelsConnectionTest, TheBuiltInServicesDirectRoadAnswersFromVertexAI) {
+  test_doubles::VertexAIBackend backend;
+  backend.answer("Connection successful!");
+  test_doubles::configureDefaultAppFromShippedOptions();
   setEnv("GOOGLE_API_KEY", "AIza-loopback");
   setEnv("FIREBASE_PROJECT_ID", "quorbel-sample");
   QTest::mouseClick(window->tabButton(mervo::MainTab::home), Qt::LeftButton);
   QTest::mouseClick(window->tabButton(mervo::MainTab::apiConfig), Qt::LeftButton);
   EXPECT_EQ(screen()->builtInServiceRow()->icon()->symbol().name(), "checkmark.circle.fill");
-  EXPECT_EQ(testConnection(),
-            "❌ Connection failed!\n\nError: Service not available: the Vertex AI client is not part of this build");
+  EXPECT_EQ(testConnection(), "✅ Connection successful!\n\nResponse: Connection successful!");
   EXPECT_EQ(server.requestCount(), 0u);
-  std::filesystem::remove(resources / "GoogleService-Info.plist");
+  ASSERT_EQ(backend.server.requestCount(), 1u);
+  auto request = backend.server.requests().front();
+  EXPECT_EQ(request.target, test_doubles::VertexAIBackend::generatePath("gemini-2.0-flash-lite"));
+  EXPECT_EQ(request.header("x-goog-api-key"), test_doubles::kShippedAPIKey);
+  EXPECT_EQ(request.body,
+            R"({"contents":[{"role":"user","parts":[{"text":"You are a test assistant. Respond exactly with )"
+            R"('Connection successful!' and nothing else."}]}]})");
+  test_doubles::resetApps();
+  std::filesystem::remove(test_support::IsolatedEnvironment::bundlePath() / "Resources" / "GoogleService-Info.plist");
 }
 
 // A test still running when the screen goes (another tab) or the window

@@ -3,9 +3,11 @@
 #include "ui/LineLimitedText.hpp"
 #include "ui/Palette.hpp"
 #include "ui/ProgressIndicator.hpp"
+#include "ui/Text.hpp"
 #include "ui/Typography.hpp"
 
 #include <QFontMetricsF>
+#include <QLabel>
 #include <QVBoxLayout>
 
 #include <gtest/gtest.h>
@@ -53,6 +55,31 @@ TEST(LineLimitedText, TakesTheHeightOfItsShownLines) {
   description->setText("Short");
   gui_test::render(card, {150, 300});
   EXPECT_EQ(description->height(), static_cast<int>(std::ceil(lineSpacing)));
+}
+
+// Words of ordinary length wrap as words; a long token gets a break
+// opportunity every 12 characters, never inside a character, so that the
+// label's narrowest width stays small.
+TEST(WrappingText, LongTokensBreakAndWordsStayWhole) {
+  const QChar zwsp(0x200B);
+  const QString accented = QString("e") + QChar(0x0301);  // e and a combining acute: one character
+  const struct {
+    QString text;
+    QString shown;
+  } cases[] = {{"Error: HTTP error: 503", "Error: HTTP error: 503"},
+               {"abcdefghijkl mnop", "abcdefghijkl mnop"},
+               {"abcdefghijklm", QString("abcdefghijkl") + zwsp + "m"},
+               {accented.repeated(13), accented.repeated(12) + zwsp + accented}};
+  for (const auto& entry : cases) {
+    QLabel label;
+    setWrappingText(&label, entry.text);
+    EXPECT_EQ(label.text(), entry.shown) << entry.text.toStdString();
+  }
+
+  QLabel label;
+  label.setWordWrap(true);
+  setWrappingText(&label, "See https://docs.example.com/d/1aBcDeFgHiJkLmNoPqRsTuVwXyZ0123456789abcdef/edit");
+  EXPECT_LT(label.minimumSizeHint().width(), 200);
 }
 
 TEST(ProgressIndicator, ShowsItsLabelAndSweepsOnlyWhileShown) {

@@ -153,3 +153,23 @@ TEST(Text, CanonicalEquivalenceComparesNormalizedText) {
   EXPECT_FALSE(platform::text::canonicallyEquivalent("a", "A"));
   EXPECT_FALSE(platform::text::canonicallyEquivalent("\xFF", "\xFE"));
 }
+
+TEST(JsonDecoder, SnakeCaseKeysMatchOnlyWhenAskedFor) {
+  using platform::json::KeyDecoding;
+  EXPECT_EQ(platform::json::convertFromSnakeCase("finish_reason"), "finishReason");
+  EXPECT_EQ(platform::json::convertFromSnakeCase("prompt_tokens_details"), "promptTokensDetails");
+  EXPECT_EQ(platform::json::convertFromSnakeCase("_leading__and_trailing_"), "_leadingAndTrailing_");
+  EXPECT_EQ(platform::json::convertFromSnakeCase("camelCase"), "camelCase");
+  EXPECT_EQ(platform::json::convertFromSnakeCase("___"), "___");
+
+  const std::string document = R"({"finish_reason":"STOP","args":{"user_id":1},"both":1,"bo_th":2})";
+  auto read = [](platform::json::Decoder& root) {
+    auto args = root.required("args").dictionary([](platform::json::Decoder& d) { return d.int64(); });
+    return std::tuple(root.ifPresent("finishReason").has_value(), args.count("user_id") == 1,
+                      root.required("both").int64());
+  };
+  EXPECT_EQ(*platform::json::decodeDocument(document, read, KeyDecoding::acceptSnakeCase),
+            std::tuple(true, true, std::int64_t{1}));  // free-form keys stay; an exact key wins
+  auto exact = platform::json::decodeDocument(document, read);
+  EXPECT_EQ(std::get<0>(*exact), false);
+}

@@ -161,8 +161,40 @@ INSTANTIATE_TEST_SUITE_P(
                       AddressCase{"EncodedName", "=?ISO-8859-1?Q?Ren=E9e?= <r@x.org>", {"Renée <r@x.org>"}},
                       AddressCase{"TypedUnicodeName", "Jörg Müller <j@x.de>", {"Jörg Müller <j@x.de>"}},
                       AddressCase{"Group", "Team: a@x.org, b@x.org;, c@x.org", {"a@x.org", "b@x.org", "c@x.org"}},
-                      AddressCase{"EmptyGroup", "undisclosed-recipients:;", {}}),
+                      AddressCase{"EmptyGroup", "undisclosed-recipients:;", {}},
+                      // As people type them: nothing after a ";" is lost.
+                      AddressCase{"SemicolonSeparated", "a@x.org; Dana <d@x.org>;c@x.org",
+                                  {"a@x.org", "Dana <d@x.org>", "c@x.org"}},
+                      AddressCase{"SemicolonInsideAName", "\"Ops; night\" <o@x.org>; (a;b) p@x.org",
+                                  {"\"Ops; night\" <o@x.org>", "p@x.org"}},
+                      AddressCase{"SemicolonAfterAGroup", "Team: a@x.org, b@x.org; c@x.org; d@x.org",
+                                  {"a@x.org", "b@x.org", "c@x.org", "d@x.org"}},
+                      // A name is quoted whole, its quotes and backslashes escaped, so that
+                      // nothing inside it reads as an address of its own.
+                      AddressCase{"QuoteInName", "\"Dana \\\"DJ\\\" Ito\" <d@x.org>",
+                                  {"\"Dana \\\"DJ\\\" Ito\" <d@x.org>"}},
+                      AddressCase{"BackslashInName", "\"ops\\\\night\" <o@x.org>", {"\"ops\\\\night\" <o@x.org>"}},
+                      AddressCase{"EncodedNameHoldingAnAddress", "=?UTF-8?Q?a=22_=3Cevil=40y.org=3E=2C_b?= <ok@x.org>",
+                                  {"\"a\\\" <evil@y.org>, b\" <ok@x.org>"}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// What the compose window shows is read again when the message is sent: each
+// mailbox must read back as itself, whatever its name holds.
+TEST_P(AddressListTest, EachMailboxReadsBackAsItself) {
+  for (const auto& address : mailkit::parseAddressList(GetParam().field)) {
+    EXPECT_EQ(raw(mailkit::parseAddressList(address.rawString)), std::vector<std::string>{address.rawString});
+    std::string encoded = mailkit::encodedAddress(address);
+    EXPECT_EQ(mailkit::parseAddressList(encoded).size(), 1u) << encoded;
+  }
+}
+
+TEST(OutgoingHeaders, NonASCIINameHoldingAnAddressStaysOneMailbox) {
+  auto from = mailkit::parseAddressList("=?UTF-8?Q?J=C3=B6rg=22_=3Cevil=40y.org=3E=2C_b?= <ok@x.org>");
+  ASSERT_EQ(from.size(), 1u);
+  std::string to = mailkit::encodedAddress(from.front());
+  auto file = MessageFile::parse("To: " + to + "\r\n\r\nx");
+  EXPECT_EQ(raw(file.message().toAddresses), raw(from)) << to;
+}
 
 TEST(OutgoingHeaders, NonASCIIBecomesEncodedWordsAndReadsBack) {
   EXPECT_EQ(mailkit::encodedHeaderText("Re: Offsite"), "Re: Offsite");

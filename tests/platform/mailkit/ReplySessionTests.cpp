@@ -98,6 +98,22 @@ TEST(ReplySession, DecodedNamesAndSubjectGoOutAsEncodedWords) {
   EXPECT_EQ(reread.header("In-Reply-To"), "<alt-qp@example.de>");
 }
 
+TEST(ReplySession, AnAddressInsideTheSendersNameAddsNoRecipient) {
+  test_support::TempDir folder;
+  FakeExtension extension;
+  // The name, decoded: Dana" <eve@example.net>, x
+  auto message = folder.write("m.eml",
+                              "From: =?UTF-8?Q?Dana=22_=3Ceve=40example.net=3E=2C_x?= <dana@example.org>\r\n"
+                              "Subject: Offsite\r\n\r\nHi\r\n");
+  auto session = std::move(*ReplySession::open(extension, message));
+  ASSERT_EQ(session->session().mailMessage().toAddresses.size(), 1u);
+  auto out = folder.path() / "sent.eml";
+  session->send("Yes", out, [](platform::ErrorPtr) {});
+  auto recipients = MessageFile::parse(test_support::readFile(out)).message().toAddresses;
+  ASSERT_EQ(recipients.size(), 1u) << test_support::readFile(out);
+  EXPECT_TRUE(recipients.front().rawString.ends_with("<dana@example.org>")) << recipients.front().rawString;
+}
+
 TEST(ReplySession, LineBreaksInHeaderValuesAddNoHeaderFields) {
   mailkit::MEMessage draft;
   draft.toAddresses = {{"dana@example.org\nBcc: eve@example.net"}};

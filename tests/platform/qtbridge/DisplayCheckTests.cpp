@@ -78,6 +78,10 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         DisplayCase{"NothingSet", {}, {}, {}, {}, {}, {}, "no display was found: DISPLAY is not set"},
         DisplayCase{"OffscreenNeedsNoDisplay", {}, "offscreen", {}, {}, {}, {}, std::nullopt},
+        DisplayCase{"PluginNamesIgnoreCase", {}, "Offscreen", {}, {}, {}, {}, std::nullopt},
+        DisplayCase{"NoPluginOfThatName", {}, "offscren", {}, {}, {}, {},
+                    "no display was found: Qt has no platform plugin named offscren"},
+        DisplayCase{"MisspeltPluginThenAFallback", {}, "offscren;minimal", {}, {}, {}, {}, std::nullopt},
         DisplayCase{"PlatformArgumentWinsOverTheEnvironment", {"-platform", "offscreen"}, "xcb", {}, {}, {}, {},
                     std::nullopt},
         DisplayCase{"PluginOptionsIgnored", {}, "xcb:dpi=96", {}, {}, {}, {}, "no display was found: DISPLAY is not set"},

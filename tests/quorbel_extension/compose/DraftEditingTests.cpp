@@ -11,6 +11,8 @@ using quorbel::editorText;
 
 TEST(DraftEditing, EditorTextHasLineFeedsOnly) {
   EXPECT_EQ(editorText("a\r\nb\rc\nd\xE2\x80\xA9" "e"), "a\nb\nc\nd\ne");
+  // Qt's documents take their frame marks for line breaks too.
+  EXPECT_EQ(editorText("a\xEF\xB7\x90" "b\xEF\xB7\x91" "c"), "a\nb\nc");
   // What editors keep stays: no-break spaces, line separators, tabs.
   EXPECT_EQ(editorText("a\xC2\xA0" "b\xE2\x80\xA8" "c\td"), "a\xC2\xA0" "b\xE2\x80\xA8" "c\td");
 }
@@ -29,7 +31,8 @@ TEST_P(DraftAfterEditTest, OnlyTheEditedStretchChanges) {
   EXPECT_EQ(draftAfterEdit(GetParam().draft, GetParam().edited), GetParam().expected);
 }
 
-const std::string kProviderDraft = "Dear\xC2\xA0" "Dana,\r\nline\xE2\x80\xA8two\xE2\x80\xA9" "end\r";
+const std::string kProviderDraft =
+    "Dear\xC2\xA0" "Dana,\r\nline\xE2\x80\xA8two\xE2\x80\xA9" "end\xEF\xB7\x90" "mark\xEF\xB7\x91\r";
 
 INSTANTIATE_TEST_SUITE_P(
     Edits, DraftAfterEditTest,
@@ -40,6 +43,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "Dear Dana,\r\nThanks.\r\nSam"},
         EditCase{"NewLineBesideACRLF", "a\r\nb", "a\n\nb", "a\r\n\nb"},
         EditCase{"ReplacingAnAccentedLetter", "caf\xC3\xA9\r\n", "caf\xC3\xA8\n", "caf\xC3\xA8\r\n"},
+        EditCase{"TypingAfterAFrameMark", "a\xEF\xB7\x90" "b", "a\nbc", "a\xEF\xB7\x90" "bc"},
         EditCase{"TypingBeforeANoBreakSpace", "a\xC2\xA0" "b", "ax\xC2\xA0" "b", "ax\xC2\xA0" "b"},
         EditCase{"EverythingDeleted", "Hi\r\nSam", "", ""},
         EditCase{"TypedIntoAnEmptyDraft", "", "Hello", "Hello"}),

@@ -5,9 +5,12 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <ostream>
 
 #include "LoopbackSetup.hpp"
+#include "foundation/Json.hpp"
 #include "foundation/UserDefaults.hpp"
+#include "test_doubles/VertexAIBackend.hpp"
 #include "test_support/TempDir.hpp"
 #include "test_support/TestEnvironment.hpp"
 
@@ -65,6 +68,43 @@ TEST_F(ExtensionProgramTest, WriteSessionPrintsTheDraft) {
   EXPECT_EQ(outcome.err.find("Generated prompt: "), std::string::npos);  // private unless debugging
 }
 
+// The built-in service's direct road through the real program: its bundle's
+// options list, the Vertex AI client and a backend on 127.0.0.1.
+TEST_F(ExtensionProgramTest, WriteSessionOnTheDirectRoadPrintsTheModelsAnswer) {
+  auto suite = platform::UserDefaults::suite("group.tesvarin.quorbel");
+  suite->set("llm_provider", "gemini");
+  suite->synchronize();
+  test_doubles::VertexAIBackend backend;
+  backend.answer("Dear Dana,\nI will join.\nSam");
+  auto outcome = runProgram("reply " + message + " --mode write --instruction 'accept' --length 0", folder);
+  EXPECT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_EQ(outcome.out, "Dear Dana,\nI will join.\nSam\n");
+
+  ASSERT_EQ(backend.server.requestCount(), 1u);
+  auto request = backend.server.requests().front();
+  EXPECT_EQ(request.method, "POST");
+  EXPECT_EQ(request.target, test_doubles::VertexAIBackend::generatePath("gemini-2.0-flash-lite"));
+  // The client's fields, in the order it sets them, among those libcurl adds.
+  const std::vector<std::pair<std::string, std::string>> expected{
+      {"x-goog-api-key", test_doubles::kShippedAPIKey},
+      {"x-goog-api-client", "gl-swift/5 fire/11.12.0"},
+      {"Content-Type", "application/json"},
+      {"X-Firebase-AppId", test_doubles::kShippedAppID},
+      {"X-Firebase-AppVersion", "1.0"}};
+  std::vector<std::pair<std::string, std::string>> clientFields;
+  for (const auto& field : request.headers)
+    if (field.first.starts_with("x-goog-") || field.first.starts_with("X-Firebase-") || field.first == "Content-Type" ||
+        field.first == "Authorization")
+      clientFields.push_back(field);
+  EXPECT_EQ(clientFields, expected);
+  auto body = platform::json::parse(request.body);
+  ASSERT_TRUE(body) << request.body;
+  const std::string prompt = (*body)["contents"][0]["parts"][0]["text"].get<std::string>();
+  EXPECT_NE(prompt.find("Can you join?"), std::string::npos) << prompt;
+  EXPECT_EQ(request.body, R"({"contents":[{"role":"user","parts":[{"text":)" + platform::json::Value(prompt).dump() +
+                              "}]}]}");
+}
+
 TEST_F(ExtensionProgramTest, AgentSessionPrintsTheQuestions) {
   server.reply(chatReply("Can you join?\nWhich day suits you?"));
   auto outcome = runProgram("reply " + message + " --mode agent", folder);
@@ -102,6 +142,12 @@ TEST_F(ExtensionProgramTest, ComposeWindowWithoutADisplaySaysWhatToDoInOneLine) 
     EXPECT_NE(outcome.err.find(part), std::string::npos) << part << " in " << outcome.err;
 }
 
+TEST_F(ExtensionProgramTest, UnknownPlatformPluginIsReportedInsteadOfAborting) {
+  auto outcome = runProgram("reply " + message, folder, kNoDisplay + "QT_QPA_PLATFORM=offscren ");
+  EXPECT_EQ(outcome.status, 3);
+  EXPECT_NE(outcome.err.find("Qt has no platform plugin named offscren"), std::string::npos) << outcome.err;
+}
+
 TEST_F(ExtensionProgramTest, SessionsWithoutAWindowNeedNoDisplay) {
   server.reply(chatReply("Dear Dana,\nI will join.\nSam"));
   for (const std::string& arguments :
@@ -116,16 +162,36 @@ TEST_F(ExtensionProgramTest, SessionsWithoutAWindowNeedNoDisplay) {
   EXPECT_EQ(defaults.out, "openai\n");
 }
 
-TEST_F(ExtensionProgramTest, StoredSizeTooLargeForPixelsStillOpensThePopover) {
+// Widths edited in by hand that whole pixels cannot hold as they are.
+struct StoredWidthCase {
+  const char* name;
+  double storedWidth;
+  const char* shown;
+};
+void PrintTo(const StoredWidthCase& c, std::ostream* os) { *os << c.name; }
+
+class StoredWidthProgramTest : public ExtensionProgramTest, public ::testing::WithParamInterface<StoredWidthCase> {};
+
+TEST_P(StoredWidthProgramTest, PopoverStillOpens) {
   auto stored = platform::UserDefaults::suite("tesvarin.quorbel.extension");
-  stored->set("preferredPopoverWidthKey", 1e12);
+  stored->set("preferredPopoverWidthKey", GetParam().storedWidth);
   stored->set("preferredPopoverHeightKey", 600.0);
   stored->synchronize();
   auto picture = folder.path() / "popover.png";
-  auto outcome = runProgram("reply " + message + " --screenshot " + picture.string(), folder);
+  // A popover that is never painted is never pictured either: the time limit
+  // only ends such a run.
+  auto outcome = runProgram("reply " + message + " --screenshot " + picture.string(), folder,
+                            "timeout 120 env QT_QPA_PLATFORM=offscreen ");
   EXPECT_EQ(outcome.status, 0) << outcome.err;
-  EXPECT_NE(outcome.out.find("📬 MailHost: Showing the extension's view at 4096x600"), std::string::npos) << outcome.out;
+  EXPECT_NE(outcome.out.find(std::string("📬 MailHost: Showing the extension's view at ") + GetParam().shown),
+            std::string::npos)
+      << outcome.out;
 }
+
+INSTANTIATE_TEST_SUITE_P(Widths, StoredWidthProgramTest,
+                         ::testing::Values(StoredWidthCase{"TooLargeForPixels", 1e12, "4096x600"},
+                                           StoredWidthCase{"BelowOnePixel", 0.5, "1x600"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ExtensionProgramTest, ComposeWindowShowsThePopover) {
   auto picture = folder.path() / "popover.png";

@@ -6,12 +6,13 @@
 #include <ostream>
 
 #include "CompositionDoubles.hpp"
-#include "test_doubles/FakeBuiltInService.hpp"
+#include "test_doubles/VertexAIBackend.hpp"
 #include "compose/ComposeSessionError.hpp"
 #include "compose/ComposeSessionHandler.hpp"
 #include "compose/ComposeSessionViewController.hpp"
 #include "compose/MailExtension.hpp"
 #include "compose/MessageSecurityHandler.hpp"
+#include "firebase_core/FIRApp.hpp"
 #include "foundation/Dispatch.hpp"
 #include "foundation/OSLog.hpp"
 #include "foundation/UserDefaults.hpp"
@@ -20,7 +21,6 @@
 
 namespace {
 
-using test_doubles::FakeBuiltInService;
 using mailkit::MEComposeSession;
 using mailkit::MEEmailAddress;
 using mailkit::MEMessage;
@@ -35,8 +35,7 @@ class HandlerTest : public ::testing::Test {
  protected:
   void SetUp() override {
     test_support::resetDefaults();
-    builtIn->options.reset();  // no default app until a handler configures one
-    quorbel::BuiltInService::setShared(builtIn);
+    test_doubles::resetApps();  // no default app until a handler configures one
     platform::oslog::setSink([this](const platform::OSLog& log, platform::LogType, std::string_view line) {
       logLines.push_back(log.category() + ": " + std::string(line));
     });
@@ -45,7 +44,6 @@ class HandlerTest : public ::testing::Test {
 
   bool logged(const std::string& line) const { return std::find(logLines.begin(), logLines.end(), line) != logLines.end(); }
 
-  std::shared_ptr<FakeBuiltInService> builtIn = std::make_shared<FakeBuiltInService>();
   std::vector<std::string> logLines;
 };
 
@@ -100,21 +98,26 @@ TEST_F(HandlerTest, ExtraHeaderForEverySession) {
 }
 
 TEST_F(HandlerTest, FirstHandlerConfiguresTheDefaultAppLaterOnesSkip) {
+  test_doubles::configureDefaultAppFromShippedOptions();  // installs the options list
+  test_doubles::resetApps();
   quorbel::ComposeSessionHandler first;
+  ASSERT_TRUE(firebase::FIRApp::isDefaultAppConfigured());
+  EXPECT_EQ(firebase::FIRApp::defaultApp()->options().projectID(), test_doubles::kShippedProjectID);
   quorbel::ComposeSessionHandler second;
-  EXPECT_EQ(builtIn->configureCalls(), 1);
   EXPECT_TRUE(logged("ComposeSessionHandler: ✅ Firebase configured in ComposeSessionHandler."));
   EXPECT_TRUE(logged("ComposeSessionHandler: ℹ️ Firebase already configured, skipping configuration."));
 }
 
 TEST_F(HandlerTest, MissingOptionsListIsLoggedNotFatal) {
-  builtIn->configureFailure = "no GoogleService-Info options list";
+  std::filesystem::remove(test_support::IsolatedEnvironment::bundlePath() / "Resources" / "GoogleService-Info.plist");
   quorbel::ComposeSessionHandler handler;
-  EXPECT_TRUE(logged("ComposeSessionHandler: ❌ Firebase could not be configured: no GoogleService-Info options list"));
+  EXPECT_TRUE(std::any_of(logLines.begin(), logLines.end(), [](const auto& line) {
+    return line.starts_with("ComposeSessionHandler: ❌ Firebase could not be configured: ");
+  }));
   auto session = sessionTo({});
   auto controller = std::dynamic_pointer_cast<quorbel::ComposeSessionViewController>(handler.viewControllerForSession(session));
   ASSERT_NE(controller, nullptr);
-  EXPECT_FALSE(controller->model().has_value());
+  EXPECT_EQ(controller->model(), nullptr);
 }
 
 TEST_F(HandlerTest, ViewControllerGetsTheQuotedText) {
@@ -128,7 +131,8 @@ TEST_F(HandlerTest, ViewControllerGetsTheQuotedText) {
 
 struct ModelCase {
   const char* name;
-  std::optional<quorbel::BuiltInService::AppOptions> options;
+  bool hasDefaultApp;
+  const char* missingOptionsKey;  // null: the shipped options, whole
   bool made;
 };
 
@@ -137,9 +141,17 @@ void PrintTo(const ModelCase& c, std::ostream* os) { *os << c.name; }
 class BuiltInModelTest : public HandlerTest, public ::testing::WithParamInterface<ModelCase> {};
 
 TEST_P(BuiltInModelTest, PopoverOpensForEveryProvider) {
-  builtIn->options = GetParam().options;
+  const auto& c = GetParam();
+  if (c.hasDefaultApp && c.missingOptionsKey) test_doubles::configureDefaultAppWithout(c.missingOptionsKey);
+  else if (c.hasDefaultApp) test_doubles::configureDefaultAppFromShippedOptions();
   quorbel::ComposeSessionViewController controller(std::make_shared<compose_test::RecordingLLMService>());
-  EXPECT_EQ(controller.model().has_value(), GetParam().made);
+  EXPECT_EQ(controller.model() != nullptr, c.made);
+  if (c.made) {
+    EXPECT_EQ(controller.model()->modelName(), "gemini-2.0-flash-lite");
+    EXPECT_EQ(controller.model()->modelResourceName(),
+              "projects/quorbel-sample/locations/us-central1/publishers/google/models/gemini-2.0-flash-lite");
+    EXPECT_EQ(controller.model()->requestOptions().timeout, 180);
+  }
   if (!GetParam().made) {
     EXPECT_TRUE(std::any_of(logLines.begin(), logLines.end(), [](const auto& l) {
       return l.starts_with("ComposeSessionViewController: Built-in model not created: ");
@@ -151,10 +163,8 @@ TEST_P(BuiltInModelTest, PopoverOpensForEveryProvider) {
 
 INSTANTIATE_TEST_SUITE_P(
     Apps, BuiltInModelTest,
-    ::testing::Values(ModelCase{"Complete", quorbel::BuiltInService::AppOptions{"p", "k", "a"}, true},
-                      ModelCase{"NoApp", std::nullopt, false},
-                      ModelCase{"NoProject", quorbel::BuiltInService::AppOptions{"", "k", "a"}, false},
-                      ModelCase{"NoKey", quorbel::BuiltInService::AppOptions{"p", "", "a"}, false}),
+    ::testing::Values(ModelCase{"Complete", true, nullptr, true}, ModelCase{"NoApp", false, nullptr, false},
+                      ModelCase{"NoProject", true, "PROJECT_ID", false}, ModelCase{"NoKey", true, "API_KEY", false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(HandlerTest, ViewControllerOpensAtTheStoredSize) {
@@ -166,6 +176,7 @@ TEST_F(HandlerTest, ViewControllerOpensAtTheStoredSize) {
                                Stored{2000, 200, 2000, 200}, Stored{600, 400, 600, 400},
                                // Edited in by hand: bounded so that they convert to whole pixels.
                                Stored{1e12, std::numeric_limits<double>::infinity(), 4096, 4096},
+                               Stored{0.5, std::numeric_limits<double>::denorm_min(), 1, 1}, Stored{1, 1.5, 1, 1.5},
                                Stored{std::numeric_limits<double>::quiet_NaN(), 4096, 450, 4096}}) {
     test_support::resetDefaults();
     auto& defaults = platform::UserDefaults::standard();
@@ -231,7 +242,7 @@ INSTANTIATE_TEST_SUITE_P(Subjects, MessageActionTest,
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(MailExtension, SharedHandlersAndNewComposeHandlers) {
-  quorbel::BuiltInService::setShared(std::make_shared<FakeBuiltInService>());
+  test_doubles::resetApps();
   quorbel::MailExtension extension;
   EXPECT_EQ(extension.handlerForMessageActions(), extension.handlerForMessageActions());
   EXPECT_EQ(extension.handlerForContentBlocker(), extension.handlerForContentBlocker());

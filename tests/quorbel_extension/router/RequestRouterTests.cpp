@@ -1,28 +1,23 @@
 // The route operation and the built-in service's direct road.
 #include <gtest/gtest.h>
 
-#include "test_doubles/FakeBuiltInService.hpp"
+#include "FirebaseVertexAI/GenerateContentError.hpp"
 #include "RouterTestSupport.hpp"
+#include "foundation/Json.hpp"
 #include "router/ExtensionLLMAPIService.hpp"
+#include "test_doubles/VertexAIBackend.hpp"
 #include "test_support/LoopbackServer.hpp"
 
-using quorbel::BuiltInService;
 using quorbel::ExtensionLLMAPIService;
 using router_test::CompletionProbe;
-using test_doubles::FakeBuiltInService;
 using router_test::RouterTest;
+using test_doubles::VertexAIBackend;
 using test_support::ScopedEnv;
 using ErrorCase = quorbel::ExtensionLLMAPIError::Case;
 
 namespace {
 
 ExtensionLLMAPIService& service() { return ExtensionLLMAPIService::shared(); }
-
-std::shared_ptr<FakeBuiltInService> installFake() {
-  auto fake = std::make_shared<FakeBuiltInService>();
-  BuiltInService::setShared(fake);
-  return fake;
-}
 
 // Starts a request and tells whether it completed before the call returned.
 struct Started {
@@ -36,10 +31,14 @@ Started start(const std::string& prompt, const std::optional<std::string>& syste
   return started;
 }
 
-class Router : public RouterTest {
- protected:
-  void TearDown() override { BuiltInService::setShared(nullptr); }
-};
+// The text of the one user part a generate request carried.
+std::string promptSent(const test_support::ScriptedHTTPServer::Request& request) {
+  auto body = platform::json::parse(request.body);
+  if (!body) return "<not JSON>";
+  return (*body)["contents"][0]["parts"][0]["text"].get<std::string>();
+}
+
+using Router = RouterTest;
 
 TEST_F(Router, EachProviderGoesToItsOwnPath) {
   struct Case {
@@ -67,7 +66,7 @@ TEST_F(Router, EachProviderGoesToItsOwnPath) {
   }
 }
 
-TEST_F(Router, WithoutAnInstalledServiceTheDirectPathReportsNotConfigured) {
+TEST_F(Router, WithoutADefaultAppTheDirectPathReportsNotConfigured) {
   auto started = start("p");
   EXPECT_TRUE(started.completedBeforeReturn);
   EXPECT_EQ(started.probe.calls(), 1);
@@ -75,93 +74,107 @@ TEST_F(Router, WithoutAnInstalledServiceTheDirectPathReportsNotConfigured) {
   EXPECT_EQ(started.probe.error()->localizedDescription(), "Firebase is not configured properly");
 }
 
-// The Vertex AI client would end the process on any of these, so the router
-// must refuse them itself.
-struct UnusableCase {
+// What the client refuses before anything is sent reaches the completion at
+// once, as the router's own error with the client's text.
+struct RefusedCase {
   const char* name;
-  bool hasDefaultApp;
-  std::string projectID;
-  std::string apiKey;
+  const char* missingOptionsKey;  // null: the shipped options, whole
   std::string model;
+  std::string clientMessage;
 };
-void PrintTo(const UnusableCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const RefusedCase& c, std::ostream* os) { *os << c.name; }
 
-class UnusableBuiltInService : public Router, public ::testing::WithParamInterface<UnusableCase> {};
+class RefusedByTheClient : public Router, public ::testing::WithParamInterface<RefusedCase> {};
 
-TEST_P(UnusableBuiltInService, CompletesWithFirebaseNotConfiguredBeforeReturning) {
+TEST_P(RefusedByTheClient, CompletesBeforeReturningWithTheClientsText) {
   const auto& c = GetParam();
-  auto fake = installFake();
-  if (c.hasDefaultApp) fake->options = FakeBuiltInService::AppOptions{c.projectID, c.apiKey, "app"};
-  else fake->options.reset();
+  VertexAIBackend backend;
+  if (c.missingOptionsKey) test_doubles::configureDefaultAppWithout(c.missingOptionsKey);
+  else test_doubles::configureDefaultAppFromShippedOptions();
   ScopedEnv model("GEMINI_MODEL", c.model);
 
   auto started = start("p");
   EXPECT_TRUE(started.completedBeforeReturn);
   EXPECT_TRUE(started.probe.calledOnMainThread());
-  EXPECT_TRUE(started.probe.failedWith(ErrorCase::firebaseNotConfigured));
-  platform::RunLoop::runFor(std::chrono::milliseconds(50));
-  EXPECT_EQ(started.probe.calls(), 1);
-  EXPECT_TRUE(fake->calls().empty()) << "the model was called";
+  ASSERT_TRUE(started.probe.failedWith(ErrorCase::serviceNotAvailable));
+  EXPECT_EQ(started.probe.error()->localizedDescription(), "Service not available: " + c.clientMessage);
+  EXPECT_EQ(backend.server.requestCount(), 0u);
+}
+
+const std::string kModelsLink = "https://firebase.google.com/docs/vertex-ai/models";
+std::string invalidModel(const std::string& name) {
+  return "Invalid model name \"" + name + "\" specified; see " + kModelsLink + " for a list of available models.";
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Table, UnusableBuiltInService,
-    ::testing::Values(UnusableCase{"NoDefaultApp", false, "", "", "gemini-2.0-flash-lite"},
-                      UnusableCase{"NoProjectID", true, "", "key", "gemini-2.0-flash-lite"},
-                      UnusableCase{"NoAPIKey", true, "project", "", "gemini-2.0-flash-lite"},
-                      UnusableCase{"ModelWithSlash", true, "project", "key", "models/gemini-pro"},
-                      UnusableCase{"ModelWithBlank", true, "project", "key", "gemini pro"},
-                      UnusableCase{"ModelWithTab", true, "project", "key", "gemini\tpro"},
-                      UnusableCase{"ModelWithNoBreakSpace", true, "project", "key", "gemini\u00A0pro"},
-                      UnusableCase{"ModelWithLineSeparator", true, "project", "key", "gemini\u2028pro"}),
+    Table, RefusedByTheClient,
+    ::testing::Values(
+        RefusedCase{"NoProjectID", "PROJECT_ID", "gemini-2.0-flash-lite",
+                    "The Firebase app named \"__FIRAPP_DEFAULT\" has no project ID in its configuration."},
+        RefusedCase{"NoAPIKey", "API_KEY", "gemini-2.0-flash-lite",
+                    "The Firebase app named \"__FIRAPP_DEFAULT\" has no API key in its configuration."},
+        RefusedCase{"ModelWithSlash", nullptr, "models/gemini-pro", invalidModel("models/gemini-pro")},
+        RefusedCase{"ModelWithBlank", nullptr, "gemini pro", invalidModel("gemini pro")},
+        RefusedCase{"ModelWithTab", nullptr, "gemini\tpro", invalidModel("gemini\tpro")},
+        RefusedCase{"ModelWithNoBreakSpace", nullptr, "gemini\u00A0pro", invalidModel("gemini\u00A0pro")},
+        RefusedCase{"ModelWithLineSeparator", nullptr, "gemini\u2028pro", invalidModel("gemini\u2028pro")},
+        RefusedCase{"ModelWithQuery", nullptr, "gemini-pro?alt=x", invalidModel("gemini-pro?alt=x")},
+        RefusedCase{"ModelWithFragment", nullptr, "gemini#pro", invalidModel("gemini#pro")},
+        RefusedCase{"ModelWithPercent", nullptr, "gemini%2Fpro", invalidModel("gemini%2Fpro")}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(ModelNames, OnlyNamesWithoutSlashSpaceOrBreakAreUsable) {
-  EXPECT_TRUE(quorbel::isUsableModelName("gemini-2.0-flash-lite"));
-  EXPECT_TRUE(quorbel::isUsableModelName("my-model"));  // accepted with a warning by the client
-  for (std::string bad : {"", "a/b", "a b", "a\nb", "a\rb", "\u3000x", "x\u0085", "\xFF"})
-    EXPECT_FALSE(quorbel::isUsableModelName(bad)) << bad;
-}
-
-TEST_F(Router, DirectPathCallsTheModelOffTheMainThreadAndCompletesOnIt) {
-  auto fake = installFake();
+TEST_F(Router, DirectPathSendsWithoutBlockingAndCompletesOnTheMainThread) {
+  VertexAIBackend backend;
+  backend.answer("Dear Anna");
+  test_doubles::configureDefaultAppFromShippedOptions();
   auto started = start("Write to Anna");
   EXPECT_FALSE(started.completedBeforeReturn);
   started.probe.waitForCompletion();
-  EXPECT_EQ(started.probe.answer(), "model answer");
+  EXPECT_EQ(started.probe.answer(), "Dear Anna");
   EXPECT_TRUE(started.probe.calledOnMainThread());
-  ASSERT_EQ(fake->calls().size(), 1u);
-  auto call = fake->calls().back();
-  EXPECT_FALSE(call.onMainThread);
-  EXPECT_EQ(call.model, "gemini-2.0-flash-lite");
-  EXPECT_EQ(call.prompt, "Write to Anna");
-  EXPECT_DOUBLE_EQ(call.timeout, 180);
+  ASSERT_EQ(backend.server.requestCount(), 1u);
+  auto request = backend.server.requests().back();
+  EXPECT_EQ(request.method, "POST");
+  EXPECT_EQ(request.target, VertexAIBackend::generatePath("gemini-2.0-flash-lite"));
+  EXPECT_EQ(request.body, R"({"contents":[{"role":"user","parts":[{"text":"Write to Anna"}]}]})");
 }
 
 TEST_F(Router, DirectPathJoinsOnlyANonEmptySystemPrompt) {
-  auto fake = installFake();
+  VertexAIBackend backend;
+  backend.answer("ok");
+  test_doubles::configureDefaultAppFromShippedOptions();
   for (auto [system, expected] : std::vector<std::pair<std::optional<std::string>, std::string>>{
            {std::nullopt, "P"}, {"", "P"}, {"S", "S\n\nUser: P\nAssistant:"}}) {
     auto started = start("P", system);
     started.probe.waitForCompletion();
-    EXPECT_EQ(fake->calls().back().prompt, expected);
+    EXPECT_EQ(promptSent(backend.server.requests().back()), expected);
   }
 }
 
 TEST_F(Router, DirectPathResults) {
-  auto fake = installFake();
-  auto clientError = platform::makeError("GenerateContentError", 3, "Response was blocked");
+  VertexAIBackend backend;
+  test_doubles::configureDefaultAppFromShippedOptions();
   struct Case {
-    std::expected<std::optional<std::string>, platform::ErrorPtr> reply;
+    const char* name;
+    int status;
+    std::string body;
     std::function<void(const CompletionProbe&)> check;
   };
   std::vector<Case> cases{
-      {std::optional<std::string>(""), [](const auto& p) { EXPECT_EQ(p.answer(), ""); }},
-      {std::optional<std::string>(), [](const auto& p) { EXPECT_TRUE(p.failedWith(ErrorCase::emptyResponse)); }},
-      {std::unexpected(clientError), [&](const auto& p) { EXPECT_EQ(p.error(), clientError); }},
+      {"EmptyText", 200, test_doubles::responseWithText(""), [](const auto& p) { EXPECT_EQ(p.answer(), ""); }},
+      {"NoCandidates", 200, R"({"candidates":[]})",
+       [](const auto& p) { EXPECT_TRUE(p.failedWith(ErrorCase::emptyResponse)); }},
+      {"NoTextPart", 200, R"({"candidates":[{"content":{"parts":[{"functionCall":{"name":"f"}}]}}]})",
+       [](const auto& p) { EXPECT_TRUE(p.failedWith(ErrorCase::emptyResponse)); }},
+      {"ClientErrorUnchanged", 500, R"({"error":{"code":500,"message":"boom","status":"INTERNAL"}})",
+       [](const auto& p) {
+         ASSERT_TRUE(p.error());
+         EXPECT_EQ(p.error()->domain(), firebase::vertexai::GenerateContentError::kDomain);
+       }},
   };
   for (auto& c : cases) {
-    fake->reply = c.reply;
+    SCOPED_TRACE(c.name);
+    backend.server.reply(c.status, c.body);
     auto started = start("p");
     started.probe.waitForCompletion();
     EXPECT_TRUE(started.probe.calledOnMainThread());
@@ -172,7 +185,9 @@ TEST_F(Router, DirectPathResults) {
 TEST_F(Router, WorkerIsUsedOnlyInWorkerModeWithBothValuesSet) {
   test_support::LoopbackServer worker;
   worker.reply(200, R"({"success":true,"data":{"candidates":[{"content":{"parts":[{"text":"via worker"}]}}]}})");
-  auto fake = installFake();
+  VertexAIBackend backend;
+  backend.answer("model answer");
+  test_doubles::configureDefaultAppFromShippedOptions();
   struct Case {
     const char* mode;
     std::optional<std::string> url;
@@ -193,18 +208,23 @@ TEST_F(Router, WorkerIsUsedOnlyInWorkerModeWithBothValuesSet) {
 }
 
 TEST_F(Router, NothingButTheCreationLineIsPrintedWhileDebugLoggingIsOff) {
-  installFake();
+  VertexAIBackend backend;
+  backend.answer("model answer");
+  test_doubles::configureDefaultAppFromShippedOptions();
   test_support::ConsoleCapture console;
   start("p").probe.waitForCompletion();
-  BuiltInService::setShared(nullptr);
+  test_doubles::resetApps();
   start("p");
-  EXPECT_EQ(console.lines(), std::vector<std::string>{
-                                 "🚀 ExtensionLLMAPIService: Initialized with appGroupID: group.tesvarin.quorbel"});
+  auto lines = console.lines();
+  // The service announces itself when an earlier test has not made it yet.
+  std::erase(lines, "🚀 ExtensionLLMAPIService: Initialized with appGroupID: group.tesvarin.quorbel");
+  EXPECT_EQ(lines, std::vector<std::string>{});
 }
 
 TEST_F(Router, DiagnosticsDescribeTheRequest) {
-  auto fake = installFake();
-  fake->reply = std::optional<std::string>(std::string(101, 'z'));
+  VertexAIBackend backend;
+  backend.answer(std::string(101, 'z'));
+  test_doubles::configureDefaultAppFromShippedOptions();
   ScopedEnv debug("DEBUG_LOGGING", "true");
   service();
   test_support::ConsoleCapture console;
@@ -219,7 +239,7 @@ TEST_F(Router, DiagnosticsDescribeTheRequest) {
     EXPECT_TRUE(console.contains(line)) << line << "\n" << console.joined();
   EXPECT_TRUE(console.contains("  📝 Response preview: " + std::string(100, 'z') + "..."));
 
-  fake->reply = std::optional<std::string>(std::string(100, 'z'));
+  backend.answer(std::string(100, 'z'));
   test_support::ConsoleCapture second;
   start("p").probe.waitForCompletion();
   EXPECT_TRUE(second.contains("  📝 Response preview: " + std::string(100, 'z')));

@@ -14,13 +14,13 @@
 #include "foundation/Json.hpp"
 #include "foundation/UserDefaults.hpp"
 #include "firebase_core/FIRApp.hpp"
-#include "router/BuiltInService.hpp"
 #include "router/ExtensionConfig.hpp"
 #include "router/ExtensionLLMAPIError.hpp"
 #include "router/ExtensionLLMAPIService.hpp"
-#include "router/UserSettingsAccessor.hpp"
-#include "test_support/TempDir.hpp"
 #include "router/LLMResult.hpp"
+#include "router/UserSettingsAccessor.hpp"
+#include "test_doubles/VertexAIBackend.hpp"
+#include "test_support/TempDir.hpp"
 #include "test_support/TestEnvironment.hpp"
 
 namespace router_test {
@@ -125,8 +125,8 @@ inline std::filesystem::path optionsListPath() {
 }
 
 // Every test starts as a fresh process of the extension would: empty
-// settings, no ".env", no options list, no default app, and the shared
-// objects not made yet.
+// settings, no ".env", no options list, no default app or Vertex AI
+// instance, and the shared objects not made yet.
 class RouterTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -136,8 +136,7 @@ class RouterTest : public ::testing::Test {
     quorbel::ExtensionConfig::resetForTesting();
     quorbel::ExtensionLLMAPIService::resetForTesting();
     quorbel::UserSettingsAccessor::resetForTesting();
-    quorbel::BuiltInService::setShared(nullptr);
-    firebase::FIRApp::resetForTesting();
+    test_doubles::resetApps();
   }
 };
 

@@ -55,13 +55,23 @@ struct DecodingFailure {
   ErrorPtr error;
 };
 
+// How the keys of records are matched. Some streams write keys in snake case
+// ("finish_reason"); with acceptSnakeCase a record's key also matches a
+// member whose name turns into it once converted to camel case. Members of
+// free-form dictionaries keep their names either way.
+enum class KeyDecoding { exact, acceptSnakeCase };
+
+// "finish_reason" -> "finishReason"; leading and trailing "_" stay, a name
+// without "_" stays as it is.
+std::string convertFromSnakeCase(std::string_view key);
+
 // One value of a parsed document being decoded, with its place in the
 // document. Reading a string takes it out of the document (no copy), so each
 // value is decoded once. Failures are thrown as DecodingFailure; use the
 // decoders inside decodeDocument, which catches them.
 class Decoder {
  public:
-  explicit Decoder(Value& root) : value_(&root) {}
+  explicit Decoder(Value& root, KeyDecoding keys = KeyDecoding::exact) : value_(&root), keys_(keys) {}
 
   std::vector<std::string> codingPath() const;
   const Value& value() const { return *value_; }
@@ -97,7 +107,9 @@ class Decoder {
 
  private:
   Decoder(Value& value, const Decoder* parent, std::string_view key, std::size_t index)
-      : value_(&value), parent_(parent), key_(key), index_(index) {}
+      : value_(&value), parent_(parent), key_(key), index_(index), keys_(parent->keys_) {}
+  // The member for a record's key, by the key decoding; null when none.
+  Value::object_t::iterator findMember(std::string_view key) const;
   void requireObject() const;
   void requireArray() const;
   // Fails on null (value not found) and on other JSON types (type mismatch).
@@ -107,6 +119,7 @@ class Decoder {
   const Decoder* parent_ = nullptr;
   std::string_view key_;  // empty for elements of arrays (and the root)
   std::size_t index_ = 0;
+  KeyDecoding keys_ = KeyDecoding::exact;
 };
 
 // The description of a JSON value's type in errors: "a number", "null", ...
@@ -116,7 +129,8 @@ std::string typeDescription(const Value& value);
 // `decodeRoot(Decoder&)`. Bytes that are not JSON are a data-corrupted error
 // whose underlying error is the reader's.
 template <typename F>
-auto decodeDocument(std::string_view bytes, F&& decodeRoot) -> std::expected<std::invoke_result_t<F, Decoder&>, ErrorPtr>;
+auto decodeDocument(std::string_view bytes, F&& decodeRoot, KeyDecoding keys = KeyDecoding::exact)
+    -> std::expected<std::invoke_result_t<F, Decoder&>, ErrorPtr>;
 
 // ---------------------------------------------------------------------------
 
@@ -147,11 +161,12 @@ auto Decoder::dictionary(F&& decodeValue) const -> std::map<std::string, std::in
 ErrorPtr invalidJSONError(const ErrorPtr& readerError);
 
 template <typename F>
-auto decodeDocument(std::string_view bytes, F&& decodeRoot) -> std::expected<std::invoke_result_t<F, Decoder&>, ErrorPtr> {
+auto decodeDocument(std::string_view bytes, F&& decodeRoot, KeyDecoding keys)
+    -> std::expected<std::invoke_result_t<F, Decoder&>, ErrorPtr> {
   auto document = parseAllowingFragments(bytes);
   if (!document) return std::unexpected(invalidJSONError(document.error()));
   try {
-    Decoder root(*document);
+    Decoder root(*document, keys);
     return decodeRoot(root);
   } catch (const DecodingFailure& failure) {
     return std::unexpected(failure.error);

@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -56,6 +57,31 @@ enum URLErrorCode : long {
 using DataTaskCompletion = std::function<void(std::optional<std::string> body,
                                               std::optional<HTTPURLResponse> response, ErrorPtr error)>;
 
+// What a bytes task hands over, in this order, on the session's thread:
+// the final response (after redirects) before any of its body, the body in
+// pieces as they arrive, then the end, exactly once: null when the body is
+// complete, else why it stopped (a transport failure before any response
+// comes without the response).
+struct BytesTaskHandlers {
+  std::function<void(const HTTPURLResponse& response)> onResponse;
+  std::function<void(std::string_view piece)> onData;
+  std::function<void(ErrorPtr error)> onComplete;
+};
+
+// A started task. Cancelling stops its exchange; its completion still runs
+// exactly once, with the cancelled error, unless it had already run.
+class URLSessionTask {
+ public:
+  void cancel();
+  bool isCancelled() const;
+
+  struct State;
+  explicit URLSessionTask(std::shared_ptr<State> state) : state_(std::move(state)) {}
+
+ private:
+  std::shared_ptr<State> state_;
+};
+
 // One data task per request, all on one shared session that keeps
 // connections alive. Only http and https URLs that name a host are sent,
 // redirects included (at most 16), and libcurl gets the URL as parsed here,
@@ -70,7 +96,11 @@ class URLSession {
   static URLSession& shared();
 
   // Starts the request at once; the completion is called exactly once.
-  void dataTask(URLRequest request, DataTaskCompletion completion);
+  std::shared_ptr<URLSessionTask> dataTask(URLRequest request, DataTaskCompletion completion);
+  // The same exchange, with the same rules, handing the body over as it
+  // arrives instead of collecting it (server-sent events): the session keeps
+  // none of it, however long the body runs.
+  std::shared_ptr<URLSessionTask> bytesTask(URLRequest request, BytesTaskHandlers handlers);
 
   ~URLSession();
 

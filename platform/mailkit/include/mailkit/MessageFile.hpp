@@ -58,7 +58,8 @@ class MessageFile {
 
 // The mailboxes of an address-list field, each as "Name <address>" (the name
 // decoded and quoted where it must be) or as the bare address; the members
-// of a group stand in its place. What is not an address at all is dropped.
+// of a group stand in its place. A ";" outside a group separates addresses
+// as a "," does. What is not an address at all is dropped.
 std::vector<MEEmailAddress> parseAddressList(std::string_view field);
 
 // An address-list entry ready for a header field: entries in ASCII stay as

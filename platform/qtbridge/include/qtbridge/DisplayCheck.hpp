@@ -12,7 +12,7 @@ namespace platform::qtbridge {
 // XDG_SESSION_TYPE=wayland name a Wayland session, else X11. X11 needs
 // DISPLAY and an X server that answers there; Wayland needs its platform
 // plugin and the compositor's socket. Plugins that draw without a display
-// (offscreen, minimal, vnc and the like) always pass.
+// (offscreen, minimal, vnc and the like) pass when they are installed.
 // Nothing when a window can open; otherwise what is missing, for example
 // "no display was found: DISPLAY is not set".
 std::optional<std::string> missingDisplay(int argc, char** argv);

@@ -1,9 +1,9 @@
 #pragma once
 
 #include <memory>
-#include <optional>
 #include <string>
 
+#include "FirebaseVertexAI/GenerativeModel.hpp"
 #include "compose/LLMService.hpp"
 #include "compose/MailPopoverModel.hpp"
 #include "mailkit/MEExtensionViewController.hpp"
@@ -29,17 +29,15 @@ class ComposeSessionViewController : public mailkit::MEExtensionViewController,
   // The popover's state; null until loadView().
   std::shared_ptr<MailPopoverModel> popover() const { return popover_; }
 
-  // The built-in model made at creation, when the default app and the model
-  // name allowed it; the popover's requests go through the router instead.
-  struct BuiltInModel {
-    std::string modelName;
-    double timeoutSeconds = 180;
-  };
-  const std::optional<BuiltInModel>& model() const { return model_; }
+  // The built-in service's generative model, made at creation; null when the
+  // client refused it (no default app, options without project ID or API key,
+  // an unusable model name), which is logged. The popover's requests go
+  // through the router instead.
+  const std::shared_ptr<firebase::vertexai::GenerativeModel>& model() const { return model_; }
 
  private:
   void storeSize(MailPopoverModel::Size size);
-  std::optional<BuiltInModel> model_;
+  std::shared_ptr<firebase::vertexai::GenerativeModel> model_;
   std::shared_ptr<MailPopoverModel> popover_;
 };
 

@@ -9,6 +9,7 @@
 #include "compose_views/PopoverParts.hpp"
 #include "foundation/Text.hpp"
 #include "ui/Palette.hpp"
+#include "ui/Text.hpp"
 #include "ui/Typography.hpp"
 
 namespace quorbel::views {
@@ -59,7 +60,7 @@ DraftArea::DraftArea(MailPopoverModel& popover, QWidget* parent) : QWidget(paren
   column->addWidget(error_);
   bindings_.observe<platform::ErrorPtr>(popover.error, [this](const platform::ErrorPtr& error) {
     error_->setVisible(error != nullptr);
-    if (error) error_->setText(QString::fromStdString("Error: " + error->localizedDescription()));
+    if (error) ui::setWrappingText(error_, QString::fromStdString("Error: " + error->localizedDescription()));
   });
 
   draftSection_ = new QWidget(this);

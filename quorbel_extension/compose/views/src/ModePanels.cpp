@@ -76,7 +76,8 @@ AIAgentPanel::AIAgentPanel(MailPopoverModel& popover, QWidget* parent) : QWidget
   column->addWidget(error_);
   bindings_.observe<platform::ErrorPtr>(popover.questionGenerationError, [this](const platform::ErrorPtr& error) {
     error_->setVisible(error != nullptr);
-    if (error) error_->setText(QString::fromStdString("Error generating questions: " + error->localizedDescription()));
+    if (error)
+      ui::setWrappingText(error_, QString::fromStdString("Error generating questions: " + error->localizedDescription()));
   });
 
   questions_ = new ui::DisclosureGroup("Answer AI Questions", this);
@@ -122,9 +123,9 @@ void AIAgentPanel::rebuildQuestions(const std::vector<std::string>& questions) {
     auto* entry = new QWidget(questionList_);
     auto* column = new QVBoxLayout(entry);
     column->setContentsMargins(0, 0, 0, 0);
-    auto* question = ui::makeText(QString::fromStdString(questions[index]), ui::font(ui::TextStyle::body),
-                                  ui::color::label(), entry);
+    auto* question = ui::makeText({}, ui::font(ui::TextStyle::body), ui::color::label(), entry);
     question->setWordWrap(true);
+    ui::setWrappingText(question, QString::fromStdString(questions[index]));
     column->addWidget(question);
     auto* answer = new ui::TextField("Your answer...", ui::FieldStyle::roundedBorder(), entry);
     if (index < popover_.userAnswers->size()) answer->setText(QString::fromStdString(popover_.userAnswers.get()[index]));

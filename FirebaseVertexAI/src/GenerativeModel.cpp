@@ -1,0 +1,139 @@
+#include "FirebaseVertexAI/GenerativeModel.hpp"
+
+#include <algorithm>
+#include <mutex>
+
+#include "FirebaseVertexAI/GenerateContentError.hpp"
+#include "FirebaseVertexAI/VertexLog.hpp"
+#include "foundation/Bundle.hpp"
+
+namespace firebase::vertexai {
+namespace {
+
+// A streamed call as the model sees it: the service's stream, checked
+// response by response, on the caller's queue.
+struct CheckedStream {
+  StreamHandlers<GenerateContentResponse> caller;
+  bool ended = false;
+
+  // Set by the calling thread once the exchange has started.
+  void setOperation(OperationHandle handle) {
+    std::lock_guard lock(mutex);
+    operation = std::move(handle);
+  }
+  void stopExchange() {
+    std::lock_guard lock(mutex);
+    if (operation) operation->cancel();
+  }
+
+  void end(platform::ErrorPtr error) {
+    if (std::exchange(ended, true)) return;
+    auto onEnd = std::exchange(caller.onEnd, nullptr);
+    caller.onElement = nullptr;
+    onEnd(std::move(error));
+  }
+
+ private:
+  std::mutex mutex;
+  OperationHandle operation;
+};
+
+}  // namespace
+
+GenerativeModel::GenerativeModel(std::string modelName, std::string modelResourceName, FirebaseInfo firebaseInfo,
+                                 APIConfig apiConfig, Settings settings, RequestOptions requestOptions,
+                                 platform::URLSession& urlSession)
+    : modelName_(std::move(modelName)), modelResourceName_(std::move(modelResourceName)), apiConfig_(apiConfig),
+      service_(std::move(firebaseInfo), urlSession), settings_(std::move(settings)), requestOptions_(requestOptions) {
+  if (settings_.systemInstruction)
+    settings_.systemInstruction = ModelContent::fromParts(std::nullopt, settings_.systemInstruction->parts());
+  const auto& arguments = platform::process_info::arguments();
+  if (std::find(arguments.begin(), arguments.end(), "-FIRDebugEnabled") == arguments.end())
+    logVertexAI(kGULLoggerLevelInfo, VertexLogMessageCode::verboseLoggingDisabled,
+                "[FirebaseVertexAI] To enable additional logging, add `-FIRDebugEnabled` as a launch argument in "
+                "Xcode.");
+  else
+    logVertexAI(kGULLoggerLevelDebug, VertexLogMessageCode::verboseLoggingEnabled, "Verbose logging enabled.");
+  logVertexAI(kGULLoggerLevelDebug, VertexLogMessageCode::generativeModelInitialized,
+              "Model " + modelResourceName_ + " initialized.");
+}
+
+platform::ErrorPtr generateContentFailure(platform::ErrorPtr error) {
+  if (platform::errorAs<GenerateContentError>(error)) return error;
+  return GenerateContentError::internalError(std::move(error));
+}
+
+platform::ErrorPtr refusedResponseError(const GenerateContentResponse& response) {
+  if (response.promptFeedback && response.promptFeedback->blockReason)
+    return GenerateContentError::promptBlocked(response);
+  if (response.candidates.empty()) return nullptr;
+  const auto& reason = response.candidates.front().finishReason;
+  if (reason && reason->rawValue() != FinishReason::stop.rawValue())
+    return GenerateContentError::responseStoppedEarly(*reason, response);
+  return nullptr;
+}
+
+GenerateContentRequest GenerativeModel::makeRequest(std::vector<ModelContent> contents,
+                                                    GenerateContentRequest::APIMethod method) const {
+  return GenerateContentRequest{modelResourceName_,       std::move(contents),        settings_.generationConfig,
+                                settings_.safetySettings, settings_.tools,            settings_.toolConfig,
+                                settings_.systemInstruction, apiConfig_,              method,
+                                requestOptions_};
+}
+
+OperationHandle GenerativeModel::generateContent(PartsRepresentable parts, platform::DispatchQueue& queue,
+                                                 Completion<GenerateContentResponse> completion) const {
+  return generateContent(std::vector<ModelContent>{ModelContent({std::move(parts)})}, queue, std::move(completion));
+}
+
+OperationHandle GenerativeModel::generateContent(std::vector<ModelContent> contents, platform::DispatchQueue& queue,
+                                                 Completion<GenerateContentResponse> completion) const {
+  if (auto failure = rejectErrorParts(contents)) {
+    queue.async([completion = std::move(completion), failure] { completion(std::unexpected(failure)); });
+    return std::make_shared<Operation>();
+  }
+  auto request = makeRequest(std::move(contents), GenerateContentRequest::APIMethod::generateContent);
+  return service_.performRequest(
+      request, queue, [completion = std::move(completion)](Result<GenerateContentResponse> result) {
+        if (!result) return completion(std::unexpected(generateContentFailure(result.error())));
+        if (auto refused = refusedResponseError(*result)) return completion(std::unexpected(refused));
+        completion(std::move(result));
+      });
+}
+
+OperationHandle GenerativeModel::generateContentStream(PartsRepresentable parts, platform::DispatchQueue& queue,
+                                                       StreamHandlers<GenerateContentResponse> handlers) const {
+  return generateContentStream(std::vector<ModelContent>{ModelContent({std::move(parts)})}, queue,
+                               std::move(handlers));
+}
+
+OperationHandle GenerativeModel::generateContentStream(std::vector<ModelContent> contents,
+                                                       platform::DispatchQueue& queue,
+                                                       StreamHandlers<GenerateContentResponse> handlers) const {
+  if (auto failure = rejectErrorParts(contents)) {
+    queue.async([onEnd = std::move(handlers.onEnd), failure] { onEnd(failure); });
+    return std::make_shared<Operation>();
+  }
+  auto request = makeRequest(std::move(contents), GenerateContentRequest::APIMethod::streamGenerateContent);
+  // Both handlers below run on the caller's queue, one at a time.
+  auto stream = std::make_shared<CheckedStream>();
+  stream->caller = std::move(handlers);
+  auto operation = service_.performStreamRequest(
+      request, queue,
+      {[stream](GenerateContentResponse response) {
+         if (stream->ended) return;
+         if (auto refused = refusedResponseError(response)) {
+           stream->end(refused);
+           stream->stopExchange();
+           return;
+         }
+         stream->caller.onElement(std::move(response));
+       },
+       [stream](platform::ErrorPtr error) {
+         stream->end(error ? generateContentFailure(std::move(error)) : nullptr);
+       }});
+  stream->setOperation(operation);
+  return operation;
+}
+
+}  // namespace firebase::vertexai

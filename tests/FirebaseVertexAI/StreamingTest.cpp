@@ -1,0 +1,269 @@
+// Streamed generation against a server that writes server-sent events piece
+// by piece, and the event-stream reader underneath.
+#include <gtest/gtest.h>
+
+#include <atomic>
+
+#include "FirebaseVertexAI/BackendError.hpp"
+#include "FirebaseVertexAI/EventStreamReader.hpp"
+#include "FirebaseVertexAI/GenerateContentError.hpp"
+#include "FirebaseVertexAI/VertexAI.hpp"
+#include "VertexTestSupport.hpp"
+#include "foundation/JsonDecoder.hpp"
+#include "test_doubles/VertexAIBackend.hpp"
+
+namespace firebase::vertexai {
+namespace {
+
+using test_doubles::VertexAIBackend;
+using Exchange = test_support::ScriptedHTTPServer::Exchange;
+
+std::string event(const std::string& text, const std::string& finishReason = "") {
+  platform::json::Value candidate{{"content", {{"role", "model"}, {"parts", {{{"text", text}}}}}}};
+  if (!finishReason.empty()) candidate["finishReason"] = finishReason;
+  return "data: " + platform::json::Value{{"candidates", {candidate}}}.dump() + "\r\n\r\n";
+}
+
+class StreamingTest : public testing::VertexTest {
+ protected:
+  void SetUp() override {
+    VertexTest::SetUp();
+    test_doubles::configureDefaultAppFromShippedOptions();
+  }
+  void TearDown() override {
+    test_doubles::resetApps();
+    VertexTest::TearDown();
+  }
+  OperationHandle stream() {
+    auto model = *(*VertexAI::vertexAI(nullptr, "us-central1"))->generativeModel("gemini-2.0-flash-lite", {180});
+    return model->generateContentStream("Tell me", recorder.queue, recorder.handlers());
+  }
+  // A stream whose body is the pieces, each its own chunk.
+  void serve(std::vector<std::string> pieces, int status = 200) {
+    backend.server.handle([pieces, status](Exchange& exchange) {
+      exchange.beginChunked(status);
+      for (const auto& piece : pieces) exchange.sendChunk(piece);
+      exchange.endChunked();
+    });
+  }
+  const GenerateContentError* endError() const {
+    return platform::errorAs<GenerateContentError>(recorder.endError());
+  }
+
+  VertexAIBackend backend;
+  testing::StreamRecorder recorder;
+};
+
+TEST_F(StreamingTest, EachChunkIsDeliveredBeforeTheServerSendsTheNext) {
+  auto firstDelivered = testing::makeSignal();
+  recorder.onResponse = [firstDelivered](const GenerateContentResponse&) { firstDelivered->raise(); };
+  auto waitedForTheClient = std::make_shared<std::atomic<bool>>(false);
+  backend.server.handle([firstDelivered, waitedForTheClient](Exchange& exchange) {
+    exchange.beginChunked(200);
+    exchange.sendChunk(event("Hel"));
+    firstDelivered->wait();  // the second chunk waits for the first delivery
+    *waitedForTheClient = true;
+    exchange.sendChunk(event("lo", "STOP"));
+    exchange.endChunked();
+  });
+  stream();
+  ASSERT_TRUE(recorder.waitForEnd());
+  EXPECT_TRUE(*waitedForTheClient);
+  EXPECT_EQ(recorder.texts(), (std::vector<std::string>{"Hel", "lo"}));
+  EXPECT_EQ(recorder.endError(), nullptr);
+  auto request = backend.server.requests().back();
+  EXPECT_EQ(request.target, "/v1beta/projects/quorbel-sample/locations/us-central1/publishers/google/models/"
+                            "gemini-2.0-flash-lite:streamGenerateContent?alt=sse");
+  EXPECT_EQ(request.body, R"({"contents":[{"role":"user","parts":[{"text":"Tell me"}]}]})");
+}
+
+TEST_F(StreamingTest, AFailureMidStreamDeliversTheChunksThenTheError) {
+  backend.server.handle([](Exchange& exchange) {
+    exchange.beginChunked(200);
+    exchange.sendChunk(event("one"));
+    exchange.sendChunk(event("two"));
+    exchange.sendRaw("40\r\ndata: {\"candi");  // the connection drops inside a chunk
+  });
+  stream();
+  ASSERT_TRUE(recorder.waitForEnd());
+  EXPECT_EQ(recorder.texts(), (std::vector<std::string>{"one", "two"}));
+  ASSERT_NE(endError(), nullptr);
+  EXPECT_EQ(endError()->kind(), GenerateContentError::Kind::internalError);
+  EXPECT_EQ(endError()->underlying()->domain(), platform::kURLErrorDomain);
+}
+
+TEST_F(StreamingTest, AHundredThousandChunksArriveInOrder) {
+  constexpr int kChunks = 100000;
+  backend.server.handle([](Exchange& exchange) {
+    exchange.beginChunked(200);
+    for (int i = 0; i < kChunks; ++i) exchange.sendChunk(event(std::to_string(i)));
+    exchange.endChunked();
+  });
+  stream();
+  ASSERT_TRUE(recorder.waitForEnd());
+  EXPECT_EQ(recorder.endError(), nullptr);
+  auto texts = recorder.texts();
+  ASSERT_EQ(texts.size(), static_cast<std::size_t>(kChunks));
+  for (int i = 0; i < kChunks; i += 9973) EXPECT_EQ(texts[i], std::to_string(i));
+  EXPECT_EQ(texts.back(), std::to_string(kChunks - 1));
+}
+
+// How a body of lines ends the stream: normally, or with the error read from
+// the lines that are not data.
+struct BodyCase {
+  const char* name;
+  std::vector<std::string> pieces;
+  std::vector<std::string> texts;
+  std::string errorDomain;  // empty: a normal end
+};
+void PrintTo(const BodyCase& c, std::ostream* os) { *os << c.name; }
+
+class StreamBodies : public StreamingTest, public ::testing::WithParamInterface<BodyCase> {};
+
+TEST_P(StreamBodies, EndAsTheLinesSay) {
+  const auto& c = GetParam();
+  serve(c.pieces);
+  stream();
+  ASSERT_TRUE(recorder.waitForEnd());
+  EXPECT_EQ(recorder.texts(), c.texts);
+  if (c.errorDomain.empty()) {
+    EXPECT_EQ(recorder.endError(), nullptr) << testing::describe(recorder.endError());
+    return;
+  }
+  ASSERT_NE(endError(), nullptr) << testing::describe(recorder.endError());
+  EXPECT_EQ(endError()->underlying()->domain(), c.errorDomain);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, StreamBodies,
+    ::testing::Values(
+        BodyCase{"DataLinesAndBlankLines", {event("a"), "\n\n", event("b")}, {"a", "b"}, ""},
+        BodyCase{"EventStreamFieldsAreSkipped",
+                 {": keep-alive\n", "event: message\nid: 7\nretry: 3000\nevent\n", event("a")}, {"a"}, ""},
+        BodyCase{"LineFeedsOnly", {"data: {\"candidates\":[]}\n", "\ndata:{\"candidates\":[]}\n"}, {"<none>", "<none>"},
+                 ""},
+        BodyCase{"BackendErrorWithoutDataPrefix",
+                 {event("a"), R"({"error":{"code":429,"message":"Quota","status":"RESOURCE_EXHAUSTED"}})"}, {"a"},
+                 BackendError::kDomain},
+        BodyCase{"OtherTextIsAnError", {"hello there\n"}, {}, platform::json::kErrorDomain},
+        BodyCase{"UndecodableData", {"data: {not json}\n"}, {}, platform::json::kErrorDomain},
+        BodyCase{"LastLineWithoutBreak", {event("a"), "data: {\"candidates\":[]}"}, {"a", "<none>"}, ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(StreamingTest, StreamedKeysMayBeInSnakeCase) {
+  serve({"data: {\"candidates\":[{\"content\":{\"parts\":[{\"text\":\"a\"}]},\"finish_reason\":\"STOP\"}],"
+         "\"usage_metadata\":{\"prompt_token_count\":3}}\n\n",
+         "data: {\"candidates\":[{\"content\":{\"parts\":[{\"text\":\"b\"}]},\"finish_reason\":\"MAX_TOKENS\"}]}\n\n"});
+  std::optional<std::int64_t> promptTokens;
+  recorder.onResponse = [&](const GenerateContentResponse& response) {
+    if (response.usageMetadata) promptTokens = response.usageMetadata->promptTokenCount;
+  };
+  stream();
+  ASSERT_TRUE(recorder.waitForEnd());
+  EXPECT_EQ(promptTokens, 3);
+  EXPECT_EQ(recorder.texts(), std::vector<std::string>{"a"});
+  ASSERT_NE(endError(), nullptr);
+  EXPECT_EQ(endError()->kind(), GenerateContentError::Kind::responseStoppedEarly);
+}
+
+TEST_F(StreamingTest, ABlockedChunkEndsTheStreamAndTheExchange) {
+  auto ended = testing::makeSignal(), handlerDone = testing::makeSignal();
+  auto clientLeft = std::make_shared<std::atomic<bool>>(false);
+  backend.server.handle([ended, handlerDone, clientLeft](Exchange& exchange) {
+    exchange.beginChunked(200);
+    exchange.sendChunk(event("fine"));
+    exchange.sendChunk("data: {\"promptFeedback\":{\"blockReason\":\"SAFETY\"}}\n\n");
+    ended->wait();
+    // The client stopped reading: writing on fails sooner or later.
+    for (int i = 0; i < 100000 && !*clientLeft; ++i) *clientLeft = !exchange.sendChunk(event("more"));
+    handlerDone->raise();
+  });
+  stream();
+  ASSERT_TRUE(recorder.waitForEnd());
+  ended->raise();
+  EXPECT_EQ(recorder.texts(), std::vector<std::string>{"fine"});
+  ASSERT_NE(endError(), nullptr);
+  EXPECT_EQ(endError()->kind(), GenerateContentError::Kind::promptBlocked);
+  handlerDone->wait();
+  EXPECT_TRUE(*clientLeft);
+}
+
+TEST_F(StreamingTest, StatusesOtherThan200EndWithTheBodysError) {
+  struct Case {
+    int status;
+    std::string body;
+    std::string domain;
+  } cases[] = {{400, R"({"error":{"code":400,"message":"Bad","status":"INVALID_ARGUMENT"}})", BackendError::kDomain},
+               {500, "<html>\n<body>oops</body>\n</html>", "FirebaseVertexAI.HTTPStatusError"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.status);
+    testing::StreamRecorder local;
+    backend.server.reply(c.status, c.body, "text/html");
+    auto model = *(*VertexAI::vertexAI(nullptr, "us-central1"))->generativeModel("gemini-2.0-flash-lite", {180});
+    model->generateContentStream("Hi", local.queue, local.handlers());
+    ASSERT_TRUE(local.waitForEnd());
+    const auto* error = platform::errorAs<GenerateContentError>(local.endError());
+    ASSERT_NE(error, nullptr);
+    EXPECT_EQ(error->underlying()->domain(), c.domain) << testing::describe(error->underlying());
+  }
+  EXPECT_EQ(messagesWithCode(VertexLogMessageCode::loadRequestStreamResponseError).size(), 2u);
+  auto payloads = messagesWithCode(VertexLogMessageCode::loadRequestStreamResponseErrorPayload);
+  ASSERT_EQ(payloads.size(), 2u);
+  EXPECT_EQ(payloads[1], "Response payload: <html>\n<body>oops</body>\n</html>\n");
+}
+
+TEST_F(StreamingTest, CancellingEndsTheStreamOnce) {
+  auto cancelled = testing::makeSignal();
+  backend.server.handle([cancelled](Exchange& exchange) {
+    exchange.beginChunked(200);
+    exchange.sendChunk(event("first"));
+    cancelled->wait();
+  });
+  auto firstDelivered = testing::makeSignal();
+  recorder.onResponse = [firstDelivered](const GenerateContentResponse&) { firstDelivered->raise(); };
+  auto operation = stream();
+  firstDelivered->wait();
+  operation->cancel();
+  ASSERT_TRUE(recorder.waitForEnd());
+  cancelled->raise();
+  EXPECT_EQ(recorder.texts(), std::vector<std::string>{"first"});
+  ASSERT_NE(endError(), nullptr);
+  EXPECT_EQ(endError()->underlying()->code(), platform::URLErrorCancelled);
+}
+
+// The reader alone: the same lines whatever the pieces, and its limit. (It
+// logs each line: the fixture collects the lines.)
+using EventStreamReaderTest = testing::VertexTest;
+
+TEST_F(EventStreamReaderTest, ReadsTheSameEventsHoweverTheBodyIsCut) {
+  const std::string body = ": hi\r\n" + event("a") + "event: x\r" + event("b") + "data: {\"candidates\":[]}";
+  for (std::size_t size : {std::size_t{1}, std::size_t{2}, std::size_t{5}, body.size()}) {
+    SCOPED_TRACE(size);
+    EventStreamReader reader(1024);
+    std::vector<std::string> texts;
+    auto collect = [&](GenerateContentResponse response) { texts.push_back(response.text().value_or("<none>")); };
+    for (std::size_t at = 0; at < body.size(); at += size)
+      ASSERT_EQ(reader.read(std::string_view(body).substr(at, size), collect), nullptr);
+    ASSERT_EQ(reader.finish(collect), nullptr);
+    EXPECT_EQ(texts, (std::vector<std::string>{"a", "b", "<none>"}));
+    EXPECT_EQ(reader.extraText(), "");
+  }
+}
+
+TEST_F(EventStreamReaderTest, ALineOverTheLimitEndsTheStream) {
+  EventStreamReader reader(16);
+  auto ignore = [](GenerateContentResponse) {};
+  EXPECT_EQ(reader.read("data: {}\nabc", ignore)->code(), platform::json::kDecodingCorruptCode);
+  EventStreamReader longLine(16);
+  EXPECT_EQ(longLine.read(std::string(10, 'x'), ignore), nullptr);
+  auto error = longLine.read(std::string(10, 'x'), ignore);
+  ASSERT_NE(error, nullptr);
+  EXPECT_EQ(error->code(), platform::URLErrorDataLengthExceedsMaximum);
+  EXPECT_EQ(longLine.lines().peakBufferedBytes(), 10u);
+  EventStreamReader extra(16);
+  EXPECT_EQ(extra.read("0123456789\nabcdefghij\n", ignore)->code(), platform::URLErrorDataLengthExceedsMaximum);
+  EXPECT_EQ(extra.read("more", ignore)->code(), platform::URLErrorDataLengthExceedsMaximum);  // stays ended
+}
+
+}  // namespace
+}  // namespace firebase::vertexai
