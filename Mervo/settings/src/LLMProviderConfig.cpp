@@ -133,9 +133,10 @@ void LLMProviderConfig::saveConfiguration() {
   writeSettings(standard);
 
   auto suiteName = envConfig_.appGroupID();
+  bool written = true;
   if (auto suite = platform::UserDefaults::openSuite(suiteName)) {
     writeSettings(**suite);
-    (*suite)->synchronize();
+    written = (*suite)->synchronize();
     envConfig_.debugPrint(
         fmt::format("💾 LLMProviderConfig: Settings saved to shared UserDefaults (App Group: {})", suiteName));
     printSettingsSummary();
@@ -143,8 +144,14 @@ void LLMProviderConfig::saveConfiguration() {
     envConfig_.debugPrint(
         fmt::format("❌ LLMProviderConfig: Failed to access shared UserDefaults with App Group: {}", suiteName));
   }
-  standard.synchronize();
+  written = standard.synchronize() && written;
 
+  // A store that did not take the values (its file unreadable, say) keeps
+  // them pending; until a save lands they are not saved, and "Save" stays.
+  if (!written) {
+    hasUnsavedChanges = true;
+    return;
+  }
   // The stores now hold exactly these values, so they are the saved copy.
   // Without this the built-in provider's immediate saves would leave a stale
   // copy behind, and a later switch could read as saved while the stores

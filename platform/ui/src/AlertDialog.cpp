@@ -10,18 +10,45 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 namespace ui {
 namespace {
 
 constexpr int kWidth = 260;
+constexpr int kHorizontalMargin = 16;
+constexpr int kTextWidth = kWidth - 2 * kHorizontalMargin;
+// A message taller than this scrolls inside the alert.
+constexpr int kMaximumMessageHeight = 360;
 
+// A window is sized from its layout's minimum, which knows nothing of how tall
+// a wrapped label is at a given width; so the text gets its height at the
+// alert's width, or its last lines would be cut off.
 QLabel* centredText(const QString& text, const QFont& font, QWidget* parent) {
   auto* label = makeText(text, font, color::label(), parent);
   label->setAlignment(Qt::AlignHCenter);
   label->setWordWrap(true);
+  label->setMinimumHeight(label->heightForWidth(kTextWidth));
   return label;
+}
+
+// The message, in a scroll view when it is taller than an alert should be.
+QWidget* messageView(QLabel* message, QWidget* parent) {
+  if (message->minimumHeight() <= kMaximumMessageHeight) return message;
+  auto* scroller = new QScrollArea(parent);
+  scroller->setFrameShape(QFrame::NoFrame);
+  scroller->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  scroller->setWidgetResizable(true);
+  scroller->viewport()->setAutoFillBackground(false);
+  scroller->setFixedHeight(kMaximumMessageHeight);
+  // The text wraps at the view's width, even past a word too long for it, and
+  // the scroll bar takes its room from that width.
+  message->setSizePolicy(QSizePolicy::Ignored, message->sizePolicy().verticalPolicy());
+  message->setMinimumHeight(message->heightForWidth(kTextWidth - scroller->verticalScrollBar()->sizeHint().width()));
+  scroller->setWidget(message);
+  return scroller;
 }
 
 }  // namespace
@@ -32,12 +59,12 @@ AlertDialog::AlertDialog(const QString& title, const QString& message, QWidget* 
   setModal(true);
   setFixedWidth(kWidth);
   auto* column = new QVBoxLayout(this);
-  column->setContentsMargins(16, 20, 16, 16);
+  column->setContentsMargins(kHorizontalMargin, 20, kHorizontalMargin, 16);
   column->setSpacing(6);
   column->addWidget(centredText(title, systemFont(13, FontWeight::bold), this));
   if (!message.isEmpty()) {
     message_ = centredText(message, systemFont(11), this);
-    column->addWidget(message_);
+    column->addWidget(messageView(message_, this));
   }
   column->addSpacing(14);
   buttonRow_->setSpacing(8);

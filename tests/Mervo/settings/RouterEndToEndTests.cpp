@@ -1,10 +1,15 @@
 // What the settings application saves is what the extension's router uses.
 #include <gtest/gtest.h>
 
+#include <sstream>
+
+#include "foundation/DefaultsCommand.hpp"
 #include "foundation/Json.hpp"
 #include "router/ExtensionLLMAPIService.hpp"
+#include "router/UserSettingsAccessor.hpp"
 #include "SettingsTestSupport.hpp"
 #include "settings/LLMProviderConfig.hpp"
+#include "settings/UserSettings.hpp"
 #include "test_support/LoopbackServer.hpp"
 
 using mervo::LLMProvider;
@@ -50,4 +55,20 @@ TEST_F(RouterEndToEndTest, TheRoutersNextRequestGoesWhereTheStoreSaved) {
   auto body = platform::json::Value::parse(request.body);
   EXPECT_EQ(body["model"], "gpt-4o-mini");
   EXPECT_EQ(body["max_tokens"], 512);
+}
+
+// A prompt given to the defaults command in another encoding than UTF-8 is
+// refused, so no file holds a text its readers would refuse: the application
+// and the extension go on reading the prompt that was there.
+TEST_F(RouterEndToEndTest, APromptInAnotherEncodingIsRefusedAndTheStoredOneKept) {
+  std::ostringstream out, err;
+  ASSERT_EQ(platform::runDefaultsCommand({"write", settings_test::kSuiteName, "customSystemPrompt", "Dear Bob"}, out, err), 0);
+  ASSERT_EQ(platform::runDefaultsCommand({"write", settings_test::kSuiteName, "useCustomPrompt", "-bool", "true"}, out, err), 0);
+  EXPECT_NE(platform::runDefaultsCommand({"write", settings_test::kSuiteName, "customSystemPrompt", "Gr\xFC\xDF" "e, Bob"},
+                                         out, err), 0);
+  rereadStoresFromDisk();
+  quorbel::UserSettingsAccessor::resetForTesting();
+  mervo::UserSettings settings;
+  EXPECT_EQ(settings.effectiveSystemPrompt(), "Dear Bob");
+  EXPECT_EQ(quorbel::UserSettingsAccessor::shared().effectiveSystemPrompt(), "Dear Bob");
 }

@@ -4,6 +4,9 @@
 #include <QLineEdit>
 #include <QTest>
 
+#include <cmath>
+#include <fstream>
+
 #include <gtest/gtest.h>
 
 #include "MervoGuiTest.hpp"
@@ -285,5 +288,88 @@ TEST_F(AIModelsScreenTest, SavingAnIncompleteConfigurationRaisesItsIssues) {
   EXPECT_TRUE(gui_test::waitUntil([&] { return screen->configurationIssuesAlert() == nullptr; }));
   EXPECT_FALSE(screen->testButton()->isEnabled());
 }
+
+}  // namespace
+
+namespace {
+
+// A timeout the stores hold, however odd, is shown truncated and kept as it
+// is: showing the screen neither rewrites it nor shows garbage for it.
+struct StoredTimeout {
+  const char* name;
+  double stored;
+  const char* label;
+};
+
+void PrintTo(const StoredTimeout& t, std::ostream* os) { *os << t.name; }
+
+class StoredTimeoutOnTheScreen : public mervo_gui_test::MervoGuiTest,
+                                 public ::testing::WithParamInterface<StoredTimeout> {};
+
+TEST_P(StoredTimeoutOnTheScreen, IsShownAsItIsAndKept) {
+  const auto& t = GetParam();
+  standard().set("llm_timeout", t.stored);
+  ASSERT_TRUE(standard().synchronize());
+  rereadStoresFromDisk();
+  mervo::LLMProviderConfig config;
+  config.applyLaunchProviderPolicy();
+  mervo::LLMAPIService service(mervo::EnvironmentConfig::shared(), config);
+  LLMConfigurationView screen(config, service);
+  screen.resize(700, 1100);
+  gui_test::showAndWait(screen);
+  screen.selectProvider(LLMProvider::openai);
+  screen.providerFields()->advancedSettings()->setExpanded(true);
+  EXPECT_EQ(screen.providerFields()->timeoutSlider()->valueLabel()->text(), t.label);
+  screen.save();
+  rereadStoresFromDisk();
+  for (auto* store : {&standard(), &suite()}) {
+    auto kept = store->object("llm_timeout");
+    ASSERT_TRUE(kept && kept->asReal());
+    if (std::isnan(t.stored)) EXPECT_TRUE(std::isnan(*kept->asReal()));
+    else EXPECT_EQ(*kept->asReal(), t.stored);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(AIModelsScreen, StoredTimeoutOnTheScreen,
+                         ::testing::Values(StoredTimeout{"Huge", 1e308, "Timeout (seconds): 1e+308"},
+                                           StoredTimeout{"BeyondTheIntegers", 1e19, "Timeout (seconds): 1e+19"},
+                                           StoredTimeout{"NotANumber", std::nan(""), "Timeout (seconds): nan"},
+                                           StoredTimeout{"Infinite", INFINITY, "Timeout (seconds): inf"},
+                                           StoredTimeout{"Negative", -5, "Timeout (seconds): -5"},
+                                           StoredTimeout{"SmallNegative", -0.5, "Timeout (seconds): 0"},
+                                           StoredTimeout{"BetweenSteps", 33.7, "Timeout (seconds): 33"},
+                                           StoredTimeout{"Hundred", 100, "Timeout (seconds): 100"}),
+                         [](const ::testing::TestParamInfo<StoredTimeout>& info) { return std::string(info.param.name); });
+
+}  // namespace
+
+namespace {
+
+// A save that a store did not take leaves "Save" up, so the user knows the
+// settings are not where the compose assistant reads them; the next save that
+// lands turns it to "Saved".
+class FailedSaveOnTheScreen : public AIModelsScreenTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(FailedSaveOnTheScreen, KeepsSaveUp) {
+  const std::string domain = std::string(GetParam()) == "StandardDefaults" ? standard().domain() : settings_test::kSuiteName;
+  tap(LLMProvider::openai);
+  QTest::keyClicks(fields()->apiKeyField()->lineEdit(), "sk-abc");
+  // Another program leaves the store's file unreadable: it is not overwritten.
+  const auto file = platform::UserDefaults::fileForDomain(domain);
+  { std::ofstream(file) << "not a property list"; }
+  QTest::mouseClick(screen->saveButton(), Qt::LeftButton);
+  EXPECT_EQ(actionButton(), "Save");
+  EXPECT_TRUE(*llmConfig->hasUnsavedChanges);
+  EXPECT_EQ(test_support::readFile(file), "not a property list");
+  std::filesystem::remove(file);
+  QTest::mouseClick(screen->saveButton(), Qt::LeftButton);
+  EXPECT_EQ(actionButton(), "Saved");
+  rereadStoresFromDisk();
+  EXPECT_EQ(suite().string("llm_api_key"), "sk-abc");
+  EXPECT_EQ(standard().string("llm_api_key"), "sk-abc");
+}
+
+INSTANTIATE_TEST_SUITE_P(AIModelsScreen, FailedSaveOnTheScreen, ::testing::Values("StandardDefaults", "SharedSuite"),
+                         [](const ::testing::TestParamInfo<const char*>& info) { return std::string(info.param); });
 
 }  // namespace

@@ -121,4 +121,47 @@ TEST_F(AIPromptTabTest, ALongPromptScrollsInsideThePreview) {
   EXPECT_GE(tab->editor()->height(), 200);
 }
 
+// Typing into a prompt changes only what is typed: its no-break spaces and
+// line separators stay what they were.
+TEST_F(AIPromptTabTest, TypingKeepsTheRestOfThePromptAsItWas) {
+  const std::string prompt = "Sign as Dr.\u00a0Lee.\u2028Keep it short.";
+  userSettings->customSystemPrompt = prompt;
+  toggle();
+  tab->editor()->plainTextEdit()->moveCursor(QTextCursor::End);
+  QTest::keyClicks(tab->editor()->plainTextEdit(), "!");
+  EXPECT_EQ(*userSettings->customSystemPrompt, prompt + "!");
+  EXPECT_EQ(storedPrompt(), prompt + "!");
+  EXPECT_EQ(preview().toStdString(), prompt + "!");
+}
+
+// A prompt imported while the tab shows it is kept as imported, though the
+// editor holds its line breaks as "\n" alone.
+TEST_F(AIPromptTabTest, APromptImportedWhileShownIsKeptAsImported) {
+  ASSERT_TRUE(userSettings->importSettings(R"({"customSystemPrompt": "One\r\nTwo\r\n", "useCustomPrompt": true})"));
+  EXPECT_EQ(*userSettings->customSystemPrompt, "One\r\nTwo\r\n");
+  EXPECT_EQ(storedPrompt(), "One\r\nTwo\r\n");
+  EXPECT_EQ(preview(), "One\r\nTwo\r\n");
+  EXPECT_EQ(tab->editor()->text(), "One\nTwo\n");
+}
+
+// A word wider than the preview (a long address) is not cut off: the
+// preview scrolls to the side to show it, and grows by that scroll bar.
+TEST_F(AIPromptTabTest, ALongWordInThePromptCanBeSeenWhole) {
+  toggle();
+  userSettings->customSystemPrompt = "Link to https://example.com/" + std::string(300, 'x') + " when asked.";
+  auto* scroller = tab->activePromptScroller();
+  auto* text = tab->activePrompt();
+  // The layout settles through posted events.
+  gui_test::waitUntil([&] { return scroller->widget()->width() >= scroller->widget()->minimumSizeHint().width(); });
+  EXPECT_GE(text->width(), text->minimumSizeHint().width());  // not squeezed under the word
+  // Its end is in reach of the scroll bar to the side, and the bar shows.
+  auto* bar = scroller->horizontalScrollBar();
+  const QPoint textEnd = text->mapTo(scroller->widget(), QPoint(text->width(), 0));
+  EXPECT_LE(textEnd.x(), scroller->viewport()->width() + bar->maximum());
+  EXPECT_TRUE(bar->isVisible());
+  // The three lines still fit above that bar.
+  EXPECT_FALSE(scroller->verticalScrollBar()->isVisible());
+  EXPECT_LE(scroller->height(), 200);
+}
+
 }  // namespace

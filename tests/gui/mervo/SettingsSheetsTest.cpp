@@ -144,4 +144,27 @@ TEST_F(SettingsSheetsTest, AValidExportIsAppliedAndTheSheetCloses) {
   EXPECT_EQ(suite().string("customSystemPrompt"), "Short answers.");
 }
 
+// What the export sheet shows, pasted into the import sheet, brings back the
+// very prompt: no-break spaces, line separators and emoji included.
+TEST_F(SettingsSheetsTest, AnExportPastedBackBringsBackTheSamePrompt) {
+  for (const char* prompt : {"10\u00a0km,\u00a0no\u00a0more", "first\u2028second", "Thanks 😀  \n\tBye  "}) {
+    SCOPED_TRACE(prompt);
+    userSettings->customSystemPrompt = std::string(prompt);
+    state().exportSettings();
+    ASSERT_TRUE(gui_test::waitUntil([&] { return view->exportSheet() && view->exportSheet()->isVisible(); }));
+    const QString shown = view->exportSheet()->settingsText()->text();
+    click(view->exportSheet()->doneButton());
+    ASSERT_TRUE(gui_test::waitUntil([&] { return !view->exportSheet(); }));
+    userSettings->customSystemPrompt = std::string("something else");
+    paste(shown);
+    confirmWith("Import");
+    EXPECT_TRUE(*state().importSuccess);
+    EXPECT_EQ(*userSettings->customSystemPrompt, prompt);
+    rereadStoresFromDisk();
+    EXPECT_EQ(suite().string("customSystemPrompt"), prompt);
+    if (view->importFailedAlert()) view->importFailedAlert()->close();
+    ASSERT_TRUE(gui_test::waitUntil([&] { return !view->importSheet() && !view->importFailedAlert(); }));
+  }
+}
+
 }  // namespace

@@ -5,7 +5,10 @@
 #include "ui/Palette.hpp"
 #include "ui/StyledButton.hpp"
 
+#include <QAbstractScrollArea>
 #include <QHBoxLayout>
+#include <QLabel>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -82,6 +85,45 @@ TEST(AlertDialog, ReturnPressesThePlainButtonAndALoneButtonAnswersEscape) {
   ASSERT_EQ(noticed.count(), 1);
   EXPECT_EQ(noticed[0][0].toInt(), ok);
 }
+
+// Every line of a message is shown: a wrapped message is given its height at
+// the alert's width, and one taller than the alert may grow scrolls inside it.
+struct AlertMessage {
+  const char* name;
+  int repeats;  // times the sentence is said
+  bool longWord = false;  // one word wider than the alert, first
+};
+
+void PrintTo(const AlertMessage& m, std::ostream* os) { *os << m.name; }
+
+class AlertDialogMessage : public ::testing::TestWithParam<AlertMessage> {};
+
+TEST_P(AlertDialogMessage, IsShownWhole) {
+  QString message = "\u2705 Connection successful!\n\nResponse:";
+  if (GetParam().longWord) message += " " + QString(80, '-');
+  for (int i = 0; i < GetParam().repeats; ++i) message += " Connection successful! How can I help you today?";
+  AlertDialog alert("Connection Test", message);
+  alert.addButton("OK");
+  alert.open();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&alert));
+  QLabel* label = alert.messageLabel();
+  EXPECT_GE(label->height(), label->heightForWidth(label->width()));
+  EXPECT_LE(alert.height(), 560);
+  // The whole label can be brought into the alert's view.
+  const QRect shown = QRect(label->mapTo(&alert, QPoint(0, 0)), label->size()).intersected(alert.rect());
+  auto* scroller = qobject_cast<QAbstractScrollArea*>(label->parentWidget() ? label->parentWidget()->parentWidget() : nullptr);
+  const int reachable = shown.height() + (scroller ? scroller->verticalScrollBar()->maximum() : 0);
+  EXPECT_GE(reachable, label->height());
+  EXPECT_LT(alert.button(0)->geometry().bottom(), alert.height());
+  // The lines wrap inside the alert, not past its edge.
+  EXPECT_LE(label->mapTo(&alert, QPoint(label->width(), 0)).x(), alert.width());
+}
+
+INSTANTIATE_TEST_SUITE_P(AlertDialog, AlertDialogMessage,
+                         ::testing::Values(AlertMessage{"OneLine", 0}, AlertMessage{"AFewLines", 1},
+                                           AlertMessage{"AParagraph", 6}, AlertMessage{"LongerThanTheAlertGrows", 60},
+                                           AlertMessage{"LongWithAWordWiderThanTheAlert", 60, true}),
+                         [](const ::testing::TestParamInfo<AlertMessage>& info) { return std::string(info.param.name); });
 
 TEST(ConfirmationBanner, FlashShowsThenHides) {
   QWidget host;

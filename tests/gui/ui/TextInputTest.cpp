@@ -1,5 +1,6 @@
 #include "GuiTest.hpp"
 
+#include "ui/Bindings.hpp"
 #include "ui/Palette.hpp"
 #include "ui/TextEditor.hpp"
 #include "ui/TextField.hpp"
@@ -121,6 +122,70 @@ TEST(TextEditor, StyleSetsFontColourAndBox) {
   const QImage image = gui_test::render(editor, {300, 200});
   EXPECT_EQ(editor.plainTextEdit()->geometry().topLeft(), QPoint(12, 12));
   EXPECT_GT(image.pixelColor(150, 6).alpha(), 0);
+}
+
+}  // namespace
+
+namespace {
+
+// Texts that pass through the editor unchanged, given or typed after.
+struct KeptText {
+  const char* name;
+  const char* text;
+};
+
+void PrintTo(const KeptText& t, std::ostream* os) { *os << t.name; }
+
+class TextEditorKeeps : public ::testing::TestWithParam<KeptText> {};
+
+TEST_P(TextEditorKeeps, WhatItWasGivenAndWhatIsTypedAfter) {
+  const QString given = QString::fromUtf8(GetParam().text);
+  ui::TextEditor editor;
+  QSignalSpy changes(&editor, &ui::TextEditor::textChanged);
+  editor.setText(given);
+  EXPECT_EQ(editor.text(), given);
+  ASSERT_GE(changes.count(), 1);
+  EXPECT_EQ(changes.last()[0].toString(), given);
+  const auto reported = changes.count();
+  editor.setText(given);
+  EXPECT_EQ(changes.count(), reported);  // already that text
+  editor.plainTextEdit()->moveCursor(QTextCursor::End);
+  QTest::keyClicks(editor.plainTextEdit(), "!");
+  EXPECT_EQ(editor.text(), given + "!");
+  EXPECT_EQ(changes.last()[0].toString(), given + "!");
+}
+
+INSTANTIATE_TEST_SUITE_P(TextEditor, TextEditorKeeps,
+                         ::testing::Values(KeptText{"Lines", "Dear Anna,\n\nThanks.\n"},
+                                           KeptText{"NoBreakSpaces", "10\u00a0km and\u00a0more"},
+                                           KeptText{"LineSeparator", "first\u2028second"},
+                                           KeptText{"ExportWithALineSeparator", "{\n  \"customSystemPrompt\": \"a\u2028b\"\n}"},
+                                           KeptText{"Emoji", "Cheers 😀👍🏽"},
+                                           KeptText{"TrailingBlanksAndTabs", "end  \t \n  "}),
+                         [](const ::testing::TestParamInfo<KeptText>& info) { return std::string(info.param.name); });
+
+// A bound field writes back what the user edits, never what it made of a
+// value it was shown.
+TEST(TextBinding, ShowingAValueNeverRewritesIt) {
+  platform::Published<std::string> key{std::string()}, prompt{std::string()};
+  ui::TextField field;
+  ui::TextEditor editor;
+  ui::Bindings bindings;
+  bindings.text(&field, key);
+  bindings.text(&editor, prompt);
+  const std::string longKey(40000, 'k');  // longer than a line edit holds
+  key = longKey;
+  prompt = std::string("One\r\nTwo");
+  EXPECT_EQ(*key, longKey);
+  EXPECT_EQ(*prompt, "One\r\nTwo");
+  EXPECT_EQ(editor.text(), "One\nTwo");
+  // An edit writes what the widget holds.
+  editor.plainTextEdit()->moveCursor(QTextCursor::End);
+  QTest::keyClicks(editor.plainTextEdit(), "!");
+  EXPECT_EQ(*prompt, "One\nTwo!");
+  field.lineEdit()->clear();
+  QTest::keyClicks(field.lineEdit(), "sk");
+  EXPECT_EQ(*key, "sk");
 }
 
 }  // namespace

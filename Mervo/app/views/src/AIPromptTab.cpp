@@ -2,6 +2,7 @@
 
 #include <QLabel>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 #include "app_views/SettingsCard.hpp"
@@ -35,6 +36,21 @@ void saveOnChange(ui::Bindings& bindings, platform::Published<T>& field, UserSet
     userSettings.saveSettings();
   });
 }
+
+// The preview's scroll view. Lines wrap between words; a word wider than the
+// view (a long address) is reached by scrolling to the side rather than cut
+// off, and the view is then taller by that scroll bar, so the text's own
+// height still fits.
+class PreviewScrollArea : public QScrollArea {
+ public:
+  using QScrollArea::QScrollArea;
+  QSize sizeHint() const override {
+    QSize size = QScrollArea::sizeHint();
+    if (widget() && widget()->minimumSizeHint().width() > viewport()->width())
+      size.rheight() += horizontalScrollBar()->sizeHint().height();
+    return size;
+  }
+};
 
 }  // namespace
 
@@ -94,11 +110,11 @@ QWidget* AIPromptTab::makePreviewContent() {
   activePrompt_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   box->contentLayout()->addWidget(activePrompt_);
 
-  activePromptScroller_ = new QScrollArea(content);
+  activePromptScroller_ = new PreviewScrollArea(content);
   activePromptScroller_->setWidgetResizable(true);
   activePromptScroller_->setFrameShape(QFrame::NoFrame);
   activePromptScroller_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-  activePromptScroller_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  activePromptScroller_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   activePromptScroller_->setMaximumHeight(kPreviewMaximumHeight);
   activePromptScroller_->viewport()->setAutoFillBackground(false);
   activePromptScroller_->setWidget(box);

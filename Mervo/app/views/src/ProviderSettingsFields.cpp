@@ -1,6 +1,7 @@
 #include "app_views/ProviderSettingsFields.hpp"
 
 #include <QLabel>
+#include <QLocale>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
@@ -32,8 +33,11 @@ QWidget* fieldBlock(const QString& label, QWidget* control, QWidget* parent) {
   return block;
 }
 
+// The whole seconds, truncated. Written from the truncated double, not an
+// integer: a stored 1e308 or nan has no integer, and converting it would show
+// garbage. Adding 0 turns the -0 of a small negative into 0.
 QString timeoutText(double seconds) {
-  return "Timeout (seconds): " + QString::number(static_cast<long long>(std::trunc(seconds)));
+  return "Timeout (seconds): " + QString::number(std::trunc(seconds) + 0.0, 'g', QLocale::FloatingPointShortest);
 }
 
 QString maxTokensText(std::int64_t tokens) { return "Max Tokens: " + QString::number(tokens); }

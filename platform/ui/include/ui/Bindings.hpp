@@ -3,6 +3,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -38,13 +39,21 @@ class Bindings {
     observe<bool>(field, [widget](bool shown) { widget->setVisible(shown); });
   }
 
-  // A text field or editor editing a text, both ways.
+  // A text field or editor editing a text, both ways. Only edits are written
+  // back: what the widget makes of a value it is shown (a "\r\n" held as
+  // "\n", a key cut to a line's length, bytes that are not UTF-8) never
+  // replaces the value.
   template <typename Field>
   void text(Field* field, platform::Published<std::string>& value) {
     static_assert(std::is_same_v<Field, TextField> || std::is_same_v<Field, TextEditor>);
-    observe<std::string>(value, [field](const std::string& text) { field->setText(QString::fromStdString(text)); });
-    QObject::connect(field, &Field::textChanged, field, [&value](const QString& text) {
-      if (value.get() != text.toStdString()) value = text.toStdString();
+    auto showing = std::make_shared<bool>(false);
+    observe<std::string>(value, [field, showing](const std::string& text) {
+      *showing = true;
+      field->setText(QString::fromStdString(text));
+      *showing = false;
+    });
+    QObject::connect(field, &Field::textChanged, field, [&value, showing](const QString& text) {
+      if (!*showing && value.get() != text.toStdString()) value = text.toStdString();
     });
   }
 
