@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <mutex>
+
 #include <filesystem>
 #include <fstream>
 #include <limits>
@@ -16,6 +18,7 @@
 #include "foundation/Dispatch.hpp"
 #include "foundation/OSLog.hpp"
 #include "foundation/UserDefaults.hpp"
+#include "firebase_core/GULLogger.hpp"
 #include "test_support/TempDir.hpp"
 #include "test_support/TestEnvironment.hpp"
 
@@ -37,14 +40,34 @@ class HandlerTest : public ::testing::Test {
     test_support::resetDefaults();
     test_doubles::resetApps();  // no default app until a handler configures one
     platform::oslog::setSink([this](const platform::OSLog& log, platform::LogType, std::string_view line) {
-      logLines.push_back(log.category() + ": " + std::string(line));
+      std::lock_guard lock(recordedMutex_);
+      recorded_.push_back(log.category() + ": " + std::string(line));
     });
   }
-  void TearDown() override { platform::oslog::setSink(nullptr); }
+  void TearDown() override {
+    firebase::GULLoggerDrain();
+    platform::oslog::setSink(nullptr);
+  }
 
-  bool logged(const std::string& line) const { return std::find(logLines.begin(), logLines.end(), line) != logLines.end(); }
+  // The core logs on a queue of its own: its lines are waited for, and the
+  // list is copied under the lock it is written under.
+  std::vector<std::string> logLines() {
+    firebase::GULLoggerDrain();
+    std::lock_guard lock(recordedMutex_);
+    return recorded_;
+  }
+  bool logged(const std::string& line) {
+    auto lines = logLines();
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+  }
+  bool loggedLineStartingWith(const std::string& start) {
+    auto lines = logLines();
+    return std::any_of(lines.begin(), lines.end(), [&](const auto& line) { return line.starts_with(start); });
+  }
 
-  std::vector<std::string> logLines;
+ private:
+  std::mutex recordedMutex_;
+  std::vector<std::string> recorded_;
 };
 
 TEST_F(HandlerTest, BarredRecipientIsAnnotatedAndRefused) {
@@ -111,9 +134,7 @@ TEST_F(HandlerTest, FirstHandlerConfiguresTheDefaultAppLaterOnesSkip) {
 TEST_F(HandlerTest, MissingOptionsListIsLoggedNotFatal) {
   std::filesystem::remove(test_support::IsolatedEnvironment::bundlePath() / "Resources" / "GoogleService-Info.plist");
   quorbel::ComposeSessionHandler handler;
-  EXPECT_TRUE(std::any_of(logLines.begin(), logLines.end(), [](const auto& line) {
-    return line.starts_with("ComposeSessionHandler: ❌ Firebase could not be configured: ");
-  }));
+  EXPECT_TRUE(loggedLineStartingWith("ComposeSessionHandler: ❌ Firebase could not be configured: "));
   auto session = sessionTo({});
   auto controller = std::dynamic_pointer_cast<quorbel::ComposeSessionViewController>(handler.viewControllerForSession(session));
   ASSERT_NE(controller, nullptr);
@@ -153,9 +174,7 @@ TEST_P(BuiltInModelTest, PopoverOpensForEveryProvider) {
     EXPECT_EQ(controller.model()->requestOptions().timeout, 180);
   }
   if (!GetParam().made) {
-    EXPECT_TRUE(std::any_of(logLines.begin(), logLines.end(), [](const auto& l) {
-      return l.starts_with("ComposeSessionViewController: Built-in model not created: ");
-    }));
+    EXPECT_TRUE(loggedLineStartingWith("ComposeSessionViewController: Built-in model not created: "));
   }
   controller.loadView();
   EXPECT_NE(controller.popover(), nullptr);
