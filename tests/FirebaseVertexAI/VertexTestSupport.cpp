@@ -68,7 +68,7 @@ StreamHandlers<GenerateContentResponse> StreamRecorder::handlers() {
 bool StreamRecorder::waitForEnd() {
   {
     std::unique_lock lock(mutex_);
-    if (!changed_.wait_for(lock, std::chrono::seconds(20), [this] { return !ends_.empty(); })) return false;
+    if (!changed_.wait_for(lock, test_support::kHangGuard, [this] { return !ends_.empty(); })) return false;
   }
   queue.sync([] {});
   return endCount() == 1;
@@ -76,7 +76,7 @@ bool StreamRecorder::waitForEnd() {
 
 bool StreamRecorder::waitForResponses(std::size_t count) {
   std::unique_lock lock(mutex_);
-  return changed_.wait_for(lock, std::chrono::seconds(20), [&] { return responses_.size() >= count; });
+  return changed_.wait_for(lock, test_support::kHangGuard, [&] { return responses_.size() >= count; });
 }
 
 std::vector<std::string> StreamRecorder::texts() const {

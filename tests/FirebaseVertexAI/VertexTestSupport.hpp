@@ -53,6 +53,7 @@ std::string describe(const platform::ErrorPtr& error);
 #include "FirebaseVertexAI/GenerateContentResponse.hpp"
 #include "FirebaseVertexAI/Operation.hpp"
 #include "foundation/Dispatch.hpp"
+#include "test_support/TestEnvironment.hpp"
 
 namespace firebase::vertexai::testing {
 
@@ -95,7 +96,7 @@ class Delivered {
   // The one result; fails the test when none came or more than one did.
   Result<T> wait() {
     std::unique_lock lock(mutex_);
-    changed_.wait_for(lock, std::chrono::seconds(10), [this] { return !results_.empty(); });
+    changed_.wait_for(lock, test_support::kHangGuard, [this] { return !results_.empty(); });
     queue.sync([] {});  // a second delivery would be queued by now
     EXPECT_EQ(results_.size(), 1u) << "delivered " << results_.size() << " times";
     EXPECT_TRUE(onQueue_) << "not delivered on the named queue";

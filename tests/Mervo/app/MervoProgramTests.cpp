@@ -89,7 +89,7 @@ TEST_F(MervoProgramTest, WithoutArgumentsTheWindowOpensAndRecordsTheDaysHeartbea
   ASSERT_TRUE(mervo.waitForOutput(kShown)) << mervo.out() << mervo.err();
   // The store writes its file on a queue of its own, so it is waited for.
   const auto heartbeats = dataFolder() / "google-heartbeat-storage";
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  const auto deadline = std::chrono::steady_clock::now() + test_support::kHangGuard;
   std::string logged;
   while (logged.find("\"date\"") == std::string::npos && std::chrono::steady_clock::now() < deadline) {
     std::error_code ec;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "test_support/TempDir.hpp"
+#include "test_support/TestEnvironment.hpp"
 
 namespace mervo_test {
 
@@ -55,7 +56,7 @@ class RunningProgram {
 
   // Waits until standard output holds the text (false when the program ends
   // first or the time is up).
-  bool waitForOutput(const std::string& text, std::chrono::seconds timeout = std::chrono::seconds(30)) {
+  bool waitForOutput(const std::string& text, std::chrono::seconds timeout = test_support::kHangGuard) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     while (std::chrono::steady_clock::now() < deadline) {
       if (out().find(text) != std::string::npos) return true;
@@ -67,7 +68,7 @@ class RunningProgram {
 
   // The exit status once the program has ended (-1 for a signal or when it
   // did not end in time, after which it is killed).
-  int exitStatus(std::chrono::seconds timeout = std::chrono::seconds(60)) {
+  int exitStatus(std::chrono::seconds timeout = test_support::kHangGuard) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     while (!hasEnded() && std::chrono::steady_clock::now() < deadline)
       std::this_thread::sleep_for(std::chrono::milliseconds(20));

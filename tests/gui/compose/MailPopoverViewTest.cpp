@@ -256,7 +256,7 @@ TEST_F(MailPopoverViewTest, CopyConfirmsForThreeSeconds) {
   EXPECT_EQ(QApplication::clipboard()->text(), "Dear Dana");
   EXPECT_TRUE(area->copiedMessage()->isVisible());
   EXPECT_EQ(area->copiedMessage()->text(), "Copied to Clipboard!");
-  ASSERT_TRUE(gui_test::waitUntil([&] { return !area->copiedMessage()->isVisible(); }, 4000));
+  ASSERT_TRUE(gui_test::waitUntil([&] { return !area->copiedMessage()->isVisible(); }));
   EXPECT_GE(elapsed.elapsed(), 2900);
 }
 

@@ -71,7 +71,7 @@ class AIModelsConnectionTest : public mervo_gui_test::MervoGuiTest {
     QTest::mouseClick(screen()->testButton(), Qt::LeftButton);
     EXPECT_TRUE(screen()->isTestingConnection());
     EXPECT_FALSE(screen()->testButton()->isEnabled());  // no second test meanwhile
-    if (!gui_test::waitUntil([&] { return screen()->testAlert() != nullptr; }, 20000)) return {};
+    if (!gui_test::waitUntil([&] { return screen()->testAlert() != nullptr; })) return {};
     EXPECT_FALSE(screen()->isTestingConnection());
     EXPECT_TRUE(screen()->testButton()->isEnabled());
     EXPECT_EQ(screen()->testAlert()->windowTitle(), "Connection Test");

@@ -38,7 +38,7 @@ class UpdateDialogsTest : public mervo_gui_test::MervoGuiTest {
   QDialog* checkFromTheMenu(sparkle::Updater& updater) {
     mervo::views::MainWindow window(environment(), updater);
     window.applicationMenu()->actions().at(1)->trigger();
-    EXPECT_TRUE(gui_test::waitUntil([&] { return driver->currentDialog() != nullptr; }, 10000));
+    EXPECT_TRUE(gui_test::waitUntil([&] { return driver->currentDialog() != nullptr; }));
     return driver->currentDialog();
   }
 
@@ -88,7 +88,7 @@ TEST_F(UpdateDialogsTest, AFailureIsShownWithItsReason) {
 // that check, whose outcome the user then sees.
 TEST_F(UpdateDialogsTest, ChoosingTheCommandDuringAScheduledCheckStillChecks) {
   LoopbackServer::Reply slow{200, sparkle_test::feed(sparkle_test::release("1.9")), "application/rss+xml", {}};
-  slow.delay = std::chrono::milliseconds(300);
+  slow.delay = std::chrono::seconds(2);  // the menu is chosen long before the feed comes
   server.reply(slow);
   sparkle::Updater updater(host(), driver);
   updater.checkForUpdatesInBackground();

@@ -43,8 +43,8 @@ void showAndWait(QWidget& widget) {
   (void)QTest::qWaitForWindowExposed(&widget);
 }
 
-bool waitUntil(const std::function<bool()>& condition, int timeoutMs) {
-  QDeadlineTimer deadline(timeoutMs);
+bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
+  QDeadlineTimer deadline(timeout);
   while (!condition()) {
     if (deadline.hasExpired()) return false;
     QCoreApplication::processEvents(QEventLoop::AllEvents, 10);

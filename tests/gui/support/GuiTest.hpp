@@ -9,7 +9,10 @@
 #include <QString>
 #include <QWidget>
 
+#include <chrono>
 #include <functional>
+
+#include "test_support/TestEnvironment.hpp"
 
 namespace gui_test {
 
@@ -25,7 +28,7 @@ QString renderToPng(QWidget& widget, const QString& name, QSize size = {});
 void showAndWait(QWidget& widget);
 
 // Runs the event loop until `condition` holds or the time is up.
-bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 3000);
+bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout = test_support::kHangGuard);
 
 // True when every pixel of the image has the same colour.
 bool isBlank(const QImage& image);

@@ -9,6 +9,7 @@
 #include "foundation/URLSession.hpp"
 #include "test_support/LoopbackServer.hpp"
 #include "test_support/ScriptedHTTPServer.hpp"
+#include "test_support/TestEnvironment.hpp"
 
 using platform::URLRequest;
 using platform::URLSession;
@@ -42,12 +43,12 @@ class BytesRecorder {
   }
   bool waitForBody(std::string_view expected) {
     std::unique_lock lock(mutex_);
-    return changed_.wait_for(lock, 10s, [&] { return body_ == expected; });
+    return changed_.wait_for(lock, test_support::kHangGuard, [&] { return body_ == expected; });
   }
   // The events once the task has ended: "response 200", "data", "end" ...
   std::vector<std::string> events() {
     std::unique_lock lock(mutex_);
-    changed_.wait_for(lock, 10s, [&] { return ends_ > 0; });
+    changed_.wait_for(lock, test_support::kHangGuard, [&] { return ends_ > 0; });
     return events_;
   }
   std::string body() {
@@ -193,7 +194,7 @@ TEST(Cancel, EndsARunningOrWaitingTaskOnceWithTheCancelledError) {
   });
   dataTask->cancel();
   std::unique_lock lock(mutex);
-  changed.wait_for(lock, 10s, [&] { return !codes.empty(); });
+  changed.wait_for(lock, test_support::kHangGuard, [&] { return !codes.empty(); });
   EXPECT_EQ(codes, std::vector<long>{platform::URLErrorCancelled});
   lock.unlock();
   done->release();

@@ -10,6 +10,7 @@
 #include "test_support/ConnectionCounter.hpp"
 #include "test_support/Gzip.hpp"
 #include "test_support/LoopbackServer.hpp"
+#include "test_support/TestEnvironment.hpp"
 
 using platform::URLRequest;
 using platform::URLSession;
@@ -34,7 +35,7 @@ Outcome send(URLRequest request) {
     promise.set_value(Outcome{std::move(body), std::move(response), std::move(error), platform::isMainThread(), 1});
   });
   auto future = promise.get_future();
-  EXPECT_EQ(future.wait_for(20s), std::future_status::ready);
+  EXPECT_EQ(future.wait_for(test_support::kHangGuard), std::future_status::ready);
   auto outcome = future.get();
   std::this_thread::sleep_for(20ms);
   outcome.calls = *calls;

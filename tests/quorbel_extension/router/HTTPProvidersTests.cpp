@@ -250,12 +250,11 @@ TEST_F(RouterTest, TheStoredTimeoutEndsASlowRequest) {
   server.reply({200, R"({"response":"late"})", "application/json", {}, std::chrono::milliseconds(1500)});
   configure("ollama", server.baseURL());
   router_test::suite()->set("llm_timeout", 0.3);
-  auto started = std::chrono::steady_clock::now();
+  // A time-out, not the late answer: the request ended before the server spoke.
   auto probe = send("p");
   ASSERT_TRUE(probe.error());
   EXPECT_EQ(probe.error()->domain(), platform::kURLErrorDomain);
   EXPECT_EQ(probe.error()->code(), platform::URLErrorTimedOut);
-  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(1200));
 }
 
 // A timeout typed far too large waits, rather than overflowing into none.

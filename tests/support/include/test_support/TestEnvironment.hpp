@@ -42,8 +42,13 @@ class ConsoleCapture {
   std::shared_ptr<State> state_;
 };
 
-// Runs the main queue until the predicate holds (or 10 seconds pass).
-bool runMainQueueUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = std::chrono::seconds(10));
+// How long a test waits for something that must happen: long enough that
+// only a hang reaches it, however slow or loaded the machine (a sanitizer
+// build on a busy machine included).
+inline constexpr std::chrono::seconds kHangGuard{120};
+
+// Runs the main queue until the predicate holds (false after kHangGuard).
+bool runMainQueueUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = kHangGuard);
 
 }  // namespace test_support
 
