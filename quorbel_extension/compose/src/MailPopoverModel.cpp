@@ -91,15 +91,19 @@ void MailPopoverModel::confirmModeChange() {
   // Answered before the queued re-selection ran: that must not undo the
   // switch.
   modeToReselect_.reset();
+  discardDraft();
+  error = nullptr;
+  setMode(*mode);
+  resetAIState(*mode);
+  pendingModeChange = std::nullopt;
+}
+
+void MailPopoverModel::discardDraft() {
   // Requests still running were for the draft that goes now.
   ++draftGeneration_;
   isLoading = false;
   currentDraft = std::string();
   hasGeneratedDraft = false;
-  error = nullptr;
-  setMode(*mode);
-  resetAIState(*mode);
-  pendingModeChange = std::nullopt;
 }
 
 void MailPopoverModel::cancelModeChange() {
@@ -190,8 +194,11 @@ void MailPopoverModel::startQuestionAnalysis() {
   userAnswers = std::vector<std::string>();
   questionGenerationError = nullptr;
   hasGeneratedQuestions = false;
-  currentDraft = std::string();
-  hasGeneratedDraft = false;
+  if (hasGeneratedDraft) {
+    discardDraft();  // a refinement of it may still run
+  } else {
+    currentDraft = std::string();  // a reply still being drafted is shown when it comes
+  }
   error = nullptr;
   analyzeEmailForQuestions();
   print("AI state reset and generating questions.");

@@ -80,6 +80,7 @@ struct ItemsFileCase {
   std::string text;
   std::optional<KeychainItems> items;
 };
+void PrintTo(const ItemsFileCase& c, std::ostream* os) { *os << c.name; }
 
 class KeychainItemsFileTest : public ::testing::TestWithParam<ItemsFileCase> {};
 

@@ -194,6 +194,49 @@ INSTANTIATE_TEST_SUITE_P(Requests, LateAnswerTest,
                                            LateAnswerCase{"QuestionsFailure", true, false}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// A new analysis discards the draft too: picking the AI Agent segment again
+// brings its button back while a refinement of the shown draft still runs.
+TEST_F(MailPopoverModelTest, RefinementAnswerAfterANewAnalysisIsDropped) {
+  popover->handleModeSelection(EditorMode::aiAgent);
+  analyze("Attend?");
+  popover->setAnswer(0, "yes");
+  popover->generateReplyFromAnswers();
+  service->answer(service->requests.size() - 1, std::string("Dear Dana"));
+  drainMainQueue();
+  popover->refinementPrompt = "shorter";
+  popover->refineDraft();
+  std::size_t refinement = service->requests.size() - 1;
+  platform::Pasteboard::general().setString("pasted elsewhere");
+  popover->handleModeSelection(EditorMode::aiAgent);
+  popover->startQuestionAnalysis();
+  EXPECT_FALSE(popover->isLoading.get());
+  service->answer(refinement, std::string("Refined draft"));
+  drainMainQueue();
+  EXPECT_TRUE(popover->currentDraft->empty());
+  EXPECT_FALSE(popover->hasGeneratedDraft.get());
+  EXPECT_EQ(platform::Pasteboard::general().string(), "pasted elsewhere");
+  service->answer(service->requests.size() - 1, std::string("Attend?\nBring slides?"));
+  drainMainQueue();
+  EXPECT_EQ(popover->aiQuestions->size(), 2u);
+}
+
+// A reply still being drafted when the questions are analysed again has no
+// draft to lose: its answer is shown as before.
+TEST_F(MailPopoverModelTest, ReplyStillDraftingDuringANewAnalysisIsShown) {
+  popover->handleModeSelection(EditorMode::aiAgent);
+  analyze("Attend?");
+  popover->setAnswer(0, "yes");
+  popover->generateReplyFromAnswers();
+  std::size_t reply = service->requests.size() - 1;
+  popover->handleModeSelection(EditorMode::aiAgent);
+  popover->startQuestionAnalysis();
+  EXPECT_TRUE(popover->isLoading.get());
+  service->answer(reply, std::string("Dear Dana"));
+  drainMainQueue();
+  EXPECT_EQ(popover->currentDraft.get(), "Dear Dana");
+  EXPECT_FALSE(popover->isLoading.get());
+}
+
 // --- Write ---------------------------------------------------------------------
 
 TEST_F(MailPopoverModelTest, WriteSendsTheWholePromptWithoutSystemPrompt) {

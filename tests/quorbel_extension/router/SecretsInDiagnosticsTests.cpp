@@ -19,6 +19,7 @@ struct MaskingCase {
   std::string text;
   std::string shown;
 };
+void PrintTo(const MaskingCase& c, std::ostream* os) { *os << c.name; }
 
 class PasswordMasking : public ::testing::TestWithParam<MaskingCase> {};
 

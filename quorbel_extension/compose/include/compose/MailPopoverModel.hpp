@@ -31,8 +31,8 @@ namespace quorbel {
 // one question request: an action pressed again while its request runs does
 // nothing, so an older answer can never replace a newer one. Answers are
 // dropped once what they were asked for is gone: a draft request's when
-// "Leave Tab" discards the draft, a question request's when the question
-// state is reset.
+// "Leave Tab" or a new analysis discards the shown draft, a question
+// request's when the question state is reset.
 class MailPopoverModel : public std::enable_shared_from_this<MailPopoverModel> {
  public:
   struct Size {
@@ -126,6 +126,9 @@ class MailPopoverModel : public std::enable_shared_from_this<MailPopoverModel> {
   // Puts back the mode shown before a pick that raised the alert, unless
   // that has happened or the alert was answered with "Leave Tab".
   void reselectMode();
+  // The shown draft goes ("Leave Tab", a new analysis), and with it the
+  // answers of requests still running for it.
+  void discardDraft();
   // A Write or AI Agent reply request begins: the old draft and error go.
   void startDrafting();
   // Stores a reply's answer as the draft, or its failure (printed after the
