@@ -60,6 +60,11 @@ INSTANTIATE_TEST_SUITE_P(
              "--actual\nContent-Type: text/plain\n\nLunch at noon?\n--actual--\n"},
         Case{"UnknownCharset", mail_samples::kUnknownCharsetUTF8Bytes, "Grüße\n"},
         Case{"AttachmentOnlyQuotesNothing", mail_samples::kAttachmentOnly, ""},
+        Case{"EightBitLatin1PartDecoded",
+             std::string("Content-Type: multipart/alternative; boundary=b\r\n\r\n--b\r\n"
+                         "Content-Type: text/plain; charset=ISO-8859-1\r\nContent-Transfer-Encoding: 8bit\r\n\r\n"
+                         "Gr\xFC\xDF" "e\r\n--b--\r\n"),
+             "Grüße"},
         // Bodies that are not MIME-encoded stay exactly as they stand.
         Case{"EightBitBodyAsItStands", mail_samples::kPlainEightBit, "Grüße =?UTF-8?Q?stays?= as typed\r\n-- \r\nDana\r\n"},
         Case{"EightBitLatin1NotUTF8", std::string("Content-Type: text/plain; charset=ISO-8859-1\r\n\r\nGr\xFC\xDF" "e"),
