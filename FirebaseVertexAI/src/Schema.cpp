@@ -137,7 +137,8 @@ void writeJSON(platform::json::Writer& writer, const Schema& schema) {
   writeMemberIfPresent(writer, "title", schema.title());
   writeMemberIfPresent(writer, "nullable", schema.nullable());
   writeMemberIfPresent(writer, "enum", schema.enumValues());
-  if (schema.items()) writeMember(writer, "items", schema.items());
+  // An array schema always has its items; other schemas have none.
+  if (schema.items() || schema.dataType() == Schema::DataType::array) writeMember(writer, "items", schema.items());
   writeMemberIfPresent(writer, "minItems", schema.minItems());
   writeMemberIfPresent(writer, "maxItems", schema.maxItems());
   writeMemberIfPresent(writer, "minimum", schema.minimum());
@@ -147,6 +148,12 @@ void writeJSON(platform::json::Writer& writer, const Schema& schema) {
   writeMemberIfPresent(writer, "required", schema.requiredProperties());
   writeMemberIfPresent(writer, "propertyOrdering", schema.propertyOrdering());
   writer.endObject();
+}
+
+void writeJSON(platform::json::Writer& writer, const SchemaPtr& schema) {
+  if (schema) return writeJSON(writer, *schema);
+  writer.beginObject();
+  writer.fail("a schema is missing (a null pointer)");
 }
 
 }  // namespace firebase::vertexai

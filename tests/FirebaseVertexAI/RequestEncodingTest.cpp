@@ -147,6 +147,16 @@ const EncodingCase kEncodingCases[] = {
      R"({"type":"OBJECT","description":"o","title":"T","nullable":false,
          "properties":{"a":{"type":"BOOLEAN","nullable":false},"b":{"type":"STRING","nullable":false},
                        "c":{"type":"INTEGER","nullable":false}},"required":["a","b"],"propertyOrdering":["c","a"]})"},
+    {"CustomFormatsAreWrittenAsGiven",
+     [] {
+       return encodeJSON(Schema::array(Schema::string("an address", true, Schema::StringFormat::custom("email")),
+                                       std::nullopt, false, std::nullopt, 3));
+     },
+     R"({"type":"ARRAY","nullable":false,"items":{"type":"STRING","format":"email","description":"an address",
+         "nullable":true},"maxItems":3})"},
+    {"IntegerSchemaWithACustomFormat",
+     [] { return encodeJSON(Schema::integer(std::nullopt, true, Schema::IntegerFormat::custom("uint8"))); },
+     R"({"type":"INTEGER","format":"uint8","nullable":true})"},
     {"EmptyAnyOfHasOnlyItsList", [] { return encodeJSON(Schema::anyOf({})); }, R"({"anyOf":[]})"},
     {"ArrayOfAnObject", [] { return encodeJSON(Schema::array(objectOfThree(), std::nullopt, false, 1)); },
      R"({"type":"ARRAY","nullable":false,"minItems":1,"items":{"type":"OBJECT","nullable":false,
@@ -252,6 +262,12 @@ const RefusedCase kRefusedCases[] = {
        return encodeJSON(schema);
      },
      "nests deeper"},
+    {"ObjectSchemaWithANullProperty", [] { return encodeJSON(Schema::object({{"a", nullptr}})); },
+     "a schema is missing (a null pointer) (at properties.a)"},
+    {"ArraySchemaWithNullItems", [] { return encodeJSON(Schema::array(nullptr)); },
+     "a schema is missing (a null pointer) (at items)"},
+    {"AnyOfWithANullSchema", [] { return encodeJSON(Schema::anyOf({Schema::string(), nullptr})); },
+     "a schema is missing (a null pointer) (at anyOf[1])"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Values, UnencodableValueTest, ::testing::ValuesIn(kRefusedCases),

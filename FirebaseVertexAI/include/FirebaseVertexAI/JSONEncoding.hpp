@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <expected>
 #include <map>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -37,11 +36,6 @@ void writeJSON(platform::json::Writer& writer, const std::map<std::string, T>& o
     writeJSON(writer, value);
   }
   writer.endObject();
-}
-
-template <typename T>
-void writeJSON(platform::json::Writer& writer, const std::shared_ptr<const T>& value) {
-  writeJSON(writer, *value);
 }
 
 template <typename T>

@@ -118,5 +118,7 @@ inline const Schema::IntegerFormat Schema::IntegerFormat::int64{Kind::int64};
 
 // The present fields in a fixed order, nested schemas alike; never null.
 void writeJSON(platform::json::Writer& writer, const Schema& schema);
+// A null pointer where a schema is expected is an encoding error.
+void writeJSON(platform::json::Writer& writer, const SchemaPtr& schema);
 
 }  // namespace firebase::vertexai
