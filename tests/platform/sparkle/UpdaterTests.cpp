@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "FeedText.hpp"
 #include "foundation/Dispatch.hpp"
 #include "foundation/PropertyList.hpp"
@@ -237,6 +239,13 @@ TEST(UpdaterConfiguration, ComesFromTheInfoList) {
       {"interval in seconds", {{"SUScheduledCheckInterval", std::int64_t{7200}}, {"SUEnableAutomaticChecks", false}}, 7200s, false},
       {"too short an interval", {{"SUScheduledCheckInterval", std::int64_t{60}}}, UpdaterConfiguration::kMinimumCheckInterval, true},
       {"interval of another type", {{"SUScheduledCheckInterval", "often"}}, UpdaterConfiguration::kDefaultCheckInterval, true},
+      {"interval as a real", {{"SUScheduledCheckInterval", 5400.5}}, 5400s, true},
+      {"largest integer", {{"SUScheduledCheckInterval", std::numeric_limits<std::int64_t>::max()}},
+       UpdaterConfiguration::kMaximumCheckInterval, true},
+      {"beyond the integers", {{"SUScheduledCheckInterval", std::numeric_limits<std::uint64_t>::max()}},
+       UpdaterConfiguration::kMaximumCheckInterval, true},
+      {"huge real", {{"SUScheduledCheckInterval", 1e300}}, UpdaterConfiguration::kMaximumCheckInterval, true},
+      {"negative", {{"SUScheduledCheckInterval", std::int64_t{-5}}}, UpdaterConfiguration::kMinimumCheckInterval, true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -253,6 +262,10 @@ TEST(UpdaterConfiguration, ComesFromTheInfoList) {
     EXPECT_EQ(configuration.hostName, "Mervo");
     EXPECT_EQ(configuration.hostVersion, "7");
     EXPECT_EQ(configuration.hostDisplayVersion, "7");
+    // A check an hour ago makes the next one due an interval later, not at
+    // once (and then again and again).
+    const auto now = std::chrono::system_clock::now();
+    EXPECT_EQ(sparkle::delayUntilNextCheck(now - 1h, configuration.checkInterval, now), c.interval - 1h);
   }
 }
 
