@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <future>
 #include <limits>
+#include <thread>
 
 #include "FeedText.hpp"
 #include "foundation/Dispatch.hpp"
@@ -217,14 +219,23 @@ TEST_F(UpdaterTest, AUserCheckDuringAScheduledOneJoinsItAndIsAnswered) {
 }
 
 TEST_F(UpdaterTest, AnAnswerAfterTheUpdaterIsGoneIsDropped) {
-  LoopbackServer::Reply slow{200, feed(release("2.0")), "application/rss+xml", {}};
-  slow.delay = 100ms;
-  server.reply(slow);
+  // The server holds the feed back until the updater is gone.
+  std::promise<void> answer;
+  server.handle([held = answer.get_future().share()](const LoopbackServer::Request&) {
+    held.wait_for(std::chrono::seconds(20));  // a failed test never leaves the server stuck
+    return LoopbackServer::Reply{200, feed(release("2.0")), "application/rss+xml", {}};
+  });
   auto updater = makeUpdater(configuration());
   updater->checkForUpdates();
   ASSERT_TRUE(test_support::runMainQueueUntil([&] { return server.requestCount() == 1; }));
   updater.reset();
-  platform::RunLoop::runFor(400ms);  // the answer arrives meanwhile and finds nobody
+  answer.set_value();
+  // The answer is then the one work item the main queue gets: it runs and
+  // finds nobody.
+  int ran = 0;
+  for (const auto deadline = std::chrono::steady_clock::now() + 20s; ran == 0 && std::chrono::steady_clock::now() < deadline;)
+    if ((ran = platform::RunLoop::drainMainQueue()) == 0) std::this_thread::sleep_for(5ms);
+  EXPECT_EQ(ran, 1);
   EXPECT_EQ(driver->calls(), 0);
 }
 
