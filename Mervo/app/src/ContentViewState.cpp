@@ -35,9 +35,15 @@ void ContentViewState::cancelImportSheet() {
 
 void ContentViewState::confirmImport() {
   showingImportAlert = false;
-  importSuccess = userSettings_.importSettings(*importText);
-  if (*importSuccess) showingImportSheet = false;
-  else showingImportFailedAlert = true;
+  const bool applied = userSettings_.importSettings(*importText);
+  importSuccess = applied && userSettings_.settingsStored();
+  if (*importSuccess) {
+    showingImportSheet = false;
+    return;
+  }
+  importFailure = applied ? "The settings could not be saved, so the compose assistant still uses the previous ones."
+                          : "The text is not a settings export. Nothing was changed.";
+  showingImportFailedAlert = true;
 }
 
 }  // namespace mervo

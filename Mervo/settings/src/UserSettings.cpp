@@ -99,7 +99,7 @@ void UserSettings::saveSettings() {
   store->set(keys.responseLength, std::string(rawValue(*responseLength)));
   store->set(keys.includeContext, *includeContext);
   store->set(keys.autoSuggestReplies, *autoSuggestReplies);
-  store->synchronize();
+  settingsStored_ = store->synchronize();
   platform::NotificationCenter::defaultCenter().post(kChangedNotification);
 }
 

@@ -6,7 +6,9 @@
 #include <QObject>
 #include <QTimer>
 
+#include <algorithm>
 #include <chrono>
+#include <climits>
 
 #include "foundation/Dispatch.hpp"
 #include "foundation/Pasteboard.hpp"
@@ -24,9 +26,11 @@ class QtMainQueueDriver : public MainQueueDriver {
     QMetaObject::invokeMethod(
         QCoreApplication::instance(),
         [when] {
-          auto delay = std::chrono::ceil<std::chrono::milliseconds>(when - Clock::now());
-          QTimer::singleShot(std::max<std::chrono::milliseconds::rep>(0, delay.count()), QCoreApplication::instance(),
-                             [] { RunLoop::drainMainQueue(); });
+          // A timer waits at most ~24 days (its milliseconds are an int); one
+          // due later wakes the queue early, which then asks again.
+          auto delay = std::chrono::ceil<std::chrono::milliseconds>(when - Clock::now()).count();
+          QTimer::singleShot(static_cast<int>(std::clamp<std::chrono::milliseconds::rep>(delay, 0, INT_MAX)),
+                             QCoreApplication::instance(), [] { RunLoop::drainMainQueue(); });
         },
         Qt::QueuedConnection);
   }

@@ -1,6 +1,8 @@
 #include "sparkle/UpdaterConfiguration.hpp"
 
 #include <algorithm>
+#include <cmath>
+#include <optional>
 
 namespace sparkle {
 namespace {
@@ -18,10 +20,16 @@ UpdaterConfiguration UpdaterConfiguration::fromBundle(const platform::Bundle& bu
   configuration.feedURL = infoString(bundle, "SUFeedURL");
   configuration.checkInterval = kDefaultCheckInterval;
   if (const auto* interval = bundle.objectForInfoDictionaryKey("SUScheduledCheckInterval")) {
-    if (const auto* seconds = interval->asInteger())
-      configuration.checkInterval = std::max(kMinimumCheckInterval, std::chrono::seconds(*seconds));
-    else if (const auto* real = interval->asReal())
-      configuration.checkInterval = std::max(kMinimumCheckInterval, std::chrono::seconds(static_cast<long long>(*real)));
+    // Clamped as a real, which every number of the list fits, before it is
+    // made whole; a real that is no number leaves the default.
+    std::optional<double> seconds;
+    if (const auto* whole = interval->asInteger()) seconds = static_cast<double>(*whole);
+    else if (interval->isUnsignedInteger()) seconds = static_cast<double>(kMaximumCheckInterval.count());
+    else if (const auto* real = interval->asReal(); real && !std::isnan(*real)) seconds = *real;
+    if (seconds)
+      configuration.checkInterval = std::chrono::seconds(static_cast<std::chrono::seconds::rep>(
+          std::clamp(*seconds, static_cast<double>(kMinimumCheckInterval.count()),
+                     static_cast<double>(kMaximumCheckInterval.count()))));
   }
   if (const auto* automatic = bundle.objectForInfoDictionaryKey("SUEnableAutomaticChecks"); automatic && automatic->asBool())
     configuration.automaticallyChecks = *automatic->asBool();

@@ -7,6 +7,8 @@
 #include <QLineEdit>
 #include <QTest>
 
+#include <future>
+
 #include <gtest/gtest.h>
 
 #include "LoopbackSetup.hpp"
@@ -17,6 +19,7 @@
 #include "app_views/ProviderCard.hpp"
 #include "app_views/ProviderSettingsFields.hpp"
 #include "app_views/StatusRow.hpp"
+#include "foundation/Dispatch.hpp"
 #include "foundation/Json.hpp"
 #include "test_doubles/VertexAIBackend.hpp"
 #include "test_support/LoopbackServer.hpp"
@@ -166,21 +169,29 @@ TEST_F(AIModelsConnectionTest, TheBuiltInServicesDirectRoadAnswersFromVertexAI) 
   std::filesystem::remove(test_support::IsolatedEnvironment::bundlePath() / "Resources" / "GoogleService-Info.plist");
 }
 
-// A test still running when the screen goes (another tab) or the window
-// closes leaves nothing behind: its answer finds nobody and is dropped.
+// The server holds the answer back until the screen is gone; it is then
+// dropped without touching the screen's freed state.
 TEST_F(AIModelsConnectionTest, AnAnswerAfterTheScreenIsGoneIsDropped) {
+  setEnv("DEBUG_LOGGING", "true");  // the console tells when the answer is in
   for (const char* leaving : {"switching tabs", "closing the window"}) {
     SCOPED_TRACE(leaving);
-    auto slow = compose_test::chatReply("late");
-    slow.delay = std::chrono::milliseconds(300);
-    server.reply(slow);
+    std::promise<void> release;
+    server.handle([held = release.get_future().share()](const LoopbackServer::Request&) {
+      held.wait_for(std::chrono::seconds(20));  // a failed test never leaves the server stuck
+      return compose_test::chatReply("late");
+    });
     const auto before = server.requestCount();
     configure(LLMProvider::openai, server.baseURL());
+    test_support::ConsoleCapture console;
     QTest::mouseClick(screen()->testButton(), Qt::LeftButton);
     ASSERT_TRUE(gui_test::waitUntil([&] { return server.requestCount() == before + 1; }));
     if (std::string(leaving) == "switching tabs") QTest::mouseClick(window->tabButton(mervo::MainTab::home), Qt::LeftButton);
     else window.reset();
-    QTest::qWait(600);  // the answer arrives meanwhile
+    release.set_value();
+    // Printed on the main queue by the work item that queues the completion
+    // there; draining the queue then runs the completion.
+    ASSERT_TRUE(gui_test::waitUntil([&] { return console.contains("📡 LLMAPIService: HTTP Response received"); }, 20000));
+    platform::RunLoop::drainMainQueue();
     EXPECT_FALSE(aTestAlertIsUp());
     if (window) QTest::mouseClick(window->tabButton(mervo::MainTab::apiConfig), Qt::LeftButton);
   }

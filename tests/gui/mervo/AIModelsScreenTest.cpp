@@ -372,4 +372,23 @@ TEST_P(FailedSaveOnTheScreen, KeepsSaveUp) {
 INSTANTIATE_TEST_SUITE_P(AIModelsScreen, FailedSaveOnTheScreen, ::testing::Values("StandardDefaults", "SharedSuite"),
                          [](const ::testing::TestParamInfo<const char*>& info) { return std::string(info.param); });
 
+// Choosing the built-in service saves at once; when a store does not take it
+// the screen says so with "Save" instead of showing the choice as made while
+// the compose assistant still reads the previous provider.
+TEST_F(AIModelsScreenTest, ABuiltInChoiceAStoreDidNotTakeShowsSave) {
+  tap(LLMProvider::openai);
+  QTest::keyClicks(fields()->apiKeyField()->lineEdit(), "sk-abc");
+  QTest::mouseClick(screen->saveButton(), Qt::LeftButton);
+  ASSERT_EQ(actionButton(), "Saved");
+  const auto file = platform::UserDefaults::fileForDomain(settings_test::kSuiteName);
+  { std::ofstream(file) << "not a property list"; }
+  tap(LLMProvider::gemini);
+  EXPECT_EQ(actionButton(), "Save");
+  std::filesystem::remove(file);
+  QTest::mouseClick(screen->saveButton(), Qt::LeftButton);
+  EXPECT_EQ(actionButton(), "");
+  rereadStoresFromDisk();
+  EXPECT_EQ(suite().string("llm_provider"), "gemini");
+}
+
 }  // namespace

@@ -2,9 +2,12 @@
 #include <QPlainTextEdit>
 #include <QTest>
 
+#include <fstream>
+
 #include <gtest/gtest.h>
 
 #include "MervoGuiTest.hpp"
+#include "test_support/TempDir.hpp"
 #include "app_views/ContentView.hpp"
 #include "app_views/SettingsSheets.hpp"
 #include "ui/StyledButton.hpp"
@@ -129,6 +132,32 @@ TEST_F(SettingsSheetsTest, ATextThatIsNoExportChangesNothingAndSaysSo) {
   click(qobject_cast<QAbstractButton*>(gui_test::findByText(*view->importFailedAlert(), "OK")));
   EXPECT_TRUE(gui_test::waitUntil([&] { return !view->importFailedAlert(); }));
   EXPECT_TRUE(view->importSheet()->isVisible());  // to mend the text
+}
+
+// Settings the shared suite did not take are not reported as imported: the
+// compose assistant would still read the old ones. Once the store takes
+// them, the same text imports.
+TEST_F(SettingsSheetsTest, AnImportTheStoreDidNotTakeSaysSoAndKeepsTheSheet) {
+  const auto file = platform::UserDefaults::fileForDomain(settings_test::kSuiteName);
+  { std::ofstream(file) << "not a property list"; }  // left so by another program
+  paste("{\"emailTone\": \"casual\"}");
+  confirmWith("Import");
+  EXPECT_FALSE(*state().importSuccess);
+  ASSERT_TRUE(gui_test::waitUntil([&] { return view->importFailedAlert() && view->importFailedAlert()->isVisible(); }));
+  EXPECT_NE(gui_test::findByText(*view->importFailedAlert(),
+                                 "The settings could not be saved, so the compose assistant still uses the previous ones."),
+            nullptr);
+  click(qobject_cast<QAbstractButton*>(gui_test::findByText(*view->importFailedAlert(), "OK")));
+  EXPECT_TRUE(gui_test::waitUntil([&] { return !view->importFailedAlert(); }));
+  ASSERT_TRUE(view->importSheet() && view->importSheet()->isVisible());
+  EXPECT_EQ(test_support::readFile(file), "not a property list");
+
+  std::filesystem::remove(file);
+  confirmWith("Import");
+  EXPECT_TRUE(*state().importSuccess);
+  EXPECT_TRUE(gui_test::waitUntil([&] { return !view->importSheet(); }));
+  rereadStoresFromDisk();
+  EXPECT_EQ(suite().string("emailTone"), "casual");
 }
 
 TEST_F(SettingsSheetsTest, AValidExportIsAppliedAndTheSheetCloses) {

@@ -1,4 +1,5 @@
 #include <QAbstractButton>
+#include <QCoreApplication>
 #include <QMenu>
 #include <QTextBrowser>
 #include <QTest>
@@ -97,6 +98,31 @@ TEST_F(UpdateDialogsTest, ChoosingTheCommandDuringAScheduledCheckStillChecks) {
   ASSERT_NE(dialog, nullptr);
   EXPECT_NE(gui_test::findByText(*dialog, "Mervo is up to date"), nullptr);
   EXPECT_EQ(server.requestCount(), 1u);
+}
+
+// A scheduled check due months after the last one (a long interval in the
+// Info list) still sets the event loop's timer, rather than one the loop
+// refuses, which would leave the check undone for as long as Mervo runs.
+TEST_F(UpdateDialogsTest, AScheduledCheckMonthsAwayIsStillTimed) {
+  static std::vector<QString> warnings;
+  warnings.clear();
+  const auto previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& message) {
+    warnings.push_back(message);
+  });
+  auto c = host();
+  c.checkInterval = std::chrono::hours(24 * 90);
+  standard().set(sparkle::Updater::kLastCheckTimeKey,
+                 platform::PropertyValue::Date::fromTimePoint(std::chrono::system_clock::now()));
+  {
+    sparkle::Updater updater(c, driver);
+    updater.startUpdater();
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(updater.sessionInProgress());
+  }
+  qInstallMessageHandler(previous);
+  EXPECT_TRUE(warnings.empty()) << warnings.front().toStdString();
+  EXPECT_EQ(server.requestCount(), 0u);
 }
 
 }  // namespace

@@ -116,6 +116,25 @@ TEST_F(ContainerTest, AnObjectWithoutValueHasNone) {
   EXPECT_TRUE((*items)[0]->objectID().has_value());
 }
 
+// Another program (or an older one) may leave dates in the file that no
+// clock can tell: they read as the latest or earliest time there is.
+TEST_F(ContainerTest, DatesBeyondTheClocksRangeReadAsItsEnds) {
+  {
+    auto store = container();
+    ASSERT_EQ(load(*store), nullptr);
+  }
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(storeFile().c_str(), &db), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(db, "INSERT INTO \"Item\" (\"timestamp\") VALUES (-1e300), (9e999), (1e300), (-9e999), (0)",
+                         nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  sqlite3_close(db);
+  auto store = container();
+  ASSERT_EQ(load(*store), nullptr);
+  const Date reference = at(978307200s);
+  EXPECT_EQ(timestamps(*store), (std::vector{Date::min(), Date::min(), reference, Date::max(), Date::max()}));
+}
+
 TEST_F(ContainerTest, ChangesOfFetchedObjectsAreSaved) {
   auto store = container();
   ASSERT_EQ(load(*store), nullptr);

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <future>
+#include <limits>
+#include <thread>
+
 #include "FeedText.hpp"
 #include "foundation/Dispatch.hpp"
 #include "foundation/PropertyList.hpp"
@@ -215,14 +219,23 @@ TEST_F(UpdaterTest, AUserCheckDuringAScheduledOneJoinsItAndIsAnswered) {
 }
 
 TEST_F(UpdaterTest, AnAnswerAfterTheUpdaterIsGoneIsDropped) {
-  LoopbackServer::Reply slow{200, feed(release("2.0")), "application/rss+xml", {}};
-  slow.delay = 100ms;
-  server.reply(slow);
+  // The server holds the feed back until the updater is gone.
+  std::promise<void> answer;
+  server.handle([held = answer.get_future().share()](const LoopbackServer::Request&) {
+    held.wait_for(std::chrono::seconds(20));  // a failed test never leaves the server stuck
+    return LoopbackServer::Reply{200, feed(release("2.0")), "application/rss+xml", {}};
+  });
   auto updater = makeUpdater(configuration());
   updater->checkForUpdates();
   ASSERT_TRUE(test_support::runMainQueueUntil([&] { return server.requestCount() == 1; }));
   updater.reset();
-  platform::RunLoop::runFor(400ms);  // the answer arrives meanwhile and finds nobody
+  answer.set_value();
+  // The answer is then the one work item the main queue gets: it runs and
+  // finds nobody.
+  int ran = 0;
+  for (const auto deadline = std::chrono::steady_clock::now() + 20s; ran == 0 && std::chrono::steady_clock::now() < deadline;)
+    if ((ran = platform::RunLoop::drainMainQueue()) == 0) std::this_thread::sleep_for(5ms);
+  EXPECT_EQ(ran, 1);
   EXPECT_EQ(driver->calls(), 0);
 }
 
@@ -237,6 +250,13 @@ TEST(UpdaterConfiguration, ComesFromTheInfoList) {
       {"interval in seconds", {{"SUScheduledCheckInterval", std::int64_t{7200}}, {"SUEnableAutomaticChecks", false}}, 7200s, false},
       {"too short an interval", {{"SUScheduledCheckInterval", std::int64_t{60}}}, UpdaterConfiguration::kMinimumCheckInterval, true},
       {"interval of another type", {{"SUScheduledCheckInterval", "often"}}, UpdaterConfiguration::kDefaultCheckInterval, true},
+      {"interval as a real", {{"SUScheduledCheckInterval", 5400.5}}, 5400s, true},
+      {"largest integer", {{"SUScheduledCheckInterval", std::numeric_limits<std::int64_t>::max()}},
+       UpdaterConfiguration::kMaximumCheckInterval, true},
+      {"beyond the integers", {{"SUScheduledCheckInterval", std::numeric_limits<std::uint64_t>::max()}},
+       UpdaterConfiguration::kMaximumCheckInterval, true},
+      {"huge real", {{"SUScheduledCheckInterval", 1e300}}, UpdaterConfiguration::kMaximumCheckInterval, true},
+      {"negative", {{"SUScheduledCheckInterval", std::int64_t{-5}}}, UpdaterConfiguration::kMinimumCheckInterval, true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -253,6 +273,10 @@ TEST(UpdaterConfiguration, ComesFromTheInfoList) {
     EXPECT_EQ(configuration.hostName, "Mervo");
     EXPECT_EQ(configuration.hostVersion, "7");
     EXPECT_EQ(configuration.hostDisplayVersion, "7");
+    // A check an hour ago makes the next one due an interval later, not at
+    // once (and then again and again).
+    const auto now = std::chrono::system_clock::now();
+    EXPECT_EQ(sparkle::delayUntilNextCheck(now - 1h, configuration.checkInterval, now), c.interval - 1h);
   }
 }
 

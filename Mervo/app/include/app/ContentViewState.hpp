@@ -24,8 +24,10 @@ class ContentViewState {
   platform::Published<std::string> importText{std::string()};
   platform::Published<bool> showingImportAlert{false};
   platform::Published<bool> importSuccess{false};
-  // After a confirmed import of a text that is not a settings export.
+  // After a confirmed import that failed, with the reason: a text that is not
+  // a settings export, or settings the store did not take.
   platform::Published<bool> showingImportFailedAlert{false};
+  std::string importFailure;
 
   // A tab button: choosing the tab already shown changes nothing.
   void selectTab(MainTab tab);
@@ -44,7 +46,8 @@ class ContentViewState {
   void requestImport();
   void cancelImportSheet();
   // The confirmation's "Import": applies the text. Success closes the sheet;
-  // a text that is not a settings export changes nothing and says so.
+  // a text that is not a settings export changes nothing and says so, and so
+  // do settings that could not be saved (the sheet stays for another try).
   void confirmImport();
 
  private:

@@ -169,7 +169,7 @@ void ContentView::bindSheets() {
     return alert;
   });
   presentWhile(bindings_, state_.showingImportFailedAlert, importFailedAlert_, [this] {
-    auto* alert = new ui::AlertDialog("Import Failed", "The text is not a settings export. Nothing was changed.", alertParent());
+    auto* alert = new ui::AlertDialog("Import Failed", QString::fromStdString(state_.importFailure), alertParent());
     alert->addButton("OK");
     return alert;
   });

@@ -109,10 +109,13 @@ QLayout* LLMConfigurationView::makeActionRow() {
   bindings_.recompute(
       [this] { testButton_->setEnabled(!isTestingConnection_.get() && configManager_.isConfigurationValid.get()); },
       isTestingConnection_, configManager_.isConfigurationValid);
+  // The built-in service saves each change at once; only a save that a store
+  // did not take leaves it unsaved, and then "Save" shows for it too, since
+  // the compose assistant still reads the previous provider.
   bindings_.recompute(
       [this] {
         const bool external = llmConfig_.isExternalProvider();
-        saveButton_->setVisible(external && llmConfig_.hasUnsavedChanges.get());
+        saveButton_->setVisible(llmConfig_.hasUnsavedChanges.get());
         savedButton_->setVisible(external && !llmConfig_.hasUnsavedChanges.get());
       },
       llmConfig_.currentProvider, llmConfig_.hasUnsavedChanges);

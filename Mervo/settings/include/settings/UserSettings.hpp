@@ -44,6 +44,9 @@ class UserSettings {
 
   // Writes the six settings, synchronises and posts kChangedNotification.
   void saveSettings();
+  // Whether the last save reached the store: one whose file cannot be read or
+  // written keeps the values pending for the next save.
+  bool settingsStored() const { return settingsStored_; }
 
   // The settings file: one JSON object with the six settings under their plain
   // names. Nothing when it cannot be written (a prompt that is not UTF-8).
@@ -61,6 +64,7 @@ class UserSettings {
   std::shared_ptr<platform::UserDefaults> settingsStore() const;
 
   EnvironmentConfig& envConfig_;
+  bool settingsStored_ = true;
 };
 
 }  // namespace mervo

@@ -28,9 +28,19 @@ class PropertyValue {
     static Date fromTimePoint(std::chrono::system_clock::time_point when) {
       return {std::chrono::duration<double>(when.time_since_epoch()).count() - kReferenceDateUnixSeconds};
     }
+    // A date beyond the clock's range (a stored 1e300, an infinity) is the
+    // latest or earliest time it can tell, and one that is no number the
+    // earliest: converting such a value as it is would be undefined.
     std::chrono::system_clock::time_point timePoint() const {
-      return std::chrono::system_clock::time_point(std::chrono::duration_cast<std::chrono::system_clock::duration>(
-          std::chrono::duration<double>(secondsSinceReferenceDate + kReferenceDateUnixSeconds)));
+      using TimePoint = std::chrono::system_clock::time_point;
+      // Just inside the clock's ±2^63 ticks, where doubles still convert.
+      constexpr double kLimit = 9.2e18;
+      const double ticks = std::chrono::duration<double, TimePoint::period>(
+                               std::chrono::duration<double>(secondsSinceReferenceDate + kReferenceDateUnixSeconds))
+                               .count();
+      if (!(ticks > -kLimit)) return TimePoint::min();
+      if (!(ticks < kLimit)) return TimePoint::max();
+      return TimePoint(TimePoint::duration(static_cast<TimePoint::rep>(ticks)));
     }
   };
 

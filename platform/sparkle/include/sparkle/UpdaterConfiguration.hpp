@@ -17,8 +17,10 @@ struct UpdaterConfiguration {
   std::string hostDisplayVersion;       // CFBundleShortVersionString: shown
 
   static constexpr std::chrono::seconds kDefaultCheckInterval{24 * 60 * 60};
-  // Scheduled checks come at most once an hour, whatever the Info list says.
+  // Scheduled checks come at most once an hour and at least once a year,
+  // whatever the Info list says: a longer interval would overrun the clock.
   static constexpr std::chrono::seconds kMinimumCheckInterval{60 * 60};
+  static constexpr std::chrono::seconds kMaximumCheckInterval{365 * 24 * 60 * 60};
 
   static UpdaterConfiguration fromBundle(const platform::Bundle& bundle);
 };
