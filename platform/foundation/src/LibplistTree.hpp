@@ -6,13 +6,13 @@
 
 namespace platform::plist {
 
-// A tree that libplist's XML parser built, owned and measured. libplist
-// releases trees recursively, so one nested deeper than the stack allows is
-// taken apart without recursion instead.
+// A tree that libplist built, owned and measured. libplist releases it
+// recursively, which is safe for what it is given: texts whose nesting
+// xmlNestingFits bounded, and property values read within the same bound.
 class LibplistTree {
  public:
   explicit LibplistTree(plist_t root);
-  ~LibplistTree();
+  ~LibplistTree() { plist_free(root_); }
   LibplistTree(const LibplistTree&) = delete;
   LibplistTree& operator=(const LibplistTree&) = delete;
 

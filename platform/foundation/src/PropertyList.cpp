@@ -10,6 +10,7 @@
 #include "BinaryPropertyList.hpp"
 #include "BinaryPropertyListObjects.hpp"
 #include "LibplistTree.hpp"
+#include "XMLNesting.hpp"
 #include "foundation/AtomicFile.hpp"
 #include "foundation/Text.hpp"
 
@@ -33,10 +34,14 @@ ErrorPtr writeError(const std::string& reason) {
 
 // XML goes through libplist's parser, whose tree is then measured, turned
 // into the binary form by libplist and read by our binary reader, so that
-// both forms obey the same rules.
+// both forms obey the same rules. Its nesting is bounded before libplist
+// parses, as libplist releases trees recursively, a damaged file's half-built
+// one too.
 std::expected<PropertyValue, ErrorPtr> parseXML(std::string_view bytes) {
   if (std::memchr(bytes.data(), '\0', bytes.size()) || !text::isValidUTF8(bytes))
     return std::unexpected(formatError("XML property lists hold UTF-8 text without NUL characters."));
+  if (!xmlNestingFits(bytes, kMaxDepth))
+    return std::unexpected(formatError("Property list nests too deeply or holds markup that parsers read differently."));
   plist_t raw = nullptr;
   plist_from_xml(bytes.data(), static_cast<uint32_t>(bytes.size()), &raw);
   if (!raw) return std::unexpected(formatError("Not a property list."));

@@ -152,10 +152,54 @@ TEST(PropertyList, HostileFilesAreRefusedWithoutCrashing) {
     EXPECT_EQ(parsed.error()->code(), plist::kFormatCode);
   }
 
+  // Files the parser gives up on after 200,000 levels: it releases what it
+  // built recursively. Never closed, each level followed by a closing tag
+  // that a parser may skip.
+  auto unclosed = [](const std::string& between) {
+    std::string xml = "<plist>";
+    for (int i = 0; i < 200'000; ++i) xml += "<array>" + between;
+    return xml;
+  };
+  std::string closings;
+  for (int i = 0; i < 200'000; ++i) closings += "</array>";
+  const std::vector<std::pair<std::string, std::string>> damaged{
+      {"nothing else", unclosed("")},
+      {"closed by the wrong tag", unclosed("") + "</dict>"},
+      {"a comment", unclosed("<!--</array>-->")},
+      {"a CDATA section", unclosed("<string><![CDATA[</array>]]></string>")},
+      {"a processing instruction", unclosed("<?x </array>?>")},
+      {"a declaration", unclosed("<!DOCTYPE x \"</array>\">")},
+      {"an attribute", unclosed("<array x=\"</array>\"/>")},
+      {"a DOCTYPE before them", "<!DOCTYPE plist [" + closings + "]>" + unclosed("")},
+  };
+  for (const auto& [name, bad] : damaged) {
+    auto parsed = plist::parse(bad);
+    ASSERT_FALSE(parsed) << name;
+    EXPECT_EQ(parsed.error()->code(), plist::kFormatCode) << name;
+  }
+
   // Shared objects within bounds are fine.
   auto shared = plist::parse(binaryPlist({arrayOf({1, 1, 1}), "\x51x"}));
   ASSERT_TRUE(shared) << shared.error()->debugDescription();
   EXPECT_EQ(*shared, PropertyValue(PropertyValue::Array{"x", "x", "x"}));
+}
+
+TEST(PropertyList, CommentsDeclarationsAndCDATAAroundValuesRead) {
+  const std::string xml =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+      "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" \"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
+      "<plist version=\"1.0\"><!-- <key>old</key><array><string>x</string> -->\n<dict>"
+      "<key>text</key><string><![CDATA[</array> <b>]]></string>"
+      "<key>empty</key><array/><key>spaced</key><dict />"
+      "</dict></plist>";
+  auto parsed = plist::parse(xml);
+  ASSERT_TRUE(parsed) << parsed.error()->debugDescription();
+  EXPECT_EQ(*parsed, PropertyValue(PropertyValue::Dictionary{{"text", "</array> <b>"},
+                                                             {"empty", PropertyValue::Array{}},
+                                                             {"spaced", PropertyValue::Dictionary{}}}));
+  // 256 levels are the most a file may nest.
+  EXPECT_TRUE(plist::parse(nestedXML(256, "")));
+  EXPECT_FALSE(plist::parse(nestedXML(257, "")));
 }
 
 TEST(PropertyList, BinaryObjectsOutsideWhatSettingsHoldAreRefused) {
