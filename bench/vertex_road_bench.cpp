@@ -253,6 +253,7 @@ void BM_StreamChunkWriteToDelivery(benchmark::State& state) {
   std::condition_variable changed;
   int delivered = 0;
   bool ended = false;
+  platform::ErrorPtr endError;
   Clock::time_point lastDelivery;
   auto operation = streamFromLoopback(
       model(), queue,
@@ -262,20 +263,33 @@ void BM_StreamChunkWriteToDelivery(benchmark::State& state) {
          ++delivered;
          changed.notify_all();
        },
-       [&](platform::ErrorPtr) {
+       [&](platform::ErrorPtr error) {
          std::lock_guard lock(mutex);
          ended = true;
+         endError = error;
          changed.notify_all();
        }});
   for (auto _ : state) {
+    // Counted before the chunk is asked for: it may be delivered before this
+    // thread runs again.
+    int expected = 0;
+    {
+      std::lock_guard lock(mutex);
+      expected = delivered + 1;
+    }
     {
       std::lock_guard lock(gate.mutex);
       ++gate.requested;
     }
     gate.changed.notify_all();
     std::unique_lock lock(mutex);
-    const int expected = delivered + 1;
-    changed.wait(lock, [&] { return delivered >= expected; });
+    changed.wait(lock, [&] { return delivered >= expected || ended; });
+    if (delivered < expected) {
+      std::fprintf(stderr, "stream ended after %d chunks: %s\n", delivered,
+                   endError ? endError->debugDescription().c_str() : "normally");
+      state.SkipWithError("the stream ended early");
+      break;
+    }
     Clock::time_point written;
     {
       std::lock_guard gateLock(gate.mutex);
@@ -286,8 +300,10 @@ void BM_StreamChunkWriteToDelivery(benchmark::State& state) {
     state.SetIterationTime(seconds);
   }
   std::sort(latencies.begin(), latencies.end());
-  state.counters["median_us"] = latencies[latencies.size() / 2] * 1e6;
-  state.counters["p90_us"] = latencies[latencies.size() * 9 / 10] * 1e6;
+  if (!latencies.empty()) {
+    state.counters["median_us"] = latencies[latencies.size() / 2] * 1e6;
+    state.counters["p90_us"] = latencies[latencies.size() * 9 / 10] * 1e6;
+  }
   {
     std::lock_guard lock(gate.mutex);
     gate.stopping = true;

@@ -110,6 +110,10 @@ class StreamExchange {
     if (delivery_->hasEnded()) return;
     if (isSuccess()) {
       if (auto error = events_.read(piece, yield())) fail(error);
+    } else if (!errorBodyLimit_.admit(piece.size())) {
+      // An error body is one reply body, held whole: it gets a one-shot
+      // reply's limit.
+      fail(errorBodyLimit_.exceededError(response_ ? response_->url : std::string()));
     } else if (!errorLines_.feed(piece, collectErrorLine())) {
       fail(GenerativeAIService::tooLongError(GenerativeAIService::kMaxReplyBytes));
     }
@@ -156,6 +160,7 @@ class StreamExchange {
   std::optional<HTTPURLResponse> response_;
   EventStreamReader events_;
   platform::LineSplitter errorLines_;
+  platform::ReplyBodyLimit errorBodyLimit_;
   std::string errorBody_;
 };
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <mutex>
 
+#include "FirebaseVertexAI/CountTokensRequest.hpp"
 #include "FirebaseVertexAI/GenerateContentError.hpp"
 #include "FirebaseVertexAI/VertexLog.hpp"
 #include "foundation/Bundle.hpp"
@@ -134,6 +135,26 @@ OperationHandle GenerativeModel::generateContentStream(std::vector<ModelContent>
        }});
   stream->setOperation(operation);
   return operation;
+}
+
+OperationHandle GenerativeModel::countTokens(PartsRepresentable parts, platform::DispatchQueue& queue,
+                                             Completion<CountTokensResponse> completion) const {
+  return countTokens(std::vector<ModelContent>{ModelContent({std::move(parts)})}, queue, std::move(completion));
+}
+
+OperationHandle GenerativeModel::countTokens(std::vector<ModelContent> contents, platform::DispatchQueue& queue,
+                                             Completion<CountTokensResponse> completion) const {
+  auto request = CountTokensRequest::make(
+      modelName_, makeRequest(std::move(contents), GenerateContentRequest::APIMethod::countTokens));
+  if (!request) {
+    queue.async([completion = std::move(completion), failure = request.error()] { completion(std::unexpected(failure)); });
+    return std::make_shared<Operation>();
+  }
+  return service_.performRequest(*request, queue, std::move(completion));
+}
+
+std::shared_ptr<Chat> GenerativeModel::startChat(std::vector<ModelContent> history) const {
+  return std::make_shared<Chat>(shared_from_this(), std::move(history));
 }
 
 }  // namespace firebase::vertexai

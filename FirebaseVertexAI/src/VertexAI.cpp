@@ -47,6 +47,15 @@ bool isPathSegment(const std::string& name) {
   return true;
 }
 
+// A model of a name the client does not expect is made all the same.
+void warnUnlessPrefixed(const std::string& modelName, const std::string& prefix, const std::string& family,
+                        VertexLogMessageCode code) {
+  if (modelName.starts_with(prefix)) return;
+  logVertexAI(kGULLoggerLevelWarning, code,
+              "Unsupported " + family + " model \"" + modelName + "\"; see " + ConfigurationError::supportedModelsLink() +
+                  " for a list supported " + family + " model names.");
+}
+
 }  // namespace
 
 std::size_t VertexAI::InstanceKeyHash::operator()(const InstanceKey& key) const {
@@ -110,14 +119,22 @@ void VertexAI::resetInstances() {
 Result<std::shared_ptr<GenerativeModel>> VertexAI::generativeModel(const std::string& modelName,
                                                                    RequestOptions requestOptions,
                                                                    GenerativeModel::Settings settings) const {
-  if (!modelName.starts_with("gemini-"))
-    logVertexAI(kGULLoggerLevelWarning, VertexLogMessageCode::unsupportedGeminiModel,
-                "Unsupported Gemini model \"" + modelName + "\"; see " + ConfigurationError::supportedModelsLink() +
-                    " for a list supported Gemini model names.");
+  warnUnlessPrefixed(modelName, "gemini-", "Gemini", VertexLogMessageCode::unsupportedGeminiModel);
   auto resourceName = modelResourceName(modelName);
   if (!resourceName) return std::unexpected(resourceName.error());
   return std::make_shared<GenerativeModel>(modelName, std::move(*resourceName), firebaseInfo_, apiConfig_,
                                            std::move(settings), requestOptions, platform::URLSession::shared());
+}
+
+Result<std::shared_ptr<ImagenModel>> VertexAI::imagenModel(const std::string& modelName, RequestOptions requestOptions,
+                                                           std::optional<ImagenGenerationConfig> generationConfig,
+                                                           std::optional<ImagenSafetySettings> safetySettings) const {
+  warnUnlessPrefixed(modelName, "imagen-", "Imagen", VertexLogMessageCode::unsupportedImagenModel);
+  auto resourceName = modelResourceName(modelName);
+  if (!resourceName) return std::unexpected(resourceName.error());
+  return std::make_shared<ImagenModel>(std::move(*resourceName), apiConfig_, firebaseInfo_,
+                                       platform::URLSession::shared(), std::move(generationConfig),
+                                       std::move(safetySettings), requestOptions);
 }
 
 Result<std::string> VertexAI::modelResourceName(const std::string& modelName) const {

@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
+#include "FirebaseVertexAI/BackendError.hpp"
 #include "FirebaseVertexAI/CountTokensRequest.hpp"
 #include "FirebaseVertexAI/GenerativeAIRequest.hpp"
 #include "FirebaseVertexAI/ImageParts.hpp"
 #include "FirebaseVertexAI/JSONEncoding.hpp"
+#include "FirebaseVertexAI/VertexAI.hpp"
 #include "VertexTestSupport.hpp"
 #include "foundation/JsonDecoder.hpp"
+#include "test_doubles/VertexAIBackend.hpp"
 
 namespace firebase::vertexai {
 namespace {
@@ -168,6 +171,81 @@ TEST(CountTokensResponseFailureTest, AValueOfTheWrongTypeIsADecodingError) {
     ASSERT_FALSE(response) << json;
     EXPECT_NE(platform::errorAs<DecodingError>(response.error()), nullptr) << json;
   }
+}
+
+// The model's count against a loopback backend: where it goes, what it
+// sends for each service, and what comes back.
+class ModelCountTokensTest : public testing::ConfiguredAppTest {
+ protected:
+  static std::shared_ptr<GenerativeModel> model(APIConfig::Service service) {
+    auto vertex = VertexAI::vertexAI(nullptr, "us-central1", {service, APIConfig::Version::v1beta});
+    return *(*vertex)->generativeModel(
+        "gemini-2.0-flash", {180},
+        {.safetySettings = std::vector{SafetySetting{HarmCategory::harassment,
+                                                     SafetySetting::HarmBlockThreshold::blockOnlyHigh}},
+         .systemInstruction = ModelContent(std::string("system"), {"Be brief."})});
+  }
+  static Result<CountTokensResponse> count(const GenerativeModel& model, std::vector<ModelContent> contents) {
+    testing::Delivered<CountTokensResponse> delivered;
+    model.countTokens(std::move(contents), delivered.queue, delivered.completion());
+    return delivered.wait();
+  }
+
+  test_doubles::VertexAIBackend backend;
+};
+
+TEST_F(ModelCountTokensTest, SendsEachServicesBodyAndDecodesTheCount) {
+  struct Case {
+    const char* name;
+    APIConfig::Service service;
+    std::string target;
+    std::string body;
+  } cases[] = {
+      {"VertexAI", APIConfig::Service::vertexAI(Endpoint::firebaseVertexAIProd),
+       "/v1beta/projects/quorbel-sample/locations/us-central1/publishers/google/models/gemini-2.0-flash:countTokens",
+       R"({"contents":[{"role":"user","parts":[{"text":"Hi"}]},{"role":"model","parts":[{"text":"Hello"}]}],
+           "systemInstruction":{"parts":[{"text":"Be brief."}]}})"},
+      {"Developer", APIConfig::Service::developer(Endpoint::firebaseVertexAIProd),
+       "/v1beta/projects/quorbel-sample/models/gemini-2.0-flash:countTokens",
+       R"({"generateContentRequest":{"model":"models/gemini-2.0-flash",
+           "contents":[{"parts":[{"text":"Hi"}]},{"parts":[{"text":"Hello"}]}],
+           "safetySettings":[{"category":"HARM_CATEGORY_HARASSMENT","threshold":"BLOCK_ONLY_HIGH"}],
+           "systemInstruction":{"parts":[{"text":"Be brief."}]}}})"},
+  };
+  backend.server.reply(200, R"({"totalTokens":31,"totalBillableCharacters":120,
+                                "promptTokensDetails":[{"modality":"TEXT","tokenCount":31}]})");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto counted = count(*model(c.service), {ModelContent({"Hi"}), ModelContent(std::string("model"), {"Hello"})});
+    ASSERT_TRUE(counted) << describe(counted ? nullptr : counted.error());
+    EXPECT_EQ(counted->totalTokens, 31);
+    EXPECT_EQ(counted->totalBillableCharacters, 120);
+    EXPECT_EQ(counted->promptTokensDetails, (std::vector<ModalityTokenCount>{{ContentModality::text, 31}}));
+    const auto request = backend.server.requests().back();
+    EXPECT_EQ(request.method, "POST");
+    EXPECT_EQ(request.target, c.target);
+    EXPECT_EQ(request.header("x-goog-api-key"), test_doubles::kShippedAPIKey);
+    EXPECT_TRUE(isJSON(request.body, c.body)) << request.body;
+  }
+}
+
+TEST_F(ModelCountTokensTest, FailuresComeBackUnwrappedAndAFailedImageIsNeverSent) {
+  backend.server.reply(429, R"({"error":{"code":429,"message":"Quota","status":"RESOURCE_EXHAUSTED"}})");
+  auto refused = count(*model(APIConfig::Service::vertexAI(Endpoint::firebaseVertexAIProd)), {ModelContent({"Hi"})});
+  ASSERT_FALSE(refused);
+  EXPECT_NE(platform::errorAs<BackendError>(refused.error()), nullptr) << describe(refused.error());
+  ASSERT_EQ(backend.server.requestCount(), 1u);
+
+  testing::Delivered<CountTokensResponse> delivered;
+  model(APIConfig::Service::vertexAI(Endpoint::firebaseVertexAIProd))
+      ->countTokens(std::vector<PartsRepresentable>{"And this?", platform::imaging::NSImage()}, delivered.queue,
+                    delivered.completion());
+  auto failed = delivered.wait();
+  ASSERT_FALSE(failed);
+  const auto* error = platform::errorAs<ImageConversionError>(failed.error());
+  ASSERT_NE(error, nullptr) << describe(failed.error());
+  EXPECT_EQ(error->kind(), ImageConversionError::Kind::invalidUnderlyingImage);
+  EXPECT_EQ(backend.server.requestCount(), 1u);
 }
 
 }  // namespace

@@ -13,16 +13,8 @@ namespace {
 using test_doubles::VertexAIBackend;
 using testing::Delivered;
 
-class GenerateContentTest : public testing::VertexTest {
+class GenerateContentTest : public testing::ConfiguredAppTest {
  protected:
-  void SetUp() override {
-    VertexTest::SetUp();
-    test_doubles::configureDefaultAppFromShippedOptions();
-  }
-  void TearDown() override {
-    test_doubles::resetApps();
-    VertexTest::TearDown();
-  }
   static std::shared_ptr<GenerativeModel> model(GenerativeModel::Settings settings = {}) {
     return *(*VertexAI::vertexAI(nullptr, "us-central1"))
                 ->generativeModel("gemini-2.0-flash-lite", {180}, std::move(settings));

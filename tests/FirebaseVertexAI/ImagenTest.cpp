@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
+#include "FirebaseVertexAI/BackendError.hpp"
+#include "FirebaseVertexAI/ConfigurationError.hpp"
 #include "FirebaseVertexAI/GenerativeAIRequest.hpp"
 #include "FirebaseVertexAI/ImagenGenerationRequest.hpp"
+#include "FirebaseVertexAI/VertexAI.hpp"
 #include "VertexTestSupport.hpp"
 #include "foundation/Base64.hpp"
 #include "foundation/JsonDecoder.hpp"
+#include "test_doubles/VertexAIBackend.hpp"
 
 namespace firebase::vertexai {
 namespace {
@@ -211,6 +215,117 @@ const FailureCase kFailures[] = {
 
 INSTANTIATE_TEST_SUITE_P(Bodies, ImagenResponseFailureTest, ::testing::ValuesIn(kFailures),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// The image model against a loopback backend.
+class ImagenModelTest : public testing::ConfiguredAppTest {
+ protected:
+  static std::shared_ptr<VertexAI> vertex() { return *VertexAI::vertexAI(nullptr, "us-central1"); }
+  static Result<ImagenGenerationResponse<ImagenInlineImage>> generate(const ImagenModel& model) {
+    testing::Delivered<ImagenGenerationResponse<ImagenInlineImage>> delivered;
+    model.generateImages("A lighthouse at dusk", delivered.queue, delivered.completion());
+    return delivered.wait();
+  }
+
+  test_doubles::VertexAIBackend backend;
+};
+
+TEST_F(ImagenModelTest, SendsThePromptWithTheModelsSettingsAndReturnsTheImages) {
+  backend.server.reply(200, predictions({inlineImage("image/png", "iVBO"), R"({"raiFilteredReason":"One was filtered."})",
+                                         inlineImage("image/png", "AQID")}));
+  auto model = vertex()->imagenModel(
+      "imagen-3.0-generate-002", {180},
+      ImagenGenerationConfig{.numberOfImages = 3, .aspectRatio = ImagenAspectRatio::landscape16x9,
+                             .imageFormat = ImagenImageFormat::png()},
+      ImagenSafetySettings{.personFilterLevel = ImagenPersonFilterLevel::blockAll});
+  ASSERT_TRUE(model) << describe(model ? nullptr : model.error());
+  auto response = generate(**model);
+  ASSERT_TRUE(response) << describe(response ? nullptr : response.error());
+  EXPECT_EQ(response->images, (std::vector<ImagenInlineImage>{{"image/png", {0x89, 0x50, 0x4E}}, {"image/png", {1, 2, 3}}}));
+  EXPECT_EQ(response->filteredReason, "One was filtered.");
+  const auto request = backend.server.requests().back();
+  EXPECT_EQ(request.target,
+            "/v1beta/projects/quorbel-sample/locations/us-central1/publishers/google/models/"
+            "imagen-3.0-generate-002:predict");
+  EXPECT_EQ(request.header("x-goog-api-key"), test_doubles::kShippedAPIKey);
+  EXPECT_TRUE(isJSON(request.body, R"({"instances":[{"prompt":"A lighthouse at dusk"}],
+      "parameters":{"sampleCount":3,"aspectRatio":"16:9","personGeneration":"dont_allow",
+                    "outputOptions":{"mimeType":"image/png"},"includeRaiReason":true}})"))
+      << request.body;
+  EXPECT_TRUE(messagesWithCode(VertexLogMessageCode::unsupportedImagenModel).empty());
+}
+
+TEST_F(ImagenModelTest, FailuresComeBackAsTheyAre) {
+  auto model = *vertex()->imagenModel("imagen-3.0-generate-002", {180});
+  struct Case {
+    const char* name;
+    int status;
+    std::string body;
+    std::function<void(const platform::ErrorPtr&)> check;
+  } cases[] = {
+      {"AllFiltered", 200, predictions({R"({"raiFilteredReason":"first"})", R"({"raiFilteredReason":"second"})"}),
+       [](const platform::ErrorPtr& error) {
+         const auto* blocked = platform::errorAs<ImagenImagesBlockedError>(error);
+         ASSERT_NE(blocked, nullptr) << describe(error);
+         EXPECT_EQ(blocked->localizedDescription(), "first\nsecond");
+       }},
+      {"InvalidBase64", 200, predictions({inlineImage("image/png", "AAAA"), inlineImage("image/png", "not base64!")}),
+       [](const platform::ErrorPtr& error) {
+         const auto* decoding = platform::errorAs<DecodingError>(error);
+         ASSERT_NE(decoding, nullptr) << describe(error);
+         EXPECT_EQ(decoding->codingPath(), (std::vector<std::string>{"predictions", "Index 1", "bytesBase64Encoded"}));
+       }},
+      {"BackendError", 400, R"({"error":{"code":400,"message":"Bad prompt","status":"INVALID_ARGUMENT"}})",
+       [](const platform::ErrorPtr& error) { EXPECT_NE(platform::errorAs<BackendError>(error), nullptr) << describe(error); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    backend.server.reply(c.status, c.body);
+    auto response = generate(*model);
+    ASSERT_FALSE(response);
+    c.check(response.error());
+  }
+  EXPECT_TRUE(isJSON(backend.server.requests().back().body,
+                     R"({"instances":[{"prompt":"A lighthouse at dusk"}],"parameters":{"sampleCount":1,"includeRaiReason":true}})"));
+}
+
+TEST_F(ImagenModelTest, ImagesWrittenToStorageComeBackAsTheirURIs) {
+  backend.server.reply(200, predictions({R"({"mimeType":"image/png","gcsUri":"gs://bucket/1.png"})",
+                                         R"({"raiFilteredReason":"One was filtered."})"}));
+  auto model = *vertex()->imagenModel("imagen-3.0-generate-002", {180});
+  ImagenGenerationRequest<ImagenGCSImage> request{.model = model->modelResourceName(),
+                                                  .apiConfig = model->apiConfig(),
+                                                  .options = model->requestOptions(),
+                                                  .instances = {{"A lighthouse"}},
+                                                  .parameters = {.storageURI = "gs://bucket/"}};
+  testing::Delivered<ImagenGenerationResponse<ImagenGCSImage>> delivered;
+  model->generativeAIService().performRequest(request, delivered.queue, delivered.completion());
+  auto response = delivered.wait();
+  ASSERT_TRUE(response) << describe(response ? nullptr : response.error());
+  EXPECT_EQ(response->images, (std::vector<ImagenGCSImage>{{"image/png", "gs://bucket/1.png"}}));
+  EXPECT_EQ(response->filteredReason, "One was filtered.");
+  EXPECT_TRUE(isJSON(backend.server.requests().back().body,
+                     R"({"instances":[{"prompt":"A lighthouse"}],"parameters":{"storageUri":"gs://bucket/"}})"));
+}
+
+TEST_F(ImagenModelTest, ANameWithoutTheImagenPrefixIsOnlyWarnedAboutAndABadNameIsRefused) {
+  auto model = vertex()->imagenModel("gemini-2.0-flash", {180});
+  ASSERT_TRUE(model);
+  EXPECT_EQ((*model)->modelResourceName(),
+            "projects/quorbel-sample/locations/us-central1/publishers/google/models/gemini-2.0-flash");
+  const auto warnings = messagesWithCode(VertexLogMessageCode::unsupportedImagenModel);
+  ASSERT_EQ(warnings.size(), 1u);
+  EXPECT_EQ(warnings[0], "Unsupported Imagen model \"gemini-2.0-flash\"; see " +
+                             std::string(ConfigurationError::supportedModelsLink()) +
+                             " for a list supported Imagen model names.");
+  for (const char* name : {"", "imagen/3", "imagen-3?x", "imagen 3"}) {
+    auto refused = vertex()->imagenModel(name, {180});
+    ASSERT_FALSE(refused) << name;
+    const auto* error = platform::errorAs<ConfigurationError>(refused.error());
+    ASSERT_NE(error, nullptr) << name;
+    EXPECT_EQ(error->kind(), ConfigurationError::Kind::invalidModelName);
+  }
+  EXPECT_EQ(backend.server.requestCount(), 0u);
+}
 
 }  // namespace
 }  // namespace firebase::vertexai

@@ -24,16 +24,8 @@ std::string event(const std::string& text, const std::string& finishReason = "")
   return "data: " + platform::json::Value{{"candidates", {candidate}}}.dump() + "\r\n\r\n";
 }
 
-class StreamingTest : public testing::VertexTest {
+class StreamingTest : public testing::ConfiguredAppTest {
  protected:
-  void SetUp() override {
-    VertexTest::SetUp();
-    test_doubles::configureDefaultAppFromShippedOptions();
-  }
-  void TearDown() override {
-    test_doubles::resetApps();
-    VertexTest::TearDown();
-  }
   OperationHandle stream() {
     auto model = *(*VertexAI::vertexAI(nullptr, "us-central1"))->generativeModel("gemini-2.0-flash-lite", {180});
     return model->generateContentStream("Tell me", recorder.queue, recorder.handlers());
@@ -210,6 +202,25 @@ TEST_F(StreamingTest, StatusesOtherThan200EndWithTheBodysError) {
   auto payloads = messagesWithCode(VertexLogMessageCode::loadRequestStreamResponseErrorPayload);
   ASSERT_EQ(payloads.size(), 2u);
   EXPECT_EQ(payloads[1], "Response payload: <html>\n<body>oops</body>\n</html>\n");
+}
+
+TEST_F(StreamingTest, AnErrorBodyPastTheReplyLimitEndsTheStreamClearly) {
+  auto clientLeft = std::make_shared<std::atomic<bool>>(false);
+  backend.server.handle([clientLeft](Exchange& exchange) {
+    exchange.beginChunked(500, "text/plain");
+    // Short lines, so that only the whole body is too long.
+    std::string lines;
+    for (int i = 0; i < 1024 * 16; ++i) lines += "oops oops oops oops oops oops oops oops oops oops oops oops oo\n";
+    const std::size_t enough = platform::kMaximumReplyBodyBytes / lines.size() + 2;
+    for (std::size_t i = 0; i < enough && !*clientLeft; ++i) *clientLeft = !exchange.sendChunk(lines);
+    if (!*clientLeft) exchange.endChunked();
+  });
+  stream();
+  ASSERT_TRUE(recorder.waitForEnd());
+  ASSERT_NE(endError(), nullptr);
+  EXPECT_EQ(endError()->underlying()->code(), platform::URLErrorDataLengthExceedsMaximum)
+      << testing::describe(endError()->underlying());
+  EXPECT_EQ(endError()->underlying()->localizedDescription(), "The reply is larger than the limit of 64 MB.");
 }
 
 TEST_F(StreamingTest, CancellingEndsTheStreamOnce) {

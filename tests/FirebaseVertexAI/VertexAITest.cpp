@@ -20,16 +20,8 @@ namespace {
 
 using Endpoint = APIConfig::Service::Endpoint;
 
-class VertexAITest : public testing::VertexTest {
+class VertexAITest : public testing::ConfiguredAppTest {
  protected:
-  void SetUp() override {
-    VertexTest::SetUp();
-    test_doubles::configureDefaultAppFromShippedOptions();
-  }
-  void TearDown() override {
-    test_doubles::resetApps();
-    VertexTest::TearDown();
-  }
 
   static std::shared_ptr<VertexAI> defaultInstance() {
     auto vertex = VertexAI::vertexAI(nullptr, "us-central1");

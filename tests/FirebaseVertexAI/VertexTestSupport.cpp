@@ -2,6 +2,7 @@
 
 #include "firebase_core/FIRLogger.hpp"
 #include "foundation/Json.hpp"
+#include "test_doubles/VertexAIBackend.hpp"
 
 namespace firebase::vertexai::testing {
 
@@ -18,6 +19,16 @@ void VertexTest::TearDown() {
   GULLoggerDrain();
   platform::oslog::setSink({});
   FIRLoggerResetForTesting();
+}
+
+void ConfiguredAppTest::SetUp() {
+  VertexTest::SetUp();
+  test_doubles::configureDefaultAppFromShippedOptions();
+}
+
+void ConfiguredAppTest::TearDown() {
+  test_doubles::resetApps();
+  VertexTest::TearDown();
 }
 
 std::vector<LoggedLine> VertexTest::loggedLines() {

@@ -36,6 +36,14 @@ class VertexTest : public ::testing::Test {
   std::vector<LoggedLine> lines_;
 };
 
+// The same, with the default app configured from the shipped options (and no
+// Vertex AI instance yet), as the programs configure it.
+class ConfiguredAppTest : public VertexTest {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+};
+
 // Whether the text is JSON equal to the expected JSON (compared parsed, so
 // key order and spacing do not matter).
 ::testing::AssertionResult isJSON(std::string_view actual, std::string_view expected);

@@ -1,10 +1,13 @@
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "FirebaseVertexAI/APIConfig.hpp"
+#include "FirebaseVertexAI/Chat.hpp"
+#include "FirebaseVertexAI/CountTokensResponse.hpp"
 #include "FirebaseVertexAI/FirebaseInfo.hpp"
 #include "FirebaseVertexAI/FunctionCalling.hpp"
 #include "FirebaseVertexAI/GenerateContentResponse.hpp"
@@ -19,9 +22,10 @@
 namespace firebase::vertexai {
 
 // One generative model: its names, the settings every call repeats and the
-// service that sends the calls. Immutable once made (by VertexAI); calls may
-// run at once from any thread, each building its own request.
-class GenerativeModel final {
+// service that sends the calls. Immutable once made (by VertexAI, always held
+// by a shared pointer); calls may run at once from any thread, each building
+// its own request.
+class GenerativeModel final : public std::enable_shared_from_this<GenerativeModel> {
  public:
   // What a model may add to every request besides its contents.
   struct Settings {
@@ -59,6 +63,18 @@ class GenerativeModel final {
                                         StreamHandlers<GenerateContentResponse> handlers) const;
   OperationHandle generateContentStream(std::vector<ModelContent> contents, platform::DispatchQueue& queue,
                                         StreamHandlers<GenerateContentResponse> handlers) const;
+
+  // How many tokens the parts (as one "user" content), or the contents, would
+  // use. Delivers the count, or the service's error unchanged; contents
+  // holding a part whose conversion failed are refused with its error before
+  // anything is sent.
+  OperationHandle countTokens(PartsRepresentable parts, platform::DispatchQueue& queue,
+                              Completion<CountTokensResponse> completion) const;
+  OperationHandle countTokens(std::vector<ModelContent> contents, platform::DispatchQueue& queue,
+                              Completion<CountTokensResponse> completion) const;
+
+  // A conversation with this model that starts from the history.
+  std::shared_ptr<Chat> startChat(std::vector<ModelContent> history = {}) const;
 
   // The request a call with these contents sends.
   GenerateContentRequest makeRequest(std::vector<ModelContent> contents, GenerateContentRequest::APIMethod method) const;

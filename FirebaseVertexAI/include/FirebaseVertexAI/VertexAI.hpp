@@ -8,6 +8,7 @@
 #include "FirebaseVertexAI/APIConfig.hpp"
 #include "FirebaseVertexAI/FirebaseInfo.hpp"
 #include "FirebaseVertexAI/GenerativeModel.hpp"
+#include "FirebaseVertexAI/ImagenModel.hpp"
 #include "FirebaseVertexAI/Operation.hpp"
 #include "firebase_core/FIRApp.hpp"
 
@@ -59,6 +60,12 @@ class VertexAI {
   Result<std::shared_ptr<GenerativeModel>> generativeModel(const std::string& modelName,
                                                            RequestOptions requestOptions,
                                                            GenerativeModel::Settings settings = {}) const;
+
+  // A new image model for the name, refused and warned about as above with
+  // "imagen-" for the expected prefix.
+  Result<std::shared_ptr<ImagenModel>> imagenModel(const std::string& modelName, RequestOptions requestOptions,
+                                                   std::optional<ImagenGenerationConfig> generationConfig = std::nullopt,
+                                                   std::optional<ImagenSafetySettings> safetySettings = std::nullopt) const;
 
   // The resource name the backend knows the model by, by the service's form.
   Result<std::string> modelResourceName(const std::string& modelName) const;
