@@ -116,8 +116,9 @@ TEST_P(ChatSendsKeepingTheHistory, LeaveItAsItWas) {
     ASSERT_EQ(error->kind(), GenerateContentError::Kind::internalError);
     EXPECT_EQ(error->underlying()->domain(), c.underlyingDomain);
     EXPECT_EQ(error->underlying()->code(), c.underlyingCode);
-    if (!c.underlyingDescription.empty())
+    if (!c.underlyingDescription.empty()) {
       EXPECT_EQ(error->underlying()->localizedDescription(), c.underlyingDescription);
+    }
   }
   backend.answer("ok");
   ASSERT_TRUE(send(*chat, "Next"));
@@ -168,22 +169,55 @@ TEST_F(ChatTest, AStreamedReplyIsKeptAsOneContentWithItsTextsJoined) {
   }
 }
 
+// However a stream ends early after two chunks, the caller gets both, then
+// the error once, and the two chunks never enter the history as a reply.
 TEST_F(ChatTest, AStreamThatFailsAfterTwoChunksDeliversThemThenTheErrorAndKeepsNothing) {
-  backend.server.handle([](Exchange& exchange) {
-    exchange.beginChunked(200);
-    exchange.sendChunk(chunk(R"([{"text":"one"}])"));
-    exchange.sendChunk(chunk(R"([{"text":"two"}])"));
-    exchange.sendRaw("40\r\ndata: {\"candi");  // the connection drops inside a chunk
-  });
-  auto chat = startChat({user("Earlier"), reply({"Yes"})});
-  testing::StreamRecorder recorder;
-  chat->sendMessageStream("Hi", recorder.queue, recorder.handlers());
-  ASSERT_TRUE(recorder.waitForEnd());
-  EXPECT_EQ(recorder.texts(), (std::vector<std::string>{"one", "two"}));
-  const auto* error = platform::errorAs<GenerateContentError>(recorder.endError());
-  ASSERT_NE(error, nullptr) << testing::describe(recorder.endError());
-  EXPECT_EQ(error->underlying()->domain(), platform::kURLErrorDomain);
-  EXPECT_EQ(chat->history(), (std::vector<ModelContent>{user("Earlier"), reply({"Yes"})}));
+  enum class Failure { connectionDrops, stoppedEarly, cancelled };
+  struct Case {
+    const char* name;
+    Failure failure;
+  } cases[] = {{"ConnectionDrops", Failure::connectionDrops},
+               {"ThirdChunkStoppedForSafety", Failure::stoppedEarly},
+               {"CancelledByTheCaller", Failure::cancelled}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto release = testing::makeSignal();
+    backend.server.handle([failure = c.failure, release](Exchange& exchange) {
+      exchange.beginChunked(200);
+      exchange.sendChunk(chunk(R"([{"text":"one"}])"));
+      exchange.sendChunk(chunk(R"([{"text":"two"}])"));
+      if (failure == Failure::connectionDrops) {
+        exchange.sendRaw("40\r\ndata: {\"candi");  // the connection drops inside a chunk
+      } else if (failure == Failure::stoppedEarly) {
+        exchange.sendChunk(R"(data: {"candidates":[{"content":{"role":"model","parts":[{"text":"three"}]},)"
+                           R"("finishReason":"SAFETY"}]})" "\r\n\r\n");
+        exchange.endChunked();
+      } else {
+        release->wait();
+      }
+    });
+    auto chat = startChat({user("Earlier"), reply({"Yes"})});
+    testing::StreamRecorder recorder;
+    auto operation = chat->sendMessageStream("Hi", recorder.queue, recorder.handlers());
+    if (c.failure == Failure::cancelled) {
+      ASSERT_TRUE(recorder.waitForResponses(2));
+      operation->cancel();
+    }
+    ASSERT_TRUE(recorder.waitForEnd());
+    release->raise();
+    EXPECT_EQ(recorder.texts(), (std::vector<std::string>{"one", "two"}));
+    const auto* error = platform::errorAs<GenerateContentError>(recorder.endError());
+    ASSERT_NE(error, nullptr) << testing::describe(recorder.endError());
+    if (c.failure == Failure::stoppedEarly) {
+      EXPECT_EQ(error->kind(), GenerateContentError::Kind::responseStoppedEarly);
+    } else {
+      EXPECT_EQ(error->underlying()->domain(), platform::kURLErrorDomain);
+      if (c.failure == Failure::cancelled) {
+        EXPECT_EQ(error->underlying()->code(), platform::URLErrorCancelled);
+      }
+    }
+    EXPECT_EQ(chat->history(), (std::vector<ModelContent>{user("Earlier"), reply({"Yes"})}));
+  }
 }
 
 TEST_F(ChatTest, AStreamWithoutCandidatesKeepsNoTurn) {
