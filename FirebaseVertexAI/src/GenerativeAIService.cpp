@@ -95,9 +95,9 @@ void logStatusError(VertexLogMessageCode responseCode, VertexLogMessageCode payl
 class StreamExchange {
  public:
   StreamExchange(GenerativeAIService service, std::shared_ptr<StreamDelivery<GenerateContentResponse>> delivery,
-                 std::shared_ptr<Operation> operation)
+                 std::shared_ptr<Operation> operation, GenerativeAIService::ResponseCheck refuse)
       : service_(std::move(service)), delivery_(std::move(delivery)), operation_(std::move(operation)),
-        events_(GenerativeAIService::kMaxReplyBytes), errorLines_(GenerativeAIService::kMaxReplyBytes) {}
+        refuse_(std::move(refuse)), events_(GenerativeAIService::kMaxReplyBytes), errorLines_(GenerativeAIService::kMaxReplyBytes) {}
 
   void begin(const HTTPURLResponse& response) {
     response_ = response;
@@ -138,7 +138,12 @@ class StreamExchange {
   bool isSuccess() const { return response_ && response_->statusCode == 200; }
 
   EventStreamReader::ResponseHandler yield() {
-    return [this](GenerateContentResponse response) { delivery_->yield(std::move(response)); };
+    return [this](GenerateContentResponse response) {
+      // Checked here rather than on the caller's queue, so that the delivery
+      // itself ends and the stopped exchange's own end is dropped.
+      if (auto refused = refuse_(response)) return fail(std::move(refused));
+      delivery_->yield(std::move(response));
+    };
   }
 
   platform::LineSplitter::LineHandler collectErrorLine() {
@@ -157,6 +162,7 @@ class StreamExchange {
   GenerativeAIService service_;
   std::shared_ptr<StreamDelivery<GenerateContentResponse>> delivery_;
   std::shared_ptr<Operation> operation_;
+  GenerativeAIService::ResponseCheck refuse_;
   std::optional<HTTPURLResponse> response_;
   EventStreamReader events_;
   platform::LineSplitter errorLines_;
@@ -276,13 +282,15 @@ OperationHandle GenerativeAIService::send(PreparedRequest request,
 
 OperationHandle GenerativeAIService::performStreamRequest(const GenerateContentRequest& request,
                                                           platform::DispatchQueue& queue,
-                                                          StreamHandlers<GenerateContentResponse> handlers) const {
+                                                          StreamHandlers<GenerateContentResponse> handlers,
+                                                          ResponseCheck refuse) const {
   auto operation = std::make_shared<Operation>();
   auto delivery = std::make_shared<StreamDelivery<GenerateContentResponse>>(queue, std::move(handlers));
-  buildURLRequest(prepare(request), [operation, delivery, service = *this](Result<URLRequest> built) {
+  buildURLRequest(prepare(request), [operation, delivery, service = *this,
+                                     refuse = std::move(refuse)](Result<URLRequest> built) mutable {
     if (!built) return delivery->end(built.error());
     if (operation->isCancelled()) return delivery->end(cancelledError());
-    auto exchange = std::make_shared<StreamExchange>(service, delivery, operation);
+    auto exchange = std::make_shared<StreamExchange>(service, delivery, operation, std::move(refuse));
     operation->attach(service.urlSession_->bytesTask(
         std::move(*built), {[exchange](const HTTPURLResponse& response) { exchange->begin(response); },
                             [exchange](std::string_view piece) { exchange->take(piece); },

@@ -1,7 +1,6 @@
 #include "FirebaseVertexAI/GenerativeModel.hpp"
 
 #include <algorithm>
-#include <mutex>
 
 #include "FirebaseVertexAI/CountTokensRequest.hpp"
 #include "FirebaseVertexAI/GenerateContentError.hpp"
@@ -9,37 +8,6 @@
 #include "foundation/Bundle.hpp"
 
 namespace firebase::vertexai {
-namespace {
-
-// A streamed call as the model sees it: the service's stream, checked
-// response by response, on the caller's queue.
-struct CheckedStream {
-  StreamHandlers<GenerateContentResponse> caller;
-  bool ended = false;
-
-  // Set by the calling thread once the exchange has started.
-  void setOperation(OperationHandle handle) {
-    std::lock_guard lock(mutex);
-    operation = std::move(handle);
-  }
-  void stopExchange() {
-    std::lock_guard lock(mutex);
-    if (operation) operation->cancel();
-  }
-
-  void end(platform::ErrorPtr error) {
-    if (std::exchange(ended, true)) return;
-    auto onEnd = std::exchange(caller.onEnd, nullptr);
-    caller.onElement = nullptr;
-    onEnd(std::move(error));
-  }
-
- private:
-  std::mutex mutex;
-  OperationHandle operation;
-};
-
-}  // namespace
 
 GenerativeModel::GenerativeModel(std::string modelName, std::string modelResourceName, FirebaseInfo firebaseInfo,
                                  APIConfig apiConfig, Settings settings, RequestOptions requestOptions,
@@ -116,25 +84,12 @@ OperationHandle GenerativeModel::generateContentStream(std::vector<ModelContent>
     return std::make_shared<Operation>();
   }
   auto request = makeRequest(std::move(contents), GenerateContentRequest::APIMethod::streamGenerateContent);
-  // Both handlers below run on the caller's queue, one at a time.
-  auto stream = std::make_shared<CheckedStream>();
-  stream->caller = std::move(handlers);
-  auto operation = service_.performStreamRequest(
-      request, queue,
-      {[stream](GenerateContentResponse response) {
-         if (stream->ended) return;
-         if (auto refused = refusedResponseError(response)) {
-           stream->end(refused);
-           stream->stopExchange();
-           return;
-         }
-         stream->caller.onElement(std::move(response));
-       },
-       [stream](platform::ErrorPtr error) {
-         stream->end(error ? generateContentFailure(std::move(error)) : nullptr);
-       }});
-  stream->setOperation(operation);
-  return operation;
+  return service_.performStreamRequest(request, queue,
+                                       {std::move(handlers.onElement),
+                                        [onEnd = std::move(handlers.onEnd)](platform::ErrorPtr error) {
+                                          onEnd(error ? generateContentFailure(std::move(error)) : nullptr);
+                                        }},
+                                       refusedResponseError);
 }
 
 OperationHandle GenerativeModel::countTokens(PartsRepresentable parts, platform::DispatchQueue& queue,

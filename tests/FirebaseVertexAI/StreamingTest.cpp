@@ -180,6 +180,40 @@ TEST_F(StreamingTest, ABlockedChunkEndsTheStreamAndTheExchange) {
   EXPECT_TRUE(*clientLeft);
 }
 
+// Once a refused chunk has ended the stream, nothing more is posted to the
+// caller's queue: the caller may let the queue go as soon as the end arrives,
+// even from the end handler itself.
+TEST_F(StreamingTest, AfterARefusedChunkTheCallersQueueMayGo) {
+  auto release = testing::makeSignal();
+  backend.server.handle([release](Exchange& exchange) {
+    exchange.beginChunked(200);
+    exchange.sendChunk(event("cut", "SAFETY"));
+    release->wait();
+    exchange.endChunked();
+  });
+  auto model = *(*VertexAI::vertexAI(nullptr, "us-central1"))->generativeModel("gemini-2.0-flash-lite", {180});
+  auto queue = std::make_unique<platform::DispatchQueue>("vertexai.test.short-lived");
+  auto ended = testing::makeSignal();
+  platform::ErrorPtr endError;
+  model->generateContentStream("Tell me", *queue,
+                               {[](GenerateContentResponse) { ADD_FAILURE() << "a refused chunk was delivered"; },
+                                [&](platform::ErrorPtr error) {
+                                  endError = std::move(error);
+                                  queue.reset();
+                                  ended->raise();
+                                }});
+  ended->wait();
+  release->raise();
+  const auto* error = platform::errorAs<GenerateContentError>(endError);
+  ASSERT_NE(error, nullptr) << testing::describe(endError);
+  EXPECT_EQ(error->kind(), GenerateContentError::Kind::responseStoppedEarly);
+  // The session ends the stopped exchange before it has answered a later one.
+  backend.answer("next");
+  testing::Delivered<GenerateContentResponse> next;
+  model->generateContent("Again", next.queue, next.completion());
+  EXPECT_TRUE(next.wait());
+}
+
 TEST_F(StreamingTest, StatusesOtherThan200EndWithTheBodysError) {
   struct Case {
     int status;

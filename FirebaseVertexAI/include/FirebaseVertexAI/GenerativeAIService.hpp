@@ -37,10 +37,16 @@ class GenerativeAIService {
   OperationHandle performRequest(const R& request, platform::DispatchQueue& queue,
                                  Completion<typename R::Response> completion) const;
 
+  // What a stream refuses to deliver (a blocked prompt, a reply stopped
+  // early): the error that ends it instead, or null to let the response pass.
+  using ResponseCheck = std::function<platform::ErrorPtr(const GenerateContentResponse&)>;
+
   // Sends the request and reads the reply as server-sent events: delivers
-  // one response per "data:" line, in order, then the end or the error.
+  // one response per "data:" line, in order, then the end or the error. A
+  // response the check refuses ends the stream with its error and stops the
+  // exchange; after the end nothing more reaches the queue.
   OperationHandle performStreamRequest(const GenerateContentRequest& request, platform::DispatchQueue& queue,
-                                       StreamHandlers<GenerateContentResponse> handlers) const;
+                                       StreamHandlers<GenerateContentResponse> handlers, ResponseCheck refuse) const;
 
   // --- The steps of an exchange ---
 
