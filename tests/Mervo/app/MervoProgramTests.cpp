@@ -154,10 +154,10 @@ TEST_F(MervoProgramTest, AStoreThatCannotBeOpenedStopsTheStartAndIsKept) {
 }
 
 TEST_F(MervoProgramTest, ABundleWithoutItsOptionsListStopsTheStart) {
-  // A copy of the program beside a bundle that lacks the options list.
-  const auto copies = kMervo.parent_path() / "mervo-test-copies" / std::to_string(getpid());
-  std::filesystem::remove_all(copies);
-  std::filesystem::create_directories(copies);
+  // A copy of the program beside a bundle that lacks the options list, in a
+  // folder of this test's own.
+  test_support::TempDir copyFolder;
+  const auto& copies = copyFolder.path();
   std::filesystem::copy(kMervo.parent_path() / "Mervo.bundle", copies / "Mervo.bundle", std::filesystem::copy_options::recursive);
   std::filesystem::remove(copies / "Mervo.bundle" / "Resources" / "GoogleService-Info.plist");
   std::error_code linked;
@@ -172,7 +172,6 @@ TEST_F(MervoProgramTest, ABundleWithoutItsOptionsListStopsTheStart) {
       << err;
   EXPECT_EQ(mervo.out().find("Firebase configured"), std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(screenshot(folder)));
-  std::filesystem::remove_all(copies.parent_path());
 }
 
 TEST_F(MervoProgramTest, WithoutADisplayItSaysSoInOneLineAndStops) {
