@@ -7,6 +7,7 @@
 #include <QLayout>
 #include <QPainter>
 #include <QPixmap>
+#include <QSaveFile>
 #include <QTest>
 
 #include <cmath>
@@ -34,7 +35,10 @@ QString renderToPng(QWidget& widget, const QString& name, QSize size) {
   const QString directory = QStringLiteral(GUI_RENDER_DIR);
   QDir().mkpath(directory);
   const QString path = directory + '/' + name + ".png";
-  render(widget, size, 2).save(path);
+  // Written whole, then renamed: another run of the same test never reads
+  // half a file.
+  QSaveFile file(path);
+  if (file.open(QIODevice::WriteOnly) && render(widget, size, 2).save(&file, "PNG")) file.commit();
   return path;
 }
 
