@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include <chrono>
+#include <thread>
 #include <utility>
 
 #include "coredata/CoreDataError.hpp"
@@ -11,6 +13,18 @@ namespace coredata {
 namespace {
 
 constexpr int kBusyTimeoutMs = 10000;
+
+// Switching to WAL needs the whole file for a moment, and SQLite does not wait
+// for it while another process holds the file (two programs opening the store
+// at once): wait here instead, as long as for any other lock.
+int switchToWriteAheadLog(sqlite3* db) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kBusyTimeoutMs);
+  for (;;) {
+    int result = sqlite3_exec(db, "PRAGMA journal_mode = WAL", nullptr, nullptr, nullptr);
+    if (result != SQLITE_BUSY || std::chrono::steady_clock::now() >= deadline) return result;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+}
 
 // Frees a prepared statement when it goes out of scope.
 struct Statement {
@@ -160,7 +174,7 @@ std::expected<void, platform::ErrorPtr> SQLiteStore::prepareFor(const ManagedObj
                                  "The model used to open the store is incompatible with the one used to create the store.",
                                  SQLITE_OK));
   // Readers and a writer may then work side by side, also across processes.
-  if (int result = sqlite3_exec(db_, "PRAGMA journal_mode = WAL", nullptr, nullptr, nullptr); result != SQLITE_OK)
+  if (int result = switchToWriteAheadLog(db_); result != SQLITE_OK)
     return std::unexpected(error(PersistentStoreOpenError, "The store could not be prepared.", result));
   return {};
 }
