@@ -88,7 +88,7 @@ class Signal {
 inline std::shared_ptr<Signal> makeSignal() { return std::make_shared<Signal>(); }
 
 // Collects what one operation delivers on its own serial queue, and waits
-// for it (at most ten seconds, so that a missing delivery fails the test
+// for it (up to the hang guard, so that a missing delivery fails the test
 // instead of hanging it).
 template <typename T>
 class Delivered {
@@ -112,13 +112,16 @@ class Delivered {
     return results_.front();
   }
 
-  platform::DispatchQueue queue{"vertexai.test.delivery"};
 
  private:
   std::mutex mutex_;
   std::condition_variable changed_;
   std::vector<Result<T>> results_;
   bool onQueue_ = false;
+
+ public:
+  // Last, so that it goes first: a late delivery still finds the rest.
+  platform::DispatchQueue queue{"vertexai.test.delivery"};
 };
 
 // Collects a stream's responses and its end. `onResponse` runs on the
@@ -137,13 +140,16 @@ class StreamRecorder {
   int endCount() const;
 
   std::function<void(const GenerateContentResponse&)> onResponse;
-  platform::DispatchQueue queue{"vertexai.test.stream"};
 
  private:
   mutable std::mutex mutex_;
   std::condition_variable changed_;
   std::vector<GenerateContentResponse> responses_;
   std::vector<platform::ErrorPtr> ends_;
+
+ public:
+  // Last, so that it goes first: a late delivery still finds the rest.
+  platform::DispatchQueue queue{"vertexai.test.stream"};
 };
 
 }  // namespace firebase::vertexai::testing
