@@ -20,7 +20,7 @@ Chat::Turn Chat::prepareTurn(std::vector<ModelContent> contents) const {
 
 OperationHandle Chat::sendMessage(PartsRepresentable parts, platform::DispatchQueue& queue,
                                   Completion<GenerateContentResponse> completion) {
-  return sendMessage(std::vector<ModelContent>{ModelContent({std::move(parts)})}, queue, std::move(completion));
+  return sendMessage(singleUserContent(std::move(parts)), queue, std::move(completion));
 }
 
 OperationHandle Chat::sendMessage(std::vector<ModelContent> contents, platform::DispatchQueue& queue,
@@ -41,7 +41,7 @@ OperationHandle Chat::sendMessage(std::vector<ModelContent> contents, platform::
 
 OperationHandle Chat::sendMessageStream(PartsRepresentable parts, platform::DispatchQueue& queue,
                                         StreamHandlers<GenerateContentResponse> handlers) {
-  return sendMessageStream(std::vector<ModelContent>{ModelContent({std::move(parts)})}, queue, std::move(handlers));
+  return sendMessageStream(singleUserContent(std::move(parts)), queue, std::move(handlers));
 }
 
 OperationHandle Chat::sendMessageStream(std::vector<ModelContent> contents, platform::DispatchQueue& queue,

@@ -52,7 +52,7 @@ GenerateContentRequest GenerativeModel::makeRequest(std::vector<ModelContent> co
 
 OperationHandle GenerativeModel::generateContent(PartsRepresentable parts, platform::DispatchQueue& queue,
                                                  Completion<GenerateContentResponse> completion) const {
-  return generateContent(std::vector<ModelContent>{ModelContent({std::move(parts)})}, queue, std::move(completion));
+  return generateContent(singleUserContent(std::move(parts)), queue, std::move(completion));
 }
 
 OperationHandle GenerativeModel::generateContent(std::vector<ModelContent> contents, platform::DispatchQueue& queue,
@@ -72,8 +72,7 @@ OperationHandle GenerativeModel::generateContent(std::vector<ModelContent> conte
 
 OperationHandle GenerativeModel::generateContentStream(PartsRepresentable parts, platform::DispatchQueue& queue,
                                                        StreamHandlers<GenerateContentResponse> handlers) const {
-  return generateContentStream(std::vector<ModelContent>{ModelContent({std::move(parts)})}, queue,
-                               std::move(handlers));
+  return generateContentStream(singleUserContent(std::move(parts)), queue, std::move(handlers));
 }
 
 OperationHandle GenerativeModel::generateContentStream(std::vector<ModelContent> contents,
@@ -94,7 +93,7 @@ OperationHandle GenerativeModel::generateContentStream(std::vector<ModelContent>
 
 OperationHandle GenerativeModel::countTokens(PartsRepresentable parts, platform::DispatchQueue& queue,
                                              Completion<CountTokensResponse> completion) const {
-  return countTokens(std::vector<ModelContent>{ModelContent({std::move(parts)})}, queue, std::move(completion));
+  return countTokens(singleUserContent(std::move(parts)), queue, std::move(completion));
 }
 
 OperationHandle GenerativeModel::countTokens(std::vector<ModelContent> contents, platform::DispatchQueue& queue,

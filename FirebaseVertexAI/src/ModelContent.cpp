@@ -35,6 +35,10 @@ platform::ErrorPtr rejectErrorParts(const std::vector<ModelContent>& contents) {
   return nullptr;
 }
 
+std::vector<ModelContent> singleUserContent(PartsRepresentable parts) {
+  return {ModelContent({std::move(parts)})};
+}
+
 std::vector<ModelContent> withUserRoleIfMissing(std::vector<ModelContent> contents) {
   for (auto& content : contents)
     if (!content.role()) content = ModelContent::fromParts(std::string("user"), content.parts());

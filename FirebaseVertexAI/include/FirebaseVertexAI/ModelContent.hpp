@@ -42,6 +42,9 @@ class ModelContent {
 // anything is sent.
 platform::ErrorPtr rejectErrorParts(const std::vector<ModelContent>& contents);
 
+// What a call given only parts sends: one "user" content of those parts.
+std::vector<ModelContent> singleUserContent(PartsRepresentable parts);
+
 // Every content without a role gets the role "user"; the others stay.
 std::vector<ModelContent> withUserRoleIfMissing(std::vector<ModelContent> contents);
 

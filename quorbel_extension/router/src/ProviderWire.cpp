@@ -157,6 +157,11 @@ std::optional<Span> passwordBetween(std::string_view text, std::size_t start, st
   return Span{start + colon + 1, at};
 }
 
+// Where user information ends in an address: its last "@" before the path.
+std::size_t lastAtBeforePath(std::string_view address) {
+  return address.substr(0, std::min(address.find_first_of("/?#"), address.size())).rfind('@');
+}
+
 // User information after "://". It ends at the last "@" before the path; a
 // text that is no valid URL may hold an unencoded "/" in it, so failing that,
 // at the first "@" of the run, and for a password typed with a blank in it,
@@ -165,7 +170,7 @@ std::optional<Span> passwordAfterScheme(std::string_view text, std::size_t start
   std::size_t runEnd = start;
   while (runEnd < text.size() && !isBlank(text[runEnd])) ++runEnd;
   const std::string_view run = text.substr(start, runEnd - start);
-  std::size_t at = run.substr(0, std::min(run.find_first_of("/?#"), run.size())).rfind('@');
+  std::size_t at = lastAtBeforePath(run);
   if (at == npos) at = run.find('@');
   if (at != npos) return passwordBetween(text, start, start + at);
   if (run.find(':') == npos || run.find_first_of("/?#") != npos) return std::nullopt;
@@ -179,7 +184,7 @@ std::optional<Span> passwordAfterScheme(std::string_view text, std::size_t start
 std::optional<Span> passwordOfWord(std::string_view text, std::size_t start, std::size_t end) {
   const std::string_view word = text.substr(start, end - start);
   if (word.find("://") != npos) return std::nullopt;
-  const std::size_t at = word.substr(0, std::min(word.find_first_of("/?#"), word.size())).rfind('@');
+  const std::size_t at = lastAtBeforePath(word);
   if (at == npos) return std::nullopt;
   return passwordBetween(text, start, start + at);
 }
