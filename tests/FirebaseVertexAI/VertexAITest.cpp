@@ -133,6 +133,8 @@ TEST_P(ModelNames, AreAcceptedOnlyAsOnePathSegment) {
     ASSERT_TRUE(model) << testing::describe(model.error());
     EXPECT_EQ((*model)->modelResourceName(),
               "projects/quorbel-sample/locations/us-central1/publishers/google/models/" + c.modelName);
+    // Whatever is accepted forms the address of every request.
+    EXPECT_TRUE(modelMethodURL(VertexAI::defaultAPIConfig(), (*model)->modelResourceName(), ":generateContent"));
     return;
   }
   ASSERT_FALSE(model);
@@ -150,7 +152,13 @@ INSTANTIATE_TEST_SUITE_P(
                       NameCase{"NextLine", "gemini\u0085pro", false},
                       NameCase{"ParagraphSeparator", "gemini\u2029pro", false},
                       NameCase{"QuestionMark", "gemini?key=x", false}, NameCase{"Hash", "gemini#x", false},
-                      NameCase{"Percent", "gemini%2F..%2Fx", false}),
+                      NameCase{"Percent", "gemini%2F..%2Fx", false},
+                      NameCase{"EveryPlainCharacter", "gemini-2.0_flash~lite.!$&'()*+,;=:@AZaz09", true},
+                      NameCase{"LetterOutsideASCII", "gemini-fl\u00E4sh", false},
+                      NameCase{"NoBreakSpace", "gemini\u00A0pro", false},
+                      NameCase{"ControlCharacter", "gemini\x01pro", false}, NameCase{"Delete", "gemini\x7Fpro", false},
+                      NameCase{"Tab", "gemini\tpro", false}, NameCase{"Quote", "gemini\"pro", false},
+                      NameCase{"Backslash", "gemini\\pro", false}, NameCase{"Brace", "gemini{pro}", false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(VertexAITest, LocationsAndResourceNamesFollowTheService) {

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "FirebaseVertexAI/BackendError.hpp"
 #include "FirebaseVertexAI/EventStreamReader.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -16,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::size_t pieceSize = 1 + data[0] % 64;
   constexpr std::size_t kLineLimit = 4096;
   std::string_view body(reinterpret_cast<const char*>(data + 1), size - 1);
-  EventStreamReader reader(kLineLimit);
+  EventStreamReader reader(kLineLimit, BackendError::errorFromBody);
   auto take = [](GenerateContentResponse response) { (void)response.text(); };
   for (std::size_t at = 0; at < body.size(); at += pieceSize)
     if (reader.read(body.substr(at, pieceSize), take)) return 0;
