@@ -288,6 +288,7 @@ TEST_F(ServiceTest, TransportFailuresAndTimeOutsAreTheSessionsErrors) {
     const auto& underlying = platform::errorAs<GenerateContentError>(result.error())->underlying();
     EXPECT_EQ(underlying->domain(), platform::kURLErrorDomain);
     EXPECT_EQ(underlying->code(), platform::URLErrorCannotConnectToHost);
+    EXPECT_EQ(result.error()->localizedDescription(), "Could not connect to the server.");
   }
   // A server that never answers: the model's own time-out ends the call.
   VertexAIBackend backend;
@@ -300,6 +301,8 @@ TEST_F(ServiceTest, TransportFailuresAndTimeOutsAreTheSessionsErrors) {
   ASSERT_FALSE(result);
   const auto& underlying = platform::errorAs<GenerateContentError>(result.error())->underlying();
   EXPECT_EQ(underlying->code(), platform::URLErrorTimedOut);
+  // What the compose session and the connection test show after their 180 s.
+  EXPECT_EQ(result.error()->localizedDescription(), "The request timed out.");
 }
 
 TEST_F(ServiceTest, AReplyPastTheBodyLimitFailsClearly) {
