@@ -41,14 +41,14 @@ constexpr APIConfig::Service::Endpoint kEndpoints[] = {APIConfig::Service::Endpo
                                                        APIConfig::Service::Endpoint::firebaseVertexAIStaging,
                                                        APIConfig::Service::Endpoint::generativeLanguage};
 
-// Paths are appended to the base, so it may carry no query, no fragment and
-// no trailing "/".
+// Paths are appended to the base, so it may carry no query, no fragment, no
+// trailing "/" and nothing a path does not hold as it is.
 bool isUsableBaseAddress(const std::string& text) {
   auto url = platform::URL::parse(text);
   if (!url || url->host().empty()) return false;
   const std::string scheme = platform::text::lowercased(url->scheme());
   return (scheme == "http" || scheme == "https") && !text.ends_with('/') &&
-         text.find_first_of("?#") == std::string::npos;
+         text.find_first_of("?#") == std::string::npos && isValidPath(url->path());
 }
 }  // namespace
 

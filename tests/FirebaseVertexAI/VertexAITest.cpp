@@ -249,16 +249,28 @@ TEST(APIConfig, TheBaseAddressVariableReplacesEveryEndpointOrIsRefused) {
                {"http://127.0.0.1:8080/", std::nullopt},
                {"ftp://127.0.0.1", std::nullopt},
                {"127.0.0.1:8080", std::nullopt},
-               {"http://host/?q=1", std::nullopt}};
+               {"http://host/?q=1", std::nullopt},
+               {"http://host#top", std::nullopt},
+               {"http://", std::nullopt},
+               {"http://host/a b", std::nullopt},
+               {"http://host/a%zz", std::nullopt},
+               {"http://host/[v1]", std::nullopt},
+               {"http://host/caf\u00E9", std::nullopt},
+               {"http://host\n", std::nullopt}};
   for (const auto& c : cases) {
     test_support::ScopedEnv variable(kBaseURLVariable, c.value);
     auto base = requestBaseAddress(Endpoint::firebaseVertexAIProd);
     if (c.base) {
       EXPECT_EQ(base, *c.base) << c.value.value_or("<unset>");
-    } else {
-      ASSERT_FALSE(base) << *c.value;
-      EXPECT_EQ(base.error()->code(), platform::URLErrorBadURL);
+      continue;
     }
+    ASSERT_FALSE(base) << *c.value;
+    EXPECT_EQ(base.error()->code(), platform::URLErrorBadURL);
+    // What a request then fails with names the variable and its value.
+    auto url = modelMethodURL(VertexAI::defaultAPIConfig(), "projects/p/models/gemini-x", ":generateContent");
+    ASSERT_FALSE(url) << *c.value;
+    EXPECT_EQ(url.error()->localizedDescription(),
+              "VERTEXAI_BASE_URL must be an http or https address without a trailing \"/\"; it is \"" + *c.value + "\".");
   }
   test_support::ScopedEnv variable(kBaseURLVariable, "http://127.0.0.1:9");
   EXPECT_EQ(*requestBaseAddress(Endpoint::generativeLanguage), "http://127.0.0.1:9");
