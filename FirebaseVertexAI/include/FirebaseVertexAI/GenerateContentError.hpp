@@ -55,7 +55,9 @@ class GenerateContentError final : public platform::Error {
 };
 
 // Raised while decoding a candidate whose content is unusable; callers get
-// it inside GenerateContentError::internalError.
+// it inside GenerateContentError::internalError. The response decoder raises
+// malformedContent only: an empty content object is what the service writes
+// for content without role and parts, and reads as such.
 class InvalidCandidateError final : public platform::Error {
  public:
   static constexpr const char* kDomain = "FirebaseVertexAI.InvalidCandidateError";
