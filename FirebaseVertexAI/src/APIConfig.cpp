@@ -1,5 +1,6 @@
 #include "FirebaseVertexAI/APIConfig.hpp"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <string>
@@ -10,14 +11,19 @@
 namespace firebase::vertexai {
 namespace {
 
-// The characters a URL path may hold as they are (RFC 3986), and "%" with
-// two hex digits: anything else in a resource name (a blank, "?", "#", a
-// non-ASCII letter) would change or break the address.
+// The characters a segment of a URL path may hold as they are (RFC 3986).
+bool isPlainPathCharacter(char c) {
+  static constexpr std::string_view kAllowedPunctuation = "-._~!$&'()*+,;=:@";
+  return std::isalnum(static_cast<unsigned char>(c)) || kAllowedPunctuation.find(c) != std::string_view::npos;
+}
+
+// Segments of plain characters between "/", and "%" with two hex digits:
+// anything else in a resource name (a blank, "?", "#", a non-ASCII letter)
+// would change or break the address.
 bool isValidPath(std::string_view path) {
-  static constexpr std::string_view kAllowedPunctuation = "-._~!$&'()*+,;=:@/";
   for (std::size_t i = 0; i < path.size(); ++i) {
     const auto c = static_cast<unsigned char>(path[i]);
-    if (std::isalnum(c) || kAllowedPunctuation.find(static_cast<char>(c)) != std::string_view::npos) continue;
+    if (c == '/' || isPlainPathCharacter(path[i])) continue;
     if (c == '%' && i + 2 < path.size() && std::isxdigit(static_cast<unsigned char>(path[i + 1])) &&
         std::isxdigit(static_cast<unsigned char>(path[i + 2]))) {
       i += 2;
@@ -35,14 +41,14 @@ constexpr APIConfig::Service::Endpoint kEndpoints[] = {APIConfig::Service::Endpo
                                                        APIConfig::Service::Endpoint::firebaseVertexAIStaging,
                                                        APIConfig::Service::Endpoint::generativeLanguage};
 
-// Paths are appended to the base, so it may carry no query, no fragment and
-// no trailing "/".
+// Paths are appended to the base, so it may carry no query, no fragment, no
+// trailing "/" and nothing a path does not hold as it is.
 bool isUsableBaseAddress(const std::string& text) {
   auto url = platform::URL::parse(text);
   if (!url || url->host().empty()) return false;
   const std::string scheme = platform::text::lowercased(url->scheme());
   return (scheme == "http" || scheme == "https") && !text.ends_with('/') &&
-         text.find_first_of("?#") == std::string::npos;
+         text.find_first_of("?#") == std::string::npos && isValidPath(url->path());
 }
 }  // namespace
 
@@ -107,6 +113,10 @@ std::expected<platform::URL, platform::ErrorPtr> modelMethodURL(const APIConfig&
     return std::unexpected(invalidRequestURLError("The model resource name \"" + platform::text::repairUTF8(model) +
                                                   "\" does not form a valid URL."));
   return *parsed;
+}
+
+bool isPlainPathSegment(std::string_view name) {
+  return !name.empty() && std::ranges::all_of(name, isPlainPathCharacter);
 }
 
 platform::ErrorPtr invalidRequestURLError(const std::string& description) {

@@ -71,6 +71,12 @@ std::expected<BackendError, platform::ErrorPtr> BackendError::decode(std::string
   return platform::json::decodeDocument(json, readBackendError);
 }
 
+platform::ErrorPtr BackendError::errorFromBody(std::string_view json) {
+  auto decoded = decode(json);
+  if (!decoded) return decoded.error();
+  return std::make_shared<BackendError>(std::move(*decoded));
+}
+
 bool BackendError::isServiceDisabledError() const {
   const auto productionHost = hostName(APIConfig::Service::Endpoint::firebaseVertexAIProd);
   for (const auto& detail : details_) {

@@ -4,6 +4,11 @@
 // Each reads one value of a parsed document and throws
 // platform::json::DecodingFailure when it cannot; the public decode
 // functions run them inside platform::json::decodeDocument.
+//
+// The service leaves out of its replies every field that holds its default
+// (a zero count, an empty text or list, an unspecified enumeration value), so
+// a missing or null field reads as that default; a value of the wrong type
+// still fails.
 
 #include <cstdint>
 #include <string>
@@ -32,6 +37,8 @@ ModalityTokenCount readModalityTokenCount(Decoder& decoder);
 std::vector<ModalityTokenCount> readTokenCounts(const Decoder& decoder, std::string_view key);
 // The integer under the key; 0 when it is missing or null.
 std::int64_t readCount(const Decoder& decoder, std::string_view key);
+// The string under the key; empty when it is missing or null.
+std::string readText(const Decoder& decoder, std::string_view key);
 // A date of the service ("year", "month", "day", 0 for a part not given);
 // out-of-range parts are kept and warned about.
 platform::DateComponents readProtoDate(Decoder& decoder);
@@ -46,6 +53,14 @@ E readProtoEnum(Decoder& decoder) {
   E value(decoder.string());
   if (!value.isKnown()) logUnrecognizedValue(E::kTypeName, value.rawValue(), E::kUnrecognizedCode);
   return value;
+}
+
+// The enumeration under the key; its unspecified value, unlogged, when the
+// key is missing or null: the service leaves out a value it did not specify.
+template <ProtoEnumeration E>
+E readProtoEnumOrUnspecified(const Decoder& decoder, std::string_view key) {
+  auto value = decoder.ifPresent(key);
+  return value ? readProtoEnum<E>(*value) : E(std::string(E::kUnspecifiedRawValue));
 }
 
 }  // namespace firebase::vertexai::wire

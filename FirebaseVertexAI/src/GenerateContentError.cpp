@@ -1,9 +1,25 @@
 #include "FirebaseVertexAI/GenerateContentError.hpp"
 
-#include "DefaultErrorDescription.hpp"
+#include "DecodingFailureDescription.hpp"
+#include "foundation/JsonDecoder.hpp"
+#include "foundation/Text.hpp"
 
 namespace firebase::vertexai {
 namespace {
+
+// What a person reads of the failure behind a generate call: a reply that
+// could not be read says what was wrong in it and where; any other error
+// speaks for itself (the backend's message, the transport's, ...).
+std::string describeUnderlying(const platform::ErrorPtr& underlying) {
+  if (platform::errorAs<platform::json::DecodingError>(underlying))
+    return "The server's reply could not be read: " + describeDecodingFailure(underlying);
+  return underlying->localizedDescription();
+}
+
+// What happened, then the server's reason between parentheses.
+std::string withReason(const std::string& what, const char* reasonName, const std::string& reason) {
+  return what + " (" + reasonName + " " + platform::text::repairUTF8(reason) + ")";
+}
 
 std::string withUnderlying(std::string description, const platform::ErrorPtr& underlying) {
   if (underlying) description += " underlying error: " + underlying->debugDescription();
@@ -36,7 +52,23 @@ platform::ErrorPtr GenerateContentError::responseStoppedEarly(FinishReason reaso
       new GenerateContentError(Kind::responseStoppedEarly, nullptr, std::move(reason), std::move(response)));
 }
 
-std::string GenerateContentError::localizedDescription() const { return defaultErrorDescription(kDomain, code()); }
+std::string GenerateContentError::localizedDescription() const {
+  switch (kind_) {
+    case Kind::internalError: return describeUnderlying(underlying_);
+    case Kind::promptImageContentError:
+      return "An image of the prompt could not be sent: " + underlying_->localizedDescription();
+    case Kind::promptBlocked: {
+      const auto& feedback = response_->promptFeedback;
+      if (!feedback || !feedback->blockReason) return "The prompt was blocked.";
+      std::string description = withReason("The prompt was blocked", "block reason", feedback->blockReason->rawValue());
+      if (feedback->blockReasonMessage && !feedback->blockReasonMessage->empty())
+        return description + ": " + platform::text::repairUTF8(*feedback->blockReasonMessage);
+      return description + ".";
+    }
+    case Kind::responseStoppedEarly: return withReason("The reply stopped early", "finish reason", reason_->rawValue()) + ".";
+  }
+  return {};
+}
 
 std::string GenerateContentError::debugDescription() const {
   std::string description = Error::debugDescription();
@@ -44,7 +76,15 @@ std::string GenerateContentError::debugDescription() const {
   return withUnderlying(std::move(description), underlying_);
 }
 
-std::string InvalidCandidateError::localizedDescription() const { return defaultErrorDescription(kDomain, code()); }
+std::string InvalidCandidateError::localizedDescription() const {
+  if (kind_ == Kind::emptyContent) {
+    const std::string path = decodingFailurePath(underlyingError_);
+    return "The server's reply holds a candidate whose content is empty" + (path.empty() ? "" : " (at " + path + ")") +
+           ".";
+  }
+  return "The server's reply holds a candidate whose content could not be read: " +
+         describeDecodingFailure(underlyingError_);
+}
 
 std::string InvalidCandidateError::debugDescription() const {
   return withUnderlying(Error::debugDescription(), underlyingError_);

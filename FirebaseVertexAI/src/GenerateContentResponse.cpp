@@ -56,7 +56,7 @@ std::optional<std::string> readNonEmptyString(const Decoder& decoder, std::strin
 Citation readCitation(Decoder& decoder) {
   Citation citation;
   citation.startIndex = readCount(decoder, "startIndex");
-  citation.endIndex = decoder.required("endIndex").int64();
+  citation.endIndex = readCount(decoder, "endIndex");
   citation.uri = readNonEmptyString(decoder, "uri");
   citation.title = readNonEmptyString(decoder, "title");
   citation.license = readNonEmptyString(decoder, "license");
@@ -69,17 +69,18 @@ Citation readCitation(Decoder& decoder) {
   return citation;
 }
 
-CitationMetadata readCitationMetadata(Decoder& decoder) { return {decoder.required("citations").array(readCitation)}; }
+CitationMetadata readCitationMetadata(Decoder& decoder) {
+  auto citations = decoder.ifPresent("citations");
+  return {citations ? citations->array(readCitation) : std::vector<Citation>{}};
+}
 
-// Content that does not decode fails the candidate with the reason: an empty
-// object, or anything else.
+// Content that does not decode fails the candidate. An empty object is
+// content without role and parts, as the service writes it.
 ModelContent readCandidateContent(Decoder& content) {
   try {
     return readModelContent(content);
   } catch (const platform::json::DecodingFailure& failure) {
-    const auto kind = content.isEmptyObject() ? InvalidCandidateError::Kind::emptyContent
-                                              : InvalidCandidateError::Kind::malformedContent;
-    Decoder::fail(std::make_shared<InvalidCandidateError>(kind, failure.error));
+    Decoder::fail(std::make_shared<InvalidCandidateError>(InvalidCandidateError::Kind::malformedContent, failure.error));
   }
 }
 

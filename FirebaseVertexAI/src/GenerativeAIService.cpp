@@ -9,6 +9,7 @@
 #include "FirebaseVertexAI/BackendError.hpp"
 #include "FirebaseVertexAI/EventStreamReader.hpp"
 #include "FirebaseVertexAI/VertexLog.hpp"
+#include "DecodingFailureDescription.hpp"
 #include "StreamDelivery.hpp"
 #include "firebase_core/FIRApp.hpp"
 #include "firebase_core/Version.hpp"
@@ -97,7 +98,9 @@ class StreamExchange {
   StreamExchange(GenerativeAIService service, std::shared_ptr<StreamDelivery<GenerateContentResponse>> delivery,
                  std::shared_ptr<Operation> operation, GenerativeAIService::ResponseCheck refuse)
       : service_(std::move(service)), delivery_(std::move(delivery)), operation_(std::move(operation)),
-        refuse_(std::move(refuse)), events_(GenerativeAIService::kMaxReplyBytes), errorLines_(GenerativeAIService::kMaxReplyBytes) {}
+        refuse_(std::move(refuse)),
+        events_(GenerativeAIService::kMaxReplyBytes, [this](std::string_view json) { return service_.parseError(json); }),
+        errorLines_(GenerativeAIService::kMaxReplyBytes) {}
 
   void begin(const HTTPURLResponse& response) {
     response_ = response;
@@ -184,7 +187,7 @@ ErrorPtr GenerativeAIService::notUTF8Error() {
 
 ErrorPtr GenerativeAIService::tooLongError(std::size_t limit) {
   return platform::makeError(platform::kURLErrorDomain, platform::URLErrorDataLengthExceedsMaximum,
-                             fmt::format("A line of the stream is longer than the limit of {}.",
+                             fmt::format("A line or event of the stream is longer than the limit of {}.",
                                          platform::describeByteCount(limit)));
 }
 
@@ -210,23 +213,17 @@ Result<HTTPURLResponse> GenerativeAIService::httpResponse(const std::optional<HT
       platform::makeError(platform::kURLErrorDomain, platform::URLErrorBadServerResponse, "Response was not an HTTP response."));
 }
 
-Result<GenerateContentResponse> GenerativeAIService::parseStreamResponse(std::string_view json) {
-  auto decoded = GenerateContentResponse::decode(json, platform::json::KeyDecoding::acceptSnakeCase);
-  if (!decoded) logUndecodableBody(json, decoded.error());
-  return decoded;
-}
-
 void GenerativeAIService::logUndecodableBody(std::string_view body, const ErrorPtr& error) {
   if (platform::text::isValidUTF8(body))
     logError(VertexLogMessageCode::loadRequestParseResponseFailedJSON, "JSON response: " + std::string(body));
   logError(VertexLogMessageCode::loadRequestParseResponseFailedJSONError,
-           "Error decoding server JSON: " + error->localizedDescription());
+           "Error decoding server JSON: " + describeDecodingFailure(error));
 }
 
 ErrorPtr GenerativeAIService::decodeBackendError(std::string_view body) const {
-  auto decoded = BackendError::decode(body);
-  if (!decoded) return decoded.error();
-  if (decoded->isServiceDisabledError())
+  auto error = BackendError::errorFromBody(body);
+  const auto* backendError = platform::errorAs<BackendError>(error);
+  if (backendError && backendError->isServiceDisabledError())
     logError(VertexLogMessageCode::firebaseMLAPIDisabled,
              fmt::format("The Vertex AI in Firebase SDK requires the Vertex AI in Firebase API (`{}`) to be enabled "
                          "in your Firebase project. Enable this API by visiting the Firebase Console at\n{}/project/{}"
@@ -234,7 +231,7 @@ ErrorPtr GenerativeAIService::decodeBackendError(std::string_view body) const {
                          "for the action to propagate to our systems and then retry.",
                          hostName(APIConfig::Service::Endpoint::firebaseVertexAIProd), kConsoleAddress,
                          firebaseInfo_.projectID));
-  return std::make_shared<BackendError>(std::move(*decoded));
+  return error;
 }
 
 ErrorPtr GenerativeAIService::parseError(std::string_view responseBody) const {

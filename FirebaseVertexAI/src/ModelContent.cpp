@@ -135,33 +135,33 @@ namespace {
 
 InlineData readInlineData(Decoder& decoder) {
   InlineData inlineData;
-  inlineData.mimeType = decoder.required("mimeType").string();
-  auto data = decoder.required("data");
-  auto bytes = platform::base64::decode(data.string());
-  if (!bytes) data.failDataCorrupted("The value of \"data\" is not valid Base64.");
-  inlineData.data = std::move(*bytes);
+  inlineData.mimeType = readText(decoder, "mimeType");
+  if (auto data = decoder.ifPresent("data")) {
+    auto bytes = platform::base64::decode(data->string());
+    if (!bytes) data->failDataCorrupted("The value of \"data\" is not valid Base64.");
+    inlineData.data = std::move(*bytes);
+  }
   return inlineData;
 }
 
 FileData readFileData(Decoder& decoder) {
   FileData fileData;
-  fileData.fileURI = decoder.required("fileUri").string();
-  fileData.mimeType = decoder.required("mimeType").string();
+  fileData.fileURI = readText(decoder, "fileUri");
+  fileData.mimeType = readText(decoder, "mimeType");
   return fileData;
 }
 
 FunctionCall readFunctionCall(Decoder& decoder) {
   FunctionCall call;
-  call.name = decoder.required("name").string();
+  call.name = readText(decoder, "name");
   if (auto args = decoder.ifPresent("args")) call.args = readJSONObject(*args);
   return call;
 }
 
 FunctionResponse readFunctionResponse(Decoder& decoder) {
   FunctionResponse response;
-  response.name = decoder.required("name").string();
-  auto payload = decoder.required("response");
-  response.response = readJSONObject(payload);
+  response.name = readText(decoder, "name");
+  if (auto payload = decoder.ifPresent("response")) response.response = readJSONObject(*payload);
   return response;
 }
 
@@ -192,7 +192,8 @@ Part readPart(Decoder& decoder) {
 ModelContent readModelContent(Decoder& decoder) {
   std::optional<std::string> role;
   if (auto value = decoder.ifPresent("role")) role = value->string();
-  auto parts = decoder.required("parts").array(readPart);
+  std::vector<Part> parts;
+  if (auto value = decoder.ifPresent("parts")) parts = value->array(readPart);
   return ModelContent::fromParts(std::move(role), std::move(parts));
 }
 

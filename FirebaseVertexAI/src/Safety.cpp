@@ -16,12 +16,10 @@ void writeJSON(platform::json::Writer& writer, const SafetySetting& setting) {
 namespace wire {
 
 SafetyRating readSafetyRating(Decoder& decoder) {
-  auto category = decoder.required("category");
-  auto probability = decoder.required("probability");
-  SafetyRating rating{readProtoEnum<HarmCategory>(category),
-                      readProtoEnum<SafetyRating::HarmProbability>(probability)};
+  SafetyRating rating{readProtoEnumOrUnspecified<HarmCategory>(decoder, "category"),
+                      readProtoEnumOrUnspecified<SafetyRating::HarmProbability>(decoder, "probability")};
   if (auto value = decoder.ifPresent("probabilityScore")) rating.probabilityScore = value->float32();
-  if (auto value = decoder.ifPresent("severity")) rating.severity = readProtoEnum<SafetyRating::HarmSeverity>(*value);
+  rating.severity = readProtoEnumOrUnspecified<SafetyRating::HarmSeverity>(decoder, "severity");
   if (auto value = decoder.ifPresent("severityScore")) rating.severityScore = value->float32();
   if (auto value = decoder.ifPresent("blocked")) rating.blocked = value->boolean();
   return rating;

@@ -5,9 +5,8 @@
 namespace firebase::vertexai::wire {
 
 ModalityTokenCount readModalityTokenCount(Decoder& decoder) {
-  auto modality = decoder.required("modality");
-  ContentModality contentModality = readProtoEnum<ContentModality>(modality);
-  return {std::move(contentModality), decoder.required("tokenCount").int64()};
+  ContentModality modality = readProtoEnumOrUnspecified<ContentModality>(decoder, "modality");
+  return {std::move(modality), readCount(decoder, "tokenCount")};
 }
 
 std::vector<ModalityTokenCount> readTokenCounts(const Decoder& decoder, std::string_view key) {
@@ -18,6 +17,11 @@ std::vector<ModalityTokenCount> readTokenCounts(const Decoder& decoder, std::str
 std::int64_t readCount(const Decoder& decoder, std::string_view key) {
   auto count = decoder.ifPresent(key);
   return count ? count->int64() : 0;
+}
+
+std::string readText(const Decoder& decoder, std::string_view key) {
+  auto text = decoder.ifPresent(key);
+  return text ? text->string() : std::string();
 }
 
 }  // namespace firebase::vertexai::wire

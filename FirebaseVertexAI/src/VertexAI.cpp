@@ -3,9 +3,6 @@
 #include <mutex>
 #include <unordered_map>
 
-#include <unicode/uchar.h>
-#include <unicode/utf8.h>
-
 #include "FirebaseVertexAI/ConfigurationError.hpp"
 #include "FirebaseVertexAI/FirebaseVertexAIComponent.hpp"
 #include "FirebaseVertexAI/VertexLog.hpp"
@@ -30,21 +27,6 @@ struct InstanceCache {
 InstanceCache& instanceCache() {
   static InstanceCache cache;
   return cache;
-}
-
-// A name that goes into the URL's path as it is: not empty, valid UTF-8, no
-// white space or line break, and no "/", "?", "#" or "%", each of which would
-// change what the address names.
-bool isPathSegment(const std::string& name) {
-  if (name.empty()) return false;
-  const auto* bytes = reinterpret_cast<const uint8_t*>(name.data());
-  const auto length = static_cast<int32_t>(name.size());
-  for (int32_t i = 0; i < length;) {
-    UChar32 c;
-    U8_NEXT(bytes, i, length, c);
-    if (c < 0 || c == '/' || c == '?' || c == '#' || c == '%' || u_isUWhiteSpace(c)) return false;
-  }
-  return true;
 }
 
 // A model of a name the client does not expect is made all the same.
@@ -138,14 +120,14 @@ Result<std::shared_ptr<ImagenModel>> VertexAI::imagenModel(const std::string& mo
 }
 
 Result<std::string> VertexAI::modelResourceName(const std::string& modelName) const {
-  if (!isPathSegment(modelName)) return std::unexpected(ConfigurationError::invalidModelName(modelName));
+  if (!isPlainPathSegment(modelName)) return std::unexpected(ConfigurationError::invalidModelName(modelName));
   if (apiConfig_.service.kind == APIConfig::Service::Kind::vertexAI) return vertexAIModelResourceName(modelName);
   return developerModelResourceName(modelName);
 }
 
 Result<std::string> VertexAI::vertexAIModelResourceName(const std::string& modelName) const {
   if (!location_) return std::unexpected(ConfigurationError::missingLocation());
-  if (!isPathSegment(*location_)) return std::unexpected(ConfigurationError::invalidLocation(*location_));
+  if (!isPlainPathSegment(*location_)) return std::unexpected(ConfigurationError::invalidLocation(*location_));
   return "projects/" + firebaseInfo_.projectID + "/locations/" + *location_ + "/publishers/google/models/" + modelName;
 }
 

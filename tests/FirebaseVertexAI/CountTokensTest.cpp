@@ -165,7 +165,7 @@ INSTANTIATE_TEST_SUITE_P(Bodies, CountTokensResponseTest, ::testing::ValuesIn(kR
 TEST(CountTokensResponseFailureTest, AValueOfTheWrongTypeIsADecodingError) {
   using platform::json::DecodingError;
   for (const char* json : {R"({"totalTokens":"31"})", R"({"totalTokens":1.5})", R"({"totalBillableCharacters":true})",
-                           R"({"promptTokensDetails":{}})", R"({"promptTokensDetails":[{"modality":"TEXT"}]})", "[]",
+                           R"({"promptTokensDetails":{}})", R"({"promptTokensDetails":[{"modality":"TEXT","tokenCount":"3"}]})", "[]",
                            "", "{"}) {
     const auto response = CountTokensResponse::decode(json);
     ASSERT_FALSE(response) << json;

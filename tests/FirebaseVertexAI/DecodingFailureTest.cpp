@@ -74,32 +74,29 @@ const FailureCase kFailures[] = {
      withCandidate(R"({"safetyRatings":[{"category":"HARM_CATEGORY_HARASSMENT","probability":"LOW",
          "probabilityScore":1e39}]})"),
      Kind::dataCorrupted, {"candidates", "Index 0", "safetyRatings", "Index 0", "probabilityScore"}, "Float"},
-    {"RatingWithoutProbability", withCandidate(R"({"safetyRatings":[{"category":"HARM_CATEGORY_HARASSMENT"}]})"),
-     Kind::keyNotFound, {"candidates", "Index 0", "safetyRatings", "Index 0"}, "\"probability\""},
+    {"RatingCategoryANumber", withCandidate(R"({"safetyRatings":[{"category":3}]})"), Kind::typeMismatch,
+     {"candidates", "Index 0", "safetyRatings", "Index 0", "category"}, "String"},
     {"ProbabilityANumber",
      withCandidate(R"({"safetyRatings":[{"category":"HARM_CATEGORY_HARASSMENT","probability":3}]})"),
      Kind::typeMismatch, {"candidates", "Index 0", "safetyRatings", "Index 0", "probability"}, "String"},
     {"BlockedAString",
      withCandidate(R"({"safetyRatings":[{"category":"HARM_CATEGORY_HARASSMENT","probability":"LOW","blocked":"no"}]})"),
      Kind::typeMismatch, {"candidates", "Index 0", "safetyRatings", "Index 0", "blocked"}, "Bool"},
-    {"CitationsMissing", withCandidate(R"({"citationMetadata":{}})"), Kind::keyNotFound,
-     {"candidates", "Index 0", "citationMetadata"}, "\"citations\""},
-    {"CitationWithoutEndIndex", withCandidate(R"({"citationMetadata":{"citations":[{"startIndex":1}]}})"),
-     Kind::keyNotFound, {"candidates", "Index 0", "citationMetadata", "citations", "Index 0"}, "\"endIndex\""},
+    {"CitationsAnObject", withCandidate(R"({"citationMetadata":{"citations":{}}})"), Kind::typeMismatch,
+     {"candidates", "Index 0", "citationMetadata", "citations"}, "Array<Any>"},
+    {"EndIndexAString", withCandidate(R"({"citationMetadata":{"citations":[{"endIndex":"9"}]}})"), Kind::typeMismatch,
+     {"candidates", "Index 0", "citationMetadata", "citations", "Index 0", "endIndex"}, "Int64"},
     {"DateWithNothingInIt",
      withCandidate(R"({"citationMetadata":{"citations":[{"endIndex":1,"publicationDate":{"year":0,"month":0}}]}})"),
      Kind::dataCorrupted, {"year", "month", "day"}, "Invalid date: missing year, month and day"},
-    {"ModalityCountWithoutCount", R"({"candidates":[],"usageMetadata":{"candidatesTokensDetails":[{"modality":"TEXT"}]}})",
-     Kind::keyNotFound, {"usageMetadata", "candidatesTokensDetails", "Index 0"}, "\"tokenCount\""},
-    {"ModalityCountWithNullModality",
-     R"({"candidates":[],"usageMetadata":{"candidatesTokensDetails":[{"modality":null,"tokenCount":1}]}})",
-     Kind::valueNotFound, {"usageMetadata", "candidatesTokensDetails", "Index 0", "modality"}, "null"},
-    {"ContentAnEmptyObject", withCandidate(R"({"content":{}})"), Kind::keyNotFound, {"candidates", "Index 0", "content"},
-     "\"parts\"", InvalidCandidateError::Kind::emptyContent},
+    {"TokenCountAString", R"({"candidates":[],"usageMetadata":{"candidatesTokensDetails":[{"tokenCount":"1"}]}})",
+     Kind::typeMismatch, {"usageMetadata", "candidatesTokensDetails", "Index 0", "tokenCount"}, "Int64"},
+    {"ModalityANumber", R"({"candidates":[],"usageMetadata":{"promptTokensDetails":[{"modality":1}]}})",
+     Kind::typeMismatch, {"usageMetadata", "promptTokensDetails", "Index 0", "modality"}, "String"},
     {"ContentANumber", withCandidate(R"({"content":7})"), Kind::typeMismatch, {"candidates", "Index 0", "content"},
      "Dictionary", InvalidCandidateError::Kind::malformedContent},
-    {"ContentWithoutParts", withCandidate(R"({"content":{"role":"model"}})"), Kind::keyNotFound,
-     {"candidates", "Index 0", "content"}, "\"parts\"", InvalidCandidateError::Kind::malformedContent},
+    {"RoleANumber", withCandidate(R"({"content":{"role":7}})"), Kind::typeMismatch,
+     {"candidates", "Index 0", "content", "role"}, "String", InvalidCandidateError::Kind::malformedContent},
     {"PartsANumber", withParts("3"), Kind::typeMismatch, {"candidates", "Index 0", "content", "parts"}, "Array",
      InvalidCandidateError::Kind::malformedContent},
     {"PartOfNoKnownKind", withParts(R"([{"thought":true}])"), Kind::dataCorrupted,
@@ -108,11 +105,17 @@ const FailureCase kFailures[] = {
     {"InlineDataThatIsNotBase64", withParts(R"([{"text":"a"},{"inlineData":{"mimeType":"image/png","data":"@@@="}}])"),
      Kind::dataCorrupted, {"candidates", "Index 0", "content", "parts", "Index 1", "inlineData", "data"},
      "The value of \"data\" is not valid Base64.", InvalidCandidateError::Kind::malformedContent},
-    {"InlineDataWithoutMimeType", withParts(R"([{"inlineData":{"data":""}}])"), Kind::keyNotFound,
-     {"candidates", "Index 0", "content", "parts", "Index 0", "inlineData"}, "\"mimeType\"",
+    {"MimeTypeANumber", withParts(R"([{"inlineData":{"mimeType":1}}])"), Kind::typeMismatch,
+     {"candidates", "Index 0", "content", "parts", "Index 0", "inlineData", "mimeType"}, "String",
      InvalidCandidateError::Kind::malformedContent},
-    {"FunctionResponseWithoutResponse", withParts(R"([{"functionResponse":{"name":"f"}}])"), Kind::keyNotFound,
-     {"candidates", "Index 0", "content", "parts", "Index 0", "functionResponse"}, "\"response\"",
+    {"FileUriANumber", withParts(R"([{"fileData":{"fileUri":1}}])"), Kind::typeMismatch,
+     {"candidates", "Index 0", "content", "parts", "Index 0", "fileData", "fileUri"}, "String",
+     InvalidCandidateError::Kind::malformedContent},
+    {"FunctionNameANumber", withParts(R"([{"functionCall":{"name":1}}])"), Kind::typeMismatch,
+     {"candidates", "Index 0", "content", "parts", "Index 0", "functionCall", "name"}, "String",
+     InvalidCandidateError::Kind::malformedContent},
+    {"FunctionResponseAString", withParts(R"([{"functionResponse":{"response":"done"}}])"), Kind::typeMismatch,
+     {"candidates", "Index 0", "content", "parts", "Index 0", "functionResponse", "response"}, "Dictionary",
      InvalidCandidateError::Kind::malformedContent},
     {"TextNull", withParts(R"([{"text":null}])"), Kind::valueNotFound,
      {"candidates", "Index 0", "content", "parts", "Index 0", "text"}, "null",
@@ -122,11 +125,50 @@ const FailureCase kFailures[] = {
 INSTANTIATE_TEST_SUITE_P(Responses, DecodingFailureTest, ::testing::ValuesIn(kFailures),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(DecodingFailureErrorsTest, SayWhereTheyHappened) {
-  const auto response =
-      GenerateContentResponse::decode(withParts(R"([{"inlineData":{"mimeType":"image/png","data":"%%"}}])"));
+// What the user reads when a reply cannot be read: what was wrong in it and
+// where, as the model passes the error on.
+struct ShownCase {
+  const char* name;
+  std::string json;
+  std::string shown;
+};
+void PrintTo(const ShownCase& c, std::ostream* os) { *os << c.name; }
+
+class UnreadableReplyText : public ::testing::TestWithParam<ShownCase> {};
+
+TEST_P(UnreadableReplyText, SaysWhatWasWrongAndWhere) {
+  const auto response = GenerateContentResponse::decode(GetParam().json);
+  ASSERT_FALSE(response);
+  EXPECT_EQ(GenerateContentError::internalError(response.error())->localizedDescription(), GetParam().shown);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Replies, UnreadableReplyText,
+    ::testing::Values(
+        ShownCase{"NotJSON", "<html>502</html>", "The server's reply could not be read: The given data was not valid JSON."},
+        ShownCase{"NeitherKey", "{}",
+                  "The server's reply could not be read: Failed to decode GenerateContentResponse; missing keys "
+                  "'candidates' and 'promptFeedback'."},
+        ShownCase{"ACountOfTheWrongType", R"({"candidates":[],"usageMetadata":{"promptTokenCount":"12"}})",
+                  "The server's reply could not be read: Expected to decode Int64 but found a string instead. (at "
+                  "usageMetadata.promptTokenCount)"},
+        ShownCase{"AModalityOfTheWrongType",
+                  R"({"candidates":[],"usageMetadata":{"candidatesTokensDetails":[{},{"modality":true}]}})",
+                  "The server's reply could not be read: Expected to decode String but found a boolean instead. (at "
+                  "usageMetadata.candidatesTokensDetails[1].modality)"},
+        ShownCase{"ANullText", R"({"candidates":[{},{"content":{"parts":[{"text":"a"},{"text":null}]}}]})",
+                  "The server's reply holds a candidate whose content could not be read: Expected String value but "
+                  "found null instead. (at candidates[1].content.parts[1].text)"},
+        ShownCase{"APartOfNoKnownKind", withParts(R"([{"thought":true}])"),
+                  "The server's reply holds a candidate whose content could not be read: Unexpected Part type(s): [] "
+                  "(at candidates[0].content.parts[0])"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(DecodingFailureErrorsTest, KeepTheirDomainsAndCodes) {
+  const auto response = GenerateContentResponse::decode(withParts(R"([{"inlineData":{"mimeType":"image/png","data":"%%"}}])"));
   ASSERT_FALSE(response);
   EXPECT_EQ(response.error()->domain(), "FirebaseVertexAI.InvalidCandidateError");
+  EXPECT_EQ(response.error()->code(), 1);
   EXPECT_NE(response.error()->debugDescription().find(
                 "dataCorrupted: The value of \"data\" is not valid Base64. (coding path: "
                 "[candidates.Index 0.content.parts.Index 0.inlineData.data])"),
@@ -135,8 +177,6 @@ TEST(DecodingFailureErrorsTest, SayWhereTheyHappened) {
   const auto json = GenerateContentResponse::decode("{");
   EXPECT_EQ(json.error()->domain(), "NSCocoaErrorDomain");
   EXPECT_EQ(json.error()->code(), 4864);
-  EXPECT_EQ(json.error()->localizedDescription(),
-            "The data couldn\u2019t be read because it isn\u2019t in the correct format.");
 }
 
 TEST(DecodingLimitsTest, AFiftyMegabyteTextPartDecodes) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "FirebaseVertexAI/BackendError.hpp"
 #include "FirebaseVertexAI/GenerateContentError.hpp"
 #include "VertexTestSupport.hpp"
@@ -86,7 +88,7 @@ TEST(BackendErrorTest, RecognisesTheServiceDisabledForm) {
   EXPECT_FALSE(decoded(R"({"error":{"code":403}})").isServiceDisabledError());
 }
 
-TEST(GenerateContentErrorTest, CasesCarryWhatTheyWereMadeWith) {
+TEST(GenerateContentErrorTest, CasesCarryWhatTheyWereMadeWithAndKeepTheirCodes) {
   const auto backend = std::make_shared<BackendError>(500, "boom", RPCStatus::internalError, std::vector<ErrorDetails>{});
   const auto internal = GenerateContentError::internalError(backend);
   const auto* error = platform::errorAs<GenerateContentError>(internal);
@@ -95,8 +97,6 @@ TEST(GenerateContentErrorTest, CasesCarryWhatTheyWereMadeWith) {
   EXPECT_EQ(error->underlying(), backend);
   EXPECT_EQ(error->domain(), "FirebaseVertexAI.GenerateContentError");
   EXPECT_EQ(error->code(), 0);
-  EXPECT_EQ(error->localizedDescription(),
-            "The operation couldn\u2019t be completed. (FirebaseVertexAI.GenerateContentError error 0.)");
   EXPECT_NE(error->debugDescription().find("boom (com.google.firebase.vertexai.BackendError - HTTP 500 INTERNAL)"),
             std::string::npos);
 
@@ -108,9 +108,109 @@ TEST(GenerateContentErrorTest, CasesCarryWhatTheyWereMadeWith) {
   EXPECT_EQ(early->reason(), FinishReason::maxTokens);
   EXPECT_EQ(early->response()->candidates.size(), 1u);
   EXPECT_EQ(platform::errorAs<GenerateContentError>(GenerateContentError::promptBlocked(response))->code(), 2);
-  EXPECT_EQ(platform::errorAs<GenerateContentError>(GenerateContentError::promptImageContentError(backend))->kind(),
-            GenerateContentError::Kind::promptImageContentError);
+  const auto image = GenerateContentError::promptImageContentError(backend);
+  EXPECT_EQ(platform::errorAs<GenerateContentError>(image)->kind(), GenerateContentError::Kind::promptImageContentError);
+  EXPECT_EQ(image->code(), 1);
 }
+
+// What the user reads of each case: what went wrong, in the words of the
+// failure behind it.
+struct DescriptionCase {
+  const char* name;
+  std::function<platform::ErrorPtr()> make;
+  std::string description;
+};
+void PrintTo(const DescriptionCase& c, std::ostream* os) { *os << c.name; }
+
+class GenerateContentErrorText : public testing::VertexTest, public ::testing::WithParamInterface<DescriptionCase> {};
+
+TEST_P(GenerateContentErrorText, SaysWhatWentWrong) { EXPECT_EQ(GetParam().make()->localizedDescription(), GetParam().description); }
+
+GenerateContentResponse blockedResponse(const std::string& feedback) {
+  auto response = GenerateContentResponse::decode(R"({"promptFeedback":)" + feedback + "}");
+  EXPECT_TRUE(response);
+  return response.value_or(GenerateContentResponse{});
+}
+
+platform::ErrorPtr decodingFailure(const std::string& json) {
+  auto response = GenerateContentResponse::decode(json);
+  EXPECT_FALSE(response);
+  return response ? nullptr : response.error();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, GenerateContentErrorText,
+    ::testing::Values(
+        DescriptionCase{"BackendError",
+                        [] {
+                          return GenerateContentError::internalError(std::make_shared<BackendError>(
+                              400, "API key not valid. Please pass a valid API key.", RPCStatus::invalidArgument,
+                              std::vector<ErrorDetails>{}));
+                        },
+                        "API key not valid. Please pass a valid API key. (com.google.firebase.vertexai.BackendError - "
+                        "HTTP 400 INVALID_ARGUMENT)"},
+        DescriptionCase{"TransportError",
+                        [] {
+                          return GenerateContentError::internalError(platform::makeError(
+                              platform::kURLErrorDomain, platform::URLErrorCannotConnectToHost,
+                              "Could not connect to the server."));
+                        },
+                        "Could not connect to the server."},
+        DescriptionCase{"UnreadableReply",
+                        [] { return GenerateContentError::internalError(decodingFailure(R"({"candidates":7})")); },
+                        "The server's reply could not be read: Expected to decode Array<Any> but found a number "
+                        "instead. (at candidates)"},
+        DescriptionCase{"UnreadableCandidate",
+                        [] {
+                          return GenerateContentError::internalError(
+                              decodingFailure(R"({"candidates":[{"content":{"parts":3}}]})"));
+                        },
+                        "The server's reply holds a candidate whose content could not be read: Expected to decode "
+                        "Array<Any> but found a number instead. (at candidates[0].content.parts)"},
+        DescriptionCase{"EmptyCandidateContent",
+                        [] {
+                          return GenerateContentError::internalError(std::make_shared<InvalidCandidateError>(
+                              InvalidCandidateError::Kind::emptyContent,
+                              std::make_shared<platform::json::DecodingError>(
+                                  platform::json::DecodingError::Kind::keyNotFound,
+                                  std::vector<std::string>{"candidates", "Index 2", "content"},
+                                  "No value associated with key \"parts\".")));
+                        },
+                        "The server's reply holds a candidate whose content is empty (at candidates[2].content)."},
+        DescriptionCase{"PromptBlocked",
+                        [] { return GenerateContentError::promptBlocked(blockedResponse(R"({"blockReason":"SAFETY"})")); },
+                        "The prompt was blocked (block reason SAFETY)."},
+        DescriptionCase{"PromptBlockedWithTheServicesMessage",
+                        [] {
+                          return GenerateContentError::promptBlocked(blockedResponse(
+                              R"({"blockReason":"OTHER","blockReasonMessage":"The prompt names a blocked term."})"));
+                        },
+                        "The prompt was blocked (block reason OTHER): The prompt names a blocked term."},
+        DescriptionCase{"PromptBlockedWithAnEmptyMessage",
+                        [] {
+                          return GenerateContentError::promptBlocked(
+                              blockedResponse(R"({"blockReason":"BLOCKLIST","blockReasonMessage":""})"));
+                        },
+                        "The prompt was blocked (block reason BLOCKLIST)."},
+        DescriptionCase{"PromptBlockedForAReasonTheClientDoesNotKnow",
+                        [] {
+                          return GenerateContentError::promptBlocked(
+                              blockedResponse(R"({"blockReason":"IMAGE_SAFETY"})"));
+                        },
+                        "The prompt was blocked (block reason IMAGE_SAFETY)."},
+        DescriptionCase{"StoppedEarly",
+                        [] { return GenerateContentError::responseStoppedEarly(FinishReason::maxTokens, {}); },
+                        "The reply stopped early (finish reason MAX_TOKENS)."},
+        DescriptionCase{"StoppedEarlyForAReasonTheClientDoesNotKnow",
+                        [] { return GenerateContentError::responseStoppedEarly(FinishReason("LANGUAGE"), {}); },
+                        "The reply stopped early (finish reason LANGUAGE)."},
+        DescriptionCase{"PromptImage",
+                        [] {
+                          return GenerateContentError::promptImageContentError(
+                              platform::makeError("test", 1, "The image holds no pixels."));
+                        },
+                        "An image of the prompt could not be sent: The image holds no pixels."}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace firebase::vertexai

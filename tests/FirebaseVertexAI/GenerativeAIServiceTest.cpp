@@ -160,11 +160,11 @@ struct StatusCase {
   int status;
   std::string body;
   std::string contentType;
-  // What the error underneath GenerateContentError.internalError is, when
-  // the call fails: its domain, code and (when given) its description.
+  // What the error underneath GenerateContentError.internalError is: its
+  // domain and code; and the description the user reads.
   std::string domain;
   long code;
-  std::string description;
+  std::string shown;
   std::vector<VertexLogMessageCode> logged;
 };
 void PrintTo(const StatusCase& c, std::ostream* os) { *os << c.name; }
@@ -191,9 +191,7 @@ TEST_P(StatusPaths, EndAsTheCallerExpects) {
   const auto& underlying = error->underlying();
   EXPECT_EQ(underlying->domain(), c.domain) << testing::describe(underlying);
   EXPECT_EQ(underlying->code(), c.code);
-  if (!c.description.empty()) {
-    EXPECT_EQ(underlying->localizedDescription(), c.description);
-  }
+  EXPECT_EQ(error->localizedDescription(), c.shown);
   for (auto code : c.logged) EXPECT_EQ(messagesWithCode(code).size(), 1u) << messageIdentifier(code);
 }
 
@@ -202,19 +200,27 @@ INSTANTIATE_TEST_SUITE_P(
     Replies, StatusPaths,
     ::testing::Values(
         StatusCase{"OkWithEmptyBody", 200, "", "application/json", platform::json::kErrorDomain,
-                   platform::json::kDecodingCorruptCode, "",
+                   platform::json::kDecodingCorruptCode,
+                   "The server's reply could not be read: The given data was not valid JSON.",
                    {Code::loadRequestParseResponseFailedJSON, Code::loadRequestParseResponseFailedJSONError}},
         StatusCase{"OkWithHTML", 200, "<html>hello</html>", "text/html", platform::json::kErrorDomain,
-                   platform::json::kDecodingCorruptCode, "", {Code::loadRequestParseResponseFailedJSONError}},
+                   platform::json::kDecodingCorruptCode,
+                   "The server's reply could not be read: The given data was not valid JSON.",
+                   {Code::loadRequestParseResponseFailedJSONError}},
         StatusCase{"OkWithoutCandidateKeys", 200, R"({"usageMetadata":{}})", "application/json",
-                   platform::json::kErrorDomain, platform::json::kDecodingCorruptCode, "", {}},
+                   platform::json::kErrorDomain, platform::json::kDecodingCorruptCode,
+                   "The server's reply could not be read: Failed to decode GenerateContentResponse; missing keys "
+                   "'candidates' and 'promptFeedback'.",
+                   {}},
         StatusCase{"BackendError", 400,
                    R"({"error":{"code":400,"message":"Request contains an invalid argument.","status":"INVALID_ARGUMENT"}})",
                    "application/json", BackendError::kDomain, 400,
                    "Request contains an invalid argument. (com.google.firebase.vertexai.BackendError - HTTP 400 "
                    "INVALID_ARGUMENT)",
                    {Code::loadRequestResponseError, Code::loadRequestResponseErrorPayload}},
-        StatusCase{"ServiceDisabled", 403, kServiceDisabledBody, "application/json", BackendError::kDomain, 403, "",
+        StatusCase{"ServiceDisabled", 403, kServiceDisabledBody, "application/json", BackendError::kDomain, 403,
+                   "Vertex AI in Firebase API has not been used in project quorbel-sample. "
+                   "(com.google.firebase.vertexai.BackendError - HTTP 403 PERMISSION_DENIED)",
                    {Code::loadRequestResponseError, Code::loadRequestResponseErrorPayload, Code::firebaseMLAPIDisabled}},
         StatusCase{"ServerErrorWithHTML", 502, "<html><body>Bad gateway</body></html>", "text/html",
                    "FirebaseVertexAI.HTTPStatusError", 502,
@@ -223,8 +229,25 @@ INSTANTIATE_TEST_SUITE_P(
         StatusCase{"ServerErrorWithEmptyBody", 503, "", "text/plain", "FirebaseVertexAI.HTTPStatusError", 503,
                    "The server responded with HTTP status 503 and an empty body.", {Code::loadRequestResponseError}},
         StatusCase{"CreatedIsNoSuccess", 201, test_doubles::responseWithText("hi"), "application/json",
-                   "FirebaseVertexAI.HTTPStatusError", 201, "", {Code::loadRequestResponseError}}),
+                   "FirebaseVertexAI.HTTPStatusError", 201,
+                   "The server responded with HTTP status 201: " + test_doubles::responseWithText("hi"),
+                   {Code::loadRequestResponseError}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// The decoding-failure line says what was wrong in the reply and where.
+TEST_F(ServiceTest, AnUndecodableReplyIsLoggedWithWhatWasWrongAndWhere) {
+  VertexAIBackend backend;
+  const std::string body = R"({"candidates":[{"content":{"parts":[{"text":"Hi"}]},)"
+                           R"("safetyRatings":[{"category":"HARM_CATEGORY_HARASSMENT","blocked":"no"}]}]})";
+  backend.server.reply(200, body);
+  Delivered<GenerateContentResponse> delivered;
+  model()->generateContent("Hi", delivered.queue, delivered.completion());
+  ASSERT_FALSE(delivered.wait());
+  EXPECT_EQ(messagesWithCode(Code::loadRequestParseResponseFailedJSON), std::vector<std::string>{"JSON response: " + body});
+  EXPECT_EQ(messagesWithCode(Code::loadRequestParseResponseFailedJSONError),
+            std::vector<std::string>{"Error decoding server JSON: Expected to decode Bool but found a string instead. "
+                                     "(at candidates[0].safetyRatings[0].blocked)"});
+}
 
 TEST_F(ServiceTest, TheServiceDisabledHintNamesTheProjectsConsolePage) {
   VertexAIBackend backend;
@@ -265,6 +288,7 @@ TEST_F(ServiceTest, TransportFailuresAndTimeOutsAreTheSessionsErrors) {
     const auto& underlying = platform::errorAs<GenerateContentError>(result.error())->underlying();
     EXPECT_EQ(underlying->domain(), platform::kURLErrorDomain);
     EXPECT_EQ(underlying->code(), platform::URLErrorCannotConnectToHost);
+    EXPECT_EQ(result.error()->localizedDescription(), "Could not connect to the server.");
   }
   // A server that never answers: the model's own time-out ends the call.
   VertexAIBackend backend;
@@ -277,6 +301,8 @@ TEST_F(ServiceTest, TransportFailuresAndTimeOutsAreTheSessionsErrors) {
   ASSERT_FALSE(result);
   const auto& underlying = platform::errorAs<GenerateContentError>(result.error())->underlying();
   EXPECT_EQ(underlying->code(), platform::URLErrorTimedOut);
+  // What the compose session and the connection test show after their 180 s.
+  EXPECT_EQ(result.error()->localizedDescription(), "The request timed out.");
 }
 
 TEST_F(ServiceTest, AReplyPastTheBodyLimitFailsClearly) {

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 
 #include "FirebaseVertexAI/GenerateContentError.hpp"
@@ -116,6 +117,122 @@ TEST_F(ResponseDecodingTest, MissingAndNullKeysTakeTheirDefaults) {
             (SafetyRating{HarmCategory::harassment, SafetyRating::HarmProbability::high}));
   EXPECT_TRUE(loggedLines().size() == 1u);  // the no-text line above
 }
+
+// The service leaves out every field that holds its default; the reply is
+// read as if each were there with it, and nothing is logged.
+struct LeftOutCase {
+  const char* name;
+  std::string json;
+  std::function<void(const GenerateContentResponse&)> check;
+};
+void PrintTo(const LeftOutCase& c, std::ostream* os) { *os << c.name; }
+
+class LeftOutField : public ResponseDecodingTest, public ::testing::WithParamInterface<LeftOutCase> {};
+
+TEST_P(LeftOutField, ReadsAsItsDefault) {
+  const auto response = decode(GetParam().json);
+  GetParam().check(response);
+  EXPECT_TRUE(loggedLines().empty());
+}
+
+std::string candidateWith(const std::string& members) {
+  return R"({"candidates":[{"content":{"role":"model","parts":[{"text":"Yes."}]},)" + members + "}]}";
+}
+std::string partsOf(const std::string& parts) {
+  return R"({"candidates":[{"content":{"role":"model","parts":)" + parts + "}}]}";
+}
+const Part& onlyPart(const GenerateContentResponse& response) {
+  return response.candidates.at(0).content.parts().at(0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Replies, LeftOutField,
+    ::testing::Values(
+        LeftOutCase{"TokenCountOfAModality",
+                    R"({"candidates":[],"usageMetadata":{"promptTokensDetails":[{"modality":"TEXT"}]}})",
+                    [](const GenerateContentResponse& r) {
+                      EXPECT_EQ(r.usageMetadata->promptTokensDetails,
+                                (std::vector<ModalityTokenCount>{{ContentModality::text, 0}}));
+                    }},
+        LeftOutCase{"ModalityOfACount",
+                    R"({"candidates":[],"usageMetadata":{"candidatesTokensDetails":[{"tokenCount":4},{"modality":null}]}})",
+                    [](const GenerateContentResponse& r) {
+                      const auto& counts = r.usageMetadata->candidatesTokensDetails;
+                      ASSERT_EQ(counts.size(), 2u);
+                      EXPECT_EQ(counts[0].modality.rawValue(), "MODALITY_UNSPECIFIED");
+                      EXPECT_EQ(counts[0].tokenCount, 4);
+                      EXPECT_EQ(counts[1], (ModalityTokenCount{ContentModality("MODALITY_UNSPECIFIED"), 0}));
+                    }},
+        LeftOutCase{"ProbabilityOfARating",
+                    candidateWith(R"("safetyRatings":[{"category":"HARM_CATEGORY_HARASSMENT","probabilityScore":0.1}])"),
+                    [](const GenerateContentResponse& r) {
+                      const auto& rating = r.candidates[0].safetyRatings.at(0);
+                      EXPECT_EQ(rating.category, HarmCategory::harassment);
+                      EXPECT_EQ(rating.probability.rawValue(), "HARM_PROBABILITY_UNSPECIFIED");
+                      EXPECT_EQ(r.text(), "Yes.");
+                    }},
+        LeftOutCase{"EverythingOfARating", candidateWith(R"("safetyRatings":[{}])"),
+                    [](const GenerateContentResponse& r) {
+                      const auto& rating = r.candidates[0].safetyRatings.at(0);
+                      EXPECT_EQ(rating.category.rawValue(), "HARM_CATEGORY_UNSPECIFIED");
+                      EXPECT_EQ(rating.probability.rawValue(), "HARM_PROBABILITY_UNSPECIFIED");
+                      EXPECT_EQ(rating.severity.rawValue(), "HARM_SEVERITY_UNSPECIFIED");
+                      EXPECT_FALSE(rating.blocked);
+                    }},
+        LeftOutCase{"CitationsOfCitationMetadata", candidateWith(R"("citationMetadata":{})"),
+                    [](const GenerateContentResponse& r) {
+                      ASSERT_TRUE(r.candidates[0].citationMetadata);
+                      EXPECT_TRUE(r.candidates[0].citationMetadata->citations.empty());
+                      EXPECT_EQ(r.text(), "Yes.");
+                    }},
+        LeftOutCase{"EndIndexOfACitation", candidateWith(R"("citationMetadata":{"citations":[{"uri":"https://a.example"}]})"),
+                    [](const GenerateContentResponse& r) {
+                      const auto& citation = r.candidates[0].citationMetadata->citations.at(0);
+                      EXPECT_EQ(citation.startIndex, 0);
+                      EXPECT_EQ(citation.endIndex, 0);
+                      EXPECT_EQ(citation.uri, "https://a.example");
+                    }},
+        LeftOutCase{"PartsOfContentWithARole",
+                    R"({"candidates":[{"content":{"role":"model"},"finishReason":"MAX_TOKENS"}]})",
+                    [](const GenerateContentResponse& r) {
+                      EXPECT_EQ(r.candidates[0].content.role(), "model");
+                      EXPECT_TRUE(r.candidates[0].content.parts().empty());
+                      EXPECT_EQ(r.candidates[0].finishReason, FinishReason::maxTokens);
+                    }},
+        LeftOutCase{"RoleAndPartsOfContent", R"({"candidates":[{"content":{},"finishReason":"SAFETY"}]})",
+                    [](const GenerateContentResponse& r) {
+                      EXPECT_EQ(r.candidates[0].content, ModelContent::fromParts(std::nullopt, {}));
+                      EXPECT_EQ(r.candidates[0].finishReason, FinishReason::safety);
+                    }},
+        LeftOutCase{"MimeTypeAndDataOfInlineData", partsOf(R"([{"inlineData":{}}])"),
+                    [](const GenerateContentResponse& r) {
+                      const auto* part = std::get_if<InlineDataPart>(&onlyPart(r));
+                      ASSERT_NE(part, nullptr);
+                      EXPECT_EQ(part->mimeType(), "");
+                      EXPECT_TRUE(part->data().empty());
+                    }},
+        LeftOutCase{"UriAndMimeTypeOfFileData", partsOf(R"([{"fileData":{"mimeType":"application/pdf"}}])"),
+                    [](const GenerateContentResponse& r) {
+                      const auto* part = std::get_if<FileDataPart>(&onlyPart(r));
+                      ASSERT_NE(part, nullptr);
+                      EXPECT_EQ(part->uri(), "");
+                      EXPECT_EQ(part->mimeType(), "application/pdf");
+                    }},
+        LeftOutCase{"NameOfAFunctionCall", partsOf(R"([{"functionCall":{"args":{"day":"Monday"}}}])"),
+                    [](const GenerateContentResponse& r) {
+                      const auto* part = std::get_if<FunctionCallPart>(&onlyPart(r));
+                      ASSERT_NE(part, nullptr);
+                      EXPECT_EQ(part->name(), "");
+                      EXPECT_EQ(part->args().at("day"), JSONValue::string("Monday"));
+                    }},
+        LeftOutCase{"NameAndResponseOfAFunctionResponse", partsOf(R"([{"functionResponse":{}}])"),
+                    [](const GenerateContentResponse& r) {
+                      const auto* part = std::get_if<FunctionResponsePart>(&onlyPart(r));
+                      ASSERT_NE(part, nullptr);
+                      EXPECT_EQ(part->name(), "");
+                      EXPECT_TRUE(part->response().empty());
+                    }}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ResponseDecodingTest, TextJoinsTheFirstCandidatesTextPartsWithOneSpace) {
   const struct {

@@ -36,9 +36,9 @@ void PrintTo(Mutation mutation, std::ostream* os) { *os << nameOf(mutation); }
 // one is still a date depends on the others).
 const std::set<std::string> kIgnored = {"modelVersion", "createTime", "responseId", "avgLogprobs"};
 const std::set<std::string> kDateParts = {"year", "month", "day"};
-// Keys that must be present (and not null) where they stand.
-const std::set<std::string> kRequired = {"endIndex", "citations", "category", "probability",
-                                         "modality", "tokenCount", "parts",    "text"};
+// Keys that must be present (and not null) where they stand: only the key a
+// text part is known by. Every other key left out reads as its default.
+const std::set<std::string> kRequired = {"text"};
 
 // The place of every member of every object in the tree.
 void collectMembers(const Value& value, const Value::json_pointer& at, std::vector<Value::json_pointer>& members) {

@@ -24,6 +24,8 @@ std::string event(const std::string& text, const std::string& finishReason = "")
   return "data: " + platform::json::Value{{"candidates", {candidate}}}.dump() + "\r\n\r\n";
 }
 
+const std::string kBackendErrorObject = R"({"error":{"code":429,"message":"Quota exceeded.","status":"RESOURCE_EXHAUSTED"}})";
+
 class StreamingTest : public testing::ConfiguredAppTest {
  protected:
   OperationHandle stream() {
@@ -139,8 +141,38 @@ INSTANTIATE_TEST_SUITE_P(
                  BackendError::kDomain},
         BodyCase{"OtherTextIsAnError", {"hello there\n"}, {}, platform::json::kErrorDomain},
         BodyCase{"UndecodableData", {"data: {not json}\n"}, {}, platform::json::kErrorDomain},
-        BodyCase{"LastLineWithoutBreak", {event("a"), "data: {\"candidates\":[]}"}, {"a", "<none>"}, ""}),
+        BodyCase{"LastLineWithoutBreak", {event("a"), "data: {\"candidates\":[]}"}, {"a", "<none>"}, ""},
+        BodyCase{"AnErrorObjectAfterAChunk", {event("a"), "data: " + kBackendErrorObject + "\n\n", event("b")}, {"a"},
+                 BackendError::kDomain},
+        BodyCase{"AByteOrderMarkCutOverTwoChunks", {"\xEF", "\xBB\xBF" + event("a")}, {"a"}, ""},
+        BodyCase{"AnEventOfSeveralDataLines", {"data: {\"candidates\":\n", "data:\n", "data: []}\n\n"}, {"<none>"}, ""}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(StreamingTest, AnErrorObjectInTheStreamReachesTheCallerWithTheServersMessage) {
+  serve({event("a"), "data: " + kBackendErrorObject + "\r\n\r\n"});
+  stream();
+  ASSERT_TRUE(recorder.waitForEnd());
+  EXPECT_EQ(recorder.texts(), std::vector<std::string>{"a"});
+  ASSERT_NE(endError(), nullptr);
+  EXPECT_EQ(endError()->kind(), GenerateContentError::Kind::internalError);
+  EXPECT_EQ(endError()->underlying()->code(), 429);
+  EXPECT_EQ(endError()->localizedDescription(),
+            "Quota exceeded. (com.google.firebase.vertexai.BackendError - HTTP 429 RESOURCE_EXHAUSTED)");
+  EXPECT_TRUE(messagesWithCode(VertexLogMessageCode::loadRequestParseResponseFailedJSONError).empty());
+
+  // A switched-off service gets its hint, as on a failed status.
+  testing::StreamRecorder disabled;
+  serve({"data: " + std::string(R"({"error":{"code":403,"status":"PERMISSION_DENIED","details":[{"@type":)"
+                                R"("type.googleapis.com/google.rpc.ErrorInfo","reason":"SERVICE_DISABLED","domain":)"
+                                R"("googleapis.com","metadata":{"service":"firebasevertexai.googleapis.com"}}]}})") +
+         "\n\n"});
+  auto model = *(*VertexAI::vertexAI(nullptr, "us-central1"))->generativeModel("gemini-2.0-flash-lite", {180});
+  model->generateContentStream("Tell me", disabled.queue, disabled.handlers());
+  ASSERT_TRUE(disabled.waitForEnd());
+  EXPECT_EQ(disabled.endError()->localizedDescription(),
+            "Unknown error. (com.google.firebase.vertexai.BackendError - HTTP 403 PERMISSION_DENIED)");
+  EXPECT_EQ(messagesWithCode(VertexLogMessageCode::firebaseMLAPIDisabled).size(), 1u);
+}
 
 TEST_F(StreamingTest, StreamedKeysMayBeInSnakeCase) {
   serve({"data: {\"candidates\":[{\"content\":{\"parts\":[{\"text\":\"a\"}]},\"finish_reason\":\"STOP\"}],"
@@ -276,36 +308,106 @@ TEST_F(StreamingTest, CancellingEndsTheStreamOnce) {
   EXPECT_EQ(endError()->underlying()->code(), platform::URLErrorCancelled);
 }
 
-// The reader alone: the same lines whatever the pieces, and its limit. (It
-// logs each line: the fixture collects the lines.)
+// The reader alone. (It logs each line: the fixture collects the lines.)
 using EventStreamReaderTest = testing::VertexTest;
 
-TEST_F(EventStreamReaderTest, ReadsTheSameEventsHoweverTheBodyIsCut) {
-  const std::string body = ": hi\r\n" + event("a") + "event: x\r" + event("b") + "data: {\"candidates\":[]}";
-  for (std::size_t size : {std::size_t{1}, std::size_t{2}, std::size_t{5}, body.size()}) {
-    SCOPED_TRACE(size);
-    EventStreamReader reader(1024);
-    std::vector<std::string> texts;
-    auto collect = [&](GenerateContentResponse response) { texts.push_back(response.text().value_or("<none>")); };
-    for (std::size_t at = 0; at < body.size(); at += size)
-      ASSERT_EQ(reader.read(std::string_view(body).substr(at, size), collect), nullptr);
-    ASSERT_EQ(reader.finish(collect), nullptr);
-    EXPECT_EQ(texts, (std::vector<std::string>{"a", "b", "<none>"}));
-    EXPECT_EQ(reader.extraText(), "");
-  }
+// What reading a body gives: the texts of the responses in order, the text
+// kept for the caller, and the error that ends it (empty: none).
+struct ReaderOutcome {
+  std::vector<std::string> texts;
+  std::string extraText;
+  std::string error;  // the error's description
+  bool operator==(const ReaderOutcome&) const = default;
+};
+void PrintTo(const ReaderOutcome& o, std::ostream* os) {
+  *os << "texts [";
+  for (const auto& text : o.texts) *os << "\"" << text << "\" ";
+  *os << "] extra \"" << o.extraText << "\" error \"" << o.error << "\"";
 }
 
-TEST_F(EventStreamReaderTest, ALineOverTheLimitEndsTheStream) {
-  EventStreamReader reader(16);
+ReaderOutcome readBody(const std::vector<std::string_view>& pieces) {
+  EventStreamReader reader(1024, BackendError::errorFromBody);
+  ReaderOutcome outcome;
+  auto collect = [&](GenerateContentResponse response) { outcome.texts.push_back(response.text().value_or("<none>")); };
+  platform::ErrorPtr error;
+  for (auto piece : pieces)
+    if ((error = reader.read(piece, collect))) break;
+  if (!error) error = reader.finish(collect);
+  outcome.extraText = reader.extraText();
+  // What the user reads when the model passes the error on.
+  if (error) outcome.error = GenerateContentError::internalError(error)->localizedDescription();
+  return outcome;
+}
+
+struct ReaderCase {
+  const char* name;
+  std::string body;
+  ReaderOutcome expected;
+};
+void PrintTo(const ReaderCase& c, std::ostream* os) { *os << c.name; }
+
+class EventStreamBodies : public EventStreamReaderTest, public ::testing::WithParamInterface<ReaderCase> {};
+
+// Whole, a byte at a time, and cut once at every place: the same outcome.
+TEST_P(EventStreamBodies, ReadAlikeHoweverTheBodyIsCut) {
+  const auto& c = GetParam();
+  const std::string_view body = c.body;
+  EXPECT_EQ(readBody({body}), c.expected);
+  std::vector<std::string_view> bytes;
+  for (std::size_t at = 0; at < body.size(); ++at) bytes.push_back(body.substr(at, 1));
+  EXPECT_EQ(readBody(bytes), c.expected) << "a byte at a time";
+  for (std::size_t cut = 1; cut < body.size(); ++cut)
+    EXPECT_EQ(readBody({body.substr(0, cut), body.substr(cut)}), c.expected) << "cut at " << cut;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, EventStreamBodies,
+    ::testing::Values(
+        ReaderCase{"EventsEndAtEmptyLinesAndAtTheEnd",
+                   ": hi\r\n" + event("a") + "event: x\r" + event("b") + "data: {\"candidates\":[]}",
+                   {{"a", "b", "<none>"}, "", ""}},
+        ReaderCase{"DataLinesOfOneEventAreJoined",
+                   "data: {\"candidates\": [\ndata: {\"content\": {\"parts\": [{\"text\": \"a\"}]}}\ndata: ]}\n\n",
+                   {{"a"}, "", ""}},
+        ReaderCase{"JoinedWithALineBreakNotRunTogether",
+                   "data: {\"candidates\":[],\"usageMetadata\":{\"totalTokenCount\":1\ndata:2}}\n\n",
+                   {{}, "", "The server's reply could not be read: The given data was not valid JSON."}},
+        ReaderCase{"EmptyDataLinesAreSkipped",
+                   "data:\n\ndata: \ndata\ndata: {\"candidates\":[]}\ndata:\n\n" + event("a"), {{"<none>", "a"}, "", ""}},
+        ReaderCase{"AByteOrderMarkAtTheStartIsSkipped", "\xEF\xBB\xBF" + event("a"), {{"a"}, "", ""}},
+        ReaderCase{"AByteOrderMarkLaterIsText", event("a") + "\xEF\xBB\xBF" + event("b"),
+                   {{"a"}, "\xEF\xBB\xBF" "data: {\"candidates\":[{\"content\":{\"parts\":[{\"text\":\"b\"}],\"role\":"
+                           "\"model\"}}]}",
+                    ""}},
+        ReaderCase{"APartOfAByteOrderMarkIsText", "\xEF\xBB", {{}, "\xEF\xBB", ""}},
+        ReaderCase{"AnErrorObjectEndsTheStreamWithTheBackendsError",
+                   event("a") + "data: " + kBackendErrorObject + "\n\n" + event("b"),
+                   {{"a"}, "",
+                    "Quota exceeded. (com.google.firebase.vertexai.BackendError - HTTP 429 RESOURCE_EXHAUSTED)"}},
+        ReaderCase{"AnErrorObjectOfAnotherShapeIsUnreadable", "data: {\"error\":\"quota\"}\n\n",
+                   {{}, "",
+                    "The server's reply could not be read: Expected to decode Dictionary<String, Any> but found a "
+                    "string instead. (at error)"}},
+        ReaderCase{"AResponseThatDoesNotDecodeSaysWhere",
+                   "data: {\"candidates\":[],\"usageMetadata\":{\"promptTokenCount\":\"3\"}}\n\n",
+                   {{}, "",
+                    "The server's reply could not be read: Expected to decode Int64 but found a string instead. (at "
+                    "usageMetadata.promptTokenCount)"}},
+        ReaderCase{"OtherTextIsKept", "hello\n" + event("a") + "there", {{"a"}, "hellothere", ""}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(EventStreamReaderTest, ALineOrEventOverTheLimitEndsTheStream) {
   auto ignore = [](GenerateContentResponse) {};
-  EXPECT_EQ(reader.read("data: {}\nabc", ignore)->code(), platform::json::kDecodingCorruptCode);
-  EventStreamReader longLine(16);
+  EventStreamReader longLine(16, BackendError::errorFromBody);
   EXPECT_EQ(longLine.read(std::string(10, 'x'), ignore), nullptr);
   auto error = longLine.read(std::string(10, 'x'), ignore);
   ASSERT_NE(error, nullptr);
   EXPECT_EQ(error->code(), platform::URLErrorDataLengthExceedsMaximum);
   EXPECT_EQ(longLine.lines().peakBufferedBytes(), 10u);
-  EventStreamReader extra(16);
+  EventStreamReader longEvent(16, BackendError::errorFromBody);
+  EXPECT_EQ(longEvent.read("data: 0123456789\n", ignore), nullptr);
+  EXPECT_EQ(longEvent.read("data: 0123456789\n", ignore)->code(), platform::URLErrorDataLengthExceedsMaximum);
+  EventStreamReader extra(16, BackendError::errorFromBody);
   EXPECT_EQ(extra.read("0123456789\nabcdefghij\n", ignore)->code(), platform::URLErrorDataLengthExceedsMaximum);
   EXPECT_EQ(extra.read("more", ignore)->code(), platform::URLErrorDataLengthExceedsMaximum);  // stays ended
 }

@@ -133,6 +133,8 @@ TEST_P(ModelNames, AreAcceptedOnlyAsOnePathSegment) {
     ASSERT_TRUE(model) << testing::describe(model.error());
     EXPECT_EQ((*model)->modelResourceName(),
               "projects/quorbel-sample/locations/us-central1/publishers/google/models/" + c.modelName);
+    // Whatever is accepted forms the address of every request.
+    EXPECT_TRUE(modelMethodURL(VertexAI::defaultAPIConfig(), (*model)->modelResourceName(), ":generateContent"));
     return;
   }
   ASSERT_FALSE(model);
@@ -150,7 +152,13 @@ INSTANTIATE_TEST_SUITE_P(
                       NameCase{"NextLine", "gemini\u0085pro", false},
                       NameCase{"ParagraphSeparator", "gemini\u2029pro", false},
                       NameCase{"QuestionMark", "gemini?key=x", false}, NameCase{"Hash", "gemini#x", false},
-                      NameCase{"Percent", "gemini%2F..%2Fx", false}),
+                      NameCase{"Percent", "gemini%2F..%2Fx", false},
+                      NameCase{"EveryPlainCharacter", "gemini-2.0_flash~lite.!$&'()*+,;=:@AZaz09", true},
+                      NameCase{"LetterOutsideASCII", "gemini-fl\u00E4sh", false},
+                      NameCase{"NoBreakSpace", "gemini\u00A0pro", false},
+                      NameCase{"ControlCharacter", "gemini\x01pro", false}, NameCase{"Delete", "gemini\x7Fpro", false},
+                      NameCase{"Tab", "gemini\tpro", false}, NameCase{"Quote", "gemini\"pro", false},
+                      NameCase{"Backslash", "gemini\\pro", false}, NameCase{"Brace", "gemini{pro}", false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(VertexAITest, LocationsAndResourceNamesFollowTheService) {
@@ -241,16 +249,28 @@ TEST(APIConfig, TheBaseAddressVariableReplacesEveryEndpointOrIsRefused) {
                {"http://127.0.0.1:8080/", std::nullopt},
                {"ftp://127.0.0.1", std::nullopt},
                {"127.0.0.1:8080", std::nullopt},
-               {"http://host/?q=1", std::nullopt}};
+               {"http://host/?q=1", std::nullopt},
+               {"http://host#top", std::nullopt},
+               {"http://", std::nullopt},
+               {"http://host/a b", std::nullopt},
+               {"http://host/a%zz", std::nullopt},
+               {"http://host/[v1]", std::nullopt},
+               {"http://host/caf\u00E9", std::nullopt},
+               {"http://host\n", std::nullopt}};
   for (const auto& c : cases) {
     test_support::ScopedEnv variable(kBaseURLVariable, c.value);
     auto base = requestBaseAddress(Endpoint::firebaseVertexAIProd);
     if (c.base) {
       EXPECT_EQ(base, *c.base) << c.value.value_or("<unset>");
-    } else {
-      ASSERT_FALSE(base) << *c.value;
-      EXPECT_EQ(base.error()->code(), platform::URLErrorBadURL);
+      continue;
     }
+    ASSERT_FALSE(base) << *c.value;
+    EXPECT_EQ(base.error()->code(), platform::URLErrorBadURL);
+    // What a request then fails with names the variable and its value.
+    auto url = modelMethodURL(VertexAI::defaultAPIConfig(), "projects/p/models/gemini-x", ":generateContent");
+    ASSERT_FALSE(url) << *c.value;
+    EXPECT_EQ(url.error()->localizedDescription(),
+              "VERTEXAI_BASE_URL must be an http or https address without a trailing \"/\"; it is \"" + *c.value + "\".");
   }
   test_support::ScopedEnv variable(kBaseURLVariable, "http://127.0.0.1:9");
   EXPECT_EQ(*requestBaseAddress(Endpoint::generativeLanguage), "http://127.0.0.1:9");

@@ -1,12 +1,13 @@
 // The generate-content response decoder, which reads every reply and every
 // streamed chunk of the Vertex AI client: whatever the bytes, it answers a
-// response or an error, and the content of every decoded candidate encodes
-// again and decodes back to the same content.
+// response or an error that can be told to a person, and the content of
+// every decoded candidate encodes again and decodes back to the same content.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
 
+#include "FirebaseVertexAI/GenerateContentError.hpp"
 #include "FirebaseVertexAI/GenerateContentResponse.hpp"
 #include "FirebaseVertexAI/JSONEncoding.hpp"
 #include "SilentLog.hpp"
@@ -15,7 +16,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   using namespace firebase::vertexai;
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
   auto response = GenerateContentResponse::decode(bytes);
-  if (!response) return 0;
+  if (!response) {
+    (void)GenerateContentError::internalError(response.error())->localizedDescription();
+    return 0;
+  }
   (void)response->text();
   (void)response->functionCalls();
   for (const auto& candidate : response->candidates) {

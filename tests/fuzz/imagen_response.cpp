@@ -1,11 +1,12 @@
 // The image-generation response decoder, for inline and for storage images:
 // whatever the bytes, it answers at least one image or an error, and never
-// a filter reason that is empty.
+// a filter reason that is empty; every error can be told to a person.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
 
+#include "FirebaseVertexAI/GenerateContentError.hpp"
 #include "FirebaseVertexAI/ImagenGenerationResponse.hpp"
 #include "SilentLog.hpp"
 
@@ -16,6 +17,7 @@ void decode(std::string_view bytes) {
   const auto response = firebase::vertexai::ImagenGenerationResponse<ImageType>::decode(bytes);
   if (!response) {
     (void)response.error()->debugDescription();
+    (void)firebase::vertexai::GenerateContentError::internalError(response.error())->localizedDescription();
     return;
   }
   if (response->images.empty() || (response->filteredReason && response->filteredReason->empty())) std::abort();

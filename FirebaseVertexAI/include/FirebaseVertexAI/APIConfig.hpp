@@ -66,6 +66,11 @@ std::expected<platform::URL, platform::ErrorPtr> modelMethodURL(const APIConfig&
                                                                 std::string_view methodSuffix);
 // The error of a request that cannot form its URL.
 platform::ErrorPtr invalidRequestURLError(const std::string& description);
+// Whether a name can stand in a URL path as one segment, as it is: not empty,
+// and only the characters a path holds unescaped (ASCII letters and digits
+// and "-._~!$&'()*+,;=:@"). A "/", "?", "#" or "%", a blank, a control
+// character or a letter outside ASCII would change or break the address.
+bool isPlainPathSegment(std::string_view name);
 
 // Applied to every request of a model.
 struct RequestOptions {

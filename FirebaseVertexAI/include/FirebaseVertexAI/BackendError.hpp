@@ -44,6 +44,9 @@ class BackendError final : public platform::Error {
 
   // Decodes {"error": {...}}; a body of another shape is a decoding error.
   static std::expected<BackendError, platform::ErrorPtr> decode(std::string_view json);
+  // The same as the error to report: the backend error, or the decoding
+  // error when the body holds none.
+  static platform::ErrorPtr errorFromBody(std::string_view json);
 
   // The code the body names (not the HTTP status), -1 when it names none.
   std::int64_t httpResponseCode() const { return httpResponseCode_; }

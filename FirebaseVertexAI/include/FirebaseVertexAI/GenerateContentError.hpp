@@ -9,7 +9,9 @@ namespace firebase::vertexai {
 
 // The error of every generate call. As an error object it has what an
 // error enumeration gets by default: its type as the domain, the case's
-// position as the code.
+// position as the code. Its description is what the user reads, so it says
+// what went wrong: the underlying error's own words, the block reason, the
+// finish reason.
 class GenerateContentError final : public platform::Error {
  public:
   static constexpr const char* kDomain = "FirebaseVertexAI.GenerateContentError";
@@ -33,6 +35,11 @@ class GenerateContentError final : public platform::Error {
 
   std::string domain() const override { return kDomain; }
   long code() const override { return static_cast<long>(kind_); }
+  // internalError: the underlying error's description, or for a reply that
+  // could not be read, what was wrong in it and where.
+  // promptBlocked: "The prompt was blocked (block reason SAFETY)." and the
+  // service's message when the reply has one.
+  // responseStoppedEarly: "The reply stopped early (finish reason MAX_TOKENS)."
   std::string localizedDescription() const override;
   // With the underlying error's own description.
   std::string debugDescription() const override;
@@ -48,7 +55,9 @@ class GenerateContentError final : public platform::Error {
 };
 
 // Raised while decoding a candidate whose content is unusable; callers get
-// it inside GenerateContentError::internalError.
+// it inside GenerateContentError::internalError. The response decoder raises
+// malformedContent only: an empty content object is what the service writes
+// for content without role and parts, and reads as such.
 class InvalidCandidateError final : public platform::Error {
  public:
   static constexpr const char* kDomain = "FirebaseVertexAI.InvalidCandidateError";
@@ -63,6 +72,7 @@ class InvalidCandidateError final : public platform::Error {
 
   std::string domain() const override { return kDomain; }
   long code() const override { return static_cast<long>(kind_); }
+  // Which candidate's content could not be read, and why.
   std::string localizedDescription() const override;
   std::string debugDescription() const override;
 

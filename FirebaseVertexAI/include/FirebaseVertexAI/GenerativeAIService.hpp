@@ -18,7 +18,7 @@ namespace firebase::vertexai {
 
 // Turns one request of the client into one HTTPS exchange with the backend
 // and back into a decoded response or an error: a one-shot exchange, or a
-// stream of server-sent events with one response per "data:" line. It keeps
+// stream of server-sent events with one response per event. It keeps
 // no state between requests; any number may run at once.
 class GenerativeAIService {
  public:
@@ -42,7 +42,7 @@ class GenerativeAIService {
   using ResponseCheck = std::function<platform::ErrorPtr(const GenerateContentResponse&)>;
 
   // Sends the request and reads the reply as server-sent events: delivers
-  // one response per "data:" line, in order, then the end or the error. A
+  // one response per event, in order, then the end or the error. A
   // response the check refuses ends the stream with its error and stops the
   // exchange; after the end nothing more reaches the queue.
   OperationHandle performStreamRequest(const GenerateContentRequest& request, platform::DispatchQueue& queue,
@@ -71,9 +71,8 @@ class GenerativeAIService {
   // Decodes a 200 body; a failure is logged with the body.
   template <typename T>
   static Result<T> parseResponse(std::string_view body);
-  // The same for the JSON of one "data:" line of a stream, whose keys may be
-  // in snake case.
-  static Result<GenerateContentResponse> parseStreamResponse(std::string_view json);
+  // Logs a 200 body that did not decode, and what was wrong in it and where.
+  static void logUndecodableBody(std::string_view body, const platform::ErrorPtr& error);
   // The backend's error in the body, or the decoding error when it holds none.
   platform::ErrorPtr decodeBackendError(std::string_view body) const;
   // The same for a body read as text.
@@ -87,15 +86,14 @@ class GenerativeAIService {
 
   // The decoding error of a body that is not UTF-8 text.
   static platform::ErrorPtr notUTF8Error();
-  // The error of a line of a stream (or a stream's error body) longer than
-  // the limit.
+  // The error of a line or an event of a stream (or a stream's error body)
+  // longer than the limit.
   static platform::ErrorPtr tooLongError(std::size_t limit);
 
  private:
   // Sends a prepared request; `onBody` gets the body of a 200 reply or the
   // error, on the session's thread.
   OperationHandle send(PreparedRequest request, std::function<void(Result<std::string>)> onBody) const;
-  static void logUndecodableBody(std::string_view body, const platform::ErrorPtr& error);
 
   FirebaseInfo firebaseInfo_;
   platform::URLSession* urlSession_;

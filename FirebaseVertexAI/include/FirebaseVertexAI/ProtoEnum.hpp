@@ -20,9 +20,11 @@ namespace firebase::vertexai {
 //   static constexpr std::array<std::string_view, N> kRawValues;  their wire
 //                                                     strings, in Kind order
 // and, when responses carry it, the name and message code under which an
-// unknown value is logged:
+// unknown value is logged, and the value the service means by leaving it out
+// (the enumeration's zero value, none of the known ones):
 //   static constexpr std::string_view kTypeName;
 //   static constexpr VertexLogMessageCode kUnrecognizedCode;
+//   static constexpr std::string_view kUnspecifiedRawValue;
 // Each known value is offered as a static constant too (FinishReason::stop).
 template <typename Derived>
 class ProtoEnum {

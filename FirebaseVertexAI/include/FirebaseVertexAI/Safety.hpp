@@ -19,6 +19,7 @@ class HarmCategory : public ProtoEnum<HarmCategory> {
   static constexpr std::string_view kTypeName = "HarmCategory";
   static constexpr VertexLogMessageCode kUnrecognizedCode =
       VertexLogMessageCode::generateContentResponseUnrecognizedHarmCategory;
+  static constexpr std::string_view kUnspecifiedRawValue = "HARM_CATEGORY_UNSPECIFIED";
   using ProtoEnum::ProtoEnum;
   static const HarmCategory harassment;
   static const HarmCategory hateSpeech;
@@ -42,6 +43,7 @@ struct SafetyRating {
     static constexpr std::string_view kTypeName = "HarmProbability";
     static constexpr VertexLogMessageCode kUnrecognizedCode =
         VertexLogMessageCode::generateContentResponseUnrecognizedHarmProbability;
+    static constexpr std::string_view kUnspecifiedRawValue = "HARM_PROBABILITY_UNSPECIFIED";
     using ProtoEnum::ProtoEnum;
     static const HarmProbability negligible;
     static const HarmProbability low;
@@ -57,7 +59,6 @@ struct SafetyRating {
     static constexpr std::string_view kTypeName = "HarmSeverity";
     static constexpr VertexLogMessageCode kUnrecognizedCode =
         VertexLogMessageCode::generateContentResponseUnrecognizedHarmSeverity;
-    // What a rating without a severity holds; none of the known values.
     static constexpr std::string_view kUnspecifiedRawValue = "HARM_SEVERITY_UNSPECIFIED";
     using ProtoEnum::ProtoEnum;
     static const HarmSeverity negligible;

@@ -17,6 +17,7 @@ class ContentModality : public ProtoEnum<ContentModality> {
   static constexpr std::string_view kTypeName = "ContentModality";
   static constexpr VertexLogMessageCode kUnrecognizedCode =
       VertexLogMessageCode::generateContentResponseUnrecognizedContentModality;
+  static constexpr std::string_view kUnspecifiedRawValue = "MODALITY_UNSPECIFIED";
   using ProtoEnum::ProtoEnum;
   static const ContentModality text;
   static const ContentModality image;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "foundation/Dispatch.hpp"
+#include "test_doubles/DirectRoadFailures.hpp"
 #include "test_doubles/VertexAIBackend.hpp"
 #include "foundation/Json.hpp"
 #include "foundation/URLSession.hpp"
@@ -380,6 +381,8 @@ TEST_F(ConnectionTest, BuiltInServiceWithoutTheWorkerChecksBeforeCallingTheClien
        "The Firebase app named \"__FIRAPP_DEFAULT\" has no API key in its configuration."},
       {nullptr, "gemini 2.0", "Invalid model name \"gemini 2.0" + invalid},
       {nullptr, "models/gemini", "Invalid model name \"models/gemini" + invalid},
+      {nullptr, "gemini-fl\u00E4sh", "Invalid model name \"gemini-fl\u00E4sh" + invalid},
+      {nullptr, "gemini\x01pro", "Invalid model name \"gemini\x01pro" + invalid},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.model);
@@ -425,6 +428,51 @@ TEST_F(ConnectionTest, BuiltInServiceDirectTestSendsTheTestText) {
   auto outcome = runTest();
   ASSERT_FALSE(outcome.result.has_value());
   EXPECT_EQ(outcome.result.error()->domain(), "FirebaseVertexAI.GenerateContentError");
+  EXPECT_EQ(outcome.result.error()->localizedDescription(),
+            "The model is overloaded. (com.google.firebase.vertexai.BackendError - HTTP 503 UNAVAILABLE)");
+}
+
+// The direct test's failures as the client says them: the AI Models screen
+// shows this text after "❌ Connection failed!\n\nError: ".
+class DirectTestFailure : public ConnectionTest {
+ protected:
+  void SetUp() override {
+    ConnectionTest::SetUp();
+    test_doubles::configureDefaultAppFromShippedOptions();
+    setEnv("GOOGLE_API_KEY", "g");
+    setEnv("FIREBASE_PROJECT_ID", "p");
+  }
+  void TearDown() override {
+    test_doubles::resetApps();
+    ConnectionTest::TearDown();
+  }
+  // The text of the error the test delivered.
+  std::string failure() {
+    auto outcome = runTest();
+    if (outcome.result) return "answered " + *outcome.result;
+    return outcome.result.error()->localizedDescription();
+  }
+};
+
+class FailingReplyTest : public DirectTestFailure, public ::testing::WithParamInterface<test_doubles::FailingReply> {};
+
+TEST_P(FailingReplyTest, IsDeliveredAsTheClientSaysIt) {
+  const auto& c = GetParam();
+  VertexAIBackend backend;
+  backend.server.reply(c.status, c.body, c.contentType);
+  EXPECT_EQ(failure(), c.shown);
+  EXPECT_EQ(backend.server.requestCount(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Replies, FailingReplyTest, ::testing::ValuesIn(test_doubles::failingReplies()),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(DirectTestFailure, ABackendThatCannotBeReachedOrNamedIsDeliveredAsTheClientSaysIt) {
+  for (const auto& c : test_doubles::failingBaseAddresses()) {
+    SCOPED_TRACE(c.name);
+    setEnv("VERTEXAI_BASE_URL", c.value);
+    EXPECT_EQ(failure(), c.shown);
+  }
 }
 
 TEST_F(ConnectionTest, DebugDumpMasksTheAuthorizationValue) {

@@ -21,6 +21,7 @@
 #include "app_views/StatusRow.hpp"
 #include "foundation/Dispatch.hpp"
 #include "foundation/Json.hpp"
+#include "test_doubles/DirectRoadFailures.hpp"
 #include "test_doubles/VertexAIBackend.hpp"
 #include "test_support/LoopbackServer.hpp"
 #include "ui/PopUpPicker.hpp"
@@ -165,6 +166,14 @@ TEST_F(AIModelsConnectionTest, TheBuiltInServicesDirectRoadAnswersFromVertexAI) 
   EXPECT_EQ(request.body,
             R"({"contents":[{"role":"user","parts":[{"text":"You are a test assistant. Respond exactly with )"
             R"('Connection successful!' and nothing else."}]}]})");
+
+  // A failure reads as the client says it.
+  screen()->testAlert()->close();
+  ASSERT_TRUE(gui_test::waitUntil([&] { return screen()->testAlert() == nullptr; }));
+  const auto refused = test_doubles::failingReplies().front();  // the key is not valid
+  backend.server.reply(refused.status, refused.body, refused.contentType);
+  EXPECT_EQ(testConnection(), QString::fromStdString("❌ Connection failed!\n\nError: " + refused.shown));
+  EXPECT_EQ(connectionSymbol(), "xmark.circle.fill");
   test_doubles::resetApps();
   std::filesystem::remove(test_support::IsolatedEnvironment::bundlePath() / "Resources" / "GoogleService-Info.plist");
 }

@@ -9,6 +9,7 @@
 #include "compose/ScriptedSession.hpp"
 #include "foundation/UserDefaults.hpp"
 #include "mailkit/ReplySession.hpp"
+#include "test_doubles/DirectRoadFailures.hpp"
 #include "test_doubles/VertexAIBackend.hpp"
 #include "test_support/LoopbackServer.hpp"
 #include "test_support/TempDir.hpp"
@@ -17,9 +18,6 @@
 namespace {
 
 using test_doubles::VertexAIBackend;
-
-const std::string kClientFailure =
-    "The operation couldn\u2019t be completed. (FirebaseVertexAI.GenerateContentError error 0.)";
 
 struct PopoverCase {
   const char* name;
@@ -30,7 +28,7 @@ struct PopoverCase {
 };
 void PrintTo(const PopoverCase& c, std::ostream* os) { *os << c.name; }
 
-class DirectRoadPopover : public ::testing::TestWithParam<PopoverCase> {
+class DirectRoadPopoverTest : public ::testing::Test {
  protected:
   void SetUp() override {
     test_support::resetDefaults();
@@ -59,7 +57,9 @@ class DirectRoadPopover : public ::testing::TestWithParam<PopoverCase> {
   quorbel::MailExtension extension;
 };
 
-TEST_P(DirectRoadPopover, ShowsTheDraftOrTheErrorText) {
+class DirectRoadPopover : public DirectRoadPopoverTest, public ::testing::WithParamInterface<PopoverCase> {};
+
+TEST_P(DirectRoadPopover, ShowsTheDraftOrTheRoutersError) {
   const auto& c = GetParam();
   backend.server.reply(c.status, c.body, "application/json");
   bool succeeded = false;
@@ -72,27 +72,42 @@ INSTANTIATE_TEST_SUITE_P(
     Replies, DirectRoadPopover,
     ::testing::Values(
         PopoverCase{"Answer", 200, test_doubles::responseWithText("Dear Dana, yes."), "Dear Dana, yes.", true},
-        PopoverCase{"EmptyBody", 200, "", kClientFailure},
-        PopoverCase{"NotJSON", 200, "<html>", kClientFailure},
+        PopoverCase{"AnswerWithoutItsDefaultFields", 200,
+                    R"({"candidates":[{"content":{"role":"model","parts":[{"text":"Dear Dana, yes."}]},)"
+                    R"("citationMetadata":{},"safetyRatings":[{"category":"HARM_CATEGORY_HATE_SPEECH"}]}],)"
+                    R"("usageMetadata":{"candidatesTokensDetails":[{"modality":"TEXT"}]}})",
+                    "Dear Dana, yes.", true},
         PopoverCase{"NoCandidates", 200, R"({"candidates":[]})", "Received empty response from API"},
-        PopoverCase{"Blocked", 200, R"({"promptFeedback":{"blockReason":"SAFETY"}})",
-                    "The operation couldn\u2019t be completed. (FirebaseVertexAI.GenerateContentError error 2.)"},
-        PopoverCase{"StoppedEarly", 200, test_doubles::responseWithText("Dear", "MAX_TOKENS"),
-                    "The operation couldn\u2019t be completed. (FirebaseVertexAI.GenerateContentError error 3.)"},
-        PopoverCase{"BackendError", 429, R"({"error":{"code":429,"message":"Quota","status":"RESOURCE_EXHAUSTED"}})",
-                    kClientFailure},
-        PopoverCase{"ServerErrorPage", 502, "<html>Bad gateway</html>", kClientFailure}),
+        PopoverCase{"ContentWithoutParts", 200, R"({"candidates":[{"content":{"role":"model"},"finishReason":"STOP"}]})",
+                    "Received empty response from API"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(DirectRoadPopover, ATransportFailureShowsTheClientsError) {
-  test_support::ScopedEnv closed("VERTEXAI_BASE_URL",
-                                 "http://127.0.0.1:" + std::to_string(test_support::closedLoopbackPort()));
+class FailingReplyPopover : public DirectRoadPopoverTest,
+                            public ::testing::WithParamInterface<test_doubles::FailingReply> {};
+
+TEST_P(FailingReplyPopover, ShowsTheClientsText) {
+  const auto& c = GetParam();
+  backend.server.reply(c.status, c.body, c.contentType);
   bool succeeded = true;
-  EXPECT_EQ(runWriteSession(succeeded), kClientFailure);
+  EXPECT_EQ(runWriteSession(succeeded), c.shown);
   EXPECT_FALSE(succeeded);
+  EXPECT_EQ(backend.server.requestCount(), 1u);
 }
 
-TEST_F(DirectRoadPopover, AConfigurationTheClientRefusesShowsItsText) {
+INSTANTIATE_TEST_SUITE_P(Replies, FailingReplyPopover, ::testing::ValuesIn(test_doubles::failingReplies()),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(DirectRoadPopoverTest, ABackendThatCannotBeReachedOrNamedShowsTheClientsText) {
+  for (const auto& c : test_doubles::failingBaseAddresses()) {
+    SCOPED_TRACE(c.name);
+    test_support::ScopedEnv address("VERTEXAI_BASE_URL", c.value);
+    bool succeeded = true;
+    EXPECT_EQ(runWriteSession(succeeded), c.shown);
+    EXPECT_FALSE(succeeded);
+  }
+}
+
+TEST_F(DirectRoadPopoverTest, AConfigurationTheClientRefusesShowsItsText) {
   test_doubles::configureDefaultAppWithout("API_KEY");
   bool succeeded = true;
   EXPECT_EQ(runWriteSession(succeeded),

@@ -6,10 +6,12 @@
 #include <cstdio>
 #include <filesystem>
 #include <ostream>
+#include <sstream>
 
 #include "LoopbackSetup.hpp"
 #include "foundation/Json.hpp"
 #include "foundation/UserDefaults.hpp"
+#include "test_doubles/DirectRoadFailures.hpp"
 #include "test_doubles/VertexAIBackend.hpp"
 #include "test_support/TempDir.hpp"
 #include "test_support/TestEnvironment.hpp"
@@ -103,6 +105,79 @@ TEST_F(ExtensionProgramTest, WriteSessionOnTheDirectRoadPrintsTheModelsAnswer) {
   EXPECT_NE(prompt.find("Can you join?"), std::string::npos) << prompt;
   EXPECT_EQ(request.body, R"({"contents":[{"role":"user","parts":[{"text":)" + platform::json::Value(prompt).dump() +
                               "}]}]}");
+}
+
+// The direct road through the real program when it fails: the session ends
+// with status 1, no draft, and a line of its own holding the text the user
+// reads (the client's log lines may come before or after it).
+class DirectRoadProgramTest : public ExtensionProgramTest {
+ protected:
+  void SetUp() override {
+    ExtensionProgramTest::SetUp();
+    auto suite = platform::UserDefaults::suite("group.tesvarin.quorbel");
+    suite->set("llm_provider", "gemini");
+    suite->synchronize();
+  }
+  // Runs a Write session that must fail; whether it said `shown` on a line.
+  ::testing::AssertionResult failsSaying(const std::string& shown, const std::string& environment = "") {
+    auto outcome = runProgram("reply " + message + " --mode write --instruction 'accept'", folder,
+                              "QT_QPA_PLATFORM=offscreen " + environment);
+    if (outcome.status != 1 || !outcome.out.empty())
+      return ::testing::AssertionFailure() << "status " << outcome.status << ", draft \"" << outcome.out << "\"";
+    std::istringstream lines(outcome.err);
+    for (std::string line; std::getline(lines, line);)
+      if (line == shown) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "no line \"" << shown << "\" in:\n" << outcome.err;
+  }
+};
+
+class FailingReplyProgramTest : public DirectRoadProgramTest,
+                                public ::testing::WithParamInterface<test_doubles::FailingReply> {};
+
+TEST_P(FailingReplyProgramTest, EndsWithWhatWentWrong) {
+  const auto& c = GetParam();
+  test_doubles::VertexAIBackend backend;
+  backend.server.reply(c.status, c.body, c.contentType);
+  EXPECT_TRUE(failsSaying(c.shown));
+  EXPECT_EQ(backend.server.requestCount(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Replies, FailingReplyProgramTest, ::testing::ValuesIn(test_doubles::failingReplies()),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(DirectRoadProgramTest, ABackendThatCannotBeReachedOrNamedEndsWithWhatWentWrong) {
+  for (const auto& c : test_doubles::failingBaseAddresses()) {
+    SCOPED_TRACE(c.name);
+    EXPECT_TRUE(failsSaying(c.shown, "VERTEXAI_BASE_URL='" + c.value + "' "));
+  }
+}
+
+TEST_F(DirectRoadProgramTest, AModelNameOutsidePlainCharactersIsRefusedBeforeSending) {
+  test_doubles::VertexAIBackend backend;
+  struct Case {
+    std::string model;
+    std::string inShell;
+  } cases[] = {{"gemini-fl\u00E4sh", "'gemini-fl\u00E4sh'"}, {"gemini\x01pro", "\"$(printf 'gemini\\001pro')\""}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.inShell);
+    EXPECT_TRUE(failsSaying("Service not available: Invalid model name \"" + c.model +
+                                "\" specified; see https://firebase.google.com/docs/vertex-ai/models for a list of "
+                                "available models.",
+                            "GEMINI_MODEL=" + c.inShell + " "));
+  }
+  EXPECT_EQ(backend.server.requestCount(), 0u);
+}
+
+// Fields the service leaves out of a reply do not cost the user the answer.
+TEST_F(DirectRoadProgramTest, AReplyWithoutItsDefaultFieldsGivesTheDraft) {
+  test_doubles::VertexAIBackend backend;
+  backend.server.reply(200, R"({"candidates":[{"content":{"role":"model","parts":[{"text":"Dear Dana, yes."}]},)"
+                            R"("finishReason":"STOP","citationMetadata":{},)"
+                            R"("safetyRatings":[{"category":"HARM_CATEGORY_HARASSMENT","probabilityScore":0.02}]}],)"
+                            R"("usageMetadata":{"promptTokenCount":40,"promptTokensDetails":[{"modality":"TEXT"}]}})");
+  auto outcome = runProgram("reply " + message + " --mode write", folder);
+  EXPECT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_EQ(outcome.out, "Dear Dana, yes.\n");
 }
 
 TEST_F(ExtensionProgramTest, AgentSessionPrintsTheQuestions) {

@@ -90,8 +90,6 @@ class Decoder {
   Decoder required(std::string_view key) const;
   // The value under a key, absent when the key is missing or null.
   std::optional<Decoder> ifPresent(std::string_view key) const;
-  // Whether the value is an object without members (any member kind).
-  bool isEmptyObject() const { return value_->is_object() && value_->empty(); }
 
   // Each element, in order, decoded by `decodeElement(Decoder&)`.
   template <typename F>
