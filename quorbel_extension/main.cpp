@@ -8,6 +8,8 @@
 #include <QApplication>
 #include <QTimer>
 
+#include <unistd.h>
+
 #include <iostream>
 #include <variant>
 
@@ -53,7 +55,10 @@ int runComposeWindow(int argc, char** argv, std::unique_ptr<mailkit::ReplySessio
 
 int runScripted(std::unique_ptr<mailkit::ReplySession> session, const ScriptedSessionOptions& options) {
   auto controller = std::dynamic_pointer_cast<ComposeSessionViewController>(session->openExtensionView());
-  return runScriptedSession(*controller->popover(), options, std::cout, std::cerr);
+  // A terminal would act on control characters in the model's text; a pipe
+  // or a file gets the text exactly.
+  const auto draftOutput = isatty(STDOUT_FILENO) ? DraftOutput::terminal : DraftOutput::exact;
+  return runScriptedSession(*controller->popover(), options, std::cout, std::cerr, draftOutput);
 }
 
 int runReply(int argc, char** argv, MailExtension& extension, const ReplyCommand& command) {

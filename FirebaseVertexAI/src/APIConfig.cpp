@@ -7,6 +7,7 @@
 
 #include "Hasher.hpp"
 #include "foundation/Text.hpp"
+#include "foundation/URLCredentials.hpp"
 
 namespace firebase::vertexai {
 namespace {
@@ -76,7 +77,7 @@ std::expected<std::string, platform::ErrorPtr> requestBaseAddress(APIConfig::Ser
     return std::unexpected(platform::makeError(
         platform::kURLErrorDomain, platform::URLErrorBadURL,
         std::string(kBaseURLVariable) + " must be an http or https address without a trailing \"/\"; it is \"" +
-            platform::text::repairUTF8(base) + "\"."));
+            platform::text::repairUTF8(platform::withURLCredentialsMasked(base)) + "\"."));
   return base;
 }
 

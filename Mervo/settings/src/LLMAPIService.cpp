@@ -7,7 +7,6 @@
 #include "foundation/Text.hpp"
 #include "firebase_core/FIRApp.hpp"
 #include "router/BuiltInModel.hpp"
-#include "router/ProviderWire.hpp"
 #include "settings/LLMAPIError.hpp"
 
 namespace mervo {
@@ -50,8 +49,7 @@ void LLMAPIService::printConfigurationSummary() const {
   envConfig_.debugPrint(fmt::format("  🎯 Current Provider: {}", displayName(provider)));
   envConfig_.debugPrint("  📊 Configuration Summary:");
   envConfig_.debugPrint(
-      fmt::format("    - Endpoint: '{}'", provider == LLMProvider::gemini ? std::string()
-                                                                            : quorbel::wire::withPasswordsMasked(*llmConfig_.endpoint)));
+      fmt::format("    - Endpoint: '{}'", provider == LLMProvider::gemini ? std::string() : *llmConfig_.endpoint));
   envConfig_.debugPrint(fmt::format("    - Model: '{}'", llmConfig_.effectiveModel()));
   envConfig_.debugPrint(fmt::format("    - Has API Key: {}", !llmConfig_.effectiveAPIKey().empty()));
   envConfig_.debugPrint(fmt::format("    - Timeout: {}s", platform::text::decimalDescription(*llmConfig_.timeout)));
@@ -84,7 +82,7 @@ void LLMAPIService::testConnection(quorbel::LLMCompletion completion) const {
 
 void LLMAPIService::testCustomAPI(quorbel::LLMCompletion completion) const {
   envConfig_.debugPrint("🧪 LLMAPIService: Testing Custom API Connection");
-  envConfig_.debugPrint(fmt::format("  🌐 Endpoint: '{}'", quorbel::wire::withPasswordsMasked(*llmConfig_.endpoint)));
+  envConfig_.debugPrint(fmt::format("  🌐 Endpoint: '{}'", *llmConfig_.endpoint));
   envConfig_.debugPrint(fmt::format("  🎯 Model: '{}'", llmConfig_.effectiveModel()));
   envConfig_.debugPrint(fmt::format("  🔑 Has API Key: {}", !llmConfig_.effectiveAPIKey().empty()));
   auto request = llmConfig_.buildCustomRequest(kTestPrompt, kTestSystemPrompt);

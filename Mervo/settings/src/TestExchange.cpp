@@ -6,6 +6,7 @@
 #include "foundation/Dispatch.hpp"
 #include "foundation/Json.hpp"
 #include "foundation/Text.hpp"
+#include "foundation/URLCredentials.hpp"
 #include "foundation/URLSession.hpp"
 #include "router/ProviderWire.hpp"
 #include "settings/LLMAPIError.hpp"
@@ -23,8 +24,8 @@ namespace {
 std::expected<platform::URL, platform::ErrorPtr> checkedURL(const std::string& text) {
   const std::string lowered = platform::text::lowercased(text);
   if (!lowered.starts_with("http:") && !lowered.starts_with("https:"))
-    return std::unexpected(LLMAPIError::configurationError(
-        fmt::format("The endpoint '{}' must begin with http:// or https://", wire::withPasswordsMasked(text))));
+    return std::unexpected(LLMAPIError::configurationError(fmt::format(
+        "The endpoint '{}' must begin with http:// or https://", platform::withURLCredentialsMasked(text))));
   auto url = platform::URL::parse(text);
   if (!url) return std::unexpected(LLMAPIError::make(LLMAPIError::Case::invalidRequest));
   return *url;
@@ -44,7 +45,7 @@ void printRequest(const EnvironmentConfig& env, const ProviderRequest& request) 
   if (!env.isDebugLoggingEnabled()) return;
   env.debugPrint("🔍 LLMAPIService: HTTP Request Debug");
   env.debugPrint(fmt::format("  📍 Provider: {}", displayName(request.provider)));
-  env.debugPrint(fmt::format("  🌐 Endpoint: {}", wire::withPasswordsMasked(request.url)));
+  env.debugPrint(fmt::format("  🌐 Endpoint: {}", request.url));
   env.debugPrint(fmt::format("  ⏱️ Timeout: {}s", platform::text::decimalDescription(request.timeout)));
   env.debugPrint("  📋 Headers:");
   for (const auto& [name, value] : request.headers)
@@ -98,11 +99,11 @@ void executeTestRequest(const EnvironmentConfig& env, const ProviderRequest& req
     // Printed whatever the debug switch says: the user's endpoint is unusable.
     bool unparsable = isLLMAPIError(url.error(), LLMAPIError::Case::invalidRequest);
     platform::console::print(fmt::format("❌ LLMAPIService: {} - endpoint: '{}'",
-                                         unparsable ? "Invalid URL" : "Unsupported URL scheme", wire::withPasswordsMasked(request.url)));
+                                         unparsable ? "Invalid URL" : "Unsupported URL scheme", request.url));
     handler(std::unexpected(url.error()));
     return;
   }
-  env.debugPrint(fmt::format("🚀 LLMAPIService: Sending HTTP request to {}", wire::withPasswordsMasked(request.url)));
+  env.debugPrint(fmt::format("🚀 LLMAPIService: Sending HTTP request to {}", request.url));
   platform::URLRequest urlRequest{request.url, "POST", headerFields(request.headers), request.body, request.timeout};
   platform::URLSession::shared().dataTask(
       std::move(urlRequest), [env, handler = std::move(handler)](auto body, auto response, auto error) {

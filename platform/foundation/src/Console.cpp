@@ -4,6 +4,8 @@
 #include <mutex>
 #include <string>
 
+#include "foundation/DiagnosticText.hpp"
+
 namespace platform::console {
 namespace {
 std::mutex& consoleMutex() {
@@ -17,12 +19,12 @@ std::function<void(std::string_view)>& sinkSlot() {
 }  // namespace
 
 void print(std::string_view line) {
+  std::string out = diagnosticText(line);
   std::lock_guard lock(consoleMutex());
   if (auto& sink = sinkSlot()) {
-    sink(line);
+    sink(out);
     return;
   }
-  std::string out(line);
   out += '\n';
   std::fwrite(out.data(), 1, out.size(), stdout);
   std::fflush(stdout);

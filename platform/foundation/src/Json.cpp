@@ -1,6 +1,7 @@
 #include "foundation/Json.hpp"
 
 #include <algorithm>
+#include <string>
 
 #include "foundation/Text.hpp"
 
@@ -39,6 +40,10 @@ bool nestsTooDeep(std::string_view bytes) {
 std::expected<Value, ErrorPtr> parseDocument(std::string_view bytes, bool allowFragments) {
   if (bytes.empty()) return std::unexpected(readError("Unable to parse empty data."));
   if (nestsTooDeep(bytes)) return std::unexpected(readError("Too many nested arrays or dictionaries."));
+  // The parser takes a NUL for the end of the text and would accept whatever
+  // follows it; a NUL is no white space, so it is refused as any garbage.
+  if (auto nul = bytes.find('\0'); nul != std::string_view::npos)
+    return std::unexpected(readError("Unexpected NUL byte at offset " + std::to_string(nul) + "."));
   Value value;
   try {
     value = Value::parse(bytes.begin(), bytes.end());

@@ -5,6 +5,8 @@
 
 #include <fmt/format.h>
 
+#include "foundation/DiagnosticText.hpp"
+
 namespace platform {
 namespace {
 std::mutex& logMutex() {
@@ -36,7 +38,7 @@ void OSLog::log(LogType type, std::string_view message) const {
     sink(*this, type, message);
     return;
   }
-  auto line = fmt::format("[{}:{}] <{}> {}\n", subsystem_, category_, typeName(type), message);
+  auto line = fmt::format("[{}:{}] <{}> {}\n", subsystem_, category_, typeName(type), diagnosticText(message));
   std::fwrite(line.data(), 1, line.size(), stderr);
 }
 

@@ -25,8 +25,10 @@ ErrorPtr ReplyBodyLimit::exceededError(const std::string& url) const {
 }
 
 std::string describeByteCount(std::size_t bytes) {
-  constexpr std::size_t kMB = 1024 * 1024;
+  constexpr std::size_t kKB = 1024;
+  constexpr std::size_t kMB = 1024 * kKB;
   if (bytes >= kMB && bytes % kMB == 0) return fmt::format("{} MB", bytes / kMB);
+  if (bytes >= kKB && bytes % kKB == 0) return fmt::format("{} KB", bytes / kKB);
   return fmt::format("{} bytes", bytes);
 }
 

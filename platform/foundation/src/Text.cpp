@@ -1,5 +1,6 @@
 #include "foundation/Text.hpp"
 
+#include <cstdint>
 #include <memory>
 
 #include <fmt/format.h>
@@ -53,6 +54,42 @@ bool isASCII(std::string_view s) {
 }
 
 bool isNewline(char32_t c) { return (c >= 0x0A && c <= 0x0D) || c == 0x85 || c == 0x2028 || c == 0x2029; }
+
+// Characters that act on the terminal instead of showing: C0 and C1
+// controls, DEL, the line and paragraph separators and the bidirectional
+// formatting characters.
+bool actsOnTerminal(char32_t c) {
+  return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x061C || c == 0x200E || c == 0x200F ||
+         (c >= 0x2028 && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
+}
+
+std::string escapeOf(char32_t c) {
+  switch (c) {
+    case '\n': return "\\n";
+    case '\r': return "\\r";
+    case '\0': return "\\0";
+    default: return fmt::format("\\u{{{:X}}}", static_cast<std::uint32_t>(c));
+  }
+}
+
+enum class LineFeeds { escaped, kept };
+
+std::string escapedControls(std::string_view s, LineFeeds lineFeeds) {
+  std::string out;
+  out.reserve(s.size());
+  for (std::size_t i = 0; i < s.size();) {
+    const std::size_t start = i;
+    const char32_t c = decode(s, i);
+    const bool endsLine = c == '\n' || (c == '\r' && i < s.size() && s[i] == '\n');
+    if (c == kInvalid)
+      out += "\xEF\xBF\xBD";
+    else if (!actsOnTerminal(c) || c == '\t' || (endsLine && lineFeeds == LineFeeds::kept))
+      out.append(s.substr(start, i - start));
+    else
+      out += escapeOf(c);
+  }
+  return out;
+}
 
 bool isWhitespaceOrNewline(char32_t c) { return c == 0x09 || isNewline(c) || u_charType(c) == U_SPACE_SEPARATOR; }
 
@@ -235,5 +272,9 @@ std::string decimalDescription(double value) {
   if (out.find_first_of(".eni") == std::string::npos) out += ".0";
   return out;
 }
+
+std::string escapedForLog(std::string_view s) { return escapedControls(s, LineFeeds::escaped); }
+
+std::string escapedForTerminal(std::string_view s) { return escapedControls(s, LineFeeds::kept); }
 
 }  // namespace platform::text

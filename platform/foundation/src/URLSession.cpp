@@ -13,6 +13,8 @@
 #include <tuple>
 #include <utility>
 
+#include <fmt/format.h>
+
 #include "foundation/Dispatch.hpp"
 #include "foundation/Text.hpp"
 
@@ -24,6 +26,12 @@ constexpr int kMaxRedirects = 16;
 
 // A body past this size is no longer grown step by step (see onBody).
 constexpr std::size_t kLargeBodyBytes = 1024 * 1024;
+
+// The most bytes one reply's header may take, its status line and fields
+// together. libcurl refuses a single field past this size by itself (as if
+// out of memory); all the fields together are held to it here, since
+// libcurl's own, larger limit ends the transfer as a lost connection.
+constexpr std::size_t kMaximumHeaderBytes = CURL_MAX_HTTP_HEADER;
 
 using CurlURLPtr = std::unique_ptr<CURLU, decltype(&curl_url_cleanup)>;
 
@@ -70,6 +78,10 @@ struct Transfer {
   ReplyBodyLimit bodyLimit;
   bool bodyLimitExceeded = false;
   HeaderFields responseHeaders;
+  std::size_t headerBytes = 0;  // of the reply being received
+  bool headerComplete = false;  // its blank line has come
+  bool headerLimitExceeded = false;
+  char curlError[CURL_ERROR_SIZE] = {};  // libcurl's own words for a failure
   bool responseDelivered = false;  // a bytes task's onResponse has run
   Clock::time_point lastActivity;
   curl_off_t lastDownloaded = 0, lastUploaded = 0;
@@ -176,8 +188,16 @@ size_t onHeader(char* data, size_t size, size_t count, void* user) {
   t->lastActivity = Clock::now();
   if (line.starts_with("HTTP/")) {
     t->responseHeaders.clear();  // a new response (after a redirect or an interim reply)
-    return line.size();
+    t->headerBytes = 0;
+    t->headerComplete = false;
   }
+  t->headerBytes += line.size();
+  if (t->headerBytes > kMaximumHeaderBytes) {
+    t->headerLimitExceeded = true;
+    return 0;  // ends the transfer with a write error
+  }
+  if (line == "\r\n" || line == "\n") t->headerComplete = true;
+  if (line.starts_with("HTTP/")) return line.size();
   auto colon = line.find(':');
   if (colon == std::string_view::npos) return line.size();
   auto trim = [](std::string_view s) {
@@ -202,6 +222,13 @@ int onProgress(void* user, curl_off_t, curl_off_t downloaded, curl_off_t, curl_o
 ErrorPtr transportError(long code, const std::string& description, const std::string& url, const std::string& detail) {
   return makeError(kURLErrorDomain, code, description,
                    {{"NSErrorFailingURLStringKey", url}, {"NSUnderlyingError", detail}});
+}
+
+ErrorPtr headerTooLargeError(const std::string& url, const std::string& detail) {
+  return transportError(URLErrorDataLengthExceedsMaximum,
+                        fmt::format("The reply's header is larger than the limit of {}.",
+                                    describeByteCount(kMaximumHeaderBytes)),
+                        url, detail);
 }
 
 ErrorPtr errorForCurlCode(CURLcode code, const std::string& url, const char* detail) {
@@ -386,6 +413,8 @@ struct URLSession::Impl {
     curl_easy_setopt(e, CURLOPT_XFERINFODATA, t.get());
     curl_easy_setopt(e, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(e, CURLOPT_PRIVATE, t.get());
+    t->curlError[0] = '\0';
+    curl_easy_setopt(e, CURLOPT_ERRORBUFFER, t->curlError);
     t->lastActivity = Clock::now();
     curl_multi_add_handle(multi, e);
     active.push_back(std::move(t));
@@ -413,9 +442,7 @@ struct URLSession::Impl {
         return;
       }
     }
-    if (code != CURLE_OK)
-      return t->fail(t->bodyLimitExceeded ? t->bodyLimit.exceededError(t->request.url)
-                                          : errorForCurlCode(code, t->request.url, nullptr));
+    if (code != CURLE_OK) return t->fail(failureOf(*t, code));
     if (t->bytes) {
       t->deliverResponseOnce();
       t->bytes->onComplete(nullptr);
@@ -425,6 +452,18 @@ struct URLSession::Impl {
     std::optional<std::string> body;
     if (!statusHasNoBody(response.statusCode, t->request.method)) body = std::move(t->responseBody);
     t->completion(std::move(body), std::move(response), nullptr);
+  }
+
+  // Why a transfer that libcurl ended with the code failed.
+  static ErrorPtr failureOf(const Transfer& t, CURLcode code) {
+    const std::string& url = t.request.url;
+    if (t.bodyLimitExceeded) return t.bodyLimit.exceededError(url);
+    if (t.headerLimitExceeded)
+      return headerTooLargeError(url, fmt::format("header fields above {} bytes", kMaximumHeaderBytes));
+    // libcurl reports a field too long for it as running out of memory.
+    if (!t.headerComplete && code == CURLE_OUT_OF_MEMORY)
+      return headerTooLargeError(url, t.curlError[0] ? t.curlError : curl_easy_strerror(code));
+    return errorForCurlCode(code, url, t.curlError);
   }
 
   // Sends the request on to where a redirect points, as a new attempt.
@@ -449,6 +488,8 @@ struct URLSession::Impl {
     t->responseBody.clear();
     t->bodyLimit.restart();
     t->responseHeaders.clear();
+    t->headerBytes = 0;
+    t->headerComplete = false;
     t->lastDownloaded = t->lastUploaded = 0;
     start(std::move(t));
   }

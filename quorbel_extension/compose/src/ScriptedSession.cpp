@@ -4,6 +4,7 @@
 #include <chrono>
 #include <fstream>
 
+#include "foundation/DiagnosticText.hpp"
 #include "foundation/Dispatch.hpp"
 #include "foundation/Text.hpp"
 
@@ -14,9 +15,14 @@ namespace {
 // Requests end with an answer or the provider's own time-out.
 void runUntil(const std::function<bool()>& done) { platform::RunLoop::runUntil(done, std::chrono::hours(24)); }
 
+// Error texts may quote a server or the model.
 int fail(std::ostream& err, const std::string& message) {
-  err << message << "\n";
+  err << platform::diagnosticText(message) << "\n";
   return 1;
+}
+
+void write(std::ostream& out, const std::string& text, DraftOutput draftOutput) {
+  out << (draftOutput == DraftOutput::terminal ? platform::text::escapedForTerminal(text) : text) << "\n";
 }
 
 int failIfError(MailPopoverModel& popover, std::ostream& err) {
@@ -36,12 +42,13 @@ std::vector<std::string> readAnswers(const std::filesystem::path& file, std::siz
   return answers;
 }
 
-int runAgent(MailPopoverModel& popover, const ScriptedSessionOptions& options, std::ostream& out, std::ostream& err) {
+int runAgent(MailPopoverModel& popover, const ScriptedSessionOptions& options, std::ostream& out, std::ostream& err,
+             DraftOutput draftOutput) {
   popover.startQuestionAnalysis();
   runUntil([&] { return !popover.isLoadingQuestions.get(); });
   if (auto error = popover.questionGenerationError.get()) return fail(err, error->localizedDescription());
   if (!options.answersFile) {
-    for (const auto& question : popover.aiQuestions.get()) out << question << "\n";
+    for (const auto& question : popover.aiQuestions.get()) write(out, question, draftOutput);
     return 0;
   }
   if (!std::filesystem::exists(*options.answersFile))
@@ -61,14 +68,14 @@ int runAgent(MailPopoverModel& popover, const ScriptedSessionOptions& options, s
 }  // namespace
 
 int runScriptedSession(MailPopoverModel& popover, const ScriptedSessionOptions& options, std::ostream& out,
-                       std::ostream& err) {
+                       std::ostream& err, DraftOutput draftOutput) {
   if (options.scenario) popover.scenario = *options.scenario;
   if (options.draftLengthValue) popover.draftLengthValue = *options.draftLengthValue;
   if (options.emotionLevel) popover.emotionLevel = *options.emotionLevel;
   popover.handleModeSelection(options.mode);
 
   if (options.mode == EditorMode::aiAgent) {
-    if (int status = runAgent(popover, options, out, err); status != 0) return status;
+    if (int status = runAgent(popover, options, out, err, draftOutput); status != 0) return status;
     if (!options.answersFile) return 0;
   } else {
     popover.userPrompt = options.instruction;
@@ -85,7 +92,7 @@ int runScriptedSession(MailPopoverModel& popover, const ScriptedSessionOptions& 
     runUntil([&] { return !popover.isLoading.get(); });
     if (int status = failIfError(popover, err); status != 0) return status;
   }
-  out << popover.currentDraft.get() << "\n";
+  write(out, popover.currentDraft.get(), draftOutput);
   return 0;
 }
 

@@ -18,7 +18,7 @@ void ExtensionLLMAPIService::generateWithCustomAPI(const std::string& prompt,
   if (diagnostics::enabled()) {
     debug("🚀 ExtensionLLMAPIService: Starting Custom API content generation");
     debug("  📝 Current Provider: {}", rawValue(currentProvider()));
-    debug("  🌐 User Endpoint: '{}'", wire::withPasswordsMasked(endpoint()));
+    debug("  🌐 User Endpoint: '{}'", endpoint());
     debug("  🎯 Effective Model: '{}'", effectiveModel());
     debug("  🔑 Has API Key: {}", boolText(!effectiveAPIKey().empty()));
     debug("  🔧 Current API Mode: {}", rawValue(ExtensionConfig::currentAPIMode()));
@@ -50,9 +50,9 @@ void ExtensionLLMAPIService::generateWithCustomAPI(const std::string& prompt,
     return;
   }
   auto url = wire::customEndpointURL(endpoint);
-  if (url.appendedPath) debug("  🔧 Auto-appended '/chat/completions' to endpoint: {}", wire::withPasswordsMasked(url.url));
+  if (url.appendedPath) debug("  🔧 Auto-appended '/chat/completions' to endpoint: {}", url.url);
   if (diagnostics::enabled()) {
-    debug("  🌐 Final endpoint URL: {}", wire::withPasswordsMasked(url.url));
+    debug("  🌐 Final endpoint URL: {}", url.url);
     debug("✅ ExtensionLLMAPIService: Custom API request prepared, executing HTTP request...");
   }
 

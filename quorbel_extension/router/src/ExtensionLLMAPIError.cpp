@@ -3,8 +3,8 @@
 #include <memory>
 #include <string>
 
+#include "foundation/URLCredentials.hpp"
 #include "router/ProviderErrorTexts.hpp"
-#include "router/ProviderWire.hpp"
 
 namespace quorbel {
 
@@ -36,7 +36,7 @@ std::string ExtensionLLMAPIError::localizedDescription() const {
     case Case::serviceNotAvailable: return std::string(error_texts::serviceNotAvailablePrefix) + text_;
     case Case::httpError: return std::string(error_texts::httpErrorPrefix) + std::to_string(statusCode_);
     case Case::invalidEndpointURL:
-      return "Invalid API endpoint URL: '" + wire::withPasswordsMasked(text_) +
+      return "Invalid API endpoint URL: '" + platform::withURLCredentialsMasked(text_) +
              "'. Please check your endpoint configuration and ensure it includes the protocol (https://).";
     case Case::firebaseNotConfigured: return std::string(error_texts::firebaseNotConfigured);
     case Case::emptyResponse: return std::string(error_texts::emptyResponse);

@@ -21,19 +21,19 @@ std::expected<platform::URL, platform::ErrorPtr> ExtensionLLMAPIService::validat
   }
   std::string lowered = platform::text::lowercased(urlText);
   if (!lowered.starts_with("http://") && !lowered.starts_with("https://")) {
-    debug("❌ ExtensionLLMAPIService: Endpoint missing protocol: '{}'", wire::withPasswordsMasked(urlText));
+    debug("❌ ExtensionLLMAPIService: Endpoint missing protocol: '{}'", urlText);
     return std::unexpected(ExtensionLLMAPIError::invalidEndpointURL(urlText));
   }
   auto url = platform::URL::parse(urlText);
   if (!url) {
-    debug("❌ ExtensionLLMAPIService: Cannot create URL from endpoint: '{}'", wire::withPasswordsMasked(urlText));
+    debug("❌ ExtensionLLMAPIService: Cannot create URL from endpoint: '{}'", urlText);
     return std::unexpected(ExtensionLLMAPIError::invalidEndpointURL(urlText));
   }
   if (url->host().empty()) {
-    debug("❌ ExtensionLLMAPIService: URL has no host: '{}'", wire::withPasswordsMasked(urlText));
+    debug("❌ ExtensionLLMAPIService: URL has no host: '{}'", urlText);
     return std::unexpected(ExtensionLLMAPIError::invalidEndpointURL(urlText));
   }
-  debug("✅ ExtensionLLMAPIService: Endpoint URL validation passed: '{}'", wire::withPasswordsMasked(urlText));
+  debug("✅ ExtensionLLMAPIService: Endpoint URL validation passed: '{}'", urlText);
   return *url;
 }
 
@@ -45,7 +45,7 @@ void ExtensionLLMAPIService::makeJSONRequest(const std::string& urlText, const p
 
   if (diagnostics::enabled()) {
     debug("🔍 ExtensionLLMAPIService: HTTP Request Debug");
-    debug("  🌐 Endpoint: {}", wire::withPasswordsMasked(urlText));
+    debug("  🌐 Endpoint: {}", urlText);
     debug("  ⏱️ Timeout: {}s", platform::text::decimalDescription(timeoutSeconds));
     debug("  📋 Headers:");
     for (const auto& [name, value] : headers) debug("    {}: {}", name, wire::maskedHeaderValue(name, value));
@@ -57,12 +57,12 @@ void ExtensionLLMAPIService::makeJSONRequest(const std::string& urlText, const p
 
   auto url = validateEndpointURL(urlText);
   if (!url) {
-    debug("❌ ExtensionLLMAPIService: URL validation failed for '{}': {}", wire::withPasswordsMasked(urlText),
+    debug("❌ ExtensionLLMAPIService: URL validation failed for '{}': {}", urlText,
           url.error()->localizedDescription());
     handler(std::unexpected(url.error()), completion);
     return;
   }
-  debug("✅ ExtensionLLMAPIService: Using validated URL: {}", wire::withPasswordsMasked(url->absoluteString()));
+  debug("✅ ExtensionLLMAPIService: Using validated URL: {}", url->absoluteString());
 
   if (!encoded) {
     debug("❌ ExtensionLLMAPIService: Failed to serialize request body to JSON");
@@ -80,7 +80,7 @@ void ExtensionLLMAPIService::makeJSONRequest(const std::string& urlText, const p
 }
 
 void ExtensionLLMAPIService::executeRequest(platform::URLRequest request, BoundResultHandler handler) {
-  debug("🚀 ExtensionLLMAPIService: Sending HTTP request to {}", wire::withPasswordsMasked(request.url));
+  debug("🚀 ExtensionLLMAPIService: Sending HTTP request to {}", request.url);
   platform::URLSession::shared().dataTask(
       std::move(request), [this, handler = std::move(handler)](std::optional<std::string> body,
                                                                std::optional<platform::HTTPURLResponse> response,
@@ -98,10 +98,10 @@ void ExtensionLLMAPIService::handleHTTPResponse(const std::optional<std::string>
                                                 const platform::ErrorPtr& error, const BoundResultHandler& handler) {
   if (error) {
     if (diagnostics::enabled()) {
-      debug("❌ ExtensionLLMAPIService: Network error: {}", wire::withPasswordsMasked(error->localizedDescription()));
+      debug("❌ ExtensionLLMAPIService: Network error: {}", error->localizedDescription());
       debug("  🔍 Error Code: {}", error->code());
       debug("  🔍 Error Domain: {}", error->domain());
-      debug("  🔍 Error UserInfo: {}", wire::withPasswordsMasked(error->userInfoDescription()));
+      debug("  🔍 Error UserInfo: {}", error->userInfoDescription());
     }
     handler(std::unexpected(error));
     return;

@@ -21,7 +21,7 @@ void ExtensionLLMAPIService::generateWithOllama(const std::string& prompt,
   if (diagnostics::enabled()) {
     debug("🚀 ExtensionLLMAPIService: Starting Ollama content generation");
     debug("  📝 Model: {}", effectiveModel());
-    debug("  🌐 Endpoint: {}", wire::withPasswordsMasked(effectiveEndpoint()));
+    debug("  🌐 Endpoint: {}", effectiveEndpoint());
     debug("  ⚙️ Max Tokens (num_predict): {}", maxTokens());
     debug("  🌡️ Temperature: 0.7");
     debug("  📊 Prompt length: {} chars", platform::text::characterCount(prompt));
@@ -41,7 +41,7 @@ void ExtensionLLMAPIService::generateWithOllama(const std::string& prompt,
   }
   std::string urlText = wire::ollamaURL(endpoint);
   if (diagnostics::enabled()) {
-    debug("🌐 ExtensionLLMAPIService: Sending Ollama API request to {}", wire::withPasswordsMasked(urlText));
+    debug("🌐 ExtensionLLMAPIService: Sending Ollama API request to {}", urlText);
     debug("  📨 Using Ollama generate endpoint (non-streaming)");
   }
 

@@ -29,7 +29,7 @@ void ExtensionLLMAPIService::generateWithOpenAI(const std::string& prompt,
   if (diagnostics::enabled()) {
     debug("🚀 ExtensionLLMAPIService: Starting OpenAI content generation");
     debug("  📝 Model: {}", effectiveModel());
-    debug("  🌐 Endpoint: {}", wire::withPasswordsMasked(effectiveEndpoint()));
+    debug("  🌐 Endpoint: {}", effectiveEndpoint());
     debug("  🔑 Has API Key: {}", boolText(!effectiveAPIKey().empty()));
     debug("  ⚙️ Max Tokens: {}", maxTokens());
     debug("  🌡️ Temperature: 0.7");
@@ -48,7 +48,7 @@ void ExtensionLLMAPIService::generateWithOpenAI(const std::string& prompt,
     return;
   }
   std::string urlText = wire::openAIURL(endpoint);
-  debug("🌐 ExtensionLLMAPIService: Sending OpenAI API request to {}", wire::withPasswordsMasked(urlText));
+  debug("🌐 ExtensionLLMAPIService: Sending OpenAI API request to {}", urlText);
 
   platform::HeaderFields headers{{"Content-Type", "application/json"}, {"Authorization", "Bearer " + effectiveAPIKey()}};
   makeJSONRequest(urlText, headers, body, completion,

@@ -5,9 +5,9 @@
 
 #include "Diagnostics.hpp"
 #include "ProcessWide.hpp"
+#include "foundation/DiagnosticText.hpp"
 #include "foundation/UserDefaults.hpp"
 #include "router/ExtensionLLMAPIService.hpp"
-#include "router/ProviderWire.hpp"
 
 namespace quorbel {
 namespace {
@@ -29,10 +29,11 @@ std::shared_ptr<platform::UserDefaults> openSharedSuite(const std::string& name)
   }
   const std::string reason = opened.error()->localizedDescription();
   if (reason != lastReason) {
-    std::fprintf(stderr,
-                 "⚠️ ExtensionLLMAPIService: Cannot read the shared settings \"%s\", so every provider setting takes "
-                 "its default: %s\n",
-                 name.c_str(), reason.c_str());
+    const std::string line = platform::diagnosticText(
+        fmt::format("⚠️ ExtensionLLMAPIService: Cannot read the shared settings \"{}\", so every provider setting "
+                    "takes its default: {}",
+                    name, reason));
+    std::fprintf(stderr, "%s\n", line.c_str());
     lastReason = reason;
   }
   return nullptr;
@@ -75,7 +76,7 @@ std::string ExtensionLLMAPIService::endpoint() const {
     return "";
   }
   std::string value = suite->string("llm_endpoint").value_or("");
-  diagnostics::debug("🔧 ExtensionLLMAPIService: Read endpoint from UserDefaults: '{}'", wire::withPasswordsMasked(value));
+  diagnostics::debug("🔧 ExtensionLLMAPIService: Read endpoint from UserDefaults: '{}'", value);
   return value;
 }
 
@@ -118,8 +119,7 @@ std::string ExtensionLLMAPIService::effectiveEndpoint() const {
   auto provider = currentProvider();
   if (provider == ExtensionConfig::LLMProvider::gemini) return "";
   std::string value = endpoint();
-  diagnostics::debug("🌐 ExtensionLLMAPIService: Effective endpoint for {}: '{}'", rawValue(provider),
-                     wire::withPasswordsMasked(value));
+  diagnostics::debug("🌐 ExtensionLLMAPIService: Effective endpoint for {}: '{}'", rawValue(provider), value);
   return value;
 }
 

@@ -1,8 +1,6 @@
 #include "router/ProviderWire.hpp"
 
-#include <algorithm>
 #include <optional>
-#include <vector>
 
 #include "foundation/Text.hpp"
 
@@ -136,83 +134,6 @@ std::string maskedHeaderValue(const std::string& name, const std::string& value)
   constexpr std::size_t kShown = 10;
   if (platform::text::characterCount(value) <= kShown) return "***";
   return platform::text::prefixCharacters(value, kShown) + "...";
-}
-
-namespace {
-
-constexpr std::size_t npos = std::string_view::npos;
-
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
-
-struct Span {
-  std::size_t from;
-  std::size_t to;
-};
-
-// The password of user information "name:password@" that begins at `start`
-// and ends at `at`, if there is one.
-std::optional<Span> passwordBetween(std::string_view text, std::size_t start, std::size_t at) {
-  const std::size_t colon = text.substr(start, at - start).find(':');
-  if (colon == npos || start + colon + 1 == at) return std::nullopt;
-  return Span{start + colon + 1, at};
-}
-
-// Where user information ends in an address: its last "@" before the path.
-std::size_t lastAtBeforePath(std::string_view address) {
-  return address.substr(0, std::min(address.find_first_of("/?#"), address.size())).rfind('@');
-}
-
-// User information after "://". It ends at the last "@" before the path; a
-// text that is no valid URL may hold an unencoded "/" in it, so failing that,
-// at the first "@" of the run, and for a password typed with a blank in it,
-// at the next "@" on the line before a path or a quote.
-std::optional<Span> passwordAfterScheme(std::string_view text, std::size_t start) {
-  std::size_t runEnd = start;
-  while (runEnd < text.size() && !isBlank(text[runEnd])) ++runEnd;
-  const std::string_view run = text.substr(start, runEnd - start);
-  std::size_t at = lastAtBeforePath(run);
-  if (at == npos) at = run.find('@');
-  if (at != npos) return passwordBetween(text, start, start + at);
-  if (run.find(':') == npos || run.find_first_of("/?#") != npos) return std::nullopt;
-  const std::size_t next = text.find_first_of("@/?#'\"\n\r", runEnd);
-  if (next == npos || text[next] != '@') return std::nullopt;
-  return passwordBetween(text, start, next);
-}
-
-// User information of an endpoint typed without its scheme
-// ("user:secret@host:11434"), a word of its own in the text.
-std::optional<Span> passwordOfWord(std::string_view text, std::size_t start, std::size_t end) {
-  const std::string_view word = text.substr(start, end - start);
-  if (word.find("://") != npos) return std::nullopt;
-  const std::size_t at = lastAtBeforePath(word);
-  if (at == npos) return std::nullopt;
-  return passwordBetween(text, start, start + at);
-}
-
-}  // namespace
-
-std::string withPasswordsMasked(std::string_view text) {
-  std::vector<Span> passwords;
-  for (std::size_t scheme = text.find("://"); scheme != npos; scheme = text.find("://", scheme + 3))
-    if (auto password = passwordAfterScheme(text, scheme + 3)) passwords.push_back(*password);
-  auto isWordBoundary = [](char c) { return isBlank(c) || std::string_view("'\"()<>[]{},;=").find(c) != npos; };
-  for (std::size_t start = 0; start < text.size();) {
-    std::size_t end = start;
-    while (end < text.size() && !isWordBoundary(text[end])) ++end;
-    if (auto password = passwordOfWord(text, start, end)) passwords.push_back(*password);
-    start = end + 1;
-  }
-  std::sort(passwords.begin(), passwords.end(), [](const Span& a, const Span& b) { return a.from < b.from; });
-  std::string out;
-  std::size_t copied = 0;
-  for (const Span& password : passwords) {
-    if (password.from < copied) continue;  // within a password already masked
-    out.append(text.substr(copied, password.from - copied));
-    out += "***";
-    copied = password.to;
-  }
-  out.append(text.substr(copied));
-  return out;
 }
 
 std::string_view customReplyShapeDescription(CustomReplyShape shape) {

@@ -29,7 +29,7 @@ void ExtensionLLMAPIService::generateContent(const std::string& prompt, const st
     debug("🔗 ExtensionLLMAPIService: Starting Content Generation");
     debug("  🎯 Current Provider: {}", rawValue(currentProvider()));
     debug("  📊 Configuration Summary:");
-    debug("    - Endpoint: '{}'", wire::withPasswordsMasked(effectiveEndpoint()));
+    debug("    - Endpoint: '{}'", effectiveEndpoint());
     debug("    - Model: '{}'", effectiveModel());
     debug("    - Has API Key: {}", boolText(!effectiveAPIKey().empty()));
     debug("    - Timeout: {}s", platform::text::decimalDescription(timeout()));
@@ -111,8 +111,8 @@ void ExtensionLLMAPIService::generateWithVertexAI(const std::string& prompt,
         if (!reply) {
           debug("❌ ExtensionLLMAPIService: Gemini API call failed");
           debug(diagnostics::durationLine(duration));
-          debug("  💥 Error: {}", wire::withPasswordsMasked(reply.error()->localizedDescription()));
-          debug("  🔍 Error details: {}", wire::withPasswordsMasked(reply.error()->debugDescription()));
+          debug("  💥 Error: {}", reply.error()->localizedDescription());
+          debug("  🔍 Error details: {}", reply.error()->debugDescription());
           return completion(std::unexpected(reply.error()));
         }
         auto answer = reply->text();

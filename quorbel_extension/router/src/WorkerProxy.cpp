@@ -43,7 +43,7 @@ void ExtensionLLMAPIService::generateViaWorker(const std::string& prompt,
                                                LLMCompletion completion) {
   if (diagnostics::enabled()) {
     debug("🚀 ExtensionLLMAPIService: Starting Worker proxy content generation");
-    debug("  🌐 Worker URL: {}", wire::withPasswordsMasked(ExtensionConfig::value("CLOUDFLARE_WORKER_URL", "")));
+    debug("  🌐 Worker URL: {}", ExtensionConfig::value("CLOUDFLARE_WORKER_URL", ""));
     debug("  🔑 Has Worker API Key: {}", boolText(!ExtensionConfig::value("WORKER_API_KEY", "").empty()));
     debug("  📝 Model: {}", effectiveModel());
     debug("  ⚙️ Max Tokens: {}", maxTokens());
@@ -64,7 +64,7 @@ void ExtensionLLMAPIService::generateViaWorker(const std::string& prompt,
 
   std::string urlText = wire::workerURL(baseURL);
   if (!platform::URL::parse(urlText)) {
-    debug("❌ ExtensionLLMAPIService: Invalid Worker URL: {}", wire::withPasswordsMasked(urlText));
+    debug("❌ ExtensionLLMAPIService: Invalid Worker URL: {}", urlText);
     completion(std::unexpected(failure(ErrorCase::invalidRequest)));
     return;
   }
@@ -88,7 +88,7 @@ void ExtensionLLMAPIService::generateViaWorker(const std::string& prompt,
   }
   request.body = std::move(*encoded);
   debug("✅ ExtensionLLMAPIService: Request body serialized successfully");
-  debug("🌐 ExtensionLLMAPIService: Sending Worker API request to {}", wire::withPasswordsMasked(urlText));
+  debug("🌐 ExtensionLLMAPIService: Sending Worker API request to {}", urlText);
 
   auto start = std::chrono::steady_clock::now();
   platform::URLSession::shared().dataTask(
@@ -110,8 +110,8 @@ void ExtensionLLMAPIService::handleWorkerReply(const platform::ErrorPtr& error,
   if (error) {
     debug("❌ ExtensionLLMAPIService: Worker request failed");
     debug(diagnostics::durationLine(duration));
-    debug("  💥 Error: {}", wire::withPasswordsMasked(error->localizedDescription()));
-    debug("  🔍 Error details: {}", wire::withPasswordsMasked(error->debugDescription()));
+    debug("  💥 Error: {}", error->localizedDescription());
+    debug("  🔍 Error details: {}", error->debugDescription());
     completion(std::unexpected(error));
     return;
   }

@@ -498,7 +498,8 @@ TEST_F(ConnectionTest, EndpointPasswordsAreMaskedInEveryLineAndError) {
   LoopbackServer server;
   server.reply(200, R"({"choices":[{"message":{"content":"ok"}}]})");
   const std::string hostAndPort = "127.0.0.1:" + std::to_string(server.port());
-  for (const std::string& endpoint : {"http://user:secret@" + hostAndPort, "ftp://user:secret@" + hostAndPort}) {
+  for (const std::string& endpoint : {"http://user:secret@" + hostAndPort, "ftp://user:secret@" + hostAndPort,
+                                      "http:/user:secret@" + hostAndPort, "http://secretToken@" + hostAndPort}) {
     for (const char* debug : {"false", "true"}) {
       SCOPED_TRACE(endpoint + " debug " + debug);
       setEnv("DEBUG_LOGGING", debug);

@@ -17,6 +17,10 @@ TEST(Json, ParsesOnlyObjectsAndArraysAtTheTop) {
       {R"("text")", false},
       {"", false},
       {"{} x", false},
+      // A NUL is no white space: what follows it is trailing garbage too.
+      {std::string(R"({"a":1})") + '\0' + "garbage", false},
+      {std::string("[1]") + '\0', false},
+      {std::string(R"({"a":"x)") + '\0' + R"(y"})", false},  // unescaped inside a string
       {"<html>", false},
       {"{\"a\":\"\xFF\"}", false},  // invalid UTF-8 in a string
       {std::string(600, '[') + std::string(600, ']'), false},

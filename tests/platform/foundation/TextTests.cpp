@@ -71,3 +71,30 @@ TEST(Text, ValidatesAndRepairsUTF8) {
     EXPECT_FALSE(text::isValidUTF8(bad)) << "bytes " << bad.size();
   EXPECT_EQ(text::repairUTF8("a\xFF" "b"), "a\xEF\xBF\xBD" "b");
 }
+
+// What a terminal would act on is written as an escape: in a log line every
+// line break too, on a terminal showing a whole text only what is not one.
+TEST(Text, EscapesWhatATerminalWouldActOn) {
+  struct Case {
+    const char* name;
+    std::string input, forLog, forTerminal;
+  } cases[] = {
+      {"plain text with a tab and emoji", "a\tb ✅ é", "a\tb ✅ é", "a\tb ✅ é"},
+      {"line feed", "a\nb", "a\\nb", "a\nb"},
+      {"CR LF", "a\r\nb", "a\\r\\nb", "a\r\nb"},
+      {"lone CR", "a\rb", "a\\rb", "a\\rb"},
+      {"NUL", std::string("a\0b", 3), "a\\0b", "a\\0b"},
+      {"escape sequence", "\x1B[2J", "\\u{1B}[2J", "\\u{1B}[2J"},
+      {"bell and delete", "\x07\x7F", "\\u{7}\\u{7F}", "\\u{7}\\u{7F}"},
+      {"C1 control", "\u0085\u009B", "\\u{85}\\u{9B}", "\\u{85}\\u{9B}"},
+      {"line and paragraph separators", "\u2028\u2029", "\\u{2028}\\u{2029}", "\\u{2028}\\u{2029}"},
+      {"bidi overrides and isolates", "\u202Ex\u2066y\u2069\u200F\u061C", "\\u{202E}x\\u{2066}y\\u{2069}\\u{200F}\\u{61C}",
+       "\\u{202E}x\\u{2066}y\\u{2069}\\u{200F}\\u{61C}"},
+      {"joiner inside an emoji stays", "👩\u200D💻", "👩\u200D💻", "👩\u200D💻"},
+      {"invalid byte", "a\x9B" "b", "a\uFFFDb", "a\uFFFDb"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(text::escapedForLog(c.input), c.forLog) << c.name;
+    EXPECT_EQ(text::escapedForTerminal(c.input), c.forTerminal) << c.name;
+  }
+}

@@ -10,6 +10,7 @@
 #include "test_support/ConnectionCounter.hpp"
 #include "test_support/Gzip.hpp"
 #include "test_support/LoopbackServer.hpp"
+#include "test_support/ScriptedHTTPServer.hpp"
 #include "test_support/TestEnvironment.hpp"
 
 using platform::URLRequest;
@@ -397,5 +398,45 @@ TEST(URLSession, ABodyLongerThanTheRequestAllowsFails) {
       ASSERT_EQ(outcome.error, nullptr);
       EXPECT_EQ(outcome.body->size(), 1000u);
     }
+  }
+}
+
+// A reply whose header fields run past 100 KB, in one field or in many, fails
+// with an error that says so, instead of an unknown error or a lost
+// connection.
+TEST(URLSession, AReplyHeaderPastTheLimitFailsSayingSo) {
+  constexpr std::size_t kKB = 1024;
+  struct Case {
+    const char* name;
+    int fields;
+    std::size_t bytesPerField;
+    bool fails;
+  } cases[] = {
+      {"one field of 1 MB", 1, 1024 * kKB, true},
+      {"forty fields of 26 KB", 40, 26 * kKB, true},
+      {"one field of 90 KB", 1, 90 * kKB, false},
+      {"forty fields of 2 KB", 40, 2 * kKB, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    test_support::ScriptedHTTPServer server;
+    server.handle([&](test_support::ScriptedHTTPServer::Exchange& exchange) {
+      std::string reply = "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n";
+      for (int field = 0; field < c.fields; ++field)
+        reply += "X-Field-" + std::to_string(field) + ": " + std::string(c.bytesPerField, 'a') + "\r\n";
+      exchange.sendRaw(reply + "\r\n{}");
+    });
+    auto outcome = send(post(server.baseURL() + "/v1"));
+    EXPECT_EQ(outcome.calls, 1);
+    if (!c.fails) {
+      ASSERT_EQ(outcome.error, nullptr) << outcome.error->debugDescription();
+      EXPECT_EQ(outcome.body, "{}");
+      continue;
+    }
+    ASSERT_NE(outcome.error, nullptr);
+    EXPECT_EQ(outcome.error->domain(), platform::kURLErrorDomain);
+    EXPECT_EQ(outcome.error->code(), platform::URLErrorDataLengthExceedsMaximum);
+    EXPECT_EQ(outcome.error->localizedDescription(), "The reply's header is larger than the limit of 100 KB.");
+    EXPECT_FALSE(outcome.body);
   }
 }

@@ -45,7 +45,7 @@ class DirectRoadPopoverTest : public ::testing::Test {
     auto session = mailkit::ReplySession::open(extension, messageFile);
     auto controller = std::dynamic_pointer_cast<quorbel::ComposeSessionViewController>((*session)->openExtensionView());
     std::ostringstream out, err;
-    succeeded = quorbel::runScriptedSession(*controller->popover(), {}, out, err) == 0;
+    succeeded = quorbel::runScriptedSession(*controller->popover(), {}, out, err, quorbel::DraftOutput::exact) == 0;
     std::string shown = succeeded ? out.str() : err.str();
     if (shown.ends_with('\n')) shown.pop_back();
     return shown;

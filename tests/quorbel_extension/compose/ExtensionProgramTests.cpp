@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <pty.h>
 #include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -46,6 +49,34 @@ Outcome runCommand(const std::string& command, const test_support::TempDir& fold
 Outcome runProgram(const std::string& arguments, const test_support::TempDir& folder,
                    const std::string& environment = "QT_QPA_PLATFORM=offscreen ") {
   return runCommand(environment + QUORBEL_EXTENSION + " " + arguments, folder);
+}
+
+// The same with standard output on a terminal (a pseudo-terminal that passes
+// the bytes through unchanged), as a person running the program sees it.
+Outcome runOnTerminal(const std::string& arguments, const test_support::TempDir& folder) {
+  const std::string command =
+      "QT_QPA_PLATFORM=offscreen " + std::string(QUORBEL_EXTENSION) + " " + arguments + " 2>" +
+      (folder.path() / "stderr.txt").string();
+  int terminal = -1;
+  const pid_t child = forkpty(&terminal, nullptr, nullptr, nullptr);
+  if (child == 0) {
+    termios raw{};
+    tcgetattr(STDOUT_FILENO, &raw);
+    cfmakeraw(&raw);
+    tcsetattr(STDOUT_FILENO, TCSANOW, &raw);
+    execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  Outcome outcome;
+  char buffer[4096];
+  // Reading ends with an error once the program has closed the terminal.
+  for (ssize_t n; (n = read(terminal, buffer, sizeof buffer)) > 0;) outcome.out.append(buffer, static_cast<std::size_t>(n));
+  close(terminal);
+  int status = 0;
+  waitpid(child, &status, 0);
+  outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  outcome.err = test_support::readFile(folder.path() / "stderr.txt");
+  return outcome;
 }
 
 class ExtensionProgramTest : public ::testing::Test {
@@ -185,6 +216,26 @@ TEST_F(ExtensionProgramTest, AgentSessionPrintsTheQuestions) {
   auto outcome = runProgram("reply " + message + " --mode agent", folder);
   EXPECT_EQ(outcome.status, 0) << outcome.err;
   EXPECT_EQ(outcome.out, "Can you join?\nWhich day suits you?\n");
+}
+
+// An answer holding what a terminal acts on (a title change, a screen clear,
+// a bidi override) reaches a pipe exactly and a terminal escaped, and the
+// diagnostics on standard error show it escaped either way.
+TEST_F(ExtensionProgramTest, ATerminalShowsTheAnswersControlCharactersEscaped) {
+  const std::string answer = "Dear Dana,\n\x1B]0;pwned\x07\x1B[2JSee you\n\u202Etxt.exe";
+  const std::string onTerminal = "Dear Dana,\n\\u{1B}]0;pwned\\u{7}\\u{1B}[2JSee you\n\\u{202E}txt.exe";
+  const std::string inALogLine = "Dear Dana,\\n\\u{1B}]0;pwned\\u{7}\\u{1B}[2JSee you\\n\\u{202E}txt.exe";
+  server.reply(chatReply(answer));
+  const std::string arguments = "reply " + message + " --mode write";
+  const Outcome piped = runProgram(arguments, folder);
+  const Outcome shown = runOnTerminal(arguments, folder);
+  for (const Outcome* outcome : {&piped, &shown}) {
+    EXPECT_EQ(outcome->status, 0) << outcome->err;
+    EXPECT_NE(outcome->err.find("Copied to pasteboard: " + inALogLine + "..."), std::string::npos) << outcome->err;
+    EXPECT_EQ(outcome->err.find('\x1B'), std::string::npos) << outcome->err;
+  }
+  EXPECT_EQ(piped.out, answer + "\n");
+  EXPECT_EQ(shown.out, onTerminal + "\n");
 }
 
 TEST_F(ExtensionProgramTest, FailureExitsNonZeroWithTheErrorText) {

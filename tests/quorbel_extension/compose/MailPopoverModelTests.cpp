@@ -508,6 +508,19 @@ TEST_F(MailPopoverModelTest, CopyPrintsAPreviewAndHidesTheConfirmationThreeSecon
   EXPECT_GE(platform::Clock::now() - before, std::chrono::milliseconds(3000));
 }
 
+// An answer that would act on a terminal (a title change, a screen clear, a
+// line break faking a log line, a bidi override) is shown and copied exactly
+// as sent; only the console line about it shows those characters escaped.
+TEST_F(MailPopoverModelTest, AnAnswersControlCharactersReachThePasteboardButNotTheConsole) {
+  const std::string answer = "\x1B]0;pwned\x07\x1B[2JHi\r\n\u202Etxt.exe";
+  test_support::ConsoleCapture console;
+  draft(answer);
+  EXPECT_EQ(popover->currentDraft.get(), answer);
+  EXPECT_EQ(platform::Pasteboard::general().string(), answer);
+  EXPECT_TRUE(console.contains("Copied to pasteboard: \\u{1B}]0;pwned\\u{7}\\u{1B}[2JHi\\r\\n\\u{202E}txt.exe..."))
+      << console.joined();
+}
+
 // --- Size ------------------------------------------------------------------------------
 
 TEST_F(MailPopoverModelTest, ResizeFollowsTheDragWithinBoundsAndReportsAtTheEnd) {

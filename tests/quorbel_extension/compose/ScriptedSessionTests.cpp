@@ -41,12 +41,12 @@ class ScriptedSessionTest : public ::testing::Test {
     messageFile = folder.write("offsite.eml", kMessage);
   }
 
-  int run(const ScriptedSessionOptions& options) {
+  int run(const ScriptedSessionOptions& options, quorbel::DraftOutput draftOutput = quorbel::DraftOutput::exact) {
     auto session = mailkit::ReplySession::open(extension, messageFile);
     auto controller = std::dynamic_pointer_cast<quorbel::ComposeSessionViewController>((*session)->openExtensionView());
     out.str({});
     err.str({});
-    return quorbel::runScriptedSession(*controller->popover(), options, out, err);
+    return quorbel::runScriptedSession(*controller->popover(), options, out, err, draftOutput);
   }
 
   std::string system() { return quorbel::UserSettingsAccessor::shared().effectiveSystemPrompt(); }
@@ -168,6 +168,50 @@ TEST_F(ScriptedSessionTest, FailureGoesToStandardErrorWithNonZeroStatus) {
   EXPECT_NE(run({}), 0);
   EXPECT_TRUE(out.str().empty());
   EXPECT_FALSE(err.str().empty());
+}
+
+// The model's text reaches a pipe exactly and a terminal with what it would
+// act on escaped (its line breaks stay); an error text is a diagnostic line
+// either way.
+struct OutputCase {
+  const char* name;
+  EditorMode mode;
+  quorbel::DraftOutput draftOutput;
+  std::string out;
+};
+void PrintTo(const OutputCase& c, std::ostream* os) { *os << c.name; }
+
+const std::string kHostileAnswer = "Dear Dana,\r\n\x1B]0;pwned\x07\x1B[2JSee you\n\u202Etxt.exe";
+
+class ScriptedOutputTest : public ScriptedSessionTest, public ::testing::WithParamInterface<OutputCase> {};
+
+TEST_P(ScriptedOutputTest, ShowsTheAnswerAsItsOutputAllows) {
+  server.reply(chatReply(kHostileAnswer));
+  ScriptedSessionOptions options;
+  options.mode = GetParam().mode;
+  ASSERT_EQ(run(options, GetParam().draftOutput), 0) << err.str();
+  EXPECT_EQ(out.str(), GetParam().out);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Outputs, ScriptedOutputTest,
+    ::testing::Values(
+        OutputCase{"DraftToAPipe", EditorMode::write, quorbel::DraftOutput::exact, kHostileAnswer + "\n"},
+        OutputCase{"DraftToATerminal", EditorMode::write, quorbel::DraftOutput::terminal,
+                   "Dear Dana,\r\n\\u{1B}]0;pwned\\u{7}\\u{1B}[2JSee you\n\\u{202E}txt.exe\n"},
+        OutputCase{"QuestionsToATerminal", EditorMode::aiAgent, quorbel::DraftOutput::terminal,
+                   "Dear Dana,\n\\u{1B}]0;pwned\\u{7}\\u{1B}[2JSee you\n\\u{202E}txt.exe\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ScriptedSessionTest, AnErrorTextIsWrittenAsADiagnosticLine) {
+  auto suite = platform::UserDefaults::suite("group.tesvarin.quorbel");
+  suite->set("llm_endpoint", "http:/alice:secret@host/v1\x1B[2J");
+  suite->synchronize();
+  EXPECT_NE(run({}), 0);
+  EXPECT_TRUE(out.str().empty());
+  EXPECT_EQ(err.str(),
+            "Invalid API endpoint URL: 'http:/***@host/v1\\u{1B}[2J/chat/completions'. Please check your endpoint "
+            "configuration and ensure it includes the protocol (https://).\n");
 }
 
 }  // namespace

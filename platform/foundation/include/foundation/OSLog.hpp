@@ -9,7 +9,9 @@ namespace platform {
 enum class LogType { debug, info, defaultLevel, error, fault };
 
 // A structured log handle: lines go to standard error, tagged with the
-// subsystem and category, as the system log would show them.
+// subsystem and category, as the system log would show them. Standard error
+// shows each message as a diagnostic line (DiagnosticText.hpp): addresses'
+// user information masked, control characters and line breaks escaped.
 class OSLog {
  public:
   OSLog(std::string subsystem, std::string category);
@@ -23,7 +25,8 @@ class OSLog {
 };
 
 namespace oslog {
-// Routes log lines elsewhere (tests read them); empty restores standard error.
+// Routes the messages, as they were logged, elsewhere (tests read them);
+// empty restores standard error.
 void setSink(std::function<void(const OSLog& log, LogType type, std::string_view message)> sink);
 }  // namespace oslog
 

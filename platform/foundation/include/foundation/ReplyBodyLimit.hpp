@@ -38,7 +38,7 @@ class ReplyBodyLimit {
   std::size_t received_ = 0;
 };
 
-// "64 MB" for whole megabytes, else "1500 bytes".
+// "64 MB" for whole megabytes, "100 KB" for whole kilobytes, else "1500 bytes".
 std::string describeByteCount(std::size_t bytes);
 
 }  // namespace platform

@@ -49,4 +49,15 @@ std::string quotedListDescription(const std::vector<std::string>& items);
 // fraction: 30 -> "30.0", 0.5 -> "0.5".
 std::string decimalDescription(double value);
 
+// The text as one line of a log: invalid UTF-8 repaired, and line breaks,
+// other control characters and the bidirectional formatting characters
+// written as escapes ("\n", "\r", "\u{1B}", "\u{202E}"), so that text from
+// outside can neither fake a line nor restyle, clear or reorder the terminal
+// that shows it. Tabs stay.
+std::string escapedForLog(std::string_view s);
+
+// The same for a text shown whole on a terminal: its line feeds (alone or
+// after a CR) and tabs stay.
+std::string escapedForTerminal(std::string_view s);
+
 }  // namespace platform::text

@@ -1,0 +1,190 @@
+#include "foundation/URLCredentials.hpp"
+
+#include <algorithm>
+#include <array>
+#include <optional>
+#include <vector>
+
+namespace platform {
+namespace {
+
+constexpr std::size_t npos = std::string_view::npos;
+
+bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isSchemeCharacter(char c) { return isLetter(c) || isDigit(c) || c == '+' || c == '-' || c == '.'; }
+// Ends an unbroken run of text: a blank, a line break or another control.
+bool isBreak(char c) { return static_cast<unsigned char>(c) <= 0x20 || c == 0x7F; }
+// Not a backslash: libcurl reads one as part of the user information.
+bool isPathStart(char c) { return c == '/' || c == '?' || c == '#'; }
+bool isAt(char c) { return c == '@'; }
+bool isColon(char c) { return c == ':'; }
+bool isNotDigit(char c) { return !isDigit(c); }
+// Where user information broken by a blank or a line break may end: at its
+// "@", or nowhere once a path, a quote or a bracket comes first.
+bool isAtOrEndOfAddress(char c) { return isAt(c) || isPathStart(c) || std::string_view("'\"<>").find(c) != npos; }
+bool isWordBoundary(char c) { return isBreak(c) || std::string_view("'\"()<>[]{},;=`").find(c) != npos; }
+
+// Schemes that take an authority even without "//" after the colon.
+bool takesAuthorityWithoutSlashes(std::string_view scheme) {
+  constexpr std::array<std::string_view, 5> kSchemes{"http", "https", "ws", "wss", "ftp"};
+  return std::any_of(kSchemes.begin(), kSchemes.end(), [&](std::string_view known) {
+    return known.size() == scheme.size() &&
+           std::equal(known.begin(), known.end(), scheme.begin(), [](char a, char b) { return a == (b | 0x20); });
+  });
+}
+
+// Where the authority begins when the colon at `colon` ends a scheme
+// ("http:", "http:/", "http://", "x://"); npos otherwise. A scheme may begin
+// with a digit here, as libcurl reads it.
+std::size_t authorityAfter(std::string_view text, std::size_t colon) {
+  std::size_t schemeStart = colon;
+  while (schemeStart > 0 && isSchemeCharacter(text[schemeStart - 1])) --schemeStart;
+  if (schemeStart == colon) return npos;
+  std::size_t start = colon + 1;
+  while (start < text.size() && text[start] == '/') ++start;
+  if (start > colon + 1 || takesAuthorityWithoutSlashes(text.substr(schemeStart, colon - schemeStart))) return start;
+  return npos;
+}
+
+// The first position at or after a given one holding a character of a kind
+// (or the text's end). Asked with positions that never decrease, it reads
+// each character once, which keeps masking linear however many addresses a
+// text holds.
+class Finder {
+ public:
+  Finder(std::string_view text, bool (*matches)(char)) : text_(text), matches_(matches) {}
+  std::size_t from(std::size_t start) {
+    position_ = std::max(position_, start);
+    while (position_ < text_.size() && !matches_(text_[position_])) ++position_;
+    return position_;
+  }
+
+ private:
+  std::string_view text_;
+  bool (*matches_)(char);
+  std::size_t position_ = 0;
+};
+
+// The last position before a given end holding a character of a kind, npos
+// when none; asked with ends that never decrease.
+class LastFinder {
+ public:
+  LastFinder(std::string_view text, bool (*matches)(char)) : text_(text), matches_(matches) {}
+  std::size_t before(std::size_t end) {
+    for (; scanned_ < end; ++scanned_)
+      if (matches_(text_[scanned_])) last_ = scanned_;
+    return last_;
+  }
+
+ private:
+  std::string_view text_;
+  bool (*matches_)(char);
+  std::size_t scanned_ = 0;
+  std::size_t last_ = npos;
+};
+
+struct Span {
+  std::size_t from;
+  std::size_t to;
+};
+
+// The user information of the addresses whose authorities begin at the given
+// positions (ascending). It ends at the last "@" before the path; failing
+// that, for "name:password" whose password holds a "/", at the first "@"
+// after it; and for a password holding a blank or a line break, at the next
+// "@" before a path or a quote.
+class AuthorityReader {
+ public:
+  explicit AuthorityReader(std::string_view text) : text_(text) {}
+
+  std::optional<Span> userInformation(std::size_t start) {
+    const std::size_t runEnd = breaks_.from(start);
+    const std::size_t pathStart = std::min(pathStarts_.from(start), runEnd);
+    if (std::size_t at = lastAts_.before(pathStart); at != npos && at >= start) return span(start, at);
+    const std::size_t colon = colons_.from(start);
+    if (colon >= pathStart || isPort(colon, pathStart)) return std::nullopt;
+    if (pathStart < runEnd) {
+      const std::size_t at = atsAfterPath_.from(pathStart);
+      return at < runEnd ? span(start, at) : std::nullopt;
+    }
+    const std::size_t end = addressEnds_.from(runEnd);
+    return end < text_.size() && isAt(text_[end]) ? span(start, end) : std::nullopt;
+  }
+
+ private:
+  static std::optional<Span> span(std::size_t from, std::size_t to) {
+    return from < to ? std::optional<Span>(Span{from, to}) : std::nullopt;
+  }
+  // "host:8080": digits up to the path.
+  bool isPort(std::size_t colon, std::size_t pathStart) {
+    return colon + 1 < pathStart && notDigits_.from(colon + 1) >= pathStart;
+  }
+
+  std::string_view text_;
+  Finder breaks_{text_, isBreak};
+  Finder pathStarts_{text_, isPathStart};
+  LastFinder lastAts_{text_, isAt};
+  Finder colons_{text_, isColon};
+  Finder notDigits_{text_, isNotDigit};
+  Finder atsAfterPath_{text_, isAt};
+  Finder addressEnds_{text_, isAtOrEndOfAddress};
+};
+
+std::vector<Span> userInformationAfterSchemes(std::string_view text) {
+  std::vector<Span> spans;
+  AuthorityReader reader(text);
+  for (std::size_t colon = text.find(':'); colon != npos; colon = text.find(':', colon + 1)) {
+    const std::size_t start = authorityAfter(text, colon);
+    if (start == npos) continue;
+    if (auto span = reader.userInformation(start)) spans.push_back(*span);
+  }
+  return spans;
+}
+
+// "name:password@host" typed without a scheme, a word of its own.
+std::vector<Span> userInformationOfWords(std::string_view text) {
+  std::vector<Span> spans;
+  for (std::size_t start = 0; start < text.size();) {
+    std::size_t end = start;
+    while (end < text.size() && !isWordBoundary(text[end])) ++end;
+    const std::string_view word = text.substr(start, end - start);
+    const std::size_t colon = word.find(':');
+    const bool hasScheme = colon != npos && authorityAfter(text, start + colon) != npos;
+    if (colon != npos && !hasScheme) {
+      const std::size_t pathStart = std::min(word.find_first_of("/?#"), word.size());
+      const std::size_t at = word.substr(0, pathStart).rfind('@');
+      if (at != npos && colon < at) spans.push_back({start, start + at});
+    }
+    start = end + 1;
+  }
+  return spans;
+}
+
+}  // namespace
+
+std::string withURLCredentialsMasked(std::string_view text) {
+  std::vector<Span> spans = userInformationAfterSchemes(text);
+  std::vector<Span> words = userInformationOfWords(text);
+  spans.insert(spans.end(), words.begin(), words.end());
+  std::sort(spans.begin(), spans.end(), [](const Span& a, const Span& b) { return a.from < b.from; });
+  // Spans that overlap or touch are masked as one, so that no "******" is
+  // left to read as user information of its own.
+  std::vector<Span> masked;
+  for (const Span& span : spans) {
+    if (!masked.empty() && span.from <= masked.back().to) masked.back().to = std::max(masked.back().to, span.to);
+    else masked.push_back(span);
+  }
+  std::string out;
+  out.reserve(text.size());
+  std::size_t copied = 0;
+  for (const Span& span : masked) {
+    out.append(text.substr(copied, span.from - copied));
+    out += "***";
+    copied = span.to;
+  }
+  out.append(text.substr(copied));
+  return out;
+}
+
+}  // namespace platform
