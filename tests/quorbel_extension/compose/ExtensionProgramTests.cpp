@@ -185,13 +185,14 @@ TEST_F(DirectRoadProgramTest, ABackendThatCannotBeReachedOrNamedEndsWithWhatWent
 
 TEST_F(DirectRoadProgramTest, AModelNameOutsidePlainCharactersIsRefusedBeforeSending) {
   test_doubles::VertexAIBackend backend;
+  // The failure is printed as a diagnostic line: a control character shows escaped.
   struct Case {
-    std::string model;
+    std::string printedModel;
     std::string inShell;
-  } cases[] = {{"gemini-fl\u00E4sh", "'gemini-fl\u00E4sh'"}, {"gemini\x01pro", "\"$(printf 'gemini\\001pro')\""}};
+  } cases[] = {{"gemini-fl\u00E4sh", "'gemini-fl\u00E4sh'"}, {"gemini\\u{1}pro", "\"$(printf 'gemini\\001pro')\""}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.inShell);
-    EXPECT_TRUE(failsSaying("Service not available: Invalid model name \"" + c.model +
+    EXPECT_TRUE(failsSaying("Service not available: Invalid model name \"" + c.printedModel +
                                 "\" specified; see https://firebase.google.com/docs/vertex-ai/models for a list of "
                                 "available models.",
                             "GEMINI_MODEL=" + c.inShell + " "));
