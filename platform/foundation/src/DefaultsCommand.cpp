@@ -43,6 +43,14 @@ std::string printed(const PropertyValue& value) {
   return value.description();
 }
 
+// Writes the domain's changes: the exit status, and why not on `err`.
+int written(UserDefaults& domain, std::ostream& err) {
+  auto changes = domain.writeChanges();
+  if (changes) return 0;
+  err << "defaults: " << changes.error()->localizedDescription() << "\n";
+  return 1;
+}
+
 }  // namespace
 
 int runDefaultsCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -98,11 +106,7 @@ int runDefaultsCommand(const std::vector<std::string>& args, std::ostream& out, 
       return 2;
     }
     if (!domain.set(key, std::move(value))) return 1;  // the reason is on standard error
-    if (!domain.synchronize()) {
-      err << "defaults: could not write " << UserDefaults::fileForDomain(domainName).string() << "\n";
-      return 1;
-    }
-    return 0;
+    return written(domain, err);
   }
 
   if (verb == "delete" && args.size() <= 3) {
@@ -115,11 +119,7 @@ int runDefaultsCommand(const std::vector<std::string>& args, std::ostream& out, 
       }
       domain.remove(args[2]);
     }
-    if (!domain.synchronize()) {
-      err << "defaults: could not write " << UserDefaults::fileForDomain(domainName).string() << "\n";
-      return 1;
-    }
-    return 0;
+    return written(domain, err);
   }
 
   err << kUsage;

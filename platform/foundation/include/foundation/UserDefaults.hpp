@@ -72,8 +72,13 @@ class UserDefaults {
   void removeAll();
 
   // Writes pending changes now. False when the file could not be written; the
-  // changes stay pending and are tried again by the next write.
+  // changes stay pending and are tried again by the next write, and the
+  // reason goes to standard error.
   bool synchronize();
+  // synchronize, answering the reason when the file could not be written
+  // (the file cannot be read, the lock cannot be taken, the disk is full...)
+  // instead of printing it.
+  std::expected<void, ErrorPtr> writeChanges();
 
   ~UserDefaults();
   UserDefaults(const UserDefaults&) = delete;
@@ -85,13 +90,16 @@ class UserDefaults {
     std::int64_t modified = 0;
     std::uint64_t inode = 0;
     bool exists = false;
+    // Why the file could not be looked at, unless it is simply absent: such
+    // a file is read again (and its failure reported) every time.
+    int error = 0;
     bool operator==(const FileStamp&) const = default;
   };
 
   UserDefaults(std::string domain, std::filesystem::path file);
   std::expected<void, ErrorPtr> reloadIfChanged();  // caller holds mutex_
   void scheduleWrite();
-  bool writePending();  // caller holds mutex_
+  std::expected<void, ErrorPtr> writePending();  // caller holds mutex_
   FileStamp stampOfFile() const;
 
   std::string domain_;
