@@ -27,10 +27,12 @@ ErrorPtr writeError(const std::string& reason) {
 }
 
 std::expected<PropertyValue, ErrorPtr> parseXML(std::string_view bytes) {
-  if (std::memchr(bytes.data(), '\0', bytes.size()) || !text::isValidUTF8(bytes))
-    return std::unexpected(formatError("XML property lists hold UTF-8 text without NUL characters."));
   auto value = xml::read(bytes, kMaxValues, kMaxDepth);
   if (!value) return std::unexpected(formatError("Property list refused: " + value.error() + "."));
+  // Checked once the reader accepted the file, so that one holding too many
+  // values is refused before the whole of it is looked at.
+  if (std::memchr(bytes.data(), '\0', bytes.size()) || !text::isValidUTF8(bytes))
+    return std::unexpected(formatError("XML property lists hold UTF-8 text without NUL characters."));
   return std::move(*value);
 }
 

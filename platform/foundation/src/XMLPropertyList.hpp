@@ -11,8 +11,9 @@
 // read: every value exactly, or the file refused with the reason.
 namespace platform::plist::xml {
 
-// The value of a property list in UTF-8 text without NUL characters, or why
-// it is refused (the reason is for messages). Refused are: markup that is not
+// The value of a property list, or why it is refused (the reason is for
+// messages). The reader goes by bytes: that the text is UTF-8 without NUL
+// characters is for the caller to check. Refused are: markup that is not
 // a property list, a document type with declarations of its own, numbers,
 // dates and data their text does not give exactly (naming the key they stand
 // under), and files holding more than maxValues values (each dictionary key

@@ -7,6 +7,7 @@
 
 #include "XMLPropertyList.hpp"
 #include "XMLScalarText.hpp"
+#include "foundation/Text.hpp"
 
 namespace platform::plist::xml {
 namespace {
@@ -133,7 +134,7 @@ class Reader {
   // Where the value being read stands, for messages.
   std::string where() const {
     if (keys_.empty()) return "outside any dictionary";
-    return "under the key \"" + keys_.back() + "\"";
+    return "under the key \"" + text::repairUTF8(keys_.back()) + "\"";
   }
 
   // The XML declaration, comments, processing instructions and a document

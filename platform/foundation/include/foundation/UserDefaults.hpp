@@ -23,7 +23,8 @@ namespace platform {
 // changed, writes a temporary file, syncs it and renames it over the old one,
 // so two processes writing different keys lose nothing, a reader never sees
 // half a file and every value the write did not change comes back exactly.
-// Readers reload whenever the file changed on disk.
+// Readers reload whenever the file changed on disk. A domain's file may be a
+// symbolic link: a write replaces the file it leads to and keeps the link.
 class UserDefaults {
  public:
   // The program's own defaults, named by its bundle identifier.
@@ -31,8 +32,9 @@ class UserDefaults {
 
   // The shared suite of that name, or an error when it cannot be opened: an
   // empty or unsafe name, the name of the standard domain, a folder that cannot
-  // be created, or an existing file that cannot be read or is not a
-  // dictionary property list (left untouched); the error names the file and
+  // be created, or an existing file that cannot be read (a FIFO or device in
+  // its place, a file too large, links that loop) or is not a dictionary
+  // property list read exactly (left untouched); the error names the file and
   // the cause. One instance per name and process.
   static std::expected<std::shared_ptr<UserDefaults>, ErrorPtr> openSuite(const std::string& name);
   // openSuite without the reason.
