@@ -171,8 +171,8 @@ std::expected<void, FileFailure> FileLock::replaceAtomically(std::string_view co
   const auto target = fileBehindLinks(file_);
   if (!target) return std::unexpected(target.error());
   removeLeftoverTemporaries(*target);
-  std::string temporary = (target->parent_path() / temporaryPrefix(*target)).string() +
-                          std::string(kTemporarySuffixLength, 'X');
+  std::string temporary =
+      (target->parent_path() / temporaryPrefix(*target)).string() + std::string(kTemporarySuffixLength, 'X');
   const int descriptor = ::mkstemp(temporary.data());  // created 0600, never through a link
   if (descriptor < 0) return std::unexpected(systemFailure(errno));
   const bool written = writeAll(descriptor, contents) && ::fsync(descriptor) == 0;

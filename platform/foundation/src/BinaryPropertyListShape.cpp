@@ -33,7 +33,8 @@ bool binaryPropertyListFits(std::string_view bytes, std::size_t maxNodes, std::s
     // A container of more elements than the tree may hold values is refused
     // before its references are copied out.
     const auto header = table->headerOf(object);
-    if (!header || path.size() >= maxDepth || (header->type >= binary::kArray && header->length >= maxNodes)) return false;
+    if (!header || path.size() >= maxDepth) return false;
+    if (header->type >= binary::kArray && header->length >= maxNodes) return false;
     auto references = table->references(object);
     if (!references) return false;
     state[object] = State::onPath;

@@ -43,8 +43,9 @@ std::string printed(const PropertyValue& value) {
   return value.description();
 }
 
-// Writes the domain's changes: the exit status, and why not on `err`.
-int written(UserDefaults& domain, std::ostream& err) {
+// Writes the domain's changes; answers the exit status, and says on `err`
+// why the file could not be written.
+int writeAndReport(UserDefaults& domain, std::ostream& err) {
   auto changes = domain.writeChanges();
   if (changes) return 0;
   err << "defaults: " << changes.error()->localizedDescription() << "\n";
@@ -106,7 +107,7 @@ int runDefaultsCommand(const std::vector<std::string>& args, std::ostream& out, 
       return 2;
     }
     if (!domain.set(key, std::move(value))) return 1;  // the reason is on standard error
-    return written(domain, err);
+    return writeAndReport(domain, err);
   }
 
   if (verb == "delete" && args.size() <= 3) {
@@ -119,7 +120,7 @@ int runDefaultsCommand(const std::vector<std::string>& args, std::ostream& out, 
       }
       domain.remove(args[2]);
     }
-    return written(domain, err);
+    return writeAndReport(domain, err);
   }
 
   err << kUsage;

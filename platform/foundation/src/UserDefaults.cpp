@@ -2,8 +2,8 @@
 
 #include <sys/stat.h>
 
-#include <charconv>
 #include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -362,7 +362,8 @@ std::expected<void, ErrorPtr> UserDefaults::writeChanges() {
 
 std::expected<void, ErrorPtr> UserDefaults::writePending() {
   auto notWritten = [&](const std::string& cause) {
-    return std::unexpected(suiteError(6, "The settings file " + file_.string() + " couldn\u2019t be written: " + cause));
+    return std::unexpected(
+        suiteError(6, "The settings file " + file_.string() + " couldn\u2019t be written: " + cause));
   };
   std::error_code ec;
   std::filesystem::create_directories(file_.parent_path(), ec);

@@ -34,23 +34,24 @@ class Reader {
     if (auto prolog = skipProlog(); !prolog) return Refusal(prolog.error());
     auto root = nextTag();
     if (!root) return Refusal(root.error());
-    std::expected<PropertyValue, std::string> value;
+    std::expected<PropertyValue, std::string> result;
     if (root->name == "plist") {
       if (root->kind != Tag::Kind::opening) return Refusal("the plist element holds no value");
       auto inner = nextTag();
       if (!inner) return Refusal(inner.error());
-      value = this->value(*inner, 1);
-      if (!value) return value;
+      result = value(*inner, 1);
+      if (!result) return result;
       auto end = nextTag();
       if (!end) return Refusal(end.error());
-      if (end->kind != Tag::Kind::closing || end->name != "plist") return Refusal("the plist element holds more than one value");
+      if (end->kind != Tag::Kind::closing || end->name != "plist")
+        return Refusal("the plist element holds more than one value");
     } else {
-      value = this->value(*root, 1);
-      if (!value) return value;
+      result = value(*root, 1);
+      if (!result) return result;
     }
     if (auto rest = skipMisc(); !rest) return Refusal(rest.error());
     if (at_ != text_.size()) return Refusal("something follows the property list");
-    return value;
+    return result;
   }
 
  private:
@@ -255,7 +256,8 @@ class Reader {
       } else if (rest.starts_with("<!--")) {
         if (auto skipped = skipPast("-->", at_ + 4, "a comment"); !skipped) return Refusal(skipped.error());
       } else if (rest.starts_with("<?")) {
-        if (auto skipped = skipPast("?>", at_ + 2, "a processing instruction"); !skipped) return Refusal(skipped.error());
+        if (auto skipped = skipPast("?>", at_ + 2, "a processing instruction"); !skipped)
+          return Refusal(skipped.error());
       } else {
         auto end = tag();
         if (!end) return Refusal(end.error());

@@ -80,8 +80,8 @@ std::expected<PropertyValue, std::string> realOfText(std::string_view text) {
 std::expected<PropertyValue, std::string> dateOfText(std::string_view text) {
   const std::string_view date = trimmed(text);
   const Refusal notADate("is not a date of the years 1 to 9999 written YYYY-MM-DDTHH:MM:SSZ");
-  if (date.size() != 20 || date[4] != '-' || date[7] != '-' || date[10] != 'T' || date[13] != ':' ||
-      date[16] != ':' || date[19] != 'Z')
+  if (date.size() != 20 || date[4] != '-' || date[7] != '-' || date[10] != 'T' || date[13] != ':' || date[16] != ':' ||
+      date[19] != 'Z')
     return notADate;
   const auto year = decimalField(date, 0, 4), month = decimalField(date, 5, 2), day = decimalField(date, 8, 2);
   const auto hour = decimalField(date, 11, 2), minute = decimalField(date, 14, 2), second = decimalField(date, 17, 2);

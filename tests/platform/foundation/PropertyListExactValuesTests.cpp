@@ -165,7 +165,10 @@ TEST(PropertyList, ASettingsFileWithAnInexactValueIsRefusedAndNeverWrittenOver) 
   EXPECT_EQ(test_support::readFile(file), content);
 
   // Edited so while a program has the suite open: its writes wait.
-  { std::ofstream(file, std::ios::binary) << "<plist><dict><key>llm_max_tokens</key><integer>512</integer></dict></plist>"; }
+  {
+    std::ofstream(file, std::ios::binary)
+        << "<plist><dict><key>llm_max_tokens</key><integer>512</integer></dict></plist>";
+  }
   UserDefaults::resetForTesting();
   auto suite = UserDefaults::suite("group.test.inexact");
   ASSERT_TRUE(suite);

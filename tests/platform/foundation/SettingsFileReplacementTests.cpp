@@ -104,7 +104,8 @@ TEST_P(LinkedSettingsFileTest, AWriteGoesThroughTheLinkWhichStays) {
 
   auto suite = UserDefaults::suite("group.test.linked");
   ASSERT_TRUE(suite);
-  EXPECT_EQ(suite->string("llm_provider"), GetParam().targetExists ? std::optional<std::string>("ollama") : std::nullopt);
+  const std::optional<std::string> before = GetParam().targetExists ? std::optional<std::string>("ollama") : std::nullopt;
+  EXPECT_EQ(suite->string("llm_provider"), before);
   ASSERT_TRUE(suite->set("llm_model", "llama3.2"));
   ASSERT_TRUE(suite->writeChanges());
   expected["llm_model"] = "llama3.2";

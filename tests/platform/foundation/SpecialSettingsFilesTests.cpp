@@ -106,10 +106,11 @@ TEST_P(SpecialSettingsFileTest, TheDefaultsCommandSaysWhyItCannotReadOrWrite) {
   const auto file = putInPlaceOf("group.test.special");
   const auto before = test_support::shapeOf(file);
 
-  for (const auto& args : std::vector<std::vector<std::string>>{{"read", "group.test.special"},
-                                                                {"read", "group.test.special", "llm_provider"},
-                                                                {"write", "group.test.special", "llm_provider", "openai"},
-                                                                {"delete", "group.test.special"}}) {
+  const std::vector<std::vector<std::string>> commands{{"read", "group.test.special"},
+                                                       {"read", "group.test.special", "llm_provider"},
+                                                       {"write", "group.test.special", "llm_provider", "openai"},
+                                                       {"delete", "group.test.special"}};
+  for (const auto& args : commands) {
     UserDefaults::resetForTesting();
     const auto run = defaults(args);
     EXPECT_EQ(run.status, 1) << args[0];
