@@ -2,14 +2,11 @@
 // Prompt tab does on every keystroke in the prompt editor. Runs against
 // defaults in a temporary folder, never the user's own.
 
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 
 #include <benchmark/benchmark.h>
 
-#include "foundation/Bundle.hpp"
-#include "foundation/UserDefaults.hpp"
+#include "support/TemporaryHome.hpp"
 #include "settings/UserSettings.hpp"
 
 namespace {
@@ -29,17 +26,9 @@ BENCHMARK(saveUserSettings)->Arg(400)->Arg(20000)->Repetitions(10)->ReportAggreg
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string pattern = (std::filesystem::temp_directory_path() / "settings-bench-XXXXXX").string();
-  const std::filesystem::path root = mkdtemp(pattern.data());
-  setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
-  setenv("XDG_DATA_HOME", (root / "data").c_str(), 1);
-  std::filesystem::create_directories(root / "bench.bundle" / "Resources");
-  platform::Bundle::setMainBundlePath(root / "bench.bundle");
-
+  const TemporaryHome home("settings-bench");
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
-  platform::UserDefaults::resetForTesting();
-  std::filesystem::remove_all(root);
   return 0;
 }

@@ -4,10 +4,8 @@
 
 #include <cctype>
 #include <cstdlib>
-#include <fstream>
 #include <map>
 #include <mutex>
-#include <sstream>
 #include <vector>
 
 #include "foundation/AtomicFile.hpp"
@@ -62,12 +60,9 @@ std::filesystem::path FileStorage::urlForHeartbeatId(const std::string& id) {
 }
 
 std::expected<std::string, StorageError> FileStorage::read() {
-  std::ifstream file(url_, std::ios::binary);
-  if (!file) return std::unexpected(StorageError::readError);
-  std::ostringstream content;
-  content << file.rdbuf();
-  if (file.bad()) return std::unexpected(StorageError::readError);
-  return content.str();
+  auto content = platform::files::readWholeFile(url_, kMaxFileBytes);
+  if (!content) return std::unexpected(StorageError::readError);
+  return std::move(*content);
 }
 
 std::expected<void, StorageError> FileStorage::write(const std::optional<std::string>& data) {

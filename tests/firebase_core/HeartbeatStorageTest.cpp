@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <atomic>
 #include <condition_variable>
 #include <fstream>
+#include <functional>
 #include <future>
 #include <set>
 #include <cstdlib>
@@ -11,6 +14,7 @@
 #include "CoreTestEnvironment.hpp"
 #include "HeartbeatTestSupport.hpp"
 #include "firebase_core/HeartbeatStorage.hpp"
+#include "test_support/TempDir.hpp"
 #include "test_support/TestEnvironment.hpp"
 
 namespace firebase {
@@ -127,6 +131,39 @@ TEST_F(HeartbeatStorageTest, UnreadableContentLoadsAsNothingAndIsReplaced) {
     std::ifstream written(file);
     std::string text((std::istreambuf_iterator<char>(written)), {});
     EXPECT_TRUE(HeartbeatsBundle::decode(text).has_value());
+  }
+}
+
+TEST_F(HeartbeatStorageTest, ASpecialOrHugeFileInPlaceOfTheStoreReadsAsNothingAtOnceAndIsLeftAlone) {
+  struct Case {
+    std::string name;
+    std::function<void(const std::filesystem::path&)> make;
+  };
+  const Case cases[] = {
+      {"a FIFO", [](const auto& file) { ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0); }},
+      {"a link to /dev/zero", [](const auto& file) { std::filesystem::create_symlink("/dev/zero", file); }},
+      {"a sparse file past the limit",
+       [](const auto& file) {
+         std::ofstream(file) << "{";
+         std::filesystem::resize_file(file, FileStorage::kMaxFileBytes + 1);
+       }},
+  };
+  const std::string id = "1:11:ios:special";
+  const auto file = FileStorage::urlForHeartbeatId(id);
+  std::filesystem::create_directories(file.parent_path());
+  for (const auto& c : cases) {
+    std::filesystem::remove(file);
+    c.make(file);
+    const auto before = test_support::shapeOf(file);
+    auto store = HeartbeatStorage::instance(id);
+    bool sawNothing = false;
+    store->updateSync([&](std::optional<HeartbeatsBundle> stored) {
+      sawNothing = !stored.has_value();
+      return appendDay(std::move(stored), 0);
+    });
+    EXPECT_TRUE(sawNothing) << c.name;
+    // Only a regular file is ever replaced; the sparse one is.
+    if (c.name != "a sparse file past the limit") EXPECT_EQ(test_support::shapeOf(file), before) << c.name;
   }
 }
 

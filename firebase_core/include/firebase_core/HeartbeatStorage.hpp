@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <expected>
 #include <filesystem>
 #include <functional>
@@ -24,8 +25,13 @@ class Storage {
 };
 
 // A file, replaced atomically on every write; its folder is made on demand.
+// A special file in its place (a FIFO, a device) and a file larger than
+// kMaxFileBytes read as unreadable, at once.
 class FileStorage : public Storage {
  public:
+  // Thirty days of heartbeats take a few kilobytes.
+  static constexpr std::size_t kMaxFileBytes = 1024 * 1024;
+
   explicit FileStorage(std::filesystem::path url) : url_(std::move(url)) {}
   // <Application Support>/<bundle identifier>/google-heartbeat-storage/heartbeats-<id>,
   // where the id becomes one safe file name whatever characters it holds.

@@ -10,7 +10,10 @@ namespace platform::plist {
 
 bool binaryPropertyListFits(std::string_view bytes, std::size_t maxNodes, std::size_t maxDepth) {
   const auto table = binary::ObjectTable::read(bytes);
-  if (!table) return false;
+  // Every object of a file is a value of its tree (writers leave out what
+  // nothing refers to), so a table of more objects than the tree may hold
+  // values is refused before anything is allocated for them.
+  if (!table || table->count() > maxNodes) return false;
 
   // A depth-first walk without recursion that works out, once per object,
   // how many nodes its expanded tree has and how deep it is. An object still
@@ -27,8 +30,13 @@ bool binaryPropertyListFits(std::string_view bytes, std::size_t maxNodes, std::s
   std::vector<Step> path;
 
   auto enter = [&](std::uint64_t object) {
+    // A container of more elements than the tree may hold values is refused
+    // before its references are copied out.
+    const auto header = table->headerOf(object);
+    if (!header || path.size() >= maxDepth) return false;
+    if (header->type >= binary::kArray && header->length >= maxNodes) return false;
     auto references = table->references(object);
-    if (!references || path.size() >= maxDepth) return false;
+    if (!references) return false;
     state[object] = State::onPath;
     path.push_back(Step{object, std::move(*references)});
     return true;

@@ -43,6 +43,15 @@ std::string printed(const PropertyValue& value) {
   return value.description();
 }
 
+// Writes the domain's changes; answers the exit status, and says on `err`
+// why the file could not be written.
+int writeAndReport(UserDefaults& domain, std::ostream& err) {
+  auto changes = domain.writeChanges();
+  if (changes) return 0;
+  err << "defaults: " << changes.error()->localizedDescription() << "\n";
+  return 1;
+}
+
 }  // namespace
 
 int runDefaultsCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -98,11 +107,7 @@ int runDefaultsCommand(const std::vector<std::string>& args, std::ostream& out, 
       return 2;
     }
     if (!domain.set(key, std::move(value))) return 1;  // the reason is on standard error
-    if (!domain.synchronize()) {
-      err << "defaults: could not write " << UserDefaults::fileForDomain(domainName).string() << "\n";
-      return 1;
-    }
-    return 0;
+    return writeAndReport(domain, err);
   }
 
   if (verb == "delete" && args.size() <= 3) {
@@ -115,11 +120,7 @@ int runDefaultsCommand(const std::vector<std::string>& args, std::ostream& out, 
       }
       domain.remove(args[2]);
     }
-    if (!domain.synchronize()) {
-      err << "defaults: could not write " << UserDefaults::fileForDomain(domainName).string() << "\n";
-      return 1;
-    }
-    return 0;
+    return writeAndReport(domain, err);
   }
 
   err << kUsage;

@@ -9,18 +9,12 @@
 
 #include "BinaryPropertyList.hpp"
 #include "BinaryPropertyListObjects.hpp"
-#include "LibplistTree.hpp"
-#include "XMLNesting.hpp"
+#include "XMLPropertyList.hpp"
 #include "foundation/AtomicFile.hpp"
 #include "foundation/Text.hpp"
 
 namespace platform::plist {
 namespace {
-
-// Limits on what a file may expand into: the values are built and released
-// recursively, and a binary file may refer to one object many times.
-constexpr std::size_t kMaxDepth = 256;
-constexpr std::size_t kMaxNodes = 1'000'000;
 
 ErrorPtr formatError(const std::string& reason) {
   return makeError(kErrorDomain, kFormatCode, "The data couldn\u2019t be read because it isn\u2019t in the correct format.",
@@ -32,38 +26,22 @@ ErrorPtr writeError(const std::string& reason) {
                    {{"NSDebugDescription", reason}});
 }
 
-// XML goes through libplist's parser, whose tree is then measured, turned
-// into the binary form by libplist and read by our binary reader, so that
-// both forms obey the same rules. Its nesting is bounded before libplist
-// parses, as libplist releases trees recursively, a damaged file's half-built
-// one too.
 std::expected<PropertyValue, ErrorPtr> parseXML(std::string_view bytes) {
+  auto value = xml::read(bytes, kMaxValues, kMaxDepth);
+  if (!value) return std::unexpected(formatError("Property list refused: " + value.error() + "."));
+  // Checked once the reader accepted the file, so that one holding too many
+  // values is refused before the whole of it is looked at.
   if (std::memchr(bytes.data(), '\0', bytes.size()) || !text::isValidUTF8(bytes))
     return std::unexpected(formatError("XML property lists hold UTF-8 text without NUL characters."));
-  if (!xmlNestingFits(bytes, kMaxDepth))
-    return std::unexpected(formatError("Property list nests too deeply or holds markup that parsers read differently."));
-  plist_t raw = nullptr;
-  plist_from_xml(bytes.data(), static_cast<uint32_t>(bytes.size()), &raw);
-  if (!raw) return std::unexpected(formatError("Not a property list."));
-  const LibplistTree tree(raw);
-  if (tree.height() > kMaxDepth || tree.nodeCount() > kMaxNodes)
-    return std::unexpected(formatError("Property list nests too deeply or holds too many values."));
-  char* encoded = nullptr;
-  uint32_t length = 0;
-  plist_to_bin(raw, &encoded, &length);
-  if (!encoded) return std::unexpected(formatError("Property list holds values that cannot be converted."));
-  std::unique_ptr<char, decltype(&plist_to_bin_free)> binaryForm(encoded, &plist_to_bin_free);
-  auto value = binary::read(std::string_view(encoded, length), kMaxNodes, kMaxDepth);
-  if (!value) return std::unexpected(formatError("Property list refused: " + value.error() + "."));
   return std::move(*value);
 }
 
-ErrorPtr fileError(const std::filesystem::path& path, int error) {
-  const long code = error == ENOENT   ? kFileReadNoSuchFileCode
-                    : error == EACCES || error == EPERM ? kFileReadNoPermissionCode
-                                                        : kFileReadUnknownCode;
+ErrorPtr fileError(const std::filesystem::path& path, const files::FileFailure& failure) {
+  const long code = failure.isMissing()                                 ? kFileReadNoSuchFileCode
+                    : failure.error == EACCES || failure.error == EPERM ? kFileReadNoPermissionCode
+                                                                        : kFileReadUnknownCode;
   return makeError(kErrorDomain, code,
-                   "The file \u201C" + path.string() + "\u201D couldn\u2019t be read: " + std::strerror(error) + ".",
+                   "The file \u201C" + path.string() + "\u201D couldn\u2019t be read: " + failure.reason + ".",
                    {{"NSFilePath", path.string()}});
 }
 
@@ -83,9 +61,9 @@ bool holdsNUL(const PropertyValue& value) {
 
 std::expected<PropertyValue, ErrorPtr> parse(std::string_view bytes) {
   if (bytes.empty()) return std::unexpected(formatError("Empty property list."));
-  if (bytes.size() > UINT32_MAX) return std::unexpected(formatError("Property list too large."));
+  if (bytes.size() > kMaxFileBytes) return std::unexpected(formatError("Property list larger than 32 MiB."));
   if (bytes.starts_with(binary::kMagic)) {
-    auto value = binary::read(bytes, kMaxNodes, kMaxDepth);
+    auto value = binary::read(bytes, kMaxValues, kMaxDepth);
     if (!value) return std::unexpected(formatError("Property list refused: " + value.error() + "."));
     return std::move(*value);
   }
@@ -94,7 +72,7 @@ std::expected<PropertyValue, ErrorPtr> parse(std::string_view bytes) {
 }
 
 std::expected<PropertyValue, ErrorPtr> readFile(const std::filesystem::path& path) {
-  auto bytes = files::readWholeFile(path);
+  auto bytes = files::readWholeFile(path, kMaxFileBytes);
   if (!bytes) return std::unexpected(fileError(path, bytes.error()));
   return parse(*bytes);
 }
@@ -112,7 +90,7 @@ std::expected<std::string, ErrorPtr> toXML(const PropertyValue& value) {
   plist_t raw = nullptr;
   plist_from_bin(encoded->data(), static_cast<uint32_t>(encoded->size()), &raw);
   if (!raw) return std::unexpected(writeError("the value cannot be converted to XML"));
-  const LibplistTree tree(raw);
+  const std::unique_ptr<void, decltype(&plist_free)> tree(raw, &plist_free);
   char* xml = nullptr;
   uint32_t length = 0;
   plist_to_xml(raw, &xml, &length);

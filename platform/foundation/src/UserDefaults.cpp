@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -140,12 +141,26 @@ class UserDefaultsRegistry {
     synchronizeAll();
     writer_.sync([] {});  // let scheduled writes of the old instances finish
     std::lock_guard lock(mutex_);
-    for (auto& [name, suite] : suites_) retired_.push_back(std::move(suite));
+    // Changes that could not be written are forgotten with their instance:
+    // a write still scheduled must not bring them into the next test's files.
+    for (auto& [name, suite] : suites_) {
+      forgetPendingChanges(*suite);
+      retired_.push_back(std::move(suite));
+    }
     suites_.clear();
-    if (standard_) retiredStandard_.push_back(std::move(standard_));
+    if (standard_) {
+      forgetPendingChanges(*standard_);
+      retiredStandard_.push_back(std::move(standard_));
+    }
   }
 
  private:
+  static void forgetPendingChanges(UserDefaults& defaults) {
+    std::lock_guard lock(defaults.mutex_);
+    defaults.pending_.clear();
+    defaults.removeAllPending_ = false;
+  }
+
   UserDefaultsRegistry() : writer_("com.quorbel.defaults-writer") {
     // Changes not yet written when the program ends are written then.
     std::atexit([] { UserDefaultsRegistry::instance().synchronizeAll(); });
@@ -184,7 +199,7 @@ void UserDefaults::resetForTesting() { UserDefaultsRegistry::instance().reset();
 
 UserDefaults::FileStamp UserDefaults::stampOfFile() const {
   struct stat st {};
-  if (::stat(file_.c_str(), &st) != 0) return {};
+  if (::stat(file_.c_str(), &st) != 0) return {.error = errno == ENOENT ? 0 : errno};
   return {static_cast<std::uintmax_t>(st.st_size),
           static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec,
           static_cast<std::uint64_t>(st.st_ino), true};
@@ -192,7 +207,7 @@ UserDefaults::FileStamp UserDefaults::stampOfFile() const {
 
 std::expected<void, ErrorPtr> UserDefaults::reloadIfChanged() {
   auto stamp = stampOfFile();
-  if (stamp == stamp_) return {};
+  if (stamp == stamp_ && stamp.error == 0) return {};
   auto contents = readDomainFile(file_);
   if (!contents) return std::unexpected(contents.error());  // keep what we had
   stamp_ = stamp;
@@ -328,30 +343,35 @@ void UserDefaults::scheduleWrite() {
 }
 
 bool UserDefaults::synchronize() {
+  auto written = writeChanges();
+  if (!written)
+    std::fprintf(stderr, "UserDefaults: not writing %s: %s\n", domain_.c_str(),
+                 written.error()->localizedDescription().c_str());
+  return written.has_value();
+}
+
+std::expected<void, ErrorPtr> UserDefaults::writeChanges() {
   std::lock_guard lock(mutex_);
   writeScheduled_ = false;
   if (pending_.empty() && !removeAllPending_) {
     (void)reloadIfChanged();
-    return true;
+    return {};
   }
   return writePending();
 }
 
-bool UserDefaults::writePending() {
+std::expected<void, ErrorPtr> UserDefaults::writePending() {
+  auto notWritten = [&](const std::string& cause) {
+    return std::unexpected(
+        suiteError(6, "The settings file " + file_.string() + " couldn\u2019t be written: " + cause));
+  };
   std::error_code ec;
   std::filesystem::create_directories(file_.parent_path(), ec);
   files::FileLock lock(file_);
-  if (!lock.held()) {
-    std::fprintf(stderr, "UserDefaults: not writing %s: %s\n", domain_.c_str(), lock.failure().c_str());
-    return false;
-  }
+  if (!lock.held()) return notWritten(lock.failure().reason);
+  // Never replace a file we cannot read: the changes stay pending.
   auto contents = readDomainFile(file_);
-  if (!contents) {
-    // Never replace a file we cannot read: the changes stay pending.
-    std::fprintf(stderr, "UserDefaults: not writing %s: %s\n", domain_.c_str(),
-                 contents.error()->localizedDescription().c_str());
-    return false;
-  }
+  if (!contents) return std::unexpected(contents.error());
   auto merged = std::move(*contents);
   if (removeAllPending_) merged.clear();
   for (const auto& [key, value] : pending_) {
@@ -362,12 +382,13 @@ bool UserDefaults::writePending() {
   }
   // Binary, because it keeps every value the reader accepts exactly.
   auto encoded = plist::toBinary(PropertyValue(merged));
-  if (!encoded || !lock.replaceAtomically(*encoded)) return false;
+  if (!encoded) return notWritten(encoded.error()->localizedDescription());
+  if (auto replaced = lock.replaceAtomically(*encoded); !replaced) return notWritten(replaced.error().reason);
   values_ = std::move(merged);
   pending_.clear();
   removeAllPending_ = false;
   stamp_ = stampOfFile();
-  return true;
+  return {};
 }
 
 }  // namespace platform

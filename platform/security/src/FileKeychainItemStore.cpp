@@ -1,5 +1,3 @@
-#include <cerrno>
-
 #include "foundation/AtomicFile.hpp"
 #include "foundation/Bundle.hpp"
 #include "security/KeychainItemStore.hpp"
@@ -9,11 +7,15 @@ namespace platform::security {
 
 namespace {
 
+// The items are a few tokens and keys; a larger file is not ours.
+constexpr std::size_t kMaxFileBytes = 1024 * 1024;
+
 // An unreadable or damaged file holds no items we can use: report it as an
-// I/O failure rather than silently start over and lose what it holds.
+// I/O failure rather than silently start over and lose what it holds. A
+// special file in its place, or a file beyond kMaxFileBytes, is such a file.
 std::optional<KeychainItems> readItems(const std::filesystem::path& file) {
-  auto content = platform::files::readWholeFile(file);
-  if (!content) return content.error() == ENOENT ? std::optional(KeychainItems{}) : std::nullopt;
+  auto content = platform::files::readWholeFile(file, kMaxFileBytes);
+  if (!content) return content.error().isMissing() ? std::optional(KeychainItems{}) : std::nullopt;
   if (content->empty()) return KeychainItems{};
   return decodeKeychainItems(*content);
 }

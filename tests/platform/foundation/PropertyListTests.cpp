@@ -225,3 +225,119 @@ TEST(PropertyList, BinaryObjectsOutsideWhatSettingsHoldAreRefused) {
   ASSERT_TRUE(keyWithNUL);
   EXPECT_EQ(*keyWithNUL, PropertyValue(PropertyValue::Dictionary{{"a\0"s, "x"}}));
 }
+
+namespace {
+// An XML array of `count` copies of `element`.
+std::string xmlArrayOf(std::size_t count, std::string_view element) {
+  std::string xml = "<plist><array>";
+  xml.reserve(xml.size() + count * element.size() + 20);
+  for (std::size_t i = 0; i < count; ++i) xml += element;
+  return xml + "</array></plist>";
+}
+
+// A binary property list of `count` objects, every one the same "true" in
+// the same place, the first the root: one-byte offsets, a table the file
+// holds.
+std::string binaryPlistOfSharedObjects(std::uint64_t count) {
+  std::string bytes = "bplist00\x09";
+  const std::uint64_t tableOffset = bytes.size();
+  bytes += std::string(count, '\x08');
+  bytes += std::string(6, '\0');
+  bytes += "\x01\x01";
+  for (std::uint64_t field : {count, std::uint64_t{0}, tableOffset})
+    for (int shift = 56; shift >= 0; shift -= 8) bytes += static_cast<char>((field >> shift) & 0xFF);
+  return bytes;
+}
+
+// An array claiming `count` elements, each a one-byte reference to a text.
+std::string binaryArrayClaiming(std::uint64_t count) {
+  std::string bytes = "bplist00\xAF\x13";
+  for (int shift = 56; shift >= 0; shift -= 8) bytes += static_cast<char>((count >> shift) & 0xFF);
+  bytes += std::string(count, '\x01');
+  const std::uint64_t textOffset = bytes.size();
+  bytes += "\x51x";
+  const std::uint64_t tableOffset = bytes.size();
+  for (std::uint64_t offset : {std::uint64_t{8}, textOffset})
+    for (int shift = 24; shift >= 0; shift -= 8) bytes += static_cast<char>((offset >> shift) & 0xFF);
+  bytes += std::string(6, '\0');
+  bytes += "\x04\x01";
+  for (std::uint64_t field : {std::uint64_t{2}, std::uint64_t{0}, tableOffset})
+    for (int shift = 56; shift >= 0; shift -= 8) bytes += static_cast<char>((field >> shift) & 0xFF);
+  return bytes;
+}
+
+// `levels` arrays, each holding the next one twice, then a text: 2^levels
+// texts and 2^levels - 1 arrays once expanded.
+std::string binaryDoubling(std::uint16_t levels) {
+  std::vector<std::string> objects;
+  for (std::uint16_t i = 0; i < levels; ++i) objects.push_back(arrayOf({std::uint16_t(i + 1), std::uint16_t(i + 1)}));
+  objects.push_back("\x51x");
+  return binaryPlist(objects);
+}
+}  // namespace
+
+TEST(PropertyList, FilesHoldingTooManyValuesAreRefusedAsSoonAsTheCountIsPassed) {
+  const std::size_t limit = plist::kMaxValues;
+  struct Case {
+    std::string name;
+    std::string bytes;
+  };
+  const std::vector<Case> refused{
+      {"an array and as many Booleans as the limit", xmlArrayOf(limit, "<true/>")},
+      {"800,000 empty arrays", xmlArrayOf(800'000, "<array/>")},
+      {"dictionary entries, keys counted", "<plist><dict>" + [&] {
+         std::string entries;
+         for (std::size_t i = 0; i < limit / 2; ++i) entries += "<key>" + std::to_string(i) + "</key><true/>";
+         return entries;
+       }() + "</dict></plist>"},
+      {"a binary table of more objects than the limit", binaryPlistOfSharedObjects(limit + 1)},
+      {"a binary array claiming as many elements as the limit", binaryArrayClaiming(limit)},
+      {"binary shared references expanding to 131,071 values", binaryDoubling(16)},
+  };
+  for (const auto& [name, bytes] : refused) {
+    auto parsed = plist::parse(bytes);
+    ASSERT_FALSE(parsed) << name;
+    EXPECT_EQ(parsed.error()->code(), plist::kFormatCode) << name;
+  }
+  EXPECT_NE(plist::parse(refused[0].bytes).error()->debugDescription().find("more than 100000 values"),
+            std::string::npos);
+
+  // The limit itself is fine.
+  const std::vector<Case> accepted{
+      {"an array and one Boolean fewer", xmlArrayOf(limit - 1, "<true/>")},
+      {"a binary table of as many objects as the limit", binaryPlistOfSharedObjects(limit)},
+      {"a binary array of one element fewer", binaryArrayClaiming(limit - 2)},
+      {"binary shared references expanding to 65,535 values", binaryDoubling(15)},
+  };
+  for (const auto& [name, bytes] : accepted) {
+    auto parsed = plist::parse(bytes);
+    EXPECT_TRUE(parsed) << name << ": " << parsed.error()->debugDescription();
+  }
+}
+
+TEST(PropertyList, MarkupThatIsNoPropertyListIsRefused) {
+  const std::vector<std::pair<std::string, std::string>> cases{
+      {"a key without a value", "<plist><dict><key>a</key></dict></plist>"},
+      {"a value without a key", "<plist><dict><true/></dict></plist>"},
+      {"two values in the plist element", "<plist><true/><false/></plist>"},
+      {"no value in the plist element", "<plist></plist>"},
+      {"text between values", "<plist><array>x<true/></array></plist>"},
+      {"text after the document", "<plist><true/></plist>trailing"},
+      {"an unknown element", "<plist><uid>1</uid></plist>"},
+      {"an element inside a text", "<plist><string>a<b/>c</string></plist>"},
+      {"an unknown entity", "<plist><string>a&nbsp;b</string></plist>"},
+      {"a bare ampersand", "<plist><string>a & b</string></plist>"},
+      {"a reference to NUL", "<plist><string>a&#0;b</string></plist>"},
+      {"a reference to a surrogate", "<plist><string>a&#xD800;b</string></plist>"},
+      {"an array closed as a dictionary", "<plist><array></dict></plist>"},
+      {"an unclosed comment", "<plist><true/></plist><!-- "},
+      {"an unclosed CDATA section", "<plist><string><![CDATA[x</string></plist>"},
+      {"text in a Boolean", "<plist><true>yes</true></plist>"},
+      {"a document type with an internal subset", "<!DOCTYPE plist [<!ENTITY x \"y\">]><plist><true/></plist>"},
+  };
+  for (const auto& [name, xml] : cases) {
+    auto parsed = plist::parse(xml);
+    ASSERT_FALSE(parsed) << name << ": " << parsed->description();
+    EXPECT_EQ(parsed.error()->code(), plist::kFormatCode) << name;
+  }
+}

@@ -195,7 +195,7 @@ std::vector<std::string> temporaryFilesOf(const std::string& suite) {
   const auto file = UserDefaults::fileForDomain(suite);
   std::vector<std::string> names;
   for (const auto& entry : std::filesystem::directory_iterator(file.parent_path()))
-    if (entry.path().filename().string().starts_with(file.filename().string() + ".tmp-"))
+    if (entry.path().filename().string().starts_with("." + file.filename().string() + ".tmp-"))
       names.push_back(entry.path().filename().string());
   return names;
 }

@@ -2,6 +2,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <fstream>
+#include <functional>
+
 #include "security/KeychainItemStore.hpp"
 #include "security/KeychainItemsFile.hpp"
 #include "test_support/TempDir.hpp"
@@ -64,6 +67,31 @@ TEST_F(KeychainItemStoreTest, ADamagedFileIsAnErrorAndIsNotOverwritten) {
   EXPECT_EQ(store.copyMatching(kToken, data), errSecIO);
   EXPECT_EQ(store.add(kToken, {1}), errSecIO);
   EXPECT_EQ(test_support::readFile(file()), "{\"items\": [{\"service\": 1}]}");
+}
+
+TEST_F(KeychainItemStoreTest, ASpecialOrHugeFileIsAnErrorAtOnceAndIsLeftAlone) {
+  std::filesystem::create_directories(file().parent_path());
+  struct Case {
+    std::string name;
+    std::function<void()> make;
+  } cases[] = {
+      {"a FIFO", [&] { ASSERT_EQ(::mkfifo(file().c_str(), 0600), 0); }},
+      {"a link to /dev/zero", [&] { std::filesystem::create_symlink("/dev/zero", file()); }},
+      {"a sparse file of 64 MiB", [&] {
+         std::ofstream(file()) << "{";
+         std::filesystem::resize_file(file(), 64 * 1024 * 1024);
+       }},
+  };
+  for (const auto& c : cases) {
+    std::filesystem::remove(file());
+    c.make();
+    const auto before = test_support::shapeOf(file());
+    FileKeychainItemStore store(file());
+    Data data;
+    EXPECT_EQ(store.copyMatching(kToken, data), errSecIO) << c.name;
+    EXPECT_EQ(store.add(kToken, {1}), errSecIO) << c.name;
+    EXPECT_EQ(test_support::shapeOf(file()), before) << c.name;
+  }
 }
 
 TEST_F(KeychainItemStoreTest, AnItemWhoseNameCannotBeStoredIsRefused) {

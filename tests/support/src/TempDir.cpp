@@ -1,5 +1,7 @@
 #include "test_support/TempDir.hpp"
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -45,6 +47,14 @@ std::string readFile(const std::filesystem::path& path) {
   std::ostringstream out;
   out << in.rdbuf();
   return out.str();
+}
+
+std::string shapeOf(const std::filesystem::path& path) {
+  struct stat status {};
+  if (::lstat(path.c_str(), &status) != 0) return "absent";
+  std::string shape = std::to_string(status.st_mode) + " " + std::to_string(status.st_size);
+  if (S_ISLNK(status.st_mode)) shape += " -> " + std::filesystem::read_symlink(path).string();
+  return shape;
 }
 
 }  // namespace test_support

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <expected>
 #include <filesystem>
 #include <string>
@@ -9,9 +10,20 @@
 // can rely on.
 namespace platform::files {
 
-// The file's whole content, or the errno of the failure (ENOENT when there
-// is no such file).
-std::expected<std::string, int> readWholeFile(const std::filesystem::path& file);
+// Why a stored file could not be read or written.
+struct FileFailure {
+  int error = 0;       // the errno of the failing call; 0 when we refused the file ourselves
+  std::string reason;  // for messages: the system's text for `error`, or why the file was refused
+
+  bool isMissing() const;  // no such file
+};
+
+// The whole content of a regular file of at most maxBytes. Opening never
+// waits, and nothing is read beyond maxBytes: a FIFO, a device or another
+// special file, and a file larger than maxBytes (or growing past it while
+// being read), are refused. A folder fails as the system says ("Is a
+// directory").
+std::expected<std::string, FileFailure> readWholeFile(const std::filesystem::path& file, std::size_t maxBytes);
 
 // An exclusive advisory lock on "<file>.lock", shared by every process, held
 // for as long as the object lives. The lock lives on a file of its own
@@ -25,17 +37,26 @@ class FileLock {
   FileLock& operator=(const FileLock&) = delete;
 
   bool held() const { return descriptor_ >= 0; }
-  // Why the lock is not held, for messages.
-  std::string failure() const;
+  // Why the lock is not held.
+  FileFailure failure() const;
 
   // Replaces the guarded file's content as a whole: writes a private (0600)
-  // temporary file "<file>.tmp-XXXXXX" beside it, syncs it and renames it
-  // over the file, so a reader sees the old content or the new, never a
-  // part. First removes the temporary files that a writer killed before its
-  // rename left behind (they may hold secrets). False when the lock is not
-  // held or a step fails; the file is then as it was and no temporary file
-  // is left behind.
-  bool replaceAtomically(std::string_view contents) const;
+  // temporary file beside it, syncs it and renames it over the file, so a
+  // reader sees the old content or the new, never a part. When the file is
+  // a symbolic link (dotfile managers keep settings so), the file at the end
+  // of its links is replaced, beside itself, and the links stay. A file that
+  // is there but is not a regular file is never replaced.
+  //
+  // First removes the temporary files that writers killed before their
+  // rename left behind (they may hold secrets). They are named
+  // ".<file>.tmp-" and six letters or digits, a name no stored file has: a
+  // settings file's name ends in ".plist", a lock file's in ".lock", and the
+  // other stored files are never hidden. So no other domain's file, however
+  // its domain is named, is ever taken for a leftover.
+  //
+  // Fails when the lock is not held or a step fails; the file is then as it
+  // was and no temporary file is left behind.
+  std::expected<void, FileFailure> replaceAtomically(std::string_view contents) const;
 
  private:
   std::filesystem::path file_;

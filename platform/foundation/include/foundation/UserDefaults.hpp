@@ -23,7 +23,8 @@ namespace platform {
 // changed, writes a temporary file, syncs it and renames it over the old one,
 // so two processes writing different keys lose nothing, a reader never sees
 // half a file and every value the write did not change comes back exactly.
-// Readers reload whenever the file changed on disk.
+// Readers reload whenever the file changed on disk. A domain's file may be a
+// symbolic link: a write replaces the file it leads to and keeps the link.
 class UserDefaults {
  public:
   // The program's own defaults, named by its bundle identifier.
@@ -31,8 +32,9 @@ class UserDefaults {
 
   // The shared suite of that name, or an error when it cannot be opened: an
   // empty or unsafe name, the name of the standard domain, a folder that cannot
-  // be created, or an existing file that cannot be read or is not a
-  // dictionary property list (left untouched); the error names the file and
+  // be created, or an existing file that cannot be read (a FIFO or device in
+  // its place, a file too large, links that loop) or is not a dictionary
+  // property list read exactly (left untouched); the error names the file and
   // the cause. One instance per name and process.
   static std::expected<std::shared_ptr<UserDefaults>, ErrorPtr> openSuite(const std::string& name);
   // openSuite without the reason.
@@ -72,8 +74,13 @@ class UserDefaults {
   void removeAll();
 
   // Writes pending changes now. False when the file could not be written; the
-  // changes stay pending and are tried again by the next write.
+  // changes stay pending and are tried again by the next write, and the
+  // reason goes to standard error.
   bool synchronize();
+  // synchronize, answering the reason when the file could not be written
+  // (the file cannot be read, the lock cannot be taken, the disk is full...)
+  // instead of printing it.
+  std::expected<void, ErrorPtr> writeChanges();
 
   ~UserDefaults();
   UserDefaults(const UserDefaults&) = delete;
@@ -85,13 +92,16 @@ class UserDefaults {
     std::int64_t modified = 0;
     std::uint64_t inode = 0;
     bool exists = false;
+    // Why the file could not be looked at, unless it is simply absent: such
+    // a file is read again (and its failure reported) every time.
+    int error = 0;
     bool operator==(const FileStamp&) const = default;
   };
 
   UserDefaults(std::string domain, std::filesystem::path file);
   std::expected<void, ErrorPtr> reloadIfChanged();  // caller holds mutex_
   void scheduleWrite();
-  bool writePending();  // caller holds mutex_
+  std::expected<void, ErrorPtr> writePending();  // caller holds mutex_
   FileStamp stampOfFile() const;
 
   std::string domain_;

@@ -37,4 +37,9 @@ class ScopedEnv {
 
 std::string readFile(const std::filesystem::path& path);
 
+// What is at the path, enough to tell whether it changed: its type and mode,
+// its size, and where it leads when it is a symbolic link (which is not
+// followed); "absent" when nothing is there.
+std::string shapeOf(const std::filesystem::path& path);
+
 }  // namespace test_support
