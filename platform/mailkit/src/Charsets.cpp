@@ -7,7 +7,6 @@
 #include <utility>
 
 #include <unicode/ucnv.h>
-#include <unicode/unistr.h>
 
 #include "AsciiText.hpp"
 #include "foundation/Text.hpp"
@@ -72,12 +71,24 @@ std::optional<std::string> strictlyDecoded(std::string_view bytes, std::string_v
   std::string kept;
   std::string_view input = bytes;
   if (ascii::startsWithIgnoringCase(charset, "iso-2022")) input = kept = withoutIdleEscapes(bytes);
-  if (U_FAILURE(status) || input.size() > static_cast<std::size_t>(INT32_MAX)) return std::nullopt;
-  icu::UnicodeString text(input.data(), static_cast<int32_t>(input.size()), converter.get(), status);
-  if (U_FAILURE(status)) return std::nullopt;
-  std::string utf8;
-  text.toUTF8String(utf8);
-  return utf8;
+  // Three UTF-8 bytes for each byte read are room enough for every charset;
+  // ICU says so when they are not, and is asked again with the room it needs.
+  if (U_FAILURE(status) || input.size() > static_cast<std::size_t>(INT32_MAX / 4)) return std::nullopt;
+  std::string utf8(3 * input.size() + 4, '\0');
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    status = U_ZERO_ERROR;
+    ucnv_resetToUnicode(converter.get());
+    int32_t length = ucnv_toAlgorithmic(UCNV_UTF8, converter.get(), utf8.data(), static_cast<int32_t>(utf8.size()),
+                                        input.data(), static_cast<int32_t>(input.size()), &status);
+    if (status == U_BUFFER_OVERFLOW_ERROR) {
+      utf8.resize(static_cast<std::size_t>(length) + 1);
+      continue;
+    }
+    if (U_FAILURE(status)) return std::nullopt;
+    utf8.resize(static_cast<std::size_t>(length));
+    return utf8;
+  }
+  return std::nullopt;
 }
 
 }  // namespace

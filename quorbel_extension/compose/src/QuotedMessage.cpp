@@ -1,7 +1,11 @@
 #include "compose/QuotedMessage.hpp"
 
 #include <algorithm>
+#include <ranges>
 #include <vector>
+
+#include <unicode/uchar.h>
+#include <unicode/utf8.h>
 
 #include "compose/HTMLToPlainText.hpp"
 #include "foundation/Text.hpp"
@@ -20,6 +24,18 @@ struct QuotedPiece {
   bool fromHTML = false;
 };
 
+// Whether the text holds anything but white space; it stops at the first
+// character that is not, where a trim would walk the whole text.
+bool hasText(std::string_view text) {
+  const auto length = static_cast<int32_t>(std::min<std::size_t>(text.size(), INT32_MAX));
+  for (int32_t at = 0; at < length;) {
+    UChar32 c;
+    U8_NEXT(text.data(), at, length, c);
+    if (c < 0 || !u_isUWhiteSpace(c)) return true;
+  }
+  return false;
+}
+
 // What a body part gives the quote, in order: a text part its plain text,
 // unless that is blank; a sequence every part in turn; alternatives the most
 // faithful one that gives any text, HTML before plain.
@@ -30,23 +46,21 @@ std::vector<QuotedPiece> quotedPieces(const mailkit::BodyPart& part) {
     case Kind::plainText:
     case Kind::htmlText: {
       std::string text = htmlToPlainText(part.text);
-      if (!platform::text::isBlank(text)) pieces.push_back({std::move(text), part.kind == Kind::htmlText});
+      if (hasText(text)) pieces.push_back({std::move(text), part.kind == Kind::htmlText});
       break;
     }
     case Kind::sequence:
       for (const auto& inner : part.parts) std::ranges::move(quotedPieces(inner), std::back_inserter(pieces));
       break;
-    case Kind::alternatives: {
-      bool chosenIsHTML = false;
-      for (const auto& alternative : part.parts) {
+    case Kind::alternatives:
+      // The most faithful stands last: looked at first, and the others only
+      // while no HTML with text is found.
+      for (const auto& alternative : std::views::reverse(part.parts)) {
         auto candidate = quotedPieces(alternative);
-        bool isHTML = std::ranges::any_of(candidate, &QuotedPiece::fromHTML);
-        if (candidate.empty() || (chosenIsHTML && !isHTML)) continue;
-        pieces = std::move(candidate);
-        chosenIsHTML = isHTML;
+        if (std::ranges::any_of(candidate, &QuotedPiece::fromHTML)) return candidate;
+        if (pieces.empty()) pieces = std::move(candidate);
       }
       break;
-    }
   }
   return pieces;
 }
