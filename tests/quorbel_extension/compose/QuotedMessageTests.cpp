@@ -51,6 +51,11 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"MissingRawData", std::nullopt, "[Original message rawData is nil or could not be decoded to UTF-8]"},
         Case{"EmptyBody", std::string("A: 1\r\n\r\n"), ""},
         Case{"HeadersOnly", std::string("Subject: only\nX: y"), ""},
+        // Lines around the header block that readers step over.
+        Case{"StrayLineAmongHeaderFields",
+             std::string("Subject: x\nnot a field\nContent-Type: text/html\n\n<p>Hi &amp; bye</p>"), "Hi & bye"},
+        Case{"MboxFromLine", std::string("From dana@example.org Mon Mar  3 10:00:00 2025\nSubject: x\n\nHello"),
+             "Hello"},
         // MIME bodies are decoded; the HTML alternative wins.
         Case{"AlternativeQuotedPrintable", mail_samples::kAlternativeQuotedPrintable,
              "Hallo Sam,\nkönnen wir uns am Freitag um 10 Uhr treffen?\nJörg"},
