@@ -4,16 +4,17 @@
 #include <fstream>
 #include <sstream>
 
+#include "AsciiText.hpp"
+#include "BodyReader.hpp"
 #include "GMime.hpp"
+#include "MessageRepairs.hpp"
 #include "foundation/Text.hpp"
+#include "mailkit/Charsets.hpp"
+#include "mailkit/EncodedWords.hpp"
 
 namespace mailkit {
 
 namespace {
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-  return std::ranges::equal(a, b, [](char x, char y) { return std::tolower((unsigned char)x) == std::tolower((unsigned char)y); });
-}
 
 bool isASCII(std::string_view text) {
   return std::ranges::all_of(text, [](char c) { return static_cast<unsigned char>(c) < 0x80; });
@@ -21,12 +22,14 @@ bool isASCII(std::string_view text) {
 
 std::string decoded(const char* text) { return platform::text::repairUTF8(text ? text : ""); }
 
+// Names and raw values: GMime's own decoding of encoded words stops after a
+// padded Base64 word, so values are decoded here when they are asked for.
 void appendFields(GMimeObject* object, std::vector<std::pair<std::string, std::string>>& fields) {
   GMimeHeaderList* headers = g_mime_object_get_header_list(object);
   for (int i = 0; i < g_mime_header_list_get_count(headers); ++i) {
     GMimeHeader* header = g_mime_header_list_get_header_at(headers, i);
-    fields.emplace_back(decoded(g_mime_header_get_name(header)),
-                        platform::text::trimWhitespaceAndNewlines(decoded(g_mime_header_get_value(header))));
+    const char* raw = g_mime_header_get_raw_value(header);
+    fields.emplace_back(decoded(g_mime_header_get_name(header)), raw ? raw : "");
   }
 }
 
@@ -65,52 +68,13 @@ void appendMailboxes(InternetAddressList* list, std::vector<MEEmailAddress>& add
   }
 }
 
-std::vector<MEEmailAddress> mailboxesOf(GMimeMessage* message, GMimeAddressType type) {
-  std::vector<MEEmailAddress> addresses;
-  appendMailboxes(g_mime_message_get_addresses(message, type), addresses);
-  return addresses;
-}
-
-bool isMIMEEncoded(GMimeObject* body) {
-  if (!body) return false;
-  if (GMIME_IS_MULTIPART(body)) return true;
-  if (!GMIME_IS_PART(body)) return false;
-  auto encoding = g_mime_part_get_content_encoding(GMIME_PART(body));
-  return encoding == GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE || encoding == GMIME_CONTENT_ENCODING_BASE64;
-}
-
-bool isAttachment(GMimeObject* object) {
-  GMimeContentDisposition* disposition = g_mime_object_get_content_disposition(object);
-  return disposition && g_mime_content_disposition_is_attachment(disposition);
-}
-
-void keepFirst(std::optional<std::string>& slot, std::string text) {
-  if (!slot) slot = platform::text::repairUTF8(text);
-}
-
-// Walks the parts in the order they stand, without recursion: hostile mail
-// may nest multiparts deeply.
-void findTextParts(GMimeObject* body, std::optional<std::string>& html, std::optional<std::string>& plain) {
-  std::vector<GMimeObject*> pending;
-  if (body) pending.push_back(body);
-  while (!pending.empty() && !(html && plain)) {
-    GMimeObject* object = pending.back();
-    pending.pop_back();
-    if (isAttachment(object)) continue;
-    if (GMIME_IS_MULTIPART(object)) {
-      GMimeMultipart* multipart = GMIME_MULTIPART(object);
-      int count = g_mime_multipart_get_count(multipart);
-      if (count == 0) {
-        if (const char* content = g_mime_multipart_get_prologue(multipart)) keepFirst(plain, content);
-      }
-      for (int i = count - 1; i >= 0; --i) pending.push_back(g_mime_multipart_get_part(multipart, i));
-    } else if (GMIME_IS_TEXT_PART(object)) {
-      GMimeContentType* type = g_mime_object_get_content_type(object);
-      bool isHTML = g_mime_content_type_is_type(type, "text", "html");
-      if (!isHTML && !g_mime_content_type_is_type(type, "text", "plain")) continue;
-      keepFirst(isHTML ? html : plain, gmime::take(g_mime_text_part_get_text(GMIME_TEXT_PART(object))));
-    }
-  }
+// The body's first text part of that kind, looked for in the order the parts
+// stand.
+const BodyPart* firstTextPart(const BodyPart& part, BodyPart::Kind kind) {
+  if (part.kind == kind) return &part;
+  for (const auto& inner : part.parts)
+    if (const BodyPart* found = firstTextPart(inner, kind)) return found;
+  return nullptr;
 }
 
 }  // namespace
@@ -127,39 +91,50 @@ MessageFile MessageFile::parse(std::string rawData) {
   gmime::initialise();
   MessageFile file;
   file.rawData_ = std::move(rawData);
-  gmime::Object<GMimeStream> stream(g_mime_stream_mem_new_with_buffer(file.rawData_.data(), file.rawData_.size()));
+  std::optional<std::string> readable = repairs::readableMessage(file.rawData_);
+  file.hasHeaderFields_ = readable.has_value();
+  if (!readable) {
+    file.body_ = BodyPart{BodyPart::Kind::plainText, textInUTF8(file.rawData_, ""), {}};
+    return file;
+  }
+  gmime::Object<GMimeStream> stream(g_mime_stream_mem_new_with_buffer(readable->data(), readable->size()));
   gmime::Object<GMimeParser> parser(g_mime_parser_new_with_stream(stream.get()));
   gmime::Object<GMimeMessage> message(g_mime_parser_construct_message(parser.get(), nullptr));
   if (!message) return file;
-  file.readable_ = true;
   GMimeObject* body = g_mime_message_get_mime_part(message.get());
   appendFields(GMIME_OBJECT(message.get()), file.fields_);
   if (body) appendFields(body, file.fields_);  // the Content-* fields
-  file.from_ = mailboxesOf(message.get(), GMIME_ADDRESS_TYPE_FROM);
-  file.replyTo_ = mailboxesOf(message.get(), GMIME_ADDRESS_TYPE_REPLY_TO);
-  file.to_ = mailboxesOf(message.get(), GMIME_ADDRESS_TYPE_TO);
-  file.cc_ = mailboxesOf(message.get(), GMIME_ADDRESS_TYPE_CC);
-  file.hasMIMEBody_ = isMIMEEncoded(body);
-  findTextParts(body, file.htmlPart_, file.plainPart_);
+  file.body_ = readBody(body);
   return file;
 }
 
 std::optional<std::string> MessageFile::header(std::string_view name) const {
   for (const auto& [field, value] : fields_)
-    if (equalsIgnoringCase(field, name)) return value;
+    if (ascii::equalsIgnoringCase(field, name)) return decodedHeaderText(value);
   return std::nullopt;
 }
 
+std::vector<MEEmailAddress> MessageFile::addresses(std::string_view name) const {
+  std::vector<MEEmailAddress> addresses;
+  for (const auto& [field, value] : fields_) {
+    if (!ascii::equalsIgnoringCase(field, name)) continue;
+    auto more = parseAddressList(value);
+    addresses.insert(addresses.end(), more.begin(), more.end());
+  }
+  return addresses;
+}
+
 std::string MessageFile::bodyText() const {
-  if (!readable_) return platform::text::repairUTF8(rawData_);
-  return plainPart_.or_else([&] { return htmlPart_; }).value_or("");
+  const BodyPart* text = firstTextPart(body_, BodyPart::Kind::plainText);
+  if (!text) text = firstTextPart(body_, BodyPart::Kind::htmlText);
+  return text ? text->text : "";
 }
 
 MEMessage MessageFile::message() const {
   MEMessage message;
   message.subject = header("Subject").value_or("");
-  message.toAddresses = to_;
-  message.ccAddresses = cc_;
+  message.toAddresses = addresses("To");
+  message.ccAddresses = addresses("Cc");
   message.rawData = rawData_;
   return message;
 }
@@ -167,7 +142,8 @@ MEMessage MessageFile::message() const {
 MEMessage MessageFile::replyDraft() const {
   MEMessage draft;
   draft.subject = replySubject(header("Subject").value_or(""));
-  draft.toAddresses = replyTo_.empty() ? from_ : replyTo_;
+  draft.toAddresses = addresses("Reply-To");
+  if (draft.toAddresses.empty()) draft.toAddresses = addresses("From");
   return draft;
 }
 
@@ -221,7 +197,8 @@ std::string withSemicolonsAsCommas(std::string_view field) {
 std::vector<MEEmailAddress> parseAddressList(std::string_view field) {
   gmime::initialise();
   std::vector<MEEmailAddress> addresses;
-  gmime::Object<InternetAddressList> list(internet_address_list_parse(nullptr, withSemicolonsAsCommas(field).c_str()));
+  std::string readable = withSemicolonsAsCommas(withEncodedWordsJoined(field));
+  gmime::Object<InternetAddressList> list(internet_address_list_parse(nullptr, readable.c_str()));
   appendMailboxes(list.get(), addresses);
   return addresses;
 }
@@ -241,7 +218,7 @@ std::string encodedHeaderText(std::string_view text) {
 }
 
 std::string replySubject(std::string_view subject) {
-  if (subject.size() >= 3 && equalsIgnoringCase(subject.substr(0, 3), "re:")) return std::string(subject);
+  if (ascii::startsWithIgnoringCase(subject, "re:")) return std::string(subject);
   return "Re: " + std::string(subject);
 }
 

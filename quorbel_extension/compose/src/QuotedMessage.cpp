@@ -1,5 +1,12 @@
 #include "compose/QuotedMessage.hpp"
 
+#include <algorithm>
+#include <ranges>
+#include <vector>
+
+#include <unicode/uchar.h>
+#include <unicode/utf8.h>
+
 #include "compose/HTMLToPlainText.hpp"
 #include "foundation/Text.hpp"
 #include "mailkit/MessageFile.hpp"
@@ -9,41 +16,80 @@ namespace quorbel {
 
 namespace {
 
-constexpr std::size_t kLargestUnseparatedMessage = 5000;
-constexpr const char* kUndecodable = "[Original message rawData is nil or could not be decoded to UTF-8]";
+constexpr std::size_t kLargestTextWithoutHeaders = 5000;
 
-// The body that follows the blank line at `start`. A MIME body is handed
-// over decoded, since Base64 or quoted-printable text means nothing to the
-// model: its first HTML part, else its first plain part, else nothing (an
-// attachment is never quoted). Any other body is taken as it stands.
-std::string bodyAfter(const std::string& raw, std::size_t start) {
-  auto message = mailkit::MessageFile::parse(raw);
-  if (!message.hasMIMEBody()) return raw.substr(start);
-  return message.htmlPart().or_else([&] { return message.plainPart(); }).value_or("");
+// A text the quote is made of, plain already, and whether it was HTML.
+struct QuotedPiece {
+  std::string text;
+  bool fromHTML = false;
+};
+
+// Whether the text holds anything but white space; it stops at the first
+// character that is not, where a trim would walk the whole text.
+bool hasText(std::string_view text) {
+  const auto length = static_cast<int32_t>(std::min<std::size_t>(text.size(), INT32_MAX));
+  for (int32_t at = 0; at < length;) {
+    UChar32 c;
+    U8_NEXT(text.data(), at, length, c);
+    if (c < 0 || !u_isUWhiteSpace(c)) return true;
+  }
+  return false;
 }
 
-std::string messageBody(const mailkit::MEComposeContext& context, const platform::OSLog& logger) {
-  if (!context.originalMessage) return "[No original message to quote.]";
-  const auto& raw = context.originalMessage->rawData;
-  if (!raw) return kUndecodable;
-  // A MIME body names the charset of each part, so an 8-bit part in another
-  // charset is decoded with it rather than refused with the whole message.
-  const bool utf8 = platform::text::isValidUTF8(*raw);
-  if (!utf8 && !mailkit::MessageFile::parse(*raw).hasMIMEBody()) return kUndecodable;
-  if (ExtensionConfig::isDebugLoggingEnabled())
-    logger.log(platform::LogType::defaultLevel, "Original Quoted HTML: " + *raw);
-  for (std::string_view separator : {"\r\n\r\n", "\n\n"}) {
-    if (auto found = raw->find(separator); found != std::string::npos) return bodyAfter(*raw, found + separator.size());
+// What a body part gives the quote, in order: a text part its plain text,
+// unless that is blank; a sequence every part in turn; alternatives the most
+// faithful one that gives any text, HTML before plain.
+std::vector<QuotedPiece> quotedPieces(const mailkit::BodyPart& part) {
+  using Kind = mailkit::BodyPart::Kind;
+  std::vector<QuotedPiece> pieces;
+  switch (part.kind) {
+    case Kind::plainText:
+    case Kind::htmlText: {
+      std::string text = htmlToPlainText(part.text);
+      if (hasText(text)) pieces.push_back({std::move(text), part.kind == Kind::htmlText});
+      break;
+    }
+    case Kind::sequence:
+      for (const auto& inner : part.parts) std::ranges::move(quotedPieces(inner), std::back_inserter(pieces));
+      break;
+    case Kind::alternatives:
+      // The most faithful stands last: looked at first, and the others only
+      // while no HTML with text is found.
+      for (const auto& alternative : std::views::reverse(part.parts)) {
+        auto candidate = quotedPieces(alternative);
+        if (std::ranges::any_of(candidate, &QuotedPiece::fromHTML)) return candidate;
+        if (pieces.empty()) pieces = std::move(candidate);
+      }
+      break;
   }
-  if (!utf8) return kUndecodable;
-  if (platform::text::characterCount(*raw) <= kLargestUnseparatedMessage) return *raw;
-  return "[Could not reliably isolate message body. Raw data too large.]";
+  return pieces;
+}
+
+// One piece as it is; several with a blank line between them.
+std::string joined(const std::vector<QuotedPiece>& pieces) {
+  if (pieces.size() == 1) return pieces.front().text;
+  std::string text;
+  for (const auto& piece : pieces) {
+    if (!text.empty()) text += "\n\n";
+    text += platform::text::trimWhitespaceAndNewlines(piece.text);
+  }
+  return text;
 }
 
 }  // namespace
 
 std::string quotedMessageText(const mailkit::MEComposeContext& context, const platform::OSLog& logger) {
-  return htmlToPlainText(messageBody(context, logger));
+  if (!context.originalMessage) return "[No original message to quote.]";
+  const auto& raw = context.originalMessage->rawData;
+  if (!raw) return "[Original message rawData is nil or could not be decoded to UTF-8]";
+  if (ExtensionConfig::isDebugLoggingEnabled())
+    logger.log(platform::LogType::defaultLevel, "Original Quoted HTML: " + *raw);
+  auto message = mailkit::MessageFile::parse(*raw);
+  // Data that is no mail message has no body to isolate; a short text is
+  // taken whole, a long one would only bury the prompt.
+  if (!message.hasHeaderFields() && platform::text::characterCount(message.body().text) > kLargestTextWithoutHeaders)
+    return "[Could not reliably isolate message body. Raw data too large.]";
+  return joined(quotedPieces(message.body()));
 }
 
 }  // namespace quorbel

@@ -50,6 +50,22 @@ TEST(ComposeWindow, ShowsDecodedSubjectNamesAndQuotedText) {
       << window->bodyEditor()->toPlainText().toStdString();
 }
 
+class EncodedWordsWindowTest : public ::testing::TestWithParam<mail_samples::EncodedWordsForm> {};
+
+TEST_P(EncodedWordsWindowTest, ShowsTheWholeSubjectAndSender) {
+  const auto& form = GetParam();
+  test_support::TempDir folder;
+  auto window = windowAnswering(mail_samples::messageWithEncodedWords(form), folder);
+  EXPECT_EQ(window->windowTitle().toStdString(), "Re: " + form.subject);
+  EXPECT_EQ(window->subjectField()->text().toStdString(), "Re: " + form.subject);
+  EXPECT_EQ(window->toField()->text().toStdString(), form.replyTo);
+  std::string body = window->bodyEditor()->toPlainText().toStdString();
+  EXPECT_NE(body.find("\n" + form.from + " wrote:\n> See you there."), std::string::npos) << body;
+}
+
+INSTANTIATE_TEST_SUITE_P(Forms, EncodedWordsWindowTest, ::testing::ValuesIn(mail_samples::kEncodedWordsForms),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 TEST(ComposeWindow, RecipientsTypedWithSemicolonsAllGoOut) {
   test_support::TempDir folder;
   static QuietExtension extension;

@@ -6,6 +6,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace mail_samples {
 
@@ -181,5 +182,43 @@ Grüße =?UTF-8?Q?stays?= as typed
 -- 
 Dana
 )");
+
+// Subjects and senders as mail programs split and fold them into encoded
+// words; every subject has "Mars" in a later word. Each with what it reads as.
+struct EncodedWordsForm {
+  const char* name;
+  std::string subjectField;
+  std::string subject;
+  std::string fromField;
+  std::string from;       // the field decoded, as the "... wrote:" line shows it
+  std::string replyTo;    // the mailbox a reply goes to
+};
+
+inline const std::vector<EncodedWordsForm> kEncodedWordsForms{
+    {"PaddedBase64", "=?UTF-8?B?SGVsbG8=?= =?UTF-8?B?IE1hcnM=?=", "Hello Mars",
+     "=?UTF-8?B?TXlTdXJ2ZXkuY29tICY=?= =?UTF-8?B?IENhcm9sIEFkYW1z?= <carol@example.com>",
+     "MySurvey.com & Carol Adams <carol@example.com>", "\"MySurvey.com & Carol Adams\" <carol@example.com>"},
+    {"UnpaddedBase64", "=?UTF-8?B?SGVsbG8?= =?UTF-8?B?IE1hcnM?=", "Hello Mars",
+     "=?UTF-8?B?TXlTdXJ2ZXkuY29tICY?= =?UTF-8?B?IENhcm9sIEFkYW1z?= <carol@example.com>",
+     "MySurvey.com & Carol Adams <carol@example.com>", "\"MySurvey.com & Carol Adams\" <carol@example.com>"},
+    {"FoldedCyrillic", "=?UTF-8?B?0J/RgNC40LLQtdGCLA==?=\r\n =?UTF-8?B?IE1hcnMh?=", "Привет, Mars!",
+     "=?UTF-8?B?0J7Qu9GM0LPQsA==?=\r\n =?UTF-8?B?INCh0LzQuNGA0L3QvtCy0LA=?= <olga@example.ru>",
+     "Ольга Смирнова <olga@example.ru>", "Ольга Смирнова <olga@example.ru>"},
+    {"CharacterSplitAcrossWords", "=?UTF-8?B?54E=?= =?UTF-8?B?q+aYnyBNYXJz?=", "火星 Mars",
+     "=?UTF-8?B?6Zmz5Q==?= =?UTF-8?B?sI/mmI4=?= <ming@example.tw>", "陳小明 <ming@example.tw>",
+     "陳小明 <ming@example.tw>"},
+    {"ArabicPadded", "=?UTF-8?B?2LHYrdmE2Kkg2KXZhNmJ?= =?UTF-8?B?IE1hcnM=?=", "رحلة إلى Mars",
+     "=?UTF-8?B?2LPYp9ix2Kk=?= =?UTF-8?B?INij2K3Zhdiv?= <sara@example.ae>", "سارة أحمد <sara@example.ae>",
+     "سارة أحمد <sara@example.ae>"},
+    {"MixedCharsets", "=?ISO-8859-1?Q?Gr=FC=DFe_vom?= =?UTF-8?B?IE1hcnM=?=", "Grüße vom Mars",
+     "=?ISO-8859-1?Q?J=FCrgen?= =?KOI8-R?B?IPPNydLOz9c=?= <j@example.de>", "Jürgen Смирнов <j@example.de>",
+     "Jürgen Смирнов <j@example.de>"},
+};
+
+inline std::string messageWithEncodedWords(const EncodedWordsForm& form) {
+  return "From: " + form.fromField + "\r\nTo: sam@example.org\r\nSubject: " + form.subjectField +
+         "\r\nMessage-ID: <form@example.org>\r\nMIME-Version: 1.0\r\nContent-Type: text/plain; charset=utf-8\r\n\r\n"
+         "See you there.\r\n";
+}
 
 }  // namespace mail_samples

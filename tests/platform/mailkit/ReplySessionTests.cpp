@@ -98,6 +98,25 @@ TEST(ReplySession, DecodedNamesAndSubjectGoOutAsEncodedWords) {
   EXPECT_EQ(reread.header("In-Reply-To"), "<alt-qp@example.de>");
 }
 
+class EncodedWordsReplyTest : public ::testing::TestWithParam<mail_samples::EncodedWordsForm> {};
+
+TEST_P(EncodedWordsReplyTest, TheSentFileCarriesTheWholeSubjectAndName) {
+  const auto& form = GetParam();
+  test_support::TempDir folder;
+  FakeExtension extension;
+  auto session =
+      std::move(*ReplySession::open(extension, folder.write("m.eml", mail_samples::messageWithEncodedWords(form))));
+  EXPECT_EQ(session->session().mailMessage().subject, "Re: " + form.subject);
+  auto out = folder.path() / "sent.eml";
+  session->send("Count me in.", out, [](platform::ErrorPtr) {});
+  auto sent = MessageFile::parse(test_support::readFile(out));
+  EXPECT_EQ(sent.header("Subject"), "Re: " + form.subject);
+  EXPECT_EQ(sent.message().toAddresses, std::vector<MEEmailAddress>{{form.replyTo}});
+}
+
+INSTANTIATE_TEST_SUITE_P(Forms, EncodedWordsReplyTest, ::testing::ValuesIn(mail_samples::kEncodedWordsForms),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 TEST(ReplySession, AnAddressInsideTheSendersNameAddsNoRecipient) {
   test_support::TempDir folder;
   FakeExtension extension;

@@ -8,6 +8,7 @@
 #include <ostream>
 
 #include "CompositionDoubles.hpp"
+#include "MailSamples.hpp"
 #include "test_doubles/VertexAIBackend.hpp"
 #include "compose/ComposeSessionError.hpp"
 #include "compose/ComposeSessionHandler.hpp"
@@ -18,6 +19,7 @@
 #include "foundation/Dispatch.hpp"
 #include "foundation/OSLog.hpp"
 #include "foundation/UserDefaults.hpp"
+#include "mailkit/HandlerReports.hpp"
 #include "firebase_core/GULLogger.hpp"
 #include "test_support/TempDir.hpp"
 #include "test_support/TestEnvironment.hpp"
@@ -258,6 +260,20 @@ INSTANTIATE_TEST_SUITE_P(Subjects, MessageActionTest,
                                            SubjectCase{"MarsInsideAWord", "Marshmallows", true},
                                            SubjectCase{"LowerCase", "mars rover", false},
                                            SubjectCase{"UpperCase", "MARS", false}, SubjectCase{"Empty", "", false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The rule reads the subject of the message file, however its encoded words
+// are split: "Mars" stands in a later word of each.
+class EncodedSubjectColourTest : public ::testing::TestWithParam<mail_samples::EncodedWordsForm> {};
+
+TEST_P(EncodedSubjectColourTest, MarsInALaterWordColoursTheMessage) {
+  test_support::TempDir folder;
+  quorbel::MailExtension extension;
+  auto file = folder.write("m.eml", mail_samples::messageWithEncodedWords(GetParam()));
+  EXPECT_EQ(mailkit::messageActionReport(extension, file), "background colour: red");
+}
+
+INSTANTIATE_TEST_SUITE_P(Forms, EncodedSubjectColourTest, ::testing::ValuesIn(mail_samples::kEncodedWordsForms),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(MailExtension, SharedHandlersAndNewComposeHandlers) {

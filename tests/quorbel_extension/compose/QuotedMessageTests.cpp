@@ -40,15 +40,22 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         Case{"CRLF", std::string("Subject: x\r\nFrom: a@b\r\n\r\nHello\r\nthere"), "Hello\r\nthere"},
         Case{"LF", std::string("Subject: x\nFrom: a@b\n\nHello\nthere"), "Hello\nthere"},
-        Case{"CRLFWinsOverEarlierLF", std::string("A: 1\n\nfirst\r\n\r\nsecond"), "second"},
+        // The header block ends at its first blank line, whatever its line break.
+        Case{"HeaderBlockEndsAtTheFirstBlankLine", std::string("A: 1\n\nfirst\r\n\r\nsecond"), "first\r\n\r\nsecond"},
         Case{"HTMLBodyConverted", std::string("Content-Type: text/html\r\n\r\n<p>Hi &amp; bye</p><p>Dana</p>"),
              "Hi & bye\nDana"},
         Case{"PlainBodyWithAddressKept", std::string("A: 1\n\nFrom Dana <dana@example.org>\nline"),
              "From Dana <dana@example.org>\nline"},
-        Case{"InvalidUTF8", std::string("A: 1\r\n\r\n\xC3\x28"),
-             "[Original message rawData is nil or could not be decoded to UTF-8]"},
+        // Bytes that are not UTF-8 and name no charset are read as windows-1252.
+        Case{"InvalidUTF8ReadAsWindows1252", std::string("A: 1\r\n\r\n\xC3\x28"), "\xC3\x83("},
         Case{"MissingRawData", std::nullopt, "[Original message rawData is nil or could not be decoded to UTF-8]"},
         Case{"EmptyBody", std::string("A: 1\r\n\r\n"), ""},
+        Case{"HeadersOnly", std::string("Subject: only\nX: y"), ""},
+        // Lines around the header block that readers step over.
+        Case{"StrayLineAmongHeaderFields",
+             std::string("Subject: x\nnot a field\nContent-Type: text/html\n\n<p>Hi &amp; bye</p>"), "Hi & bye"},
+        Case{"MboxFromLine", std::string("From dana@example.org Mon Mar  3 10:00:00 2025\nSubject: x\n\nHello"),
+             "Hello"},
         // MIME bodies are decoded; the HTML alternative wins.
         Case{"AlternativeQuotedPrintable", mail_samples::kAlternativeQuotedPrintable,
              "Hallo Sam,\nkönnen wir uns am Freitag um 10 Uhr treffen?\nJörg"},
@@ -56,20 +63,86 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"Base64UTF8", mail_samples::kBase64UTF8, "Hi Sam 👋\n\nThe café on Rue Saint-Éloi opens at 9.\n\nChloé\n"},
         Case{"NestedMixedNeverQuotesAttachments", mail_samples::kNestedMixedWithAttachments,
              "See the agenda attached. Can you present?"},
-        Case{"MalformedBoundaryQuotesTheContent", mail_samples::kMalformedBoundary,
-             "--actual\nContent-Type: text/plain\n\nLunch at noon?\n--actual--\n"},
-        Case{"UnknownCharset", mail_samples::kUnknownCharsetUTF8Bytes, "Grüße\n"},
+        Case{"MalformedBoundaryReadWithTheDelimitersBoundary", mail_samples::kMalformedBoundary, "Lunch at noon?"},
+        Case{"UnknownCharsetUTF8Bytes", mail_samples::kUnknownCharsetUTF8Bytes, "Grüße\n"},
+        Case{"UnknownCharsetOtherBytes", mail_samples::kUnknownCharsetOtherBytes, "Grüße\n"},
         Case{"AttachmentOnlyQuotesNothing", mail_samples::kAttachmentOnly, ""},
         Case{"EightBitLatin1PartDecoded",
              std::string("Content-Type: multipart/alternative; boundary=b\r\n\r\n--b\r\n"
                          "Content-Type: text/plain; charset=ISO-8859-1\r\nContent-Transfer-Encoding: 8bit\r\n\r\n"
                          "Gr\xFC\xDF" "e\r\n--b--\r\n"),
              "Grüße"},
-        // Bodies that are not MIME-encoded stay exactly as they stand.
-        Case{"EightBitBodyAsItStands", mail_samples::kPlainEightBit, "Grüße =?UTF-8?Q?stays?= as typed\r\n-- \r\nDana\r\n"},
-        Case{"EightBitLatin1NotUTF8", std::string("Content-Type: text/plain; charset=ISO-8859-1\r\n\r\nGr\xFC\xDF" "e"),
-             "[Original message rawData is nil or could not be decoded to UTF-8]"}),
+        Case{"EightBitBodyKeepsItsText", mail_samples::kPlainEightBit,
+             "Grüße =?UTF-8?Q?stays?= as typed\r\n-- \r\nDana\r\n"},
+        Case{"EightBitLatin1SinglePart", std::string("Content-Type: text/plain; charset=ISO-8859-1\r\n\r\nGr\xFC\xDF" "e"),
+             "Grüße"},
+        // A text/plain part with a file name is a file, shown inline or not.
+        Case{"InlineTextFileNotQuoted",
+             std::string("Content-Type: multipart/mixed; boundary=b\n\n--b\nContent-Type: text/plain\n\nSee the log.\n"
+                         "--b\nContent-Type: text/plain; name=build.log\nContent-Disposition: inline; filename=build.log\n\n"
+                         "error: 42\n--b--\n"),
+             "See the log."}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Real-shaped messages, written here, each with the exact text it quotes.
+// They are the mail reader's fuzz seeds as well.
+struct CorpusCase {
+  const char* file;  // in tests/fuzz/corpus/mail_message, without ".eml"
+  std::string quoted;
+};
+void PrintTo(const CorpusCase& c, std::ostream* os) { *os << c.file; }
+
+class QuotedCorpusTest : public ::testing::TestWithParam<CorpusCase> {};
+
+TEST_P(QuotedCorpusTest, QuotesExactlyTheTextOfTheMessage) {
+  auto raw = test_support::readFile(std::string(MAIL_CORPUS) + "/" + GetParam().file + ".eml");
+  ASSERT_FALSE(raw.empty()) << GetParam().file;
+  EXPECT_EQ(quotedText(raw), GetParam().quoted);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Corpus, QuotedCorpusTest,
+    ::testing::Values(
+        // Single parts in a legacy charset, each transfer encoding.
+        CorpusCase{"shift_jis_single_part",
+                   "サムさん\n\n来週の会議は水曜日の午後三時からです。\n資料は前日までにお送りします。\n\n山田\n"},
+        CorpusCase{"ks_c_5601_base64_outlook",
+                   "샘 씨께,\r\n\r\n다음 주 똠방각하 전시회 일정을 보내 드립니다.\r\n\r\n김민지 드림\r\n"},
+        CorpusCase{"latin1_quoted_printable_outlook",
+                   "Hallo Sam,\r\n\r\ndie Rechnung über 120 € ist bezahlt. Schöne Grüße nach Köln – bis Montag!\r\n\r\n"
+                   "Jürgen Weiß\r\n"},
+        CorpusCase{"windows_1255_mailing_list",
+                   "שלום לכולם,\n\nהפגישה הבאה של הקבוצה תתקיים ביום שלישי.\n\nדנה\n"
+                   "_______________________________________________\nרשימת דיוור: hug-list@example.org.il\n"},
+        CorpusCase{"iso_2022_jp_seven_bit", "サムさん\n\n資料を添付しました。ご確認ください。\n\n佐藤\n"},
+        CorpusCase{"undeclared_iso_2022_jp", "明日は休みます。\n田中\n"},
+        CorpusCase{"utf7_single_part", "Olá Sam,\n\nA reunião é às 15h — até já!\n\nInês\n"},
+        CorpusCase{"gb2312_label_gbk_text_binary", "山姆：\n\n镕基金的报告已经完成。\n\n王芳\n"},
+        CorpusCase{"stray_eight_bit_header", "Hi Sam,\n\nThe agenda is final. Can you bring the projector?\n\nDana\n"},
+        // Multipart bodies in legacy charsets.
+        CorpusCase{"cyrillic_alternative_legacy_charsets",
+                   "Добрый день, Сэм!\n\nПриглашаем вас выступить на конференции.\n\nОльга"},
+        CorpusCase{"big5_alternative_split_subject", "Sam 您好，\n下週三下午兩點開會，請確認。\n陳小明"},
+        CorpusCase{"charsetless_html_latin1_sibling", "¿Nos vemos mañana a las diez?"},
+        CorpusCase{"charsetless_html_meta_charset", "Отчёт готов."},
+        CorpusCase{"nul_in_part", "Your print job \"report.pdf\" has finished.\nPages: 12\n"},
+        // Structure GMime cannot read as it stands.
+        CorpusCase{"iphone_blank_first_line", "Here is the whiteboard from today.\n\nSent from my iPhone"},
+        CorpusCase{"missing_header_separator", "Volume /srv is 93% full.\nFree space: 7 GB.\n"},
+        CorpusCase{"missing_header_separator_multipart", "You have received a 2 page fax from +1 555 0100."},
+        CorpusCase{"two_content_types", "The floor plan is attached."},
+        CorpusCase{"mime_version_without_content_type", "Scanned document attached. Size: 1 page."},
+        // Which text parts are quoted.
+        CorpusCase{"banner_first_mixed",
+                   "CAUTION: This email originated from outside the organization.\n\n"
+                   "Hi Sam,\nThe monthly sales report is ready.\nSara"},
+        CorpusCase{"empty_html_alternative",
+                   "Dear Sam,\n\nPlease take our five-minute survey before Friday.\n\nCarol Adams"},
+        CorpusCase{"two_inline_alternatives", "This is the north wall:\n\nCan we fix it before June?"},
+        CorpusCase{"bounce_report",
+                   "I'm sorry to have to inform you that your message could not\nbe delivered to one or more "
+                   "recipients.\n\n<nobody@example.com>: host mx.example.com said: 550 5.1.1 User unknown"}),
+    [](const auto& info) { return std::string(info.param.file); });
 
 TEST(QuotedMessage, NoOriginalMessage) {
   EXPECT_EQ(quorbel::quotedMessageText(MEComposeContext{}, logger), "[No original message to quote.]");

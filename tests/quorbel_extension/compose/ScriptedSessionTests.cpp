@@ -7,8 +7,10 @@
 #include "compose/HTMLToPlainText.hpp"
 #include "compose/MailExtension.hpp"
 #include "compose/Prompts.hpp"
+#include "compose/QuotedMessage.hpp"
 #include "compose/ScriptedSession.hpp"
 #include "compose/ComposeSessionViewController.hpp"
+#include "mailkit/MessageFile.hpp"
 #include "mailkit/ReplySession.hpp"
 #include "router/UserSettingsAccessor.hpp"
 #include "test_support/TempDir.hpp"
@@ -101,6 +103,41 @@ TEST_F(ScriptedSessionTest, QuotedMessageIsConvertedOnce) {
   EXPECT_NE(prompt.find("\n\n" + kQuoted + "\n\n"), std::string::npos) << prompt;
   EXPECT_EQ(prompt.find("&amp;"), std::string::npos);
 }
+
+// Real-shaped mail through the whole Write session: the prompt is the one the
+// quoted text makes, and the text reaches the model decoded, without any of
+// the message's MIME scaffolding.
+struct MailCase {
+  const char* file;  // in tests/fuzz/corpus/mail_message, without ".eml"
+  std::string phrase;
+};
+void PrintTo(const MailCase& c, std::ostream* os) { *os << c.file; }
+
+class ScriptedMailTest : public ScriptedSessionTest, public ::testing::WithParamInterface<MailCase> {};
+
+TEST_P(ScriptedMailTest, PromptQuotesTheDecodedText) {
+  server.reply(chatReply("ok"));
+  messageFile = std::string(MAIL_CORPUS) + "/" + GetParam().file + ".eml";
+  ASSERT_EQ(run({}), 0) << err.str();
+  auto prompt = promptOf(server.lastRequest());
+  auto original = mailkit::MessageFile::read(messageFile)->message();
+  auto quoted = quorbel::quotedMessageText(mailkit::MEComposeContext{std::make_shared<const mailkit::MEMessage>(original)},
+                                           platform::OSLog("com.holdrin.quorbel.extension", "ComposeSessionHandler"));
+  EXPECT_EQ(prompt, quorbel::prompts::write(system(), quoted, "", {"professional", 1, 2}));
+  EXPECT_NE(prompt.find(GetParam().phrase), std::string::npos) << prompt;
+  for (std::string scaffolding : {"Content-Type", "Content-Transfer-Encoding", "--Apple-Mail", "\x1b", "=?"})
+    EXPECT_EQ(prompt.find(scaffolding), std::string::npos) << scaffolding << " in " << prompt;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Corpus, ScriptedMailTest,
+    ::testing::Values(MailCase{"shift_jis_single_part", "来週の会議は水曜日の午後三時からです。"},
+                      MailCase{"iso_2022_jp_seven_bit", "資料を添付しました。"},
+                      MailCase{"windows_1255_mailing_list", "הפגישה הבאה של הקבוצה"},
+                      MailCase{"iphone_blank_first_line", "Here is the whiteboard from today."},
+                      MailCase{"two_content_types", "The floor plan is attached."},
+                      MailCase{"empty_html_alternative", "Please take our five-minute survey"}),
+    [](const auto& info) { return std::string(info.param.file); });
 
 TEST_F(ScriptedSessionTest, AgentPrintsTheQuestionsWithoutAnswers) {
   server.reply(chatReply("Can you attend on Friday?\n\n  Will you present?  \n"));

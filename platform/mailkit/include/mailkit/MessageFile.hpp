@@ -9,13 +9,16 @@
 #include <vector>
 
 #include "mailkit/Message.hpp"
+#include "mailkit/MessageBody.hpp"
 
 namespace mailkit {
 
 // A raw RFC 5322 message as read from a file, read with GMime: its header
-// fields (unfolded, encoded words decoded), its MIME structure and its
-// untouched bytes. Every text it hands out is UTF-8; whatever cannot be
-// decoded becomes U+FFFD.
+// fields (unfolded, encoded words decoded), what there is to read in its
+// body, and its untouched bytes. Every text it hands out is UTF-8. Shapes of
+// mail that GMime cannot take as they are (blank lines before the headers, a
+// missing blank line after them, several Content-Type fields, delimiters
+// that do not match the boundary) are mended before it reads them.
 class MessageFile {
  public:
   static std::expected<MessageFile, std::string> read(const std::filesystem::path& path);
@@ -25,19 +28,12 @@ class MessageFile {
   std::optional<std::string> header(std::string_view name) const;
   const std::string& rawData() const { return rawData_; }
 
-  // True when the body is MIME-encoded: a multipart Content-Type, or a
-  // quoted-printable or base64 Content-Transfer-Encoding.
-  bool hasMIMEBody() const { return hasMIMEBody_; }
-  // The first part of type text/html or text/plain that is not an
-  // attachment, in the order the parts stand, decoded from its transfer
-  // encoding and charset. A charset that cannot be converted keeps the bytes
-  // that are UTF-8 already. A multipart whose boundary never occurs counts as
-  // one text/plain part holding its content. Parts of attached messages are
-  // not looked at.
-  const std::optional<std::string>& htmlPart() const { return htmlPart_; }
-  const std::optional<std::string>& plainPart() const { return plainPart_; }
-  // What a person reads of the body: the plain part, else the HTML part; a
-  // message without a single header field is all body.
+  // False when the data does not begin with a header field: it is no mail
+  // message, and its whole text is the body, one plain text part.
+  bool hasHeaderFields() const { return hasHeaderFields_; }
+  const BodyPart& body() const { return body_; }
+  // What the compose window quotes of the body: the first plain text part,
+  // else the first HTML part.
   std::string bodyText() const;
 
   // The message as received, raw bytes included.
@@ -47,13 +43,13 @@ class MessageFile {
   MEMessage replyDraft() const;
 
  private:
-  std::vector<std::pair<std::string, std::string>> fields_;
-  std::vector<MEEmailAddress> from_, replyTo_, to_, cc_;
+  // The mailboxes of every field of that name, in order.
+  std::vector<MEEmailAddress> addresses(std::string_view field) const;
+
+  std::vector<std::pair<std::string, std::string>> fields_;  // names and raw values
   std::string rawData_;
-  bool hasMIMEBody_ = false;
-  bool readable_ = false;
-  std::optional<std::string> htmlPart_;
-  std::optional<std::string> plainPart_;
+  bool hasHeaderFields_ = false;
+  BodyPart body_;
 };
 
 // The mailboxes of an address-list field, each as "Name <address>" (the name

@@ -7,13 +7,16 @@
 
 namespace quorbel {
 
-// The plain text of the message being answered: the raw message decoded as
-// UTF-8, cut after its first blank line (CRLF before LF), converted from HTML
-// once. For a MIME body (multipart, quoted-printable or base64) the text
-// after the blank line is its first HTML part, else its first plain part,
-// decoded to UTF-8. A missing original, undecodable bytes, or more than 5000
-// characters without a blank line give a bracketed notice instead. The raw
-// message is private mail, so it is logged only while debug logging is on.
+// The plain text of the message being answered, read as a mail reader reads
+// it: every text part decoded from its transfer encoding and its charset and
+// turned from HTML into plain text once. Of alternatives the most faithful
+// one that has text is quoted, HTML before plain; of a mixed or related
+// multipart every text part in turn, a blank line between them. Attachments
+// and attached messages are never quoted, nor are header fields, MIME
+// boundaries or Base64. Data without header fields is no mail message: it is
+// quoted whole, or, past 5000 characters, replaced by a bracketed notice, as
+// are a missing original and missing raw data. The raw message is private
+// mail, so it is logged only while debug logging is on.
 std::string quotedMessageText(const mailkit::MEComposeContext& context, const platform::OSLog& logger);
 
 }  // namespace quorbel

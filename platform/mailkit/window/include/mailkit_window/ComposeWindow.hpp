@@ -37,6 +37,7 @@ class ComposeWindow : public QMainWindow {
 
   QToolButton* extensionButton() const { return extensionButton_; }
   QLineEdit* toField() const { return to_; }
+  QLineEdit* subjectField() const { return subject_; }
   QLabel* annotationsLabel() const { return annotations_; }
   QPlainTextEdit* bodyEditor() const { return body_; }
   void send();

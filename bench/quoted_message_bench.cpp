@@ -1,0 +1,108 @@
+// What the quoted-message rule costs on the mail people answer: a 200 KB
+// message that is not MIME-encoded and a 200 KB multipart one, and 1 MB
+// multipart messages as mail programs send them: text and HTML alternatives
+// beside a picture; the same in Shift_JIS; and one whose structure must be
+// mended first (a blank first line, delimiters that do not match the
+// declared boundary), so that its body is read twice.
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <string>
+
+#include "compose/QuotedMessage.hpp"
+#include "support/RepeatedText.hpp"
+
+namespace {
+
+using bench_support::repeated;
+
+void quote(benchmark::State& state, const std::string& raw) {
+  const platform::OSLog logger("com.holdrin.quorbel.extension", "ComposeSessionHandler");
+  mailkit::MEMessage original;
+  original.rawData = raw;
+  const mailkit::MEComposeContext context{std::make_shared<const mailkit::MEMessage>(original)};
+  for (auto _ : state) benchmark::DoNotOptimize(quorbel::quotedMessageText(context, logger));
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * raw.size()));
+  state.counters["message_bytes"] = static_cast<double>(raw.size());
+}
+
+// Soft line breaks every 70 characters, as mail programs write them.
+std::string quotedPrintable(const std::string& ascii) {
+  std::string encoded;
+  for (std::size_t at = 0; at < ascii.size(); at += 70) encoded += ascii.substr(at, 70) + "=\r\n";
+  return encoded;
+}
+
+// Any bytes as Base64 lines of 76 characters.
+std::string base64(const std::string& bytes) {
+  static constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string encoded;
+  for (std::size_t at = 0; at + 2 < bytes.size(); at += 3) {
+    unsigned triple = (static_cast<unsigned char>(bytes[at]) << 16) | (static_cast<unsigned char>(bytes[at + 1]) << 8) |
+                      static_cast<unsigned char>(bytes[at + 2]);
+    for (int shift = 18; shift >= 0; shift -= 6) encoded += kAlphabet[(triple >> shift) & 0x3F];
+    if ((at / 3 + 1) % 19 == 0) encoded += "\r\n";
+  }
+  return encoded;
+}
+
+constexpr std::size_t kKilobyte = 1024;
+const std::string kTidyHTML = "<p>We are planning the <b>offsite</b> &amp; would love to have you there.</p>";
+const std::string kHeader = "From: dana@example.org\r\nSubject: Offsite\r\nMIME-Version: 1.0\r\n";
+
+void BM_QuotedPlainMessage(benchmark::State& state) {
+  quote(state, "From: dana@example.org\r\nSubject: Offsite\r\n\r\n" + repeated(kTidyHTML, 200 * kKilobyte));
+}
+BENCHMARK(BM_QuotedPlainMessage)->Unit(benchmark::kMillisecond);
+
+void BM_QuotedMultipartMessage(benchmark::State& state) {
+  quote(state, kHeader + "Content-Type: multipart/alternative; boundary=\"b\"\r\n\r\n--b\r\n"
+                         "Content-Type: text/plain; charset=us-ascii\r\nContent-Transfer-Encoding: quoted-printable\r\n\r\n" +
+                   quotedPrintable(repeated("We are planning the offsite. ", 100 * kKilobyte)) +
+                   "\r\n--b\r\nContent-Type: text/html; charset=us-ascii\r\n"
+                   "Content-Transfer-Encoding: quoted-printable\r\n\r\n" +
+                   quotedPrintable(repeated(kTidyHTML, 100 * kKilobyte)) + "\r\n--b--\r\n");
+}
+BENCHMARK(BM_QuotedMultipartMessage)->Unit(benchmark::kMillisecond);
+
+// Text and HTML alternatives of 256 KB each in windows-1252 beside a 512 KB
+// picture: about 1 MB on the wire.
+std::string alternativesBesideAPicture(const std::string& firstLine, const std::string& boundary) {
+  return firstLine + kHeader + "Content-Type: multipart/mixed; boundary=\"" + boundary + "\"\r\n\r\n--outer\r\n" +
+         "Content-Type: multipart/alternative; boundary=\"inner\"\r\n\r\n--inner\r\n"
+         "Content-Type: text/plain; charset=windows-1252\r\nContent-Transfer-Encoding: quoted-printable\r\n\r\n" +
+         quotedPrintable(repeated("Gr=FC=DFe aus K=F6ln, we are planning the offsite. ", 256 * kKilobyte)) +
+         "\r\n--inner\r\nContent-Type: text/html; charset=windows-1252\r\n"
+         "Content-Transfer-Encoding: quoted-printable\r\n\r\n" +
+         quotedPrintable(repeated("<p>Gr=FC=DFe aus <b>K=F6ln</b> &amp; see you at the offsite.</p>", 256 * kKilobyte)) +
+         "\r\n--inner--\r\n--outer\r\nContent-Type: image/jpeg; name=\"offsite.jpg\"\r\n"
+         "Content-Disposition: attachment; filename=\"offsite.jpg\"\r\nContent-Transfer-Encoding: base64\r\n\r\n" +
+         base64(repeated(std::string("\xFF\xD8\xFF\xE0\x00\x10JFIF\x00\x01\x02\x03", 16), 384 * kKilobyte)) +
+         "\r\n--outer--\r\n";
+}
+
+void BM_QuotedMultipartMessage1MB(benchmark::State& state) { quote(state, alternativesBesideAPicture("", "outer")); }
+BENCHMARK(BM_QuotedMultipartMessage1MB)->Unit(benchmark::kMillisecond);
+
+// A blank first line and a declared boundary that no delimiter uses: the
+// message is mended, then its body read again with the delimiters' boundary.
+void BM_QuotedMendedMultipartMessage1MB(benchmark::State& state) {
+  quote(state, alternativesBesideAPicture("   \r\n", "declared"));
+}
+BENCHMARK(BM_QuotedMendedMultipartMessage1MB)->Unit(benchmark::kMillisecond);
+
+// Japanese alternatives: Shift_JIS text sent 8bit, its HTML in Base64.
+void BM_QuotedShiftJISMultipartMessage1MB(benchmark::State& state) {
+  // "来週の会議は水曜日です。" in Shift_JIS.
+  const std::string sentence = "\x97\x88\x8f\x54\x82\xcc\x89\xef\x8b\x63\x82\xcd\x90\x85\x97\x6a\x93\xfa\x82\xc5\x82\xb7\x81\x42\r\n";
+  quote(state, kHeader + "Content-Type: multipart/alternative; boundary=\"jp\"\r\n\r\n--jp\r\n"
+                         "Content-Type: text/plain; charset=Shift_JIS\r\nContent-Transfer-Encoding: 8bit\r\n\r\n" +
+                   repeated(sentence, 400 * kKilobyte) +
+                   "\r\n--jp\r\nContent-Type: text/html; charset=Shift_JIS\r\nContent-Transfer-Encoding: base64\r\n\r\n" +
+                   base64(repeated("<p>" + sentence + "</p>", 450 * kKilobyte)) + "\r\n--jp--\r\n");
+}
+BENCHMARK(BM_QuotedShiftJISMultipartMessage1MB)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

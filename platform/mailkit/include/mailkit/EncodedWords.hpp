@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace mailkit {
+
+// A header field's text as people read it, in UTF-8: folding undone, encoded
+// words decoded and the white space between two of them dropped, the rest
+// read by `textInUTF8` without a charset. Encoded words that stand side by
+// side in one charset are joined as bytes before they are converted, since a
+// character may be split across two of them, and each Base64 word is read on
+// its own, padded or not.
+std::string decodedHeaderText(std::string_view raw);
+
+// A structured field (an address list) decoded the same way, each run of
+// encoded words given back as one UTF-8 encoded word, so that an address
+// reader that decodes names itself reads the run whole and no decoded
+// character changes the field's structure.
+std::string withEncodedWordsJoined(std::string_view raw);
+
+}  // namespace mailkit

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace mailkit {
+
+// What there is to read in a message body: its text parts, decoded to UTF-8,
+// and the multiparts that hold them, in the order they stand. Attachments,
+// attached messages and content of other types are left out.
+struct BodyPart {
+  enum class Kind {
+    plainText,
+    htmlText,
+    alternatives,  // one content in several forms, the most faithful last
+    sequence,      // every other multipart: mixed, related, signed, report...
+  };
+  Kind kind = Kind::sequence;
+  std::string text;             // of a text part
+  std::vector<BodyPart> parts;  // of a multipart
+};
+
+}  // namespace mailkit

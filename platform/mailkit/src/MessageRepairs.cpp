@@ -1,0 +1,186 @@
+#include "MessageRepairs.hpp"
+
+#include <algorithm>
+#include <unordered_set>
+#include <vector>
+
+#include "AsciiText.hpp"
+#include "GMime.hpp"
+
+namespace mailkit::repairs {
+
+namespace {
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+struct Line {
+  std::size_t start = 0;
+  std::size_t end = 0;   // where the line break begins
+  std::size_t next = 0;  // where the next line begins
+};
+
+Line lineAt(std::string_view text, std::size_t start) {
+  std::size_t feed = text.find('\n', start);
+  Line line{start, feed == std::string_view::npos ? text.size() : feed,
+            feed == std::string_view::npos ? text.size() : feed + 1};
+  if (line.end > start && text[line.end - 1] == '\r') --line.end;
+  return line;
+}
+
+std::string_view textOf(std::string_view text, const Line& line) { return text.substr(line.start, line.end - line.start); }
+
+bool isBlankLine(std::string_view line) { return std::ranges::all_of(line, isBlank); }
+bool isContinuation(std::string_view line) { return !line.empty() && isBlank(line.front()); }
+// The name of a header field line, blanks before the colon left out.
+std::string_view fieldName(std::string_view line) {
+  std::string_view name = line.substr(0, line.find(':'));
+  while (!name.empty() && isBlank(name.back())) name.remove_suffix(1);
+  return name;
+}
+
+bool isMIMEField(std::string_view line) {
+  return isHeaderField(line) && (ascii::startsWithIgnoringCase(line, "Content-") ||
+                                 ascii::equalsIgnoringCase(fieldName(line), "MIME-Version"));
+}
+
+// A line inside the header block that is no field, followed by fields up to
+// the blank line: readers skip it and read on. A delimiter line is never
+// one; there the body has begun.
+bool isStrayLine(std::string_view raw, const Line& line) {
+  if (textOf(raw, line).starts_with("--")) return false;
+  bool fieldFollows = false;
+  for (Line next = lineAt(raw, line.next); next.start < raw.size(); next = lineAt(raw, next.next)) {
+    std::string_view text = textOf(raw, next);
+    if (text.empty()) return fieldFollows;
+    if (!isHeaderField(text) && !(fieldFollows && isContinuation(text))) return false;
+    fieldFollows = true;
+  }
+  return false;
+}
+
+// The lines of a body that begin with "--", trailing blanks left out: its
+// delimiter lines, if it has any. Collected once, so that looking for a
+// boundary among them takes no longer than reading the body.
+std::unordered_set<std::string_view> dashLines(std::string_view body) {
+  std::unordered_set<std::string_view> lines;
+  for (Line line = lineAt(body, 0); line.start < body.size(); line = lineAt(body, line.next)) {
+    std::string_view text = textOf(body, line);
+    while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
+    if (text.starts_with("--")) lines.insert(text);
+  }
+  return lines;
+}
+
+// Whether a Content-Type field names a multipart whose delimiter is one of
+// the body's lines.
+bool fitsBody(std::string_view field, const std::unordered_set<std::string_view>& bodyDashLines) {
+  std::string value(field.substr(field.find(':') + 1));
+  gmime::Object<GMimeContentType> type(g_mime_content_type_parse(nullptr, value.c_str()));
+  if (!type || !g_mime_content_type_is_type(type.get(), "multipart", "*")) return false;
+  const char* boundary = g_mime_content_type_get_parameter(type.get(), "boundary");
+  return boundary && *boundary && bodyDashLines.contains(std::string("--") + boundary);
+}
+
+}  // namespace
+
+bool isHeaderField(std::string_view line) {
+  std::string_view name = fieldName(line);
+  return line.find(':') != std::string_view::npos && !name.empty() &&
+         std::ranges::all_of(name, [](char c) { return c > ' ' && c < 0x7F; });
+}
+
+std::optional<std::string> readableMessage(std::string_view raw) {
+  Line line = lineAt(raw, 0);
+  while (line.start < raw.size() && (isBlankLine(textOf(raw, line)) || textOf(raw, line).starts_with("From ")))
+    line = lineAt(raw, line.next);
+  if (line.start >= raw.size() || !isHeaderField(textOf(raw, line))) return std::nullopt;
+  // A line break put in is of the kind the message uses.
+  std::string_view lineBreak = raw.substr(line.end, line.next - line.end);
+  if (lineBreak.empty()) lineBreak = "\r\n";
+
+  struct Field {
+    std::size_t start, end;  // its lines, line breaks included
+  };
+  std::vector<Field> fields;
+  std::size_t bodyStart = raw.size();
+  for (; line.start < raw.size(); line = lineAt(raw, line.next)) {
+    std::string_view text = textOf(raw, line);
+    if (text.empty()) {
+      bodyStart = line.next;
+      break;
+    }
+    if (isContinuation(text)) {
+      fields.back().end = line.next;
+    } else if (isHeaderField(text)) {
+      fields.push_back({line.start, line.next});
+    } else if (!isStrayLine(raw, line)) {
+      bodyStart = line.start;  // the blank line is missing
+      break;
+    }
+  }
+  std::string_view body = raw.substr(bodyStart);
+
+  auto isContentType = [&](const Field& f) {
+    return ascii::equalsIgnoringCase(fieldName(textOf(raw, lineAt(raw, f.start))), "Content-Type");
+  };
+  auto fieldText = [&](const Field& f) { return raw.substr(f.start, f.end - f.start); };
+  const Field* contentType = nullptr;
+  std::optional<std::unordered_set<std::string_view>> bodyDashLines;  // needed only for a second Content-Type
+  for (const auto& field : fields) {
+    if (!isContentType(field)) continue;
+    if (!contentType) {
+      contentType = &field;
+      continue;
+    }
+    if (!bodyDashLines) bodyDashLines = dashLines(body);
+    if (fitsBody(fieldText(*contentType), *bodyDashLines)) break;
+    if (fitsBody(fieldText(field), *bodyDashLines)) contentType = &field;
+  }
+
+  std::string message;
+  message.reserve(raw.size() + lineBreak.size());
+  for (const auto& field : fields) {
+    if (isContentType(field) && &field != contentType) continue;
+    message += fieldText(field);
+    if (!message.ends_with('\n')) message += lineBreak;
+  }
+  message += lineBreak;
+  message += body;
+  return message;
+}
+
+std::optional<std::string> impliedBoundary(std::string_view content) {
+  const auto delimiters = dashLines(content);
+  for (Line line = lineAt(content, 0); line.start < content.size(); line = lineAt(content, line.next)) {
+    std::string_view text = textOf(content, line);
+    if (!text.starts_with("--")) continue;
+    std::string_view boundary = text.substr(2);
+    while (!boundary.empty() && isBlank(boundary.back())) boundary.remove_suffix(1);
+    bool quotable = std::ranges::all_of(boundary, [](char c) { return c >= ' ' && c < 0x7F && c != '"' && c != '\\'; });
+    if (boundary.empty() || boundary.ends_with("--") || !quotable) continue;
+    if (isMIMEField(textOf(content, lineAt(content, line.next))) ||
+        delimiters.contains("--" + std::string(boundary) + "--"))
+      return std::string(boundary);
+  }
+  return std::nullopt;
+}
+
+std::string readableLines(std::string_view text) {
+  auto isBase64Line = [](std::string_view line) {
+    return line.size() >= 40 && std::ranges::all_of(line, [](char c) {
+             return std::isalnum(static_cast<unsigned char>(c)) || c == '+' || c == '/' || c == '=';
+           });
+  };
+  auto isDelimiter = [](std::string_view line) {
+    return line.size() > 2 && line.starts_with("--") && !isBlank(line[2]);
+  };
+  std::string readable;
+  for (Line line = lineAt(text, 0); line.start < text.size(); line = lineAt(text, line.next)) {
+    std::string_view content = textOf(text, line);
+    if (isMIMEField(content) || isDelimiter(content) || isBase64Line(content)) continue;
+    readable += text.substr(line.start, line.next - line.start);
+  }
+  return readable;
+}
+
+}  // namespace mailkit::repairs

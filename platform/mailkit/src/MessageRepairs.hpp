@@ -1,0 +1,34 @@
+#pragma once
+
+// Mends the shapes of mail that a MIME reader cannot take as they are, the
+// way mail readers bear with them.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace mailkit::repairs {
+
+// Whether the line (without its line break) is a header field: a name of
+// printable ASCII, maybe blanks, then a colon.
+bool isHeaderField(std::string_view line);
+
+// The raw message as a MIME reader can take it: blank lines before the
+// header block (iPhone and gateway mail) and an mbox "From " line dropped; a
+// stray line inside the header block dropped; the blank line after the
+// header block put in where the body follows without one; of several
+// Content-Type fields only the one that fits the body kept (a multipart
+// whose delimiter occurs in the body, else the first). Nothing when the data
+// does not begin with a header field: then it is no mail message.
+std::optional<std::string> readableMessage(std::string_view raw);
+
+// The boundary that a multipart body's delimiter lines use: the first line
+// "--X" followed by a MIME header field or closed later by "--X--". Nothing
+// when the body has no such line.
+std::optional<std::string> impliedBoundary(std::string_view content);
+
+// The lines of a text meant for people: MIME header fields, delimiter lines
+// and Base64 lines left out.
+std::string readableLines(std::string_view text);
+
+}  // namespace mailkit::repairs

@@ -1,0 +1,52 @@
+#include <gtest/gtest.h>
+
+#include <ostream>
+
+#include "mailkit/Charsets.hpp"
+
+namespace {
+
+struct CharsetCase {
+  const char* name;
+  std::string bytes;
+  std::string charset;
+  std::string text;
+};
+void PrintTo(const CharsetCase& c, std::ostream* os) { *os << c.name; }
+
+class CharsetTest : public ::testing::TestWithParam<CharsetCase> {};
+
+TEST_P(CharsetTest, ReadsTheTextInUTF8) {
+  EXPECT_EQ(mailkit::textInUTF8(GetParam().bytes, GetParam().charset), GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Labels, CharsetTest,
+    ::testing::Values(
+        CharsetCase{"DeclaredShiftJIS", "\x82\xb1\x82\xf1\x82\xc9\x82\xbf\x82\xcd", "Shift_JIS", "こんにちは"},
+        CharsetCase{"ShiftJISUnderAnotherName", "\x82\xb1\x82\xf1", "x-sjis", "こん"},
+        CharsetCase{"KoreanOutlookLabel", "\x8c\x63\xb9\xe6", "ks_c_5601-1987", "똠방"},
+        CharsetCase{"EUCKRLabelWithAWiderCharacter", "\x8c\x63", "euc-kr", "똠"},
+        CharsetCase{"GB2312LabelWithAGBKCharacter", "\xe9\x46", "gb2312", "镕"},
+        CharsetCase{"Latin1LabelWithAWindowsEuro", "120 \x80", "iso-8859-1", "120 €"},
+        CharsetCase{"Windows1255", "\xf9\xec\xe5\xed", "windows-1255", "שלום"},
+        CharsetCase{"UTF7", "Ol+AOE-", "utf-7", "Olá"},
+        CharsetCase{"ISO2022JP", "\x1b$B$3$s\x1b(B", "ISO-2022-JP", "こん"},
+        CharsetCase{"ISO2022JPWithEscapesSideBySide", "\x1b$B;qNA\x1b(B\x1b$BAwIU\x1b(B", "iso-2022-jp", "資料送付"},
+        CharsetCase{"UTF16WithByteOrderMark", std::string("\xff\xfeh\0i\0", 6), "utf-16", "hi"},
+        // No charset, or one that nothing reads: UTF-8 if valid, else windows-1252.
+        CharsetCase{"NoCharsetUTF8", "Grüße", "", "Grüße"},
+        CharsetCase{"NoCharsetOtherBytes", "Gr\xfc\xdf" "e \x93ok\x94", "", "Grüße “ok”"},
+        CharsetCase{"UnknownCharset", "Gr\xfc\xdf" "e", "x-made-up-9", "Grüße"},
+        // A declared charset that does not take the bytes is not trusted.
+        CharsetCase{"ASCIILabelWithUTF8", "Grüße", "us-ascii", "Grüße"},
+        CharsetCase{"UTF8LabelWithLatin1", "Gr\xfc\xdf" "e", "utf-8", "Grüße"},
+        // ISO-2022 escapes left standing are read as Japanese.
+        CharsetCase{"UndeclaredISO2022JP", "\x1b$B$3$s\x1b(B", "", "こん"},
+        CharsetCase{"ISO2022JPLabelledASCII", "\x1b$B$3$s\x1b(B", "us-ascii", "こん"},
+        CharsetCase{"OtherEscapesKept", "\x1b[1mbold\x1b[0m", "", "\x1b[1mbold\x1b[0m"},
+        CharsetCase{"NULsDropped", std::string("a\0b\0", 4), "utf-8", "ab"},
+        CharsetCase{"UTF16NULsDropped", std::string("\0a\0\0", 4), "utf-16be", "a"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
