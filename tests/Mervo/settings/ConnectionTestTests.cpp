@@ -507,7 +507,9 @@ TEST_F(ConnectionTest, EndpointPasswordsAreMaskedInEveryLineAndError) {
       test_support::ConsoleCapture console;
       auto outcome = runTest();
       EXPECT_EQ(console.joined().find("secret"), std::string::npos) << console.joined();
-      if (!outcome.result) EXPECT_EQ(outcome.result.error()->localizedDescription().find("secret"), std::string::npos);
+      if (!outcome.result) {
+        EXPECT_EQ(outcome.result.error()->localizedDescription().find("secret"), std::string::npos);
+      }
     }
   }
 }
