@@ -5,6 +5,7 @@
 #include <fmt/format.h>
 
 #include "FirebaseVertexAI/APIConfig.hpp"
+#include "QuotedServerText.hpp"
 #include "foundation/JsonDecoder.hpp"
 
 namespace firebase::vertexai {
@@ -90,7 +91,8 @@ bool BackendError::isServiceDisabledError() const {
 }
 
 std::string BackendError::localizedDescription() const {
-  return fmt::format("{} ({} - HTTP {} {})", message_, kDomain, httpResponseCode_, rawValue(status_));
+  return fmt::format("{} ({} - HTTP {} {})", quotedServerText(message_), kDomain, httpResponseCode_,
+                     rawValue(status_));
 }
 
 }  // namespace firebase::vertexai

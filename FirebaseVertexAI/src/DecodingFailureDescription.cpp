@@ -2,8 +2,8 @@
 
 #include <string_view>
 
+#include "QuotedServerText.hpp"
 #include "foundation/JsonDecoder.hpp"
-#include "foundation/Text.hpp"
 
 namespace firebase::vertexai {
 namespace {
@@ -27,7 +27,7 @@ std::string decodingFailurePath(const platform::ErrorPtr& error) {
       path += "[" + element.substr(kIndexPrefix.size()) + "]";
     } else {
       if (!path.empty()) path += '.';
-      path += platform::text::repairUTF8(element);
+      path += quotedServerText(element);
     }
   }
   return path;

@@ -1,8 +1,8 @@
 #include "FirebaseVertexAI/GenerateContentError.hpp"
 
 #include "DecodingFailureDescription.hpp"
+#include "QuotedServerText.hpp"
 #include "foundation/JsonDecoder.hpp"
-#include "foundation/Text.hpp"
 
 namespace firebase::vertexai {
 namespace {
@@ -18,7 +18,7 @@ std::string describeUnderlying(const platform::ErrorPtr& underlying) {
 
 // What happened, then the server's reason between parentheses.
 std::string withReason(const std::string& what, const char* reasonName, const std::string& reason) {
-  return what + " (" + reasonName + " " + platform::text::repairUTF8(reason) + ")";
+  return what + " (" + reasonName + " " + quotedServerText(reason) + ")";
 }
 
 std::string withUnderlying(std::string description, const platform::ErrorPtr& underlying) {
@@ -62,7 +62,7 @@ std::string GenerateContentError::localizedDescription() const {
       if (!feedback || !feedback->blockReason) return "The prompt was blocked.";
       std::string description = withReason("The prompt was blocked", "block reason", feedback->blockReason->rawValue());
       if (feedback->blockReasonMessage && !feedback->blockReasonMessage->empty())
-        return description + ": " + platform::text::repairUTF8(*feedback->blockReasonMessage);
+        return description + ": " + quotedServerText(*feedback->blockReasonMessage);
       return description + ".";
     }
     case Kind::responseStoppedEarly: return withReason("The reply stopped early", "finish reason", reason_->rawValue()) + ".";

@@ -10,6 +10,7 @@
 #include "FirebaseVertexAI/EventStreamReader.hpp"
 #include "FirebaseVertexAI/VertexLog.hpp"
 #include "DecodingFailureDescription.hpp"
+#include "QuotedServerText.hpp"
 #include "StreamDelivery.hpp"
 #include "firebase_core/FIRApp.hpp"
 #include "firebase_core/Version.hpp"
@@ -247,7 +248,7 @@ ErrorPtr GenerativeAIService::errorForStatus(int statusCode, std::string_view bo
   std::string description = fmt::format("The server responded with HTTP status {}", statusCode);
   const std::string start = platform::text::trimWhitespaceAndNewlines(platform::text::repairUTF8(body));
   description += start.empty() ? std::string(" and an empty body.")
-                               : ": " + platform::text::truncated(start, kQuotedBodyCharacters);
+                               : ": " + quotedServerText(start, kQuotedBodyCharacters);
   return platform::makeError(kHTTPStatusErrorDomain, statusCode, std::move(description),
                              {{"NSUnderlyingError", error->debugDescription()}});
 }

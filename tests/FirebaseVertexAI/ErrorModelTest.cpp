@@ -209,7 +209,38 @@ INSTANTIATE_TEST_SUITE_P(
                           return GenerateContentError::promptImageContentError(
                               platform::makeError("test", 1, "The image holds no pixels."));
                         },
-                        "An image of the prompt could not be sent: The image holds no pixels."}),
+                        "An image of the prompt could not be sent: The image holds no pixels."},
+        // What the server wrote is quoted without what a terminal would obey
+        // (escape sequences, a bell, a carriage return) and only at its start.
+        DescriptionCase{"ABackendMessageWithControlCharacters",
+                        [] {
+                          return GenerateContentError::internalError(std::make_shared<BackendError>(
+                              400, "Key \x1B]0;owned\x07not valid\r\nRetry \x1B[2J\x7F\xC2\x9B" "1m.",
+                              RPCStatus::invalidArgument, std::vector<ErrorDetails>{}));
+                        },
+                        "Key \uFFFD]0;owned\uFFFDnot valid\nRetry \uFFFD[2J\uFFFD\uFFFD1m. "
+                        "(com.google.firebase.vertexai.BackendError - HTTP 400 INVALID_ARGUMENT)"},
+        DescriptionCase{"AHugeBackendMessage",
+                        [] {
+                          return GenerateContentError::internalError(std::make_shared<BackendError>(
+                              429, std::string(1'000'000, 'q'), RPCStatus::resourceExhausted,
+                              std::vector<ErrorDetails>{}));
+                        },
+                        std::string(1000, 'q') +
+                            "... (com.google.firebase.vertexai.BackendError - HTTP 429 RESOURCE_EXHAUSTED)"},
+        DescriptionCase{"PromptBlockedWithControlCharactersAndAHugeMessage",
+                        [] {
+                          return GenerateContentError::promptBlocked(blockedResponse(
+                              R"({"blockReason":"OTHER\u001b[31m","blockReasonMessage":"Blocked\r)" +
+                              std::string(5000, 'm') + "\"}"));
+                        },
+                        "The prompt was blocked (block reason OTHER\uFFFD[31m): Blocked\n" + std::string(992, 'm') +
+                            "..."},
+        DescriptionCase{"StoppedEarlyForAHugeReason",
+                        [] {
+                          return GenerateContentError::responseStoppedEarly(FinishReason(std::string(5000, 'R')), {});
+                        },
+                        "The reply stopped early (finish reason " + std::string(1000, 'R') + "...)."}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -388,6 +388,11 @@ INSTANTIATE_TEST_SUITE_P(
                    {{}, "",
                     "The server's reply could not be read: Expected to decode Dictionary<String, Any> but found a "
                     "string instead. (at error)"}},
+        ReaderCase{"AnUnreadableKeyIsNamedWithoutItsControlCharacters",
+                   "data: {\"error\":{\"details\":[{\"@type\":\"t\",\"metadata\":{\"k\\u001b[2J\":1}}]}}\n\n",
+                   {{}, "",
+                    "The server's reply could not be read: Expected to decode String but found a number instead. (at "
+                    "error.details[0].metadata.k\uFFFD[2J)"}},
         ReaderCase{"AResponseThatDoesNotDecodeSaysWhere",
                    "data: {\"candidates\":[],\"usageMetadata\":{\"promptTokenCount\":\"3\"}}\n\n",
                    {{}, "",

@@ -6,6 +6,7 @@
 
 #include "FirebaseVertexAI/CountTokensResponse.hpp"
 #include "FirebaseVertexAI/GenerateContentError.hpp"
+#include "ShownText.hpp"
 #include "SilentLog.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -13,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   auto response = CountTokensResponse::decode(std::string_view(reinterpret_cast<const char*>(data), size));
   if (!response) {
     (void)response.error()->debugDescription();
-    (void)GenerateContentError::internalError(response.error())->localizedDescription();
+    requireShowable(GenerateContentError::internalError(response.error())->localizedDescription());
   }
   return 0;
 }

@@ -10,6 +10,7 @@
 #include "FirebaseVertexAI/BackendError.hpp"
 #include "FirebaseVertexAI/EventStreamReader.hpp"
 #include "FirebaseVertexAI/GenerateContentError.hpp"
+#include "ShownText.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace firebase::vertexai;
@@ -24,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   platform::ErrorPtr end;
   for (std::size_t at = 0; at < body.size() && !end; at += pieceSize) end = reader.read(body.substr(at, pieceSize), take);
   if (!end) end = reader.finish(take);
-  if (end) (void)GenerateContentError::internalError(end)->localizedDescription();
+  if (end) requireShowable(GenerateContentError::internalError(end)->localizedDescription());
   if (reader.lines().peakBufferedBytes() > kLineLimit || reader.extraText().size() > kLineLimit) std::abort();
   return 0;
 }

@@ -10,6 +10,7 @@
 #include "FirebaseVertexAI/GenerateContentError.hpp"
 #include "FirebaseVertexAI/GenerateContentResponse.hpp"
 #include "FirebaseVertexAI/JSONEncoding.hpp"
+#include "ShownText.hpp"
 #include "SilentLog.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -17,11 +18,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
   auto response = GenerateContentResponse::decode(bytes);
   if (!response) {
-    (void)GenerateContentError::internalError(response.error())->localizedDescription();
+    requireShowable(GenerateContentError::internalError(response.error())->localizedDescription());
     return 0;
   }
   (void)response->text();
   (void)response->functionCalls();
+  // A response the model refuses reads as well as any failure.
+  if (response->promptFeedback) requireShowable(GenerateContentError::promptBlocked(*response)->localizedDescription());
+  if (!response->candidates.empty() && response->candidates.front().finishReason)
+    requireShowable(
+        GenerateContentError::responseStoppedEarly(*response->candidates.front().finishReason, *response)
+            ->localizedDescription());
   for (const auto& candidate : response->candidates) {
     const auto encoded = encodeJSON(candidate.content);
     if (!encoded) std::abort();

@@ -8,6 +8,7 @@
 
 #include "FirebaseVertexAI/GenerateContentError.hpp"
 #include "FirebaseVertexAI/ImagenGenerationResponse.hpp"
+#include "ShownText.hpp"
 #include "SilentLog.hpp"
 
 namespace {
@@ -17,7 +18,7 @@ void decode(std::string_view bytes) {
   const auto response = firebase::vertexai::ImagenGenerationResponse<ImageType>::decode(bytes);
   if (!response) {
     (void)response.error()->debugDescription();
-    (void)firebase::vertexai::GenerateContentError::internalError(response.error())->localizedDescription();
+    requireShowable(firebase::vertexai::GenerateContentError::internalError(response.error())->localizedDescription());
     return;
   }
   if (response->images.empty() || (response->filteredReason && response->filteredReason->empty())) std::abort();

@@ -59,8 +59,8 @@ class BackendError final : public platform::Error {
 
   std::string domain() const override { return kDomain; }
   long code() const override { return static_cast<long>(httpResponseCode_); }
-  // The message, then " (", the domain, " - HTTP ", the code, " ", the
-  // status name and ")".
+  // The message (quoted as an error description quotes the server's text),
+  // then " (", the domain, " - HTTP ", the code, " ", the status name and ")".
   std::string localizedDescription() const override;
 
  private:

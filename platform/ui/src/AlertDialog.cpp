@@ -25,9 +25,12 @@ constexpr int kMaximumMessageHeight = 360;
 
 // A window is sized from its layout's minimum, which knows nothing of how tall
 // a wrapped label is at a given width; so the text gets its height at the
-// alert's width, or its last lines would be cut off.
+// alert's width, or its last lines would be cut off. A long token (an error's
+// domain, an address) gets break opportunities, or it would stand wider than
+// the alert and be cut off at both ends.
 QLabel* centredText(const QString& text, const QFont& font, QWidget* parent) {
-  auto* label = makeText(text, font, color::label(), parent);
+  auto* label = makeText(QString(), font, color::label(), parent);
+  setWrappingText(label, text);
   label->setAlignment(Qt::AlignHCenter);
   label->setWordWrap(true);
   label->setMinimumHeight(label->heightForWidth(kTextWidth));

@@ -47,6 +47,10 @@ std::vector<FailingReply> failingReplies() {
       {"ModelNotFound", 404, backendError(404, noModel, "NOT_FOUND"), kJSON, described(noModel, 404, "NOT_FOUND")},
       {"QuotaExceeded", 429, backendError(429, quota, "RESOURCE_EXHAUSTED"), kJSON,
        described(quota, 429, "RESOURCE_EXHAUSTED")},
+      // What a terminal or a window would obey stays out of what the user reads.
+      {"QuotaWithTerminalEscapes", 429,
+       backendError(429, "Quota \\u001b]0;owned\\u0007exceeded.\\u001b[2J", "RESOURCE_EXHAUSTED"), kJSON,
+       described("Quota \uFFFD]0;owned\uFFFDexceeded.\uFFFD[2J", 429, "RESOURCE_EXHAUSTED")},
       {"InternalErrorAsJSON", 500, backendError(500, internal, "INTERNAL"), kJSON, described(internal, 500, "INTERNAL")},
       {"InternalErrorAsHTML", 500, errorPage, kHTML, "The server responded with HTTP status 500: " + errorPage},
       {"UnavailableAsJSON", 503, backendError(503, overloaded, "UNAVAILABLE"), kJSON,

@@ -115,13 +115,16 @@ TEST_P(AlertDialogMessage, IsShownWhole) {
   const int reachable = shown.height() + (scroller ? scroller->verticalScrollBar()->maximum() : 0);
   EXPECT_GE(reachable, label->height());
   EXPECT_LT(alert.button(0)->geometry().bottom(), alert.height());
-  // The lines wrap inside the alert, not past its edge.
+  // The lines wrap inside the alert, not past its edge, and no word is wider
+  // than the lines (it would be cut off at both ends).
   EXPECT_LE(label->mapTo(&alert, QPoint(label->width(), 0)).x(), alert.width());
+  EXPECT_LE(label->minimumSizeHint().width(), label->width());
 }
 
 INSTANTIATE_TEST_SUITE_P(AlertDialog, AlertDialogMessage,
                          ::testing::Values(AlertMessage{"OneLine", 0}, AlertMessage{"AFewLines", 1},
                                            AlertMessage{"AParagraph", 6}, AlertMessage{"LongerThanTheAlertGrows", 60},
+                                           AlertMessage{"ShortWithAWordWiderThanTheAlert", 0, true},
                                            AlertMessage{"LongWithAWordWiderThanTheAlert", 60, true}),
                          [](const ::testing::TestParamInfo<AlertMessage>& info) { return std::string(info.param.name); });
 

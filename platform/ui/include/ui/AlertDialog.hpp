@@ -26,7 +26,8 @@ class AlertDialog : public QDialog {
   int addButton(const QString& text, Role role = Role::plain);
   StyledButton* button(int index) const { return buttons_.value(index); }
   // The message under the title (centred; lists may want it leading); null
-  // for an alert without one.
+  // for an alert without one. Its text holds zero-width spaces where a long
+  // token may break.
   QLabel* messageLabel() const { return message_; }
   // The index of the button that closed the alert, or -1.
   int clickedIndex() const { return clicked_; }

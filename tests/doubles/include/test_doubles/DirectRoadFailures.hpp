@@ -1,5 +1,6 @@
 #pragma once
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,7 @@ struct FailingReply {
   std::string shown;
 };
 std::vector<FailingReply> failingReplies();
+inline void PrintTo(const FailingReply& reply, std::ostream* os) { *os << reply.name; }
 
 // A VERTEXAI_BASE_URL under which no reply comes: a closed port, a host no
 // one knows, an address the client refuses.
@@ -28,5 +30,6 @@ struct FailingBaseAddress {
   std::string shown;
 };
 std::vector<FailingBaseAddress> failingBaseAddresses();
+inline void PrintTo(const FailingBaseAddress& address, std::ostream* os) { *os << address.name; }
 
 }  // namespace test_doubles
