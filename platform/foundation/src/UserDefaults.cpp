@@ -5,7 +5,9 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <map>
 
@@ -327,30 +329,32 @@ void UserDefaults::scheduleWrite() {
   UserDefaultsRegistry::instance().scheduleWrite(this);
 }
 
-bool UserDefaults::synchronize() {
+bool UserDefaults::synchronize() { return trySynchronize().has_value(); }
+
+std::expected<void, ErrorPtr> UserDefaults::trySynchronize() {
   std::lock_guard lock(mutex_);
   writeScheduled_ = false;
   if (pending_.empty() && !removeAllPending_) {
     (void)reloadIfChanged();
-    return true;
+    return {};
   }
   return writePending();
 }
 
-bool UserDefaults::writePending() {
+std::expected<void, ErrorPtr> UserDefaults::writePending() {
   std::error_code ec;
   std::filesystem::create_directories(file_.parent_path(), ec);
   files::FileLock lock(file_);
   if (!lock.held()) {
     std::fprintf(stderr, "UserDefaults: not writing %s: %s\n", domain_.c_str(), lock.failure().c_str());
-    return false;
+    return std::unexpected(suiteError(6, "The settings file " + file_.string() + " cannot be locked: " + lock.failure()));
   }
   auto contents = readDomainFile(file_);
   if (!contents) {
     // Never replace a file we cannot read: the changes stay pending.
     std::fprintf(stderr, "UserDefaults: not writing %s: %s\n", domain_.c_str(),
                  contents.error()->localizedDescription().c_str());
-    return false;
+    return std::unexpected(contents.error());
   }
   auto merged = std::move(*contents);
   if (removeAllPending_) merged.clear();
@@ -362,12 +366,15 @@ bool UserDefaults::writePending() {
   }
   // Binary, because it keeps every value the reader accepts exactly.
   auto encoded = plist::toBinary(PropertyValue(merged));
-  if (!encoded || !lock.replaceAtomically(*encoded)) return false;
+  if (!encoded) return std::unexpected(encoded.error());
+  if (!lock.replaceAtomically(*encoded))
+    return std::unexpected(suiteError(7, "The settings file " + file_.string() + " cannot be replaced: " +
+                                             std::strerror(errno)));
   values_ = std::move(merged);
   pending_.clear();
   removeAllPending_ = false;
   stamp_ = stampOfFile();
-  return true;
+  return {};
 }
 
 }  // namespace platform

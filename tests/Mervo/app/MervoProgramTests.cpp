@@ -214,6 +214,24 @@ TEST_F(MervoProgramTest, TwoSettingsFoldersRunSideBySideOverOneStore) {
   });
 }
 
+// A shared suite left unreadable (a typo in a hand-edited file) is never
+// written over; the start's save of the built-in service says it did not land.
+TEST_F(MervoProgramTest, AnUnreadableSharedSuiteIsKeptAndTheLaunchSaveSaysItDidNotLand) {
+  const auto suiteFile = platform::UserDefaults::fileForDomain("group.tesvarin.quorbel");
+  const std::string handEdited = "<plist><dict><key>llm_provider</key><string>openai</dict></plist>";
+  { std::ofstream(suiteFile) << handEdited; }
+  test_support::ScopedEnv debug("DEBUG_LOGGING", "true");
+  test_support::TempDir folder;
+  RunningProgram mervo(kMervo, {"--screenshot", screenshot(folder), "--tab", "models"});
+  ASSERT_EQ(mervo.exitStatus(), 0) << mervo.err();
+  EXPECT_NE(mervo.out().find("❌ LLMProviderConfig: Failed to access shared UserDefaults with App Group: "
+                             "group.tesvarin.quorbel"),
+            std::string::npos)
+      << mervo.out();
+  EXPECT_EQ(mervo.out().find("💾 LLMProviderConfig: Settings saved to shared UserDefaults"), std::string::npos);
+  EXPECT_EQ(test_support::readFile(suiteFile), handEdited);
+}
+
 TEST_F(MervoProgramTest, AStoreThatCannotBeOpenedStopsTheStartAndIsKept) {
   std::filesystem::create_directories(dataFolder());
   const std::string notes = "these are my notes, not a store\n";

@@ -345,32 +345,55 @@ INSTANTIATE_TEST_SUITE_P(AIModelsScreen, StoredTimeoutOnTheScreen,
 
 namespace {
 
-// A save that a store did not take leaves "Save" up, so the user knows the
-// settings are not where the compose assistant reads them; the next save that
-// lands turns it to "Saved".
-class FailedSaveOnTheScreen : public AIModelsScreenTest, public ::testing::WithParamInterface<const char*> {};
+// A save that a store did not take leaves "Save" up and says why, so the user
+// knows the settings are not where the compose assistant reads them; the
+// next save that lands turns it to "Saved".
+struct FailedSave {
+  const char* name;
+  bool sharedSuite;  // else Mervo's own defaults
+  bool unreadableWhenOpened;  // else it goes bad after Mervo opened it
+};
+void PrintTo(const FailedSave& f, std::ostream* os) { *os << f.name; }
 
-TEST_P(FailedSaveOnTheScreen, KeepsSaveUp) {
-  const std::string domain = std::string(GetParam()) == "StandardDefaults" ? standard().domain() : settings_test::kSuiteName;
+class FailedSaveOnTheScreen : public AIModelsScreenTest, public ::testing::WithParamInterface<FailedSave> {};
+
+TEST_P(FailedSaveOnTheScreen, KeepsSaveUpAndSaysWhy) {
+  const auto& f = GetParam();
+  const std::string domain = f.sharedSuite ? settings_test::kSuiteName : standard().domain();
   tap(LLMProvider::openai);
   QTest::keyClicks(fields()->apiKeyField()->lineEdit(), "sk-abc");
-  // Another program leaves the store's file unreadable: it is not overwritten.
+  // Another program (or a hand edit) leaves the store's file unreadable: it
+  // is not overwritten.
+  if (f.unreadableWhenOpened) rereadStoresFromDisk();
   const auto file = platform::UserDefaults::fileForDomain(domain);
-  { std::ofstream(file) << "not a property list"; }
+  { std::ofstream(file) << "<plist><dict><key>llm_api_key</dict></plist>"; }
   QTest::mouseClick(screen->saveButton(), Qt::LeftButton);
   EXPECT_EQ(actionButton(), "Save");
   EXPECT_TRUE(*llmConfig->hasUnsavedChanges);
-  EXPECT_EQ(test_support::readFile(file), "not a property list");
+  ASSERT_TRUE(gui_test::waitUntil([&] { return screen->saveFailedAlert() != nullptr; }));
+  EXPECT_EQ(screen->saveFailedAlert()->windowTitle(), "Not Saved");
+  const QString message = screen->saveFailedAlert()->messageLabel()->text();
+  EXPECT_TRUE(message.startsWith("The settings could not be saved, so the compose assistant still uses the previous ones."))
+      << message.toStdString();
+  EXPECT_TRUE(message.contains(QString::fromStdString(file.string()) + " is not a property list")) << message.toStdString();
+  EXPECT_EQ(screen->configurationIssuesAlert(), nullptr);
+  EXPECT_EQ(test_support::readFile(file), "<plist><dict><key>llm_api_key</dict></plist>");
+  screen->saveFailedAlert()->close();
+
   std::filesystem::remove(file);
   QTest::mouseClick(screen->saveButton(), Qt::LeftButton);
   EXPECT_EQ(actionButton(), "Saved");
+  EXPECT_TRUE(gui_test::waitUntil([&] { return screen->saveFailedAlert() == nullptr; }));
   rereadStoresFromDisk();
   EXPECT_EQ(suite().string("llm_api_key"), "sk-abc");
   EXPECT_EQ(standard().string("llm_api_key"), "sk-abc");
 }
 
-INSTANTIATE_TEST_SUITE_P(AIModelsScreen, FailedSaveOnTheScreen, ::testing::Values("StandardDefaults", "SharedSuite"),
-                         [](const ::testing::TestParamInfo<const char*>& info) { return std::string(info.param); });
+INSTANTIATE_TEST_SUITE_P(AIModelsScreen, FailedSaveOnTheScreen,
+                         ::testing::Values(FailedSave{"StandardDefaultsGoneBad", false, false},
+                                           FailedSave{"SharedSuiteGoneBad", true, false},
+                                           FailedSave{"SharedSuiteUnreadableWhenOpened", true, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // Choosing the built-in service saves at once; when a store does not take it
 // the screen says so with "Save" instead of showing the choice as made while

@@ -8,6 +8,7 @@
 #include "app_views/SettingsCard.hpp"
 #include "app_views/Stacks.hpp"
 #include "app_views/ToggleRow.hpp"
+#include "settings/SaveFailure.hpp"
 #include "ui/Divider.hpp"
 #include "ui/Palette.hpp"
 #include "ui/RoundedCard.hpp"
@@ -88,6 +89,15 @@ QWidget* AIPromptTab::makeConfigurationContent(UserSettings& userSettings) {
   editorStack->addWidget(editor_);
   section->addLayout(editorStack);
   stack->addWidget(editorSection_);
+
+  // Every change is saved at once; one that did not reach the shared suite
+  // says so here until a save does.
+  saveFailureNotice_ = wrappingText({}, ui::systemFont(12), ui::color::red(), content);
+  stack->addWidget(saveFailureNotice_);
+  bindings_.observe<std::optional<std::string>>(userSettings.saveFailure, [this](const std::optional<std::string>& failure) {
+    if (failure) saveFailureNotice_->setText(QString::fromStdString(notSavedMessage(*failure)));
+    saveFailureNotice_->setVisible(failure.has_value());
+  });
 
   bindings_.text(editor_, userSettings.customSystemPrompt);
   bindings_.visible(editorSection_, userSettings.useCustomPrompt);

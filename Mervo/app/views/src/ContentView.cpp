@@ -168,8 +168,9 @@ void ContentView::bindSheets() {
     });
     return alert;
   });
-  presentWhile(bindings_, state_.showingImportFailedAlert, importFailedAlert_, [this] {
-    auto* alert = new ui::AlertDialog("Import Failed", QString::fromStdString(state_.importFailure), alertParent());
+  presentWhile(bindings_, state_.showingImportResultAlert, importResultAlert_, [this] {
+    auto* alert = new ui::AlertDialog(QString::fromStdString(state_.importResultTitle),
+                                      QString::fromStdString(state_.importResultMessage), alertParent());
     alert->addButton("OK");
     return alert;
   });

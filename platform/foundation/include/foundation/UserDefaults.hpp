@@ -74,6 +74,8 @@ class UserDefaults {
   // Writes pending changes now. False when the file could not be written; the
   // changes stay pending and are tried again by the next write.
   bool synchronize();
+  // synchronize(), saying why the file could not be written.
+  std::expected<void, ErrorPtr> trySynchronize();
 
   ~UserDefaults();
   UserDefaults(const UserDefaults&) = delete;
@@ -91,7 +93,7 @@ class UserDefaults {
   UserDefaults(std::string domain, std::filesystem::path file);
   std::expected<void, ErrorPtr> reloadIfChanged();  // caller holds mutex_
   void scheduleWrite();
-  bool writePending();  // caller holds mutex_
+  std::expected<void, ErrorPtr> writePending();  // caller holds mutex_
   FileStamp stampOfFile() const;
 
   std::string domain_;

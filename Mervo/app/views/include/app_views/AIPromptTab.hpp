@@ -31,6 +31,8 @@ class AIPromptTab : public QWidget {
   ui::TextEditor* editor() const { return editor_; }
   QLabel* activePrompt() const { return activePrompt_; }
   QScrollArea* activePromptScroller() const { return activePromptScroller_; }
+  // Shown while the last save did not reach the shared suite.
+  QLabel* saveFailureNotice() const { return saveFailureNotice_; }
 
  private:
   QWidget* makeConfigurationContent(UserSettings& userSettings);
@@ -41,6 +43,7 @@ class AIPromptTab : public QWidget {
   ui::TextEditor* editor_ = nullptr;
   QLabel* activePrompt_ = nullptr;
   QScrollArea* activePromptScroller_ = nullptr;
+  QLabel* saveFailureNotice_ = nullptr;
   ui::Bindings bindings_;
 };
 
