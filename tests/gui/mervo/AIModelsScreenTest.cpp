@@ -272,6 +272,24 @@ TEST_F(AIModelsScreenTest, StatusRowsShowTheirThreeStates) {
   }
 }
 
+// A key or endpoint copied with its line break is saved without it: every
+// request would otherwise fail on a header or URL holding one.
+TEST_F(AIModelsScreenTest, PastedLineBreaksNeverReachTheSavedSettings) {
+  tap(LLMProvider::custom);
+  for (auto* field : {fields()->apiKeyField(), fields()->endpointField()}) field->lineEdit()->clear();
+  QGuiApplication::clipboard()->setText("sk-key\n");
+  fields()->apiKeyField()->lineEdit()->paste();
+  QGuiApplication::clipboard()->setText("https://llm.example/v1\r\n");
+  fields()->endpointField()->lineEdit()->paste();
+  QGuiApplication::clipboard()->setText("my\nmodel\n");
+  fields()->customModelField()->lineEdit()->paste();
+  QTest::mouseClick(screen->saveButton(), Qt::LeftButton);
+  rereadStoresFromDisk();
+  EXPECT_EQ(suite().string("llm_api_key"), "sk-key");
+  EXPECT_EQ(suite().string("llm_endpoint"), "https://llm.example/v1");
+  EXPECT_EQ(suite().string("llm_custom_model"), "my model");
+}
+
 TEST_F(AIModelsScreenTest, SavingAnIncompleteConfigurationRaisesItsIssues) {
   tap(LLMProvider::openai);
   fields()->endpointField()->lineEdit()->clear();

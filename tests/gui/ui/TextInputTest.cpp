@@ -5,6 +5,8 @@
 #include "ui/TextEditor.hpp"
 #include "ui/TextField.hpp"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QScrollBar>
@@ -12,6 +14,8 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <ostream>
 
 namespace {
 
@@ -42,6 +46,61 @@ TEST(TextField, SettingTheSameTextChangesNothing) {
   EXPECT_EQ(changes.count(), 0);
   field.setText("");
   EXPECT_EQ(changes.count(), 1);
+}
+
+// What a single-line field makes of pasted text holding line breaks: the
+// field's text before, where the cursor was, what was pasted, and the text
+// and cursor after.
+struct PastedLines {
+  const char* name;
+  QString before;
+  int cursor;
+  QString pasted;
+  QString after;
+  int cursorAfter;
+};
+void PrintTo(const PastedLines& p, std::ostream* os) { *os << p.name; }
+
+class SingleLinePaste : public ::testing::TestWithParam<PastedLines> {};
+
+TEST_P(SingleLinePaste, KeepsTheFieldOnOneLine) {
+  const auto& p = GetParam();
+  for (bool secure : {false, true}) {
+    SCOPED_TRACE(secure ? "secure" : "plain");
+    TextField field;
+    field.setSecure(secure);
+    field.setText(p.before);
+    field.lineEdit()->setCursorPosition(p.cursor);
+    QSignalSpy changes(&field, &TextField::textChanged);
+    QGuiApplication::clipboard()->setText(p.pasted);
+    field.lineEdit()->paste();
+    EXPECT_EQ(field.text(), p.after);
+    EXPECT_EQ(field.lineEdit()->cursorPosition(), p.cursorAfter);
+    // Only the single-line text is ever reported.
+    ASSERT_FALSE(changes.isEmpty());
+    for (const auto& change : changes) EXPECT_EQ(change[0].toString(), p.after);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    TextField, SingleLinePaste,
+    ::testing::Values(PastedLines{"AKeyWithItsLineBreak", "", 0, "sk-key\n", "sk-key", 6},
+                      PastedLines{"AKeyWithAWindowsLineBreak", "", 0, "sk-key\r\n", "sk-key", 6},
+                      PastedLines{"AnEndpointBetweenLineBreaks", "", 0, "\nhttps://llm.example/v1\n\n",
+                                  "https://llm.example/v1", 22},
+                      PastedLines{"InnerBreaksBecomeSpaces", "", 0, "one\ntwo\r\nthree", "one two three", 13},
+                      PastedLines{"IntoTheMiddle", "XY", 1, "a\nb\n", "Xa bY", 4},
+                      PastedLines{"AtTheStart", "http://old", 0, "new\u2028", "newhttp://old", 3},
+                      PastedLines{"UnicodeSeparatorsInside", "", 0, "a\u2029b\u0085c\vd", "a b c d", 7},
+                      PastedLines{"NoBreakAtAll", "k", 1, "ey", "key", 3}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(TextField, TextSetFromOutsideIsShownOnOneLine) {
+  TextField field;
+  field.setText("sk-stored\n");
+  EXPECT_EQ(field.text(), "sk-stored");
+  field.setText("first\nsecond");
+  EXPECT_EQ(field.text(), "first second");
 }
 
 TEST(TextField, SecureFieldHidesWhatIsTyped) {
