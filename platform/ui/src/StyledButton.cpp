@@ -90,6 +90,13 @@ QSize StyledButton::sizeHint() const {
           static_cast<int>(std::ceil(label.height())) + padding.top() + padding.bottom()};
 }
 
+void StyledButton::hideEvent(QHideEvent* event) {
+  // Qt would pass focus on to the next widget, and a text field given focus
+  // that way selects all its text: the next keystroke would replace it.
+  if (hasFocus() && parentWidget()) parentWidget()->setFocus(Qt::OtherFocusReason);
+  QAbstractButton::hideEvent(event);
+}
+
 void StyledButton::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.setRenderHint(QPainter::Antialiasing);

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "MervoGuiTest.hpp"
+#include "app_views/ContentView.hpp"
 #include "app_views/LLMConfigurationView.hpp"
 #include "app_views/ProviderCard.hpp"
 #include "app_views/ProviderSettingsFields.hpp"
@@ -288,6 +289,35 @@ TEST_F(AIModelsScreenTest, PastedLineBreaksNeverReachTheSavedSettings) {
   EXPECT_EQ(suite().string("llm_api_key"), "sk-key");
   EXPECT_EQ(suite().string("llm_endpoint"), "https://llm.example/v1");
   EXPECT_EQ(suite().string("llm_custom_model"), "my model");
+}
+
+// Save from the keyboard, in the window: the button gives way to "Saved",
+// and focus must not run on to the next control (the key field, with its
+// text selected, where the next keystroke would replace the key; or a tab
+// button, which the next space would press).
+TEST_F(AIModelsScreenTest, SavingFromTheKeyboardLeavesNoFieldFocusedAndSelected) {
+  mervo::views::ContentView window(environment());
+  window.state().selectTab(mervo::MainTab::apiConfig);
+  gui_test::showAndWait(window);
+  auto* models = static_cast<LLMConfigurationView*>(window.tabContent());
+  models->selectProvider(LLMProvider::openai);
+  auto* key = models->providerFields()->apiKeyField()->lineEdit();
+  key->setFocus();
+  QTest::keyClicks(key, "sk-abc");
+  for (int presses = 0; presses < 40 && !models->saveButton()->hasFocus(); ++presses)
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  ASSERT_TRUE(models->saveButton()->hasFocus());
+  QTest::keyClick(models->saveButton(), Qt::Key_Space);
+  ASSERT_TRUE(models->savedButton()->isVisible());
+  // Focus stays on the screen, off every field and button.
+  EXPECT_EQ(QApplication::focusWidget(), models);
+  for (auto* field : window.findChildren<QLineEdit*>()) {
+    SCOPED_TRACE(field->placeholderText().toStdString());
+    EXPECT_FALSE(field->hasFocus());
+    EXPECT_FALSE(field->hasSelectedText());
+  }
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_X);
+  EXPECT_EQ(*llmConfig->apiKey, "sk-abc");
 }
 
 TEST_F(AIModelsScreenTest, SavingAnIncompleteConfigurationRaisesItsIssues) {
