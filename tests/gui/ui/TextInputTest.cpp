@@ -183,6 +183,82 @@ TEST(TextEditor, StyleSetsFontColourAndBox) {
   EXPECT_GT(image.pixelColor(150, 6).alpha(), 0);
 }
 
+// A read-only editor shown one text after another replaces only what
+// differs, and ends up holding exactly what a full replacement would.
+TEST(TextEditor, AReadOnlyEditorShowsEachTextItIsGivenExactly) {
+  TextEditor shown;
+  shown.setReadOnly(true);
+  const QString texts[] = {
+      "Be brief.",
+      "Be brief!",
+      "Be brief, and kind.",
+      "Be kind.",
+      "First line\nSecond line\n\nThird",
+      "First line\nSecond line changed\n\nThird",
+      "Cheers \U0001F600",
+      "Cheers \U0001F601",
+      "One\r\nTwo\r\n",
+      "",
+      "Something else entirely \u2028 with a separator",
+  };
+  for (const QString& text : texts) {
+    SCOPED_TRACE(text.toStdString());
+    shown.setText(text);
+    EXPECT_EQ(shown.text(), text);
+    TextEditor replaced;
+    replaced.setText(text);
+    EXPECT_EQ(shown.plainTextEdit()->document()->toRawText(), replaced.plainTextEdit()->document()->toRawText());
+  }
+  // Nothing typed reaches it.
+  shown.plainTextEdit()->moveCursor(QTextCursor::End);
+  QTest::keyClicks(shown.plainTextEdit(), "typed");
+  EXPECT_EQ(shown.text(), texts[std::size(texts) - 1]);
+}
+
+// Fitted to its text: as tall as its lines and the padding, up to the
+// maximum, then scrolling; and back again when the text shrinks.
+TEST(TextEditor, FittedToItsTextUpToAMaximum) {
+  TextEditor editor(FieldStyle::filled(color::tertiarySystemFill(), 12, 8));
+  editor.setReadOnly(true);
+  editor.fitToText(120);
+  editor.resize(300, editor.height());
+  gui_test::showAndWait(editor);
+  const qreal line = QFontMetricsF(editor.plainTextEdit()->font()).height();
+  auto linesShown = [&](const QString& text) {
+    editor.setText(text);
+    EXPECT_TRUE(gui_test::waitUntil([&] { return editor.plainTextEdit()->viewport()->height() + 24 == editor.height(); }));
+    return (editor.height() - 24) / line;
+  };
+  EXPECT_NEAR(linesShown("one"), 1, 0.2);
+  EXPECT_NEAR(linesShown("one\ntwo\nthree"), 3, 0.3);
+  EXPECT_EQ(editor.plainTextEdit()->verticalScrollBar()->maximum(), 0);
+  linesShown(QString("line\n").repeated(40));
+  EXPECT_EQ(editor.height(), 120);
+  EXPECT_GT(editor.plainTextEdit()->verticalScrollBar()->maximum(), 0);
+  EXPECT_NEAR(linesShown("one"), 1, 0.2);
+}
+
+// The scroll bar's thumb stands out from the field it scrolls, light or
+// dark, and no arrow buttons take room from it.
+TEST(TextEditor, TheScrollBarThumbShowsOnLightAndDarkFields) {
+  for (const QColor& fill : {color::tertiarySystemFill(), color::withOpacity(color::black(), 0.3)}) {
+    SCOPED_TRACE(fill.name(QColor::HexArgb).toStdString());
+    TextEditor editor(FieldStyle::filled(fill, 12, 8));
+    editor.setText(QString("line\n").repeated(80));
+    editor.resize(300, 150);
+    gui_test::showAndWait(editor);
+    auto* bar = editor.plainTextEdit()->verticalScrollBar();
+    ASSERT_TRUE(bar->isVisible());
+    const QImage image = gui_test::render(editor, editor.size());
+    const QRect track(bar->mapTo(&editor, QPoint(0, 0)), bar->size());
+    const QColor field = gui_test::colorOverWhite(image, QPoint(track.left() - 6, track.center().y()));
+    // The thumb sits at the top, with no arrow above it.
+    const QColor thumb = gui_test::colorOverWhite(image, QPoint(track.center().x(), track.top() + 8));
+    EXPECT_GT(field.lightness() - thumb.lightness(), 40) << thumb.name().toStdString() << " on " << field.name().toStdString();
+    EXPECT_LE(track.width(), 10);
+  }
+}
+
 }  // namespace
 
 namespace {
