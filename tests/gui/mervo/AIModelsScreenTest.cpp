@@ -320,6 +320,25 @@ TEST_F(AIModelsScreenTest, SavingFromTheKeyboardLeavesNoFieldFocusedAndSelected)
   EXPECT_EQ(*llmConfig->apiKey, "sk-abc");
 }
 
+// The provider cards are buttons for the keyboard too: Tab reaches them, the
+// focused one wears the focus ring, and Space chooses it.
+TEST_F(AIModelsScreenTest, ProviderCardsAreReachedWithTabAndChosenWithSpace) {
+  screen->activateWindow();
+  auto* gemini = screen->providerCard(LLMProvider::gemini);
+  auto* openai = screen->providerCard(LLMProvider::openai);
+  gemini->setFocus(Qt::TabFocusReason);
+  ASSERT_TRUE(gui_test::waitUntil([&] { return gemini->hasFocus(); }));
+  const QImage unfocused = gui_test::render(*openai, openai->size());
+  QTest::keyClick(gemini, Qt::Key_Tab);
+  ASSERT_TRUE(openai->hasFocus());
+  const QImage focused = gui_test::render(*openai, openai->size());
+  const QColor ring = gui_test::colorOverWhite(focused, QPoint(1, openai->height() / 2));
+  EXPECT_GT(ring.blue(), ring.red() + 40) << ring.name().toStdString();
+  EXPECT_NE(focused.pixel(1, openai->height() / 2), unfocused.pixel(1, openai->height() / 2));
+  QTest::keyClick(openai, Qt::Key_Space);
+  EXPECT_EQ(*llmConfig->currentProvider, LLMProvider::openai);
+}
+
 TEST_F(AIModelsScreenTest, SavingAnIncompleteConfigurationRaisesItsIssues) {
   tap(LLMProvider::openai);
   fields()->endpointField()->lineEdit()->clear();

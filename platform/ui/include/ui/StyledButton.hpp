@@ -11,8 +11,10 @@ namespace ui {
 
 // A push button drawn by a ButtonStyle, with an optional leading system
 // symbol ("Draft" with "wand.and.stars", a symbol-only copy button, the
-// window's tab buttons). A button that hides itself while it has focus
-// ("Save" giving way to "Saved") leaves focus with the widget around it.
+// window's tab buttons). Tab reaches it (a click presses it without taking
+// the focus), and it wears the focus ring while the keyboard's focus is on
+// it. A button that hides itself while it has focus ("Save" giving way to
+// "Saved") leaves focus with the widget around it.
 class StyledButton : public QAbstractButton {
   Q_OBJECT
 
