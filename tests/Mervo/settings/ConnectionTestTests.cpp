@@ -258,6 +258,25 @@ TEST_F(ConnectionTest, EndpointsWithoutASchemeAreToldToBeginWithOne) {
   }
 }
 
+// An endpoint of just a scheme gets a sentence, as other unusable endpoints
+// do, not the URL session's "bad URL".
+TEST_F(ConnectionTest, AnEndpointOfJustASchemeIsToldItNamesNoHost) {
+  for (auto provider : {LLMProvider::openai, LLMProvider::ollama, LLMProvider::custom}) {
+    for (std::string endpoint : {"http://", "https://", "HTTP://"}) {
+      SCOPED_TRACE(std::string(mervo::rawValue(provider)) + " '" + endpoint + "'");
+      useProvider(provider, endpoint, "k");
+      config->customModelName = "m";
+      test_support::ConsoleCapture console;
+      auto outcome = runTest();
+      ASSERT_FALSE(outcome.result.has_value());
+      const auto description = outcome.result.error()->localizedDescription();
+      EXPECT_TRUE(description.starts_with("Configuration error: The endpoint '" + endpoint.substr(0, 5))) << description;
+      EXPECT_TRUE(description.ends_with("' names no host")) << description;
+      EXPECT_NE(console.joined().find("❌ LLMAPIService: URL has no host - endpoint: '"), std::string::npos);
+    }
+  }
+}
+
 TEST_F(ConnectionTest, FailuresFoundBeforeSendingStillArriveLater) {
   test_support::ConsoleCapture console;
   useProvider(LLMProvider::openai, "http://exa mple.com", "k");
@@ -275,12 +294,14 @@ TEST_F(ConnectionTest, FailuresFoundBeforeSendingStillArriveLater) {
 
 class HostlessEndpoint : public ConnectionTest, public ::testing::WithParamInterface<test_support::HostlessURLForm> {
  protected:
-  // Unparsable text is the test's own refusal; the rest is the URL session's.
+  // Refused before anything is sent: unparsable text as an invalid request,
+  // a URL without a host in a sentence that says so.
   void expectRefused(const Outcome& outcome) {
     ASSERT_FALSE(outcome.result.has_value());
     if (GetParam().parses) {
-      EXPECT_EQ(outcome.result.error()->domain(), platform::kURLErrorDomain);
-      EXPECT_EQ(outcome.result.error()->code(), platform::URLErrorBadURL);
+      EXPECT_TRUE(mervo::isLLMAPIError(outcome.result.error(), LLMAPIError::Case::configurationError));
+      EXPECT_NE(outcome.result.error()->localizedDescription().find("' names no host"), std::string::npos)
+          << outcome.result.error()->localizedDescription();
     } else {
       EXPECT_TRUE(mervo::isLLMAPIError(outcome.result.error(), LLMAPIError::Case::invalidRequest));
     }
