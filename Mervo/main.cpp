@@ -1,5 +1,7 @@
 // Mervo: the settings application. Without arguments it opens its window,
 // as a desktop launcher starts it; see kMervoUsage for the screenshot mode.
+// One Mervo runs per settings folder ($XDG_CONFIG_HOME): a later start for
+// the same folder brings the running one to the front and ends.
 
 #include <QApplication>
 #include <QTimer>
@@ -18,6 +20,7 @@
 #include "qtbridge/ApplicationActivation.hpp"
 #include "qtbridge/DisplayCheck.hpp"
 #include "qtbridge/QtMainQueue.hpp"
+#include "qtbridge/SingleInstance.hpp"
 #include "ui/Theme.hpp"
 
 namespace {
@@ -41,6 +44,37 @@ class FirstExposure : public QObject {
  private:
   std::function<void()> shown_;
 };
+
+// The exit status of a --screenshot start that found Mervo already running
+// for its settings folder, and so drew nothing.
+constexpr int kAlreadyRunningExitStatus = 4;
+
+// A later start for a settings folder that a running Mervo holds: that Mervo
+// comes to the front, and this one ends before its start-up would make the
+// built-in service current and save over what the running window shows.
+int handOverToTheRunningMervo(const platform::qtbridge::SingleInstance& instance, const MervoCommand& command) {
+  const auto folder = platform::paths::configHome().string();
+  if (auto handed = instance.handOver(); !handed) {
+    std::cerr << "Mervo: another Mervo runs for the settings in " << folder << ", but " << handed.error() << ".\n";
+    return 1;
+  }
+  if (command.screenshot) {
+    std::cerr << "Mervo: another Mervo runs for the settings in " << folder
+              << "; its window came to the front and no picture was taken. Quit it, or set XDG_CONFIG_HOME to "
+                 "another folder.\n";
+    return kAlreadyRunningExitStatus;
+  }
+  platform::console::print("🪟 Mervo: Already running for the settings in " + folder + "; its window came to the front");
+  return 0;
+}
+
+void bringToFront(QWidget& window) {
+  window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
+  window.show();
+  window.raise();
+  window.activateWindow();
+  platform::console::print("🪟 Mervo: Window brought to the front for another start");
+}
 
 void saveScreenshot(QWidget& window, const std::filesystem::path& file) {
   const bool saved = window.grab().save(QString::fromStdString(file.string()));
@@ -67,6 +101,12 @@ int main(int argc, char** argv) {
   }
 
   QApplication application(argc, argv);
+  platform::qtbridge::SingleInstance instance("Mervo", platform::paths::configHome());
+  if (instance.claim() == platform::qtbridge::SingleInstance::Claim::taken)
+    return handOverToTheRunningMervo(instance, *command);
+  if (instance.claim() == platform::qtbridge::SingleInstance::Claim::failed)
+    std::cerr << "Mervo: cannot tell whether another Mervo runs for these settings (" << instance.claimFailure()
+              << "); starting anyway.\n";
   ui::applyTheme(application);
   platform::qtbridge::installMainQueueDriver();
   platform::qtbridge::installClipboardPasteboard();
@@ -83,6 +123,8 @@ int main(int argc, char** argv) {
   if (command->provider)
     static_cast<views::LLMConfigurationView*>(window->contentView()->tabContent())->selectProvider(*command->provider);
   if (command->size) window->resize(command->size->first, command->size->second + window->height() - 600);
+  QObject::connect(&instance, &platform::qtbridge::SingleInstance::anotherStartHandedOver, window.get(),
+                   [&window] { bringToFront(*window); });
   window->winId();  // makes the platform window that the exposure is watched on
   new FirstExposure(window->windowHandle(), [&window, &command] {
     platform::console::print("🪟 Mervo: Window shown at " + std::to_string(window->contentView()->width()) + "x" +

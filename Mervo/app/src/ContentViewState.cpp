@@ -1,5 +1,8 @@
 #include "app/ContentViewState.hpp"
 
+#include <fmt/format.h>
+#include <fmt/ranges.h>
+
 #include "foundation/Pasteboard.hpp"
 #include "foundation/Text.hpp"
 
@@ -35,15 +38,20 @@ void ContentViewState::cancelImportSheet() {
 
 void ContentViewState::confirmImport() {
   showingImportAlert = false;
-  const bool applied = userSettings_.importSettings(*importText);
-  importSuccess = applied && userSettings_.settingsStored();
-  if (*importSuccess) {
-    showingImportSheet = false;
+  auto imported = userSettings_.importSettings(*importText);
+  importSuccess = imported.has_value();
+  if (!imported) {
+    importResultTitle = "Import Failed";
+    importResultMessage = imported.error().localizedDescription();
+    showingImportResultAlert = true;
     return;
   }
-  importFailure = applied ? "The settings could not be saved, so the compose assistant still uses the previous ones."
-                          : "The text is not a settings export. Nothing was changed.";
-  showingImportFailedAlert = true;
+  showingImportSheet = false;
+  if (imported->skipped.empty()) return;
+  importResultTitle = "Settings Imported";
+  importResultMessage = fmt::format("Not imported, as their values are not valid: {}. The other settings were applied.",
+                                    fmt::join(imported->skipped, ", "));
+  showingImportResultAlert = true;
 }
 
 }  // namespace mervo

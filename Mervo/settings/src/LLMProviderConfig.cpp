@@ -132,23 +132,32 @@ void LLMProviderConfig::saveConfiguration() {
   auto& standard = platform::UserDefaults::standard();
   writeSettings(standard);
 
+  // Only the suite reaches the compose assistant: a save that did not land
+  // there is no save.
+  std::optional<std::string> failure;
   auto suiteName = envConfig_.appGroupID();
-  bool written = true;
   if (auto suite = platform::UserDefaults::openSuite(suiteName)) {
     writeSettings(**suite);
-    written = (*suite)->synchronize();
-    envConfig_.debugPrint(
-        fmt::format("💾 LLMProviderConfig: Settings saved to shared UserDefaults (App Group: {})", suiteName));
-    printSettingsSummary();
+    if (auto written = (*suite)->writeChanges()) {
+      envConfig_.debugPrint(
+          fmt::format("💾 LLMProviderConfig: Settings saved to shared UserDefaults (App Group: {})", suiteName));
+      printSettingsSummary();
+    } else {
+      failure = written.error()->localizedDescription();
+      envConfig_.debugPrint(fmt::format("❌ LLMProviderConfig: Failed to save shared UserDefaults with App Group: {}: {}",
+                                        suiteName, *failure));
+    }
   } else {
+    failure = suite.error()->localizedDescription();
     envConfig_.debugPrint(
         fmt::format("❌ LLMProviderConfig: Failed to access shared UserDefaults with App Group: {}", suiteName));
   }
-  written = standard.synchronize() && written;
+  if (auto written = standard.writeChanges(); !written && !failure)
+    failure = written.error()->localizedDescription();
+  saveFailure = failure;
 
-  // A store that did not take the values (its file unreadable, say) keeps
-  // them pending; until a save lands they are not saved, and "Save" stays.
-  if (!written) {
+  // Until a save lands the values are not saved, and "Save" stays.
+  if (failure) {
     hasUnsavedChanges = true;
     return;
   }

@@ -17,17 +17,28 @@ namespace wire = quorbel::wire;
 
 namespace {
 
+// A URL the test will not send, with the console's word for why.
+struct RefusedURL {
+  const char* why;
+  platform::ErrorPtr error;
+};
+
 // Only http and https are ever sent: an endpoint with another scheme, or with
-// none at all ("api.openai.com/v1", "localhost:11434", nothing), is refused
-// here, before a connection is attempted, with a text that says what is
-// wrong. Whether the URL names a host is the URL session's check.
-std::expected<platform::URL, platform::ErrorPtr> checkedURL(const std::string& text) {
+// none at all ("api.openai.com/v1", "localhost:11434", nothing), or with no
+// host ("http://"), is refused here, before a connection is attempted, with a
+// text that says what is wrong.
+std::expected<platform::URL, RefusedURL> checkedURL(const std::string& text) {
   const std::string lowered = platform::text::lowercased(text);
+  const std::string masked = platform::withURLCredentialsMasked(text);
   if (!lowered.starts_with("http:") && !lowered.starts_with("https:"))
-    return std::unexpected(LLMAPIError::configurationError(fmt::format(
-        "The endpoint '{}' must begin with http:// or https://", platform::withURLCredentialsMasked(text))));
+    return std::unexpected(RefusedURL{
+        "Unsupported URL scheme",
+        LLMAPIError::configurationError(fmt::format("The endpoint '{}' must begin with http:// or https://", masked))});
   auto url = platform::URL::parse(text);
-  if (!url) return std::unexpected(LLMAPIError::make(LLMAPIError::Case::invalidRequest));
+  if (!url) return std::unexpected(RefusedURL{"Invalid URL", LLMAPIError::make(LLMAPIError::Case::invalidRequest)});
+  if (url->host().empty())
+    return std::unexpected(RefusedURL{
+        "URL has no host", LLMAPIError::configurationError(fmt::format("The endpoint '{}' names no host", masked))});
   return *url;
 }
 
@@ -97,10 +108,8 @@ void executeTestRequest(const EnvironmentConfig& env, const ProviderRequest& req
   printRequest(env, request);
   if (auto url = checkedURL(request.url); !url) {
     // Printed whatever the debug switch says: the user's endpoint is unusable.
-    bool unparsable = isLLMAPIError(url.error(), LLMAPIError::Case::invalidRequest);
-    platform::console::print(fmt::format("❌ LLMAPIService: {} - endpoint: '{}'",
-                                         unparsable ? "Invalid URL" : "Unsupported URL scheme", request.url));
-    handler(std::unexpected(url.error()));
+    platform::console::print(fmt::format("❌ LLMAPIService: {} - endpoint: '{}'", url.error().why, request.url));
+    handler(std::unexpected(url.error().error));
     return;
   }
   env.debugPrint(fmt::format("🚀 LLMAPIService: Sending HTTP request to {}", request.url));
@@ -118,7 +127,7 @@ void testWorkerProxy(const EnvironmentConfig& env, const std::string& model, dou
                      LLMCompletion completion) {
   auto urlText = wire::workerURL(env.workerURL());
   if (auto url = checkedURL(urlText); !url) {
-    deliver(completion, std::unexpected(url.error()));
+    deliver(completion, std::unexpected(url.error().error));
     return;
   }
   // The worker's request shape with the test's own generation settings.

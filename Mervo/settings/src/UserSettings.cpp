@@ -53,20 +53,21 @@ UserSettings::UserSettings(EnvironmentConfig& envConfig)
   ensureDefaultPrompt();
 }
 
-std::shared_ptr<platform::UserDefaults> UserSettings::settingsStore() const {
-  if (auto suite = platform::UserDefaults::suite(envConfig_.appGroupID())) return suite;
-  return std::shared_ptr<platform::UserDefaults>(&platform::UserDefaults::standard(), [](platform::UserDefaults*) {});
+std::expected<std::shared_ptr<platform::UserDefaults>, platform::ErrorPtr> UserSettings::openSharedSuite() const {
+  return platform::UserDefaults::openSuite(envConfig_.appGroupID());
 }
 
 void UserSettings::loadSettings() {
-  auto store = settingsStore();
+  // The standard defaults stand in for a suite that cannot be opened.
+  auto suite = openSharedSuite();
+  auto& store = suite ? **suite : platform::UserDefaults::standard();
   auto keys = storageKeys(envConfig_);
-  customSystemPrompt = store->string(keys.customSystemPrompt).value_or("");
-  useCustomPrompt = store->boolean(keys.useCustomPrompt);
-  includeContext = storedFlag(*store, keys.includeContext);
-  autoSuggestReplies = storedFlag(*store, keys.autoSuggestReplies);
-  loadRawValue(*store, keys.emailTone, emailTone);
-  loadRawValue(*store, keys.responseLength, responseLength);
+  customSystemPrompt = store.string(keys.customSystemPrompt).value_or("");
+  useCustomPrompt = store.boolean(keys.useCustomPrompt);
+  includeContext = storedFlag(store, keys.includeContext);
+  autoSuggestReplies = storedFlag(store, keys.autoSuggestReplies);
+  loadRawValue(store, keys.emailTone, emailTone);
+  loadRawValue(store, keys.responseLength, responseLength);
 }
 
 void UserSettings::ensureDefaultPrompt() {
@@ -91,15 +92,24 @@ std::string UserSettings::buildSystemPrompt() const {
 }
 
 void UserSettings::saveSettings() {
-  auto store = settingsStore();
+  // Written to the standard defaults when the suite cannot be opened, and
+  // still a failure: the compose assistant never reads them there.
+  auto suite = openSharedSuite();
+  auto& store = suite ? **suite : platform::UserDefaults::standard();
   auto keys = storageKeys(envConfig_);
-  store->set(keys.customSystemPrompt, *customSystemPrompt);
-  store->set(keys.useCustomPrompt, *useCustomPrompt);
-  store->set(keys.emailTone, std::string(rawValue(*emailTone)));
-  store->set(keys.responseLength, std::string(rawValue(*responseLength)));
-  store->set(keys.includeContext, *includeContext);
-  store->set(keys.autoSuggestReplies, *autoSuggestReplies);
-  settingsStored_ = store->synchronize();
+  store.set(keys.customSystemPrompt, *customSystemPrompt);
+  store.set(keys.useCustomPrompt, *useCustomPrompt);
+  store.set(keys.emailTone, std::string(rawValue(*emailTone)));
+  store.set(keys.responseLength, std::string(rawValue(*responseLength)));
+  store.set(keys.includeContext, *includeContext);
+  store.set(keys.autoSuggestReplies, *autoSuggestReplies);
+  auto written = store.writeChanges();
+  if (!suite)
+    saveFailure = suite.error()->localizedDescription();
+  else if (!written)
+    saveFailure = written.error()->localizedDescription();
+  else
+    saveFailure = std::nullopt;
   platform::NotificationCenter::defaultCenter().post(kChangedNotification);
 }
 

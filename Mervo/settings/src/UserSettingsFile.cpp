@@ -1,31 +1,62 @@
 // The settings file: export and import of the user settings as JSON. Its
 // members always carry the plain names, whatever the suite keys are called.
+#include <fmt/format.h>
+#include <fmt/ranges.h>
+
 #include "foundation/Json.hpp"
+#include "settings/SaveFailure.hpp"
 #include "settings/UserSettings.hpp"
 
 namespace mervo {
 
 namespace {
 
-template <typename E>
-void importRawValue(const platform::json::Value& file, std::string_view member, platform::Published<E>& field) {
-  if (auto raw = platform::json::stringMember(file, member))
-    if (auto value = fromRawValue<E>(*raw)) field = *value;
+namespace json = platform::json;
+
+// What became of one member of an imported file.
+enum class Member { absent, applied, skipped };
+
+// Applies the member when `read` makes a value of it.
+template <typename T, typename Read>
+Member importMember(const json::Value& file, const char* member, platform::Published<T>& field, Read read) {
+  if (!file.contains(member)) return Member::absent;
+  std::optional<T> value = read(file, member);
+  if (!value) return Member::skipped;
+  field = *value;
+  return Member::applied;
 }
 
-void importString(const platform::json::Value& file, std::string_view member, platform::Published<std::string>& field) {
-  if (auto value = platform::json::stringMember(file, member)) field = *value;
+template <typename E>
+std::optional<E> rawValueMember(const json::Value& file, const char* member) {
+  auto raw = json::stringMember(file, member);
+  return raw ? fromRawValue<E>(*raw) : std::nullopt;
 }
 
 // JSON true and false only: numbers are not read as Booleans.
-void importFlag(const platform::json::Value& file, std::string_view member, platform::Published<bool>& field) {
-  if (auto value = platform::json::boolMember(file, member)) field = *value;
+std::optional<bool> flagMember(const json::Value& file, const char* member) { return json::boolMember(file, member); }
+
+std::optional<std::string> textMember(const json::Value& file, const char* member) {
+  return json::stringMember(file, member);
 }
 
 }  // namespace
 
+std::string SettingsImportError::localizedDescription() const {
+  switch (errorCase) {
+    case Case::tooLarge:
+      return fmt::format("The text is longer than a settings export can be ({} MB). Nothing was changed.",
+                         UserSettings::kMaximumImportSize / (1024 * 1024));
+    case Case::notAnExport: return "The text is not a settings export. Nothing was changed.";
+    case Case::noUsableSettings:
+      return fmt::format("None of its settings has a value that can be used ({}). Nothing was changed.",
+                         fmt::join(skipped, ", "));
+    case Case::notSaved: return notSavedMessage(saveFailure);
+  }
+  return {};
+}
+
 std::optional<std::string> UserSettings::exportSettings() const {
-  platform::json::Value file = {
+  json::Value file = {
       {"customSystemPrompt", *customSystemPrompt},
       {"useCustomPrompt", *useCustomPrompt},
       {"emailTone", rawValue(*emailTone)},
@@ -34,24 +65,48 @@ std::optional<std::string> UserSettings::exportSettings() const {
       {"autoSuggestReplies", *autoSuggestReplies},
   };
   // Fails, rather than throws, on a prompt that is not valid UTF-8.
-  auto text = platform::json::serializePretty(file);
+  auto text = json::serializePretty(file);
   if (!text) return std::nullopt;
   return *text;
 }
 
-bool UserSettings::importSettings(std::string_view text) {
+std::expected<SettingsImport, SettingsImportError> UserSettings::importSettings(std::string_view text) {
+  using Case = SettingsImportError::Case;
+  if (text.size() > kMaximumImportSize) return std::unexpected(SettingsImportError{Case::tooLarge, {}, {}});
   // The strict reader refuses text that is not UTF-8 and a top-level scalar.
-  auto file = platform::json::parse(text);
-  if (!file || !file->is_object()) return false;
+  auto file = json::parse(text);
+  if (!file || !file->is_object()) return std::unexpected(SettingsImportError{Case::notAnExport, {}, {}});
 
-  importString(*file, "customSystemPrompt", customSystemPrompt);
-  importFlag(*file, "useCustomPrompt", useCustomPrompt);
-  importRawValue(*file, "emailTone", emailTone);
-  importRawValue(*file, "responseLength", responseLength);
-  importFlag(*file, "includeContext", includeContext);
-  importFlag(*file, "autoSuggestReplies", autoSuggestReplies);
+  // What the screen shows and the suite holds, should the suite not take the import.
+  const auto before = std::make_tuple(*customSystemPrompt, *useCustomPrompt, *emailTone, *responseLength,
+                                      *includeContext, *autoSuggestReplies);
+  const std::pair<const char*, Member> members[] = {
+      {"customSystemPrompt", importMember(*file, "customSystemPrompt", customSystemPrompt, textMember)},
+      {"useCustomPrompt", importMember(*file, "useCustomPrompt", useCustomPrompt, flagMember)},
+      {"emailTone", importMember(*file, "emailTone", emailTone, rawValueMember<EmailTone>)},
+      {"responseLength", importMember(*file, "responseLength", responseLength, rawValueMember<ResponseLength>)},
+      {"includeContext", importMember(*file, "includeContext", includeContext, flagMember)},
+      {"autoSuggestReplies", importMember(*file, "autoSuggestReplies", autoSuggestReplies, flagMember)},
+  };
+  std::vector<std::string> skipped;
+  bool applied = false;
+  for (const auto& [name, outcome] : members) {
+    if (outcome == Member::skipped) skipped.emplace_back(name);
+    applied = applied || outcome == Member::applied;
+  }
+  if (!applied)
+    return std::unexpected(SettingsImportError{skipped.empty() ? Case::notAnExport : Case::noUsableSettings,
+                                               std::move(skipped), {}});
+
   saveSettings();
-  return true;
+  if (auto failure = *saveFailure) {
+    // Back to what was there, saved again so that the values waiting for the
+    // suite are those the screen shows, not the refused import.
+    std::tie(customSystemPrompt, useCustomPrompt, emailTone, responseLength, includeContext, autoSuggestReplies) = before;
+    saveSettings();
+    return std::unexpected(SettingsImportError{Case::notSaved, {}, std::move(*failure)});
+  }
+  return SettingsImport{std::move(skipped)};
 }
 
 }  // namespace mervo

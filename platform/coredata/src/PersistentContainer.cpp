@@ -39,12 +39,14 @@ void PersistentContainer::loadPersistentStores(const LoadCompletion& completion)
 std::expected<void, platform::ErrorPtr> PersistentContainer::load(const PersistentStoreDescription& description) {
   if (!model_) return std::unexpected(model_.error());
   std::error_code ec;
-  std::filesystem::create_directories(description.url.parent_path(), ec);
+  const bool created = std::filesystem::create_directories(description.url.parent_path(), ec);
   if (ec)
     return std::unexpected(makeCoreDataError(PersistentStoreOpenError, "The store's folder could not be created.",
                                              {{"NSFilePath", description.url.parent_path().string()},
                                               {"reason", ec.message()}}));
-  std::filesystem::permissions(description.url.parent_path(), std::filesystem::perms::owner_all, ec);
+  // A folder made here is the user's alone; one that was there keeps the
+  // permissions its owner gave it.
+  if (created) std::filesystem::permissions(description.url.parent_path(), std::filesystem::perms::owner_all, ec);
   auto store = SQLiteStore::open(description.url, *model_);
   if (!store) return std::unexpected(store.error());
   viewContext_.attach(std::move(*store), &*model_);

@@ -1,8 +1,11 @@
 #include "SQLiteStore.hpp"
 
 #include <sqlite3.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <thread>
 #include <utility>
 
@@ -33,6 +36,17 @@ struct Statement {
 };
 
 std::string quoted(const std::string& name) { return "\"" + name + "\""; }
+
+// Which of the folder and the file this process may not write, and why;
+// nothing when both may be written (or the file is still to be made).
+std::optional<std::string> unwritablePart(const std::filesystem::path& file) {
+  const auto folder = file.parent_path();
+  if (::access(folder.c_str(), W_OK | X_OK) != 0)
+    return "its folder " + folder.string() + " cannot be written (" + std::strerror(errno) + ")";
+  if (::access(file.c_str(), F_OK) == 0 && ::access(file.c_str(), R_OK | W_OK) != 0)
+    return "the file cannot be written (" + std::string(std::strerror(errno)) + ")";
+  return std::nullopt;
+}
 
 // Dates are stored as the platform stores them: seconds since 1 January 2001, UTC.
 double storedDate(Date date) { return platform::PropertyValue::Date::fromTimePoint(date).secondsSinceReferenceDate; }
@@ -85,20 +99,30 @@ SQLiteStore::SQLiteStore(sqlite3* db, std::filesystem::path file) : db_(db), fil
 
 SQLiteStore::~SQLiteStore() { sqlite3_close_v2(db_); }
 
-platform::ErrorPtr SQLiteStore::error(long code, const std::string& description, int result) const {
+platform::ErrorPtr SQLiteStore::error(long code, const std::string& description, int result,
+                                      std::optional<std::string> reason) const {
+  if (!reason) {
+    reason = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(result);
+    if (const int system = db_ ? sqlite3_system_errno(db_) : 0) *reason += std::string(" (") + std::strerror(system) + ")";
+  }
   return makeCoreDataError(code, description,
-                           {{"NSFilePath", file_.string()},
-                            {"NSSQLiteErrorDomain", std::to_string(result)},
-                            {"reason", db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(result)}});
+                           {{"NSFilePath", file_.string()}, {"NSSQLiteErrorDomain", std::to_string(result)}, {"reason", *reason}});
 }
 
 std::expected<std::shared_ptr<SQLiteStore>, platform::ErrorPtr> SQLiteStore::open(const std::filesystem::path& file,
                                                                                  const ManagedObjectModel& model) {
+  if (auto unwritable = unwritablePart(file))
+    return std::unexpected(SQLiteStore(nullptr, file).error(PersistentStoreOpenError, "The store could not be opened.",
+                                                            SQLITE_CANTOPEN, std::move(unwritable)));
   sqlite3* db = nullptr;
   int result = sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
                                nullptr);
   std::shared_ptr<SQLiteStore> store(new SQLiteStore(db, file));
   if (result != SQLITE_OK) return std::unexpected(store->error(PersistentStoreOpenError, "The store could not be opened.", result));
+  // SQLite falls back to reading a file it may not write; a store must be both.
+  if (sqlite3_db_readonly(db, "main") == 1)
+    return std::unexpected(store->error(PersistentStoreOpenError, "The store could not be opened.", SQLITE_READONLY,
+                                        "the file cannot be written"));
   sqlite3_busy_timeout(db, kBusyTimeoutMs);
   if (auto prepared = store->prepareFor(model); !prepared) return std::unexpected(prepared.error());
   return store;
@@ -133,8 +157,12 @@ std::expected<void, platform::ErrorPtr> SQLiteStore::prepareFor(const ManagedObj
 
   bool hasTables = false;
   std::optional<std::string> fingerprint;
+  // Only a file that is no database is "not a store"; anything else that
+  // stops the reading (locks, input and output) keeps its own reason.
   if (int result = readState(hasTables, fingerprint); result != SQLITE_OK)
-    return std::unexpected(error(PersistentStoreOpenError, "The file is not a store.", result));
+    return std::unexpected(error(PersistentStoreOpenError,
+                                 result == SQLITE_NOTADB ? "The file is not a store." : "The store could not be opened.",
+                                 result));
 
   if (!hasTables) {
     // Two processes may start at once: the one that gets the write lock

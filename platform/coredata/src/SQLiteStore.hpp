@@ -24,6 +24,8 @@ namespace coredata {
 // file that is not a database, or a database of another model or of other
 // tables, is refused as it is. Several connections, in one process or many,
 // may use the file at once (write-ahead log, waiting for each other's locks).
+// A store is written as well as read, its journal beside it: a folder or file
+// that cannot be written makes it unusable, and the error says so.
 class SQLiteStore {
  public:
   struct Row {
@@ -51,7 +53,10 @@ class SQLiteStore {
  private:
   SQLiteStore(sqlite3* db, std::filesystem::path file);
   std::expected<void, platform::ErrorPtr> prepareFor(const ManagedObjectModel& model);
-  platform::ErrorPtr error(long code, const std::string& description, int result) const;
+  // The store's error; `reason` says why, the database's own message when
+  // none is given.
+  platform::ErrorPtr error(long code, const std::string& description, int result,
+                           std::optional<std::string> reason = std::nullopt) const;
 
   sqlite3* db_;
   std::filesystem::path file_;

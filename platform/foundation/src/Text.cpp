@@ -181,7 +181,15 @@ std::string trimWhitespaceAndNewlines(std::string_view s) {
   return std::string(s.substr(begin, end - begin));
 }
 
-bool isBlank(std::string_view s) { return trimWhitespaceAndNewlines(s).empty(); }
+// Settled by the first code point that is not white space, without walking
+// (or copying) the rest of a long text.
+bool isBlank(std::string_view s) {
+  for (std::size_t i = 0; i < s.size();) {
+    char32_t c = decode(s, i);
+    if (c == kInvalid || !isWhitespaceOrNewline(c)) return false;
+  }
+  return true;
+}
 
 std::vector<std::string> splitAtNewlines(std::string_view s) {
   std::vector<std::string> pieces;

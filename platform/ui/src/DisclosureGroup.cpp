@@ -1,5 +1,6 @@
 #include "ui/DisclosureGroup.hpp"
 
+#include "ui/FocusRing.hpp"
 #include "ui/Palette.hpp"
 #include "ui/SymbolIcon.hpp"
 #include "ui/Typography.hpp"
@@ -52,6 +53,7 @@ class DisclosureHeader : public QAbstractButton {
     painter.setPen(titleColor_);
     painter.drawText(QRectF(kChevronBox + kGap, 0, width() - kChevronBox - kGap, height()),
                      Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text());
+    if (showsFocusRing(*this)) paintFocusRing(painter, rect(), 4);
   }
 
  private:

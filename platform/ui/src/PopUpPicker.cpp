@@ -2,6 +2,7 @@
 
 #include "ui/BoxStyle.hpp"
 #include "ui/ContinuousRoundedRect.hpp"
+#include "ui/FocusRing.hpp"
 #include "ui/Palette.hpp"
 #include "ui/SymbolIcon.hpp"
 #include "ui/Typography.hpp"
@@ -55,6 +56,7 @@ void PopUpPicker::paintEvent(QPaintEvent*) {
   painter.setPen(color::label());
   painter.drawText(QRectF(bezel.left() + kTextInset, bezel.top(), arrow.left() - bezel.left() - kTextInset - 4, bezel.height()),
                    Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, currentText());
+  if (showsFocusRing(*this)) paintFocusRing(painter, bezel, 5);
 }
 
 }  // namespace ui

@@ -1,5 +1,8 @@
 #include "ui/RoundedCard.hpp"
 
+#include "ui/FocusRing.hpp"
+
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QVBoxLayout>
@@ -20,11 +23,22 @@ void RoundedCard::setBoxStyle(const BoxStyle& style) {
 void RoundedCard::setClickable(bool clickable) {
   clickable_ = clickable;
   setCursor(clickable ? Qt::PointingHandCursor : Qt::ArrowCursor);
+  setFocusPolicy(clickable ? Qt::TabFocus : Qt::NoFocus);
 }
 
 void RoundedCard::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   paintBox(painter, rect(), style_);
+  if (clickable_ && showsFocusRing(*this)) paintFocusRing(painter, rect(), style_.cornerRadius);
+}
+
+void RoundedCard::keyPressEvent(QKeyEvent* event) {
+  const bool presses = event->key() == Qt::Key_Space || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+  if (clickable_ && presses && !event->isAutoRepeat()) {
+    emit clicked();
+    return;
+  }
+  QWidget::keyPressEvent(event);
 }
 
 void RoundedCard::mousePressEvent(QMouseEvent* event) {

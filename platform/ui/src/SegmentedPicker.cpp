@@ -1,6 +1,7 @@
 #include "ui/SegmentedPicker.hpp"
 
 #include "ui/ContinuousRoundedRect.hpp"
+#include "ui/FocusRing.hpp"
 #include "ui/Palette.hpp"
 #include "ui/Typography.hpp"
 
@@ -95,6 +96,7 @@ void SegmentedPicker::paintEvent(QPaintEvent*) {
     painter.setPen(chosen ? color::label() : color::withOpacity(color::label(), 0.8));
     painter.drawText(segment, Qt::AlignCenter | Qt::TextSingleLine, options_[index]);
   }
+  if (showsFocusRing(*this)) paintFocusRing(painter, track, 6);
 }
 
 void SegmentedPicker::mouseReleaseEvent(QMouseEvent* event) {

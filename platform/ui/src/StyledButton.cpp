@@ -1,5 +1,6 @@
 #include "ui/StyledButton.hpp"
 
+#include "ui/FocusRing.hpp"
 #include "ui/Palette.hpp"
 #include "ui/SymbolIcon.hpp"
 
@@ -25,6 +26,8 @@ qreal lerp(qreal from, qreal to, qreal amount) { return from + (to - from) * amo
 StyledButton::StyledButton(const QString& text, const ButtonStyle& style, QWidget* parent)
     : QAbstractButton(parent), pressAnimation_(new QVariantAnimation(this)) {
   setText(text);
+  // Reached with Tab, not taken by a click, as on the platform.
+  setFocusPolicy(Qt::TabFocus);
   setSizePolicy(style.fillsWidth ? QSizePolicy::Expanding : QSizePolicy::Fixed, QSizePolicy::Fixed);
   setButtonStyle(style);
   pressAnimation_->setEasingCurve(QEasingCurve::InOutQuad);
@@ -90,6 +93,13 @@ QSize StyledButton::sizeHint() const {
           static_cast<int>(std::ceil(label.height())) + padding.top() + padding.bottom()};
 }
 
+void StyledButton::hideEvent(QHideEvent* event) {
+  // Qt would pass focus on to the next widget, and a text field given focus
+  // that way selects all its text: the next keystroke would replace it.
+  if (hasFocus() && parentWidget()) parentWidget()->setFocus(Qt::OtherFocusReason);
+  QAbstractButton::hideEvent(event);
+}
+
 void StyledButton::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.setRenderHint(QPainter::Antialiasing);
@@ -124,6 +134,7 @@ void StyledButton::paintEvent(QPaintEvent*) {
     painter.drawText(QRectF(x, content.top(), content.right() - x, content.height()),
                      Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text());
   }
+  if (showsFocusRing(*this)) paintFocusRing(painter, rect(), background.cornerRadius);
 }
 
 }  // namespace ui

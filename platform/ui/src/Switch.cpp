@@ -1,5 +1,6 @@
 #include "ui/Switch.hpp"
 
+#include "ui/FocusRing.hpp"
 #include "ui/Palette.hpp"
 
 #include <QPainter>
@@ -10,6 +11,7 @@ namespace ui {
 
 Switch::Switch(QWidget* parent) : QAbstractButton(parent), slide_(new QVariantAnimation(this)) {
   setCheckable(true);
+  setFocusPolicy(Qt::TabFocus);
   setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
   setCursor(Qt::PointingHandCursor);
   slide_->setDuration(150);
@@ -65,6 +67,7 @@ void Switch::paintEvent(QPaintEvent*) {
   painter.setBrush(color::white());
   painter.setPen(QPen(color::withOpacity(color::black(), 0.06), 0.5));
   painter.drawEllipse(knob);
+  if (showsFocusRing(*this)) paintFocusRing(painter, trackRect, radius);
 }
 
 }  // namespace ui

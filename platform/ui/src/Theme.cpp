@@ -1,5 +1,6 @@
 #include "ui/Theme.hpp"
 
+#include "ui/FocusRing.hpp"
 #include "ui/Palette.hpp"
 #include "ui/Typography.hpp"
 
@@ -43,6 +44,7 @@ void applyTheme(QApplication& application) {
   if (auto* fusion = QStyleFactory::create("Fusion")) application.setStyle(fusion);
   application.setPalette(lightPalette());
   application.setFont(ui::font(TextStyle::body));
+  (void)keyboardFocusMovedByKeyboard();  // starts watching how the focus moves
 }
 
 }  // namespace ui

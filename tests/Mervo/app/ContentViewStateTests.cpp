@@ -39,7 +39,7 @@ TEST_F(ContentViewStateTest, StartsOnHomeWithNothingPresented) {
   EXPECT_FALSE(*state->showingExportSheet);
   EXPECT_FALSE(*state->showingImportSheet);
   EXPECT_FALSE(*state->showingImportAlert);
-  EXPECT_FALSE(*state->showingImportFailedAlert);
+  EXPECT_FALSE(*state->showingImportResultAlert);
   EXPECT_FALSE(*state->importSuccess);
   EXPECT_TRUE(state->exportedSettings->empty());
   EXPECT_TRUE(state->importText->empty());
@@ -116,7 +116,7 @@ TEST_F(ContentViewStateTest, ConfirmingAValidExportAppliesItAndClosesTheSheet) {
   EXPECT_TRUE(*state->importSuccess);
   EXPECT_FALSE(*state->showingImportAlert);
   EXPECT_FALSE(*state->showingImportSheet);
-  EXPECT_FALSE(*state->showingImportFailedAlert);
+  EXPECT_FALSE(*state->showingImportResultAlert);
   EXPECT_EQ(*settings->emailTone, EmailTone::formal);
   rereadStoresFromDisk();
   EXPECT_EQ(suite().string("emailTone"), "formal");
@@ -124,20 +124,49 @@ TEST_F(ContentViewStateTest, ConfirmingAValidExportAppliesItAndClosesTheSheet) {
 
 // A failed import used to pass silently; now it says so and keeps the sheet.
 TEST_F(ContentViewStateTest, ConfirmingTextThatIsNoExportChangesNothingAndSaysSo) {
-  for (const char* text : {"not json at all", "[1, 2]", "\"customSystemPrompt\""}) {
+  for (const char* text : {"not json at all", "[1, 2]", "\"customSystemPrompt\"", "{}", "{\"foo\": 1}"}) {
     SCOPED_TRACE(text);
-    state->showingImportFailedAlert = false;
+    state->showingImportResultAlert = false;
     state->openImportSheet();
     state->importText = std::string(text);
     state->requestImport();
     EXPECT_EQ(countSaves([&] { state->confirmImport(); }), 0);
     EXPECT_FALSE(*state->importSuccess);
-    EXPECT_TRUE(*state->showingImportFailedAlert);
+    EXPECT_TRUE(*state->showingImportResultAlert);
+    EXPECT_EQ(state->importResultTitle, "Import Failed");
+    EXPECT_EQ(state->importResultMessage, "The text is not a settings export. Nothing was changed.");
     EXPECT_TRUE(*state->showingImportSheet);
     EXPECT_EQ(*state->importText, text);
     EXPECT_EQ(*settings->emailTone, EmailTone::professional);
     EXPECT_FALSE(suite().object("emailTone"));
   }
+}
+
+// An export whose tone, length and switches have the wrong types is applied
+// for its prompt, and the result names what it passed over.
+TEST_F(ContentViewStateTest, AnImportThatPassedOverMembersNamesThem) {
+  state->openImportSheet();
+  state->importText = std::string(
+      R"({"customSystemPrompt": "Be brief.", "emailTone": 3, "responseLength": "tiny", "includeContext": "no"})");
+  state->requestImport();
+  EXPECT_EQ(countSaves([&] { state->confirmImport(); }), 1);
+  EXPECT_TRUE(*state->importSuccess);
+  EXPECT_FALSE(*state->showingImportSheet);
+  EXPECT_TRUE(*state->showingImportResultAlert);
+  EXPECT_EQ(state->importResultTitle, "Settings Imported");
+  EXPECT_EQ(state->importResultMessage,
+            "Not imported, as their values are not valid: emailTone, responseLength, includeContext. The other settings "
+            "were applied.");
+  EXPECT_EQ(*settings->customSystemPrompt, "Be brief.");
+}
+
+TEST_F(ContentViewStateTest, AnImportWithNothingUsableNamesWhatItFound) {
+  state->importText = std::string(R"({"useCustomPrompt": "yes", "emailTone": "Casual"})");
+  EXPECT_EQ(countSaves([&] { state->confirmImport(); }), 0);
+  EXPECT_FALSE(*state->importSuccess);
+  EXPECT_EQ(state->importResultTitle, "Import Failed");
+  EXPECT_EQ(state->importResultMessage,
+            "None of its settings has a value that can be used (useCustomPrompt, emailTone). Nothing was changed.");
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
+#include <ostream>
 
 #include "RunningProgram.hpp"
 #include "coredata/ManagedObjectModel.hpp"
@@ -117,22 +119,117 @@ void withMervoStore(const std::function<void(coredata::PersistentContainer&)>& u
   use(container);
 }
 
-TEST_F(MervoProgramTest, ASecondStartFindsTheSameStoreAndTwoRunAtOnce) {
+// Every file below a folder, with its contents.
+std::map<std::filesystem::path, std::string> filesBelow(const std::filesystem::path& folder) {
+  std::map<std::filesystem::path, std::string> files;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
+    if (entry.is_regular_file()) files[entry.path()] = test_support::readFile(entry.path());
+  return files;
+}
+
+// A second start for the settings folder of a running Mervo: how it is
+// started, what it says and how it ends.
+struct SecondStartCase {
+  const char* name;
+  bool screenshot;
+  int exitStatus;
+  const char* says;  // on standard output, or on standard error when it took no picture
+};
+void PrintTo(const SecondStartCase& c, std::ostream* os) { *os << c.name; }
+
+class MervoSecondStartTest : public MervoProgramTest, public ::testing::WithParamInterface<SecondStartCase> {};
+
+// The running window chose OpenAI and saved it; a second start (a second
+// launcher click, or a picture taken with the README's command) must not
+// make the built-in service current again behind that window's back.
+TEST_P(MervoSecondStartTest, HandsOverToTheRunningMervoAndLeavesItsSettingsAsTheyAre) {
+  const auto& c = GetParam();
+  RunningProgram first(kMervo, {});
+  ASSERT_TRUE(first.waitForOutput(kShown)) << first.err();
+  for (auto* store : {&mervoDefaults(), platform::UserDefaults::suite("group.tesvarin.quorbel").get()}) {
+    store->set("llm_provider", "openai");
+    store->set("llm_api_key", "sk-first-window");
+    ASSERT_TRUE(store->synchronize());
+  }
+  const auto settings = filesBelow(platform::paths::configHome());
+
+  test_support::TempDir folder;
+  std::vector<std::string> arguments;
+  if (c.screenshot) arguments = {"--screenshot", screenshot(folder)};
+  RunningProgram second(kMervo, arguments);
+  EXPECT_EQ(second.exitStatus(), c.exitStatus) << second.err();
+  EXPECT_NE((c.screenshot ? second.err() : second.out()).find(c.says), std::string::npos) << second.out() << second.err();
+  // None of the start ran: no configuration, no launch policy, no window.
+  EXPECT_EQ(second.out().find("Firebase configured"), std::string::npos) << second.out();
+  EXPECT_EQ(second.out().find("Built-in AI"), std::string::npos) << second.out();
+  EXPECT_FALSE(std::filesystem::exists(screenshot(folder)));
+
+  EXPECT_TRUE(first.waitForOutput("🪟 Mervo: Window brought to the front for another start")) << first.out();
+  EXPECT_EQ(filesBelow(platform::paths::configHome()), settings);
+  platform::UserDefaults::resetForTesting();
+  EXPECT_EQ(platform::UserDefaults::suite("group.tesvarin.quorbel")->string("llm_provider"), "openai");
+  first.terminate();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Starts, MervoSecondStartTest,
+    ::testing::Values(SecondStartCase{"FromALauncher", false, 0, "🪟 Mervo: Already running for the settings in"},
+                      SecondStartCase{"ForAScreenshot", true, 4, "no picture was taken"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(MervoProgramTest, AKilledMervoDoesNotKeepTheNextStartOut) {
+  RunningProgram killed(kMervo, {});
+  ASSERT_TRUE(killed.waitForOutput(kShown)) << killed.err();
+  killed.killAbruptly();
+  test_support::TempDir folder;
+  RunningProgram next(kMervo, {"--screenshot", screenshot(folder)});
+  EXPECT_EQ(next.exitStatus(), 0) << next.err();
+  EXPECT_NE(next.out().find(kShown), std::string::npos) << next.out();
+  EXPECT_TRUE(std::filesystem::exists(screenshot(folder)));
+}
+
+// Two settings folders are two Mervos, each with its own settings, over the
+// one object store of the data folder.
+TEST_F(MervoProgramTest, TwoSettingsFoldersRunSideBySideOverOneStore) {
   RunningProgram first(kMervo, {});
   ASSERT_TRUE(first.waitForOutput(kShown)) << first.err();
   withMervoStore([](coredata::PersistentContainer& store) {
     store.viewContext().insertNewObject("Item")->setValue("timestamp", coredata::Date(std::chrono::seconds(7)));
     ASSERT_TRUE(store.viewContext().save());
   });
-  test_support::TempDir folder;
-  RunningProgram second(kMervo, {"--screenshot", screenshot(folder)});
-  EXPECT_EQ(second.exitStatus(), 0) << second.err();
+  test_support::TempDir otherSettings, folder;
+  {
+    test_support::ScopedEnv configHome("XDG_CONFIG_HOME", otherSettings.path().string());
+    RunningProgram second(kMervo, {"--screenshot", screenshot(folder)});
+    EXPECT_EQ(second.exitStatus(), 0) << second.err();
+    EXPECT_NE(second.out().find("✅ Built-in AI has been set as the default LLM provider"), std::string::npos);
+  }
+  EXPECT_TRUE(std::filesystem::exists(screenshot(folder)));
+  EXPECT_TRUE(std::filesystem::exists(otherSettings.path() / "quorbel" / "preferences" / "group.tesvarin.quorbel.plist"));
   first.terminate();
   withMervoStore([](coredata::PersistentContainer& store) {
     auto items = store.viewContext().fetch(coredata::FetchRequest{"Item", {}});
     ASSERT_TRUE(items);
     EXPECT_EQ(items->size(), 1u);
   });
+}
+
+// A shared suite left unreadable (a typo in a hand-edited file) is never
+// written over; the start's save of the built-in service says it did not land.
+TEST_F(MervoProgramTest, AnUnreadableSharedSuiteIsKeptAndTheLaunchSaveSaysItDidNotLand) {
+  const auto suiteFile = platform::UserDefaults::fileForDomain("group.tesvarin.quorbel");
+  const std::string handEdited = "<plist><dict><key>llm_provider</key><string>openai</dict></plist>";
+  { std::ofstream(suiteFile) << handEdited; }
+  test_support::ScopedEnv debug("DEBUG_LOGGING", "true");
+  test_support::TempDir folder;
+  RunningProgram mervo(kMervo, {"--screenshot", screenshot(folder), "--tab", "models"});
+  ASSERT_EQ(mervo.exitStatus(), 0) << mervo.err();
+  EXPECT_NE(mervo.out().find("❌ LLMProviderConfig: Failed to access shared UserDefaults with App Group: "
+                             "group.tesvarin.quorbel"),
+            std::string::npos)
+      << mervo.out();
+  EXPECT_EQ(mervo.out().find("💾 LLMProviderConfig: Settings saved to shared UserDefaults"), std::string::npos);
+  EXPECT_EQ(test_support::readFile(suiteFile), handEdited);
 }
 
 TEST_F(MervoProgramTest, AStoreThatCannotBeOpenedStopsTheStartAndIsKept) {

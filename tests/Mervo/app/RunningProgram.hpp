@@ -82,12 +82,16 @@ class RunningProgram {
     return WIFEXITED(*status_) ? WEXITSTATUS(*status_) : -1;
   }
 
-  void terminate() {
-    if (!status_) kill(pid_, SIGTERM);
+  void terminate() { stop(SIGTERM); }
+  // Ends it as a crash or `kill -9` would, with no chance to clean up.
+  void killAbruptly() { stop(SIGKILL); }
+
+ private:
+  void stop(int signal) {
+    if (!status_) kill(pid_, signal);
     exitStatus();
   }
 
- private:
   bool hasEnded() {
     if (status_) return true;
     int status = 0;

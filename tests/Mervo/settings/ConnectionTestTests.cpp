@@ -241,20 +241,35 @@ TEST_F(ConnectionTest, OnlyHTTPAndHTTPSEndpointsAreEverSent) {
   EXPECT_EQ(runTest().result, "ok");
 }
 
-TEST_F(ConnectionTest, EndpointsWithoutASchemeAreToldToBeginWithOne) {
+// An endpoint without a scheme, or of just a scheme, gets a sentence that
+// says what is wrong (not the URL session's "bad URL"), and nothing is sent.
+TEST_F(ConnectionTest, UnusableEndpointsAreToldWhatIsWrong) {
+  struct Case {
+    std::string endpoint;
+    const char* says;
+    const char* console;
+  } cases[] = {
+      {"api.openai.com/v1", "' must begin with http:// or https://", "Unsupported URL scheme"},
+      {"localhost:11434", "' must begin with http:// or https://", "Unsupported URL scheme"},
+      {"", "' must begin with http:// or https://", "Unsupported URL scheme"},
+      {"not a url", "' must begin with http:// or https://", "Unsupported URL scheme"},
+      {"http://", "' names no host", "URL has no host"},
+      {"https://", "' names no host", "URL has no host"},
+      {"HTTP://", "' names no host", "URL has no host"},
+  };
   for (auto provider : {LLMProvider::openai, LLMProvider::ollama, LLMProvider::custom}) {
-    for (std::string endpoint : {"api.openai.com/v1", "localhost:11434", "", "not a url"}) {
-      SCOPED_TRACE(std::string(mervo::rawValue(provider)) + " '" + endpoint + "'");
-      useProvider(provider, endpoint, "k");
+    for (const auto& c : cases) {
+      SCOPED_TRACE(std::string(mervo::rawValue(provider)) + " '" + c.endpoint + "'");
+      useProvider(provider, c.endpoint, "k");
       config->customModelName = "m";
       test_support::ConsoleCapture console;
       auto outcome = runTest();
       ASSERT_FALSE(outcome.result.has_value());
       EXPECT_TRUE(mervo::isLLMAPIError(outcome.result.error(), LLMAPIError::Case::configurationError));
-      EXPECT_NE(outcome.result.error()->localizedDescription().find("' must begin with http:// or https://"),
-                std::string::npos)
-          << outcome.result.error()->localizedDescription();
-      EXPECT_NE(console.joined().find("❌ LLMAPIService: Unsupported URL scheme - endpoint: '"), std::string::npos);
+      const auto description = outcome.result.error()->localizedDescription();
+      EXPECT_TRUE(description.starts_with("Configuration error: The endpoint '")) << description;
+      EXPECT_TRUE(description.ends_with(c.says)) << description;
+      EXPECT_NE(console.joined().find(std::string("❌ LLMAPIService: ") + c.console + " - endpoint: '"), std::string::npos);
     }
   }
 }
@@ -276,12 +291,14 @@ TEST_F(ConnectionTest, FailuresFoundBeforeSendingStillArriveLater) {
 
 class HostlessEndpoint : public ConnectionTest, public ::testing::WithParamInterface<test_support::HostlessURLForm> {
  protected:
-  // Unparsable text is the test's own refusal; the rest is the URL session's.
+  // Refused before anything is sent: unparsable text as an invalid request,
+  // a URL without a host in a sentence that says so.
   void expectRefused(const Outcome& outcome) {
     ASSERT_FALSE(outcome.result.has_value());
     if (GetParam().parses) {
-      EXPECT_EQ(outcome.result.error()->domain(), platform::kURLErrorDomain);
-      EXPECT_EQ(outcome.result.error()->code(), platform::URLErrorBadURL);
+      EXPECT_TRUE(mervo::isLLMAPIError(outcome.result.error(), LLMAPIError::Case::configurationError));
+      EXPECT_NE(outcome.result.error()->localizedDescription().find("' names no host"), std::string::npos)
+          << outcome.result.error()->localizedDescription();
     } else {
       EXPECT_TRUE(mervo::isLLMAPIError(outcome.result.error(), LLMAPIError::Case::invalidRequest));
     }

@@ -1,3 +1,5 @@
+#include <filesystem>
+#include <fstream>
 #include <functional>
 
 #include <gtest/gtest.h>
@@ -189,14 +191,73 @@ TEST_F(LLMProviderConfigTest, SwitchingToAnExternalProviderStaysUnsavedUntilSave
   EXPECT_TRUE(*config.hasUnsavedChanges);
 }
 
-TEST_F(LLMProviderConfigTest, SavingWhenTheSuiteCannotBeOpenedStillWritesTheStandardDefaults) {
+// The compose assistant reads only the shared suite: a save that did not
+// reach it stays unsaved and says why, whether the suite could not be opened
+// at all or its file went bad while the window was open.
+TEST_F(LLMProviderConfigTest, ASaveTheSuiteDidNotTakeStaysUnsavedAndSaysWhy) {
+  const auto suiteFile = platform::UserDefaults::fileForDomain(settings_test::kSuiteName);
+  const std::string handEdited = "<plist><dict><key>llm_provider</key><string>openai</dict></plist>";  // a typo
+  struct Case {
+    const char* name;
+    std::function<void()> breakTheSuite;
+    const char* reason;
+  } cases[] = {
+      {"unreadable before the first save", [&] { std::ofstream(suiteFile) << handEdited; }, "is not a property list"},
+      {"unreadable since it was opened",
+       [&] {
+         suite();  // opened (and cached) while still readable
+         std::ofstream(suiteFile) << handEdited;
+       },
+       "is not a property list"},
+      {"a name that is no suite", [&] { setEnv("APP_GROUP_ID", "../escape"); }, "is not usable"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    test_support::resetDefaults();
+    setEnv("APP_GROUP_ID", std::nullopt);
+    LLMProviderConfig config;
+    c.breakTheSuite();
+    const std::string suiteBefore = test_support::readFile(suiteFile);
+    config.switchProvider(LLMProvider::custom);
+    config.endpoint = std::string("https://llm.example/v1");
+    config.saveConfigurationManually();
+    EXPECT_TRUE(*config.hasUnsavedChanges);
+    ASSERT_TRUE(*config.saveFailure);
+    EXPECT_NE(config.saveFailure.get()->find(c.reason), std::string::npos) << config.saveFailure.get().value_or("");
+    // Mervo's own defaults take the values, as they always do. (Read as they
+    // are: forgetting the stores now would leave the suite's waiting values
+    // to a store no one holds.)
+    EXPECT_EQ(storedProvider(standard()), "custom");
+    EXPECT_EQ(test_support::readFile(suiteFile), suiteBefore);
+
+    // Mended, the next save lands and clears the failure.
+    std::filesystem::remove(suiteFile);
+    setEnv("APP_GROUP_ID", std::nullopt);
+    config.saveConfigurationManually();
+    EXPECT_FALSE(*config.hasUnsavedChanges);
+    EXPECT_EQ(*config.saveFailure, std::nullopt);
+    rereadStoresFromDisk();
+    EXPECT_EQ(storedProvider(suite()), "custom");
+    EXPECT_EQ(suite().string("llm_endpoint"), "https://llm.example/v1");
+  }
+}
+
+// The built-in provider saves every change at once; one that did not land
+// shows as unsaved, so the screen offers Save.
+TEST_F(LLMProviderConfigTest, AnImmediateSaveTheSuiteDidNotTakeLeavesTheBuiltInProviderUnsaved) {
   LLMProviderConfig config;
-  setEnv("APP_GROUP_ID", "../escape");
-  config.switchProvider(LLMProvider::custom);
-  config.saveConfigurationManually();
+  suite();
+  std::ofstream(platform::UserDefaults::fileForDomain(settings_test::kSuiteName)) << "not a property list";
+  config.timeout = 45.0;
+  EXPECT_TRUE(*config.hasUnsavedChanges);
+  EXPECT_TRUE(*config.saveFailure);
+
+  std::filesystem::remove(platform::UserDefaults::fileForDomain(settings_test::kSuiteName));
+  config.timeout = 50.0;
+  EXPECT_FALSE(*config.hasUnsavedChanges);
+  EXPECT_EQ(*config.saveFailure, std::nullopt);
   rereadStoresFromDisk();
-  EXPECT_EQ(storedProvider(standard()), "custom");
-  EXPECT_EQ(storedProvider(suite()), "gemini");
+  EXPECT_EQ(suite().doubleValue("llm_timeout"), 50.0);
 }
 
 TEST_F(LLMProviderConfigTest, ValidationMessagesInOrder) {

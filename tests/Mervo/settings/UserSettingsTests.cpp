@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include "foundation/NotificationCenter.hpp"
 #include "router/SystemPromptTexts.hpp"
 #include "SettingsTestSupport.hpp"
@@ -128,6 +131,8 @@ TEST_F(UserSettingsTest, RenamedKeysMoveTheSuiteEntryButNotTheFileMember) {
   EXPECT_NE(settings.exportSettings()->find("\"emailTone\": \"friendly\""), std::string::npos);
 }
 
+// The standard defaults stand in for a suite that cannot be opened, but the
+// compose assistant never reads them there: the save says it did not land.
 TEST_F(UserSettingsTest, TheStandardDefaultsStandInWhenTheSuiteCannotBeOpened) {
   setEnv("APP_GROUP_ID", "../escape");  // not a usable suite name
   UserSettings settings;
@@ -135,6 +140,27 @@ TEST_F(UserSettingsTest, TheStandardDefaultsStandInWhenTheSuiteCannotBeOpened) {
   settings.saveSettings();
   EXPECT_EQ(standard().object("emailTone"), platform::PropertyValue("casual"));
   EXPECT_EQ(*UserSettings().emailTone, EmailTone::casual);
+  ASSERT_TRUE(*settings.saveFailure);
+  EXPECT_NE(settings.saveFailure.get()->find("\"../escape\" is not usable"), std::string::npos) << settings.saveFailure.get().value_or("");
+}
+
+TEST_F(UserSettingsTest, ASaveTheSuiteFileDidNotTakeSaysWhyUntilOneDoes) {
+  const auto suiteFile = platform::UserDefaults::fileForDomain(settings_test::kSuiteName);
+  UserSettings settings;
+  suite();
+  { std::ofstream(suiteFile) << "<plist><dict><key>emailTone</dict></plist>"; }
+  ChangeCounter changes;
+  settings.useCustomPrompt = true;
+  settings.saveSettings();
+  ASSERT_TRUE(*settings.saveFailure);
+  EXPECT_NE(settings.saveFailure.get()->find(suiteFile.string()), std::string::npos) << settings.saveFailure.get().value_or("");
+  EXPECT_EQ(changes.count, 1);
+
+  std::filesystem::remove(suiteFile);
+  settings.saveSettings();
+  EXPECT_EQ(*settings.saveFailure, std::nullopt);
+  rereadStoresFromDisk();
+  EXPECT_EQ(suite().object("useCustomPrompt"), platform::PropertyValue(true));
 }
 
 TEST_F(UserSettingsTest, ExportThenImportIsAnIdentity) {
@@ -149,7 +175,9 @@ TEST_F(UserSettingsTest, ExportThenImportIsAnIdentity) {
   ASSERT_TRUE(text);
 
   UserSettings other;
-  ASSERT_TRUE(other.importSettings(*text));
+  auto imported = other.importSettings(*text);
+  ASSERT_TRUE(imported);
+  EXPECT_TRUE(imported->skipped.empty());
   EXPECT_EQ(*other.customSystemPrompt, *settings.customSystemPrompt);
   EXPECT_EQ(*other.useCustomPrompt, true);
   EXPECT_EQ(*other.emailTone, EmailTone::casual);
@@ -159,26 +187,37 @@ TEST_F(UserSettingsTest, ExportThenImportIsAnIdentity) {
   EXPECT_EQ(other.exportSettings(), text);
 }
 
-TEST_F(UserSettingsTest, ImportAppliesWhatIsValidAndRefusesWhatIsNotAnObject) {
-  struct Case {
+TEST_F(UserSettingsTest, ImportAppliesWhatIsValidNamesWhatItPassedOverAndRefusesWhatIsNoExport) {
+  using Case = mervo::SettingsImportError::Case;
+  using Names = std::vector<std::string>;
+  struct ImportCase {
     const char* name;
     std::string text;
-    bool accepted;
+    std::optional<Case> refused;  // applied when absent
+    Names skipped;
     EmailTone tone;
     bool useCustomPrompt;
     std::string prompt;
   } cases[] = {
-      {"not JSON", "tone: casual", false, EmailTone::professional, false, "Start"},
-      {"top-level array", "[]", false, EmailTone::professional, false, "Start"},
-      {"top-level scalar", "\"casual\"", false, EmailTone::professional, false, "Start"},
-      {"not UTF-8", "{\"customSystemPrompt\": \"\xff\"}", false, EmailTone::professional, false, "Start"},
-      {"empty object", "{}", true, EmailTone::professional, false, "Start"},
-      {"wrong types", R"({"useCustomPrompt": "true", "emailTone": 1, "customSystemPrompt": 5, "includeContext": 1})",
-       true, EmailTone::professional, false, "Start"},
-      {"unknown tone and length", R"({"emailTone": "Casual", "responseLength": "huge"})", true,
+      {"not JSON", "tone: casual", Case::notAnExport, {}, EmailTone::professional, false, "Start"},
+      {"top-level array", "[]", Case::notAnExport, {}, EmailTone::professional, false, "Start"},
+      {"top-level scalar", "\"casual\"", Case::notAnExport, {}, EmailTone::professional, false, "Start"},
+      {"not UTF-8", "{\"customSystemPrompt\": \"\xff\"}", Case::notAnExport, {}, EmailTone::professional, false, "Start"},
+      {"empty object", "{}", Case::notAnExport, {}, EmailTone::professional, false, "Start"},
+      {"none of the export's members", R"({"foo": 1})", Case::notAnExport, {}, EmailTone::professional, false, "Start"},
+      {"only wrong types", R"({"useCustomPrompt": "true", "emailTone": 1, "customSystemPrompt": 5, "includeContext": 1})",
+       Case::noUsableSettings, Names{"customSystemPrompt", "useCustomPrompt", "emailTone", "includeContext"},
        EmailTone::professional, false, "Start"},
-      {"unknown members", R"({"theme": "dark", "emailTone": "casual"})", true, EmailTone::casual, false, "Start"},
-      {"all valid", R"({"emailTone": "formal", "useCustomPrompt": true, "customSystemPrompt": "New"})", true,
+      {"only unknown tone and length", R"({"emailTone": "Casual", "responseLength": "huge"})", Case::noUsableSettings,
+       Names{"emailTone", "responseLength"}, EmailTone::professional, false, "Start"},
+      {"the prompt, and the rest of wrong types",
+       R"({"customSystemPrompt": "New", "useCustomPrompt": null, "emailTone": ["casual"], "responseLength": true,
+           "includeContext": "yes", "autoSuggestReplies": 0})",
+       std::nullopt, Names{"useCustomPrompt", "emailTone", "responseLength", "includeContext", "autoSuggestReplies"},
+       EmailTone::professional, false, "New"},
+      {"unknown members beside a valid one", R"({"theme": "dark", "emailTone": "casual"})", std::nullopt, {},
+       EmailTone::casual, false, "Start"},
+      {"all valid", R"({"emailTone": "formal", "useCustomPrompt": true, "customSystemPrompt": "New"})", std::nullopt, {},
        EmailTone::formal, true, "New"},
   };
   for (const auto& c : cases) {
@@ -188,15 +227,58 @@ TEST_F(UserSettingsTest, ImportAppliesWhatIsValidAndRefusesWhatIsNotAnObject) {
     settings.customSystemPrompt = "Start";
     ChangeCounter changes;
 
-    EXPECT_EQ(settings.importSettings(c.text), c.accepted);
+    auto imported = settings.importSettings(c.text);
+    ASSERT_EQ(imported.has_value(), !c.refused);
+    EXPECT_EQ(imported ? imported->skipped : imported.error().skipped, c.skipped);
+    if (c.refused) {
+      EXPECT_EQ(imported.error().errorCase, *c.refused);
+    }
     EXPECT_EQ(*settings.emailTone, c.tone);
     EXPECT_EQ(*settings.useCustomPrompt, c.useCustomPrompt);
     EXPECT_EQ(*settings.customSystemPrompt, c.prompt);
     EXPECT_TRUE(*settings.includeContext);
-    // Accepted: saved and announced once. Refused: nothing stored, nothing posted.
-    EXPECT_EQ(changes.count, c.accepted ? 1 : 0);
-    EXPECT_EQ(suite().object("customSystemPrompt").has_value(), c.accepted);
+    // Applied: saved and announced once. Refused: nothing stored, nothing posted.
+    EXPECT_EQ(changes.count, c.refused ? 0 : 1);
+    EXPECT_EQ(suite().object("customSystemPrompt").has_value(), !c.refused);
   }
+}
+
+TEST_F(UserSettingsTest, ATextLongerThanAnyExportIsRefusedUnread) {
+  UserSettings settings;
+  std::string text = R"({"emailTone": "casual", "customSystemPrompt": ")";
+  text.append(UserSettings::kMaximumImportSize, 'a');
+  text += "\"}";
+  auto imported = settings.importSettings(text);
+  ASSERT_FALSE(imported);
+  EXPECT_EQ(imported.error().errorCase, mervo::SettingsImportError::Case::tooLarge);
+  EXPECT_EQ(*settings.emailTone, EmailTone::professional);
+}
+
+// An import the suite does not take changes nothing: the fields return to
+// what they held, and those values, not the import's, wait for the next
+// save that lands.
+TEST_F(UserSettingsTest, AnImportTheSuiteDidNotTakeLeavesTheSettingsAsTheyWere) {
+  const auto suiteFile = platform::UserDefaults::fileForDomain(settings_test::kSuiteName);
+  UserSettings settings;
+  settings.customSystemPrompt = "Kept";
+  settings.saveSettings();
+  ASSERT_EQ(*settings.saveFailure, std::nullopt);
+  { std::ofstream(suiteFile) << "not a property list"; }
+
+  auto imported = settings.importSettings(R"({"customSystemPrompt": "Imported", "emailTone": "casual"})");
+  ASSERT_FALSE(imported);
+  EXPECT_EQ(imported.error().errorCase, mervo::SettingsImportError::Case::notSaved);
+  EXPECT_NE(imported.error().localizedDescription().find(suiteFile.string()), std::string::npos)
+      << imported.error().localizedDescription();
+  EXPECT_EQ(*settings.customSystemPrompt, "Kept");
+  EXPECT_EQ(*settings.emailTone, EmailTone::professional);
+  EXPECT_EQ(test_support::readFile(suiteFile), "not a property list");
+
+  std::filesystem::remove(suiteFile);
+  ASSERT_TRUE(suite().synchronize());
+  rereadStoresFromDisk();
+  EXPECT_EQ(suite().string("customSystemPrompt"), "Kept");
+  EXPECT_EQ(suite().string("emailTone"), "professional");
 }
 
 TEST_F(UserSettingsTest, ExportOfAPromptThatIsNotUTF8FailsCleanly) {

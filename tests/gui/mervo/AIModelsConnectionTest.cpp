@@ -79,7 +79,7 @@ class AIModelsConnectionTest : public mervo_gui_test::MervoGuiTest {
     EXPECT_FALSE(screen()->isTestingConnection());
     EXPECT_TRUE(screen()->testButton()->isEnabled());
     EXPECT_EQ(screen()->testAlert()->windowTitle(), "Connection Test");
-    return screen()->testAlert()->messageLabel()->text().remove(QChar(0x200B));  // break opportunities
+    return gui_test::readableText(*screen()->testAlert()->messageLabel());
   }
 
   QString connectionSymbol() { return screen()->connectionRow()->icon()->symbol().name(); }

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "MervoGuiTest.hpp"
+#include "app_views/ContentView.hpp"
 #include "app_views/LLMConfigurationView.hpp"
 #include "app_views/ProviderCard.hpp"
 #include "app_views/ProviderSettingsFields.hpp"
@@ -272,6 +273,72 @@ TEST_F(AIModelsScreenTest, StatusRowsShowTheirThreeStates) {
   }
 }
 
+// A key or endpoint copied with its line break is saved without it: every
+// request would otherwise fail on a header or URL holding one.
+TEST_F(AIModelsScreenTest, PastedLineBreaksNeverReachTheSavedSettings) {
+  tap(LLMProvider::custom);
+  for (auto* field : {fields()->apiKeyField(), fields()->endpointField()}) field->lineEdit()->clear();
+  QGuiApplication::clipboard()->setText("sk-key\n");
+  fields()->apiKeyField()->lineEdit()->paste();
+  QGuiApplication::clipboard()->setText("https://llm.example/v1\r\n");
+  fields()->endpointField()->lineEdit()->paste();
+  QGuiApplication::clipboard()->setText("my\nmodel\n");
+  fields()->customModelField()->lineEdit()->paste();
+  QTest::mouseClick(screen->saveButton(), Qt::LeftButton);
+  rereadStoresFromDisk();
+  EXPECT_EQ(suite().string("llm_api_key"), "sk-key");
+  EXPECT_EQ(suite().string("llm_endpoint"), "https://llm.example/v1");
+  EXPECT_EQ(suite().string("llm_custom_model"), "my model");
+}
+
+// Save from the keyboard, in the window: the button gives way to "Saved",
+// and focus must not run on to the next control (the key field, with its
+// text selected, where the next keystroke would replace the key; or a tab
+// button, which the next space would press).
+TEST_F(AIModelsScreenTest, SavingFromTheKeyboardLeavesNoFieldFocusedAndSelected) {
+  mervo::views::ContentView window(environment());
+  window.state().selectTab(mervo::MainTab::apiConfig);
+  gui_test::showAndWait(window);
+  auto* models = static_cast<LLMConfigurationView*>(window.tabContent());
+  models->selectProvider(LLMProvider::openai);
+  auto* key = models->providerFields()->apiKeyField()->lineEdit();
+  key->setFocus();
+  QTest::keyClicks(key, "sk-abc");
+  for (int presses = 0; presses < 40 && !models->saveButton()->hasFocus(); ++presses)
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  ASSERT_TRUE(models->saveButton()->hasFocus());
+  QTest::keyClick(models->saveButton(), Qt::Key_Space);
+  ASSERT_TRUE(models->savedButton()->isVisible());
+  // Focus stays on the screen, off every field and button.
+  EXPECT_EQ(QApplication::focusWidget(), models);
+  for (auto* field : window.findChildren<QLineEdit*>()) {
+    SCOPED_TRACE(field->placeholderText().toStdString());
+    EXPECT_FALSE(field->hasFocus());
+    EXPECT_FALSE(field->hasSelectedText());
+  }
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_X);
+  EXPECT_EQ(*llmConfig->apiKey, "sk-abc");
+}
+
+// The provider cards are buttons for the keyboard too: Tab reaches them, the
+// focused one wears the focus ring, and Space chooses it.
+TEST_F(AIModelsScreenTest, ProviderCardsAreReachedWithTabAndChosenWithSpace) {
+  screen->activateWindow();
+  auto* gemini = screen->providerCard(LLMProvider::gemini);
+  auto* openai = screen->providerCard(LLMProvider::openai);
+  gemini->setFocus(Qt::TabFocusReason);
+  ASSERT_TRUE(gui_test::waitUntil([&] { return gemini->hasFocus(); }));
+  const QImage unfocused = gui_test::render(*openai, openai->size());
+  QTest::keyClick(gemini, Qt::Key_Tab);
+  ASSERT_TRUE(openai->hasFocus());
+  const QImage focused = gui_test::render(*openai, openai->size());
+  const QColor ring = gui_test::colorOverWhite(focused, QPoint(1, openai->height() / 2));
+  EXPECT_GT(ring.blue(), ring.red() + 40) << ring.name().toStdString();
+  EXPECT_NE(focused.pixel(1, openai->height() / 2), unfocused.pixel(1, openai->height() / 2));
+  QTest::keyClick(openai, Qt::Key_Space);
+  EXPECT_EQ(*llmConfig->currentProvider, LLMProvider::openai);
+}
+
 TEST_F(AIModelsScreenTest, SavingAnIncompleteConfigurationRaisesItsIssues) {
   tap(LLMProvider::openai);
   fields()->endpointField()->lineEdit()->clear();
@@ -345,32 +412,55 @@ INSTANTIATE_TEST_SUITE_P(AIModelsScreen, StoredTimeoutOnTheScreen,
 
 namespace {
 
-// A save that a store did not take leaves "Save" up, so the user knows the
-// settings are not where the compose assistant reads them; the next save that
-// lands turns it to "Saved".
-class FailedSaveOnTheScreen : public AIModelsScreenTest, public ::testing::WithParamInterface<const char*> {};
+// A save that a store did not take leaves "Save" up and says why, so the user
+// knows the settings are not where the compose assistant reads them; the
+// next save that lands turns it to "Saved".
+struct FailedSave {
+  const char* name;
+  bool sharedSuite;  // else Mervo's own defaults
+  bool unreadableWhenOpened;  // else it goes bad after Mervo opened it
+};
+void PrintTo(const FailedSave& f, std::ostream* os) { *os << f.name; }
 
-TEST_P(FailedSaveOnTheScreen, KeepsSaveUp) {
-  const std::string domain = std::string(GetParam()) == "StandardDefaults" ? standard().domain() : settings_test::kSuiteName;
+class FailedSaveOnTheScreen : public AIModelsScreenTest, public ::testing::WithParamInterface<FailedSave> {};
+
+TEST_P(FailedSaveOnTheScreen, KeepsSaveUpAndSaysWhy) {
+  const auto& f = GetParam();
+  const std::string domain = f.sharedSuite ? settings_test::kSuiteName : standard().domain();
   tap(LLMProvider::openai);
   QTest::keyClicks(fields()->apiKeyField()->lineEdit(), "sk-abc");
-  // Another program leaves the store's file unreadable: it is not overwritten.
+  // Another program (or a hand edit) leaves the store's file unreadable: it
+  // is not overwritten.
+  if (f.unreadableWhenOpened) rereadStoresFromDisk();
   const auto file = platform::UserDefaults::fileForDomain(domain);
-  { std::ofstream(file) << "not a property list"; }
+  { std::ofstream(file) << "<plist><dict><key>llm_api_key</dict></plist>"; }
   QTest::mouseClick(screen->saveButton(), Qt::LeftButton);
   EXPECT_EQ(actionButton(), "Save");
   EXPECT_TRUE(*llmConfig->hasUnsavedChanges);
-  EXPECT_EQ(test_support::readFile(file), "not a property list");
+  ASSERT_TRUE(gui_test::waitUntil([&] { return screen->saveFailedAlert() != nullptr; }));
+  EXPECT_EQ(screen->saveFailedAlert()->windowTitle(), "Not Saved");
+  const QString message = gui_test::readableText(*screen->saveFailedAlert()->messageLabel());
+  EXPECT_TRUE(message.startsWith("The settings could not be saved, so the compose assistant still uses the previous ones."))
+      << message.toStdString();
+  EXPECT_TRUE(message.contains(QString::fromStdString(file.string()) + " is not a property list")) << message.toStdString();
+  EXPECT_EQ(screen->configurationIssuesAlert(), nullptr);
+  EXPECT_EQ(test_support::readFile(file), "<plist><dict><key>llm_api_key</dict></plist>");
+  screen->saveFailedAlert()->close();
+
   std::filesystem::remove(file);
   QTest::mouseClick(screen->saveButton(), Qt::LeftButton);
   EXPECT_EQ(actionButton(), "Saved");
+  EXPECT_TRUE(gui_test::waitUntil([&] { return screen->saveFailedAlert() == nullptr; }));
   rereadStoresFromDisk();
   EXPECT_EQ(suite().string("llm_api_key"), "sk-abc");
   EXPECT_EQ(standard().string("llm_api_key"), "sk-abc");
 }
 
-INSTANTIATE_TEST_SUITE_P(AIModelsScreen, FailedSaveOnTheScreen, ::testing::Values("StandardDefaults", "SharedSuite"),
-                         [](const ::testing::TestParamInfo<const char*>& info) { return std::string(info.param); });
+INSTANTIATE_TEST_SUITE_P(AIModelsScreen, FailedSaveOnTheScreen,
+                         ::testing::Values(FailedSave{"StandardDefaultsGoneBad", false, false},
+                                           FailedSave{"SharedSuiteGoneBad", true, false},
+                                           FailedSave{"SharedSuiteUnreadableWhenOpened", true, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // Choosing the built-in service saves at once; when a store does not take it
 // the screen says so with "Save" instead of showing the choice as made while

@@ -1,8 +1,10 @@
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <QScrollArea>
 #include <QScrollBar>
 #include <QTest>
+
+#include <filesystem>
+#include <fstream>
 
 #include <gtest/gtest.h>
 
@@ -109,16 +111,69 @@ TEST_F(AIPromptTabTest, TurningTheSwitchOffKeepsTheText) {
   EXPECT_EQ(preview(), "Write like a pirate.");
 }
 
-TEST_F(AIPromptTabTest, ALongPromptScrollsInsideThePreview) {
+// The preview is as tall as its text whenever the text changes, up to 200
+// points; a longer text scrolls inside it, and a shorter one shrinks it again.
+TEST_F(AIPromptTabTest, ThePreviewFollowsItsTextsHeight) {
   toggle();
-  std::string lines;
-  for (int i = 0; i < 60; ++i) lines += "Line " + std::to_string(i) + "\n";
-  userSettings->customSystemPrompt = lines;
-  QCoreApplication::processEvents();
-  auto* scroller = tab->activePromptScroller();
-  EXPECT_LE(scroller->height(), 200);
-  EXPECT_GT(scroller->verticalScrollBar()->maximum(), 0);
+  std::string sixtyLines;
+  for (int i = 0; i < 60; ++i) sixtyLines += "Line " + std::to_string(i) + "\n";
+  auto* preview = tab->activePrompt();
+  auto* shown = preview->plainTextEdit();
+  const qreal lineHeight = QFontMetricsF(shown->font()).height();
+  struct Step {
+    const char* name;
+    std::string prompt;
+    int lines;  // 0: more than fit
+  } steps[] = {
+      {"one line", "Be brief.", 1},
+      {"three lines", "Be brief.\nBe kind.\nSign as Sam.", 3},
+      {"sixty lines", sixtyLines, 0},
+      {"one line again", "Be brief.", 1},
+  };
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.name);
+    userSettings->customSystemPrompt = step.prompt;
+    // Settled once the text inside fills the box, within its padding of 12.
+    ASSERT_TRUE(gui_test::waitUntil([&] { return shown->viewport()->height() + 24 == preview->height(); }));
+    if (step.lines == 0) {
+      EXPECT_EQ(preview->height(), 200);
+      EXPECT_GT(shown->verticalScrollBar()->maximum(), 0);
+    } else {
+      // The text and the padding of 12 above and below it, nothing more.
+      EXPECT_NEAR(preview->height(), 24 + step.lines * lineHeight, step.lines + 1);
+      EXPECT_EQ(shown->verticalScrollBar()->maximum(), 0);
+    }
+  }
   EXPECT_GE(tab->editor()->height(), 200);
+}
+
+// The height follows the width too: a narrower preview wraps the text onto
+// more lines and grows. The assembled default prompt (781 characters) takes
+// the whole 200 points and scrolls.
+TEST_F(AIPromptTabTest, ThePreviewFollowsItsWidth) {
+  auto* preview = tab->activePrompt();
+  EXPECT_EQ(preview->height(), 200);
+  EXPECT_GT(preview->plainTextEdit()->verticalScrollBar()->maximum(), 0);
+
+  toggle();
+  userSettings->customSystemPrompt = std::string(
+      "Answer in the language of the message you reply to. Keep to what the quoted message says, thank the sender "
+      "for writing, and offer one next step. Sign every reply as the team, never as yourself.");
+  const int margins = tab->width() - preview->width();
+  int previous = 0;
+  for (int width : {900, 640, 420}) {
+    SCOPED_TRACE(width);
+    tab->resize(width, 800);
+    // Settled once the text inside fills the box, within its padding of 12.
+    ASSERT_TRUE(gui_test::waitUntil([&] {
+      return preview->width() == width - margins &&
+             preview->plainTextEdit()->viewport()->height() + 24 == preview->height();
+    }));
+    EXPECT_EQ(preview->plainTextEdit()->verticalScrollBar()->maximum(), 0);
+    EXPECT_GT(preview->height(), previous);
+    previous = preview->height();
+  }
+  EXPECT_LT(previous, 200);
 }
 
 // Typing into a prompt changes only what is typed: its no-break spaces and
@@ -141,27 +196,45 @@ TEST_F(AIPromptTabTest, APromptImportedWhileShownIsKeptAsImported) {
   EXPECT_EQ(*userSettings->customSystemPrompt, "One\r\nTwo\r\n");
   EXPECT_EQ(storedPrompt(), "One\r\nTwo\r\n");
   EXPECT_EQ(preview(), "One\r\nTwo\r\n");
+  EXPECT_EQ(tab->activePrompt()->plainTextEdit()->blockCount(), 3);
   EXPECT_EQ(tab->editor()->text(), "One\nTwo\n");
 }
 
-// A word wider than the preview (a long address) is not cut off: the
-// preview scrolls to the side to show it, and grows by that scroll bar.
+// A word wider than the preview (a long address) is not cut off: it wraps
+// onto further lines, and the preview grows to show them all.
 TEST_F(AIPromptTabTest, ALongWordInThePromptCanBeSeenWhole) {
   toggle();
-  userSettings->customSystemPrompt = "Link to https://example.com/" + std::string(300, 'x') + " when asked.";
-  auto* scroller = tab->activePromptScroller();
-  auto* text = tab->activePrompt();
-  // The layout settles through posted events.
-  gui_test::waitUntil([&] { return scroller->widget()->width() >= scroller->widget()->minimumSizeHint().width(); });
-  EXPECT_GE(text->width(), text->minimumSizeHint().width());  // not squeezed under the word
-  // Its end is in reach of the scroll bar to the side, and the bar shows.
-  auto* bar = scroller->horizontalScrollBar();
-  const QPoint textEnd = text->mapTo(scroller->widget(), QPoint(text->width(), 0));
-  EXPECT_LE(textEnd.x(), scroller->viewport()->width() + bar->maximum());
-  EXPECT_TRUE(bar->isVisible());
-  // The three lines still fit above that bar.
-  EXPECT_FALSE(scroller->verticalScrollBar()->isVisible());
-  EXPECT_LE(scroller->height(), 200);
+  const std::string prompt = "Link to https://example.com/" + std::string(300, 'x') + " when asked.";
+  userSettings->customSystemPrompt = prompt;
+  auto* preview = tab->activePrompt();
+  auto* shown = preview->plainTextEdit();
+  EXPECT_EQ(shown->verticalScrollBar()->maximum(), 0);
+  EXPECT_FALSE(shown->horizontalScrollBar()->isVisible());
+  EXPECT_GT(preview->height(), 24 + 2 * QFontMetricsF(shown->font()).height());
+  EXPECT_LE(preview->height(), 200);
+  EXPECT_EQ(preview->text().toStdString(), prompt);
+}
+
+// Every change is saved at once; one that did not reach the shared suite
+// says so under the editor, until a save does.
+TEST_F(AIPromptTabTest, AChangeTheSuiteDidNotTakeSaysSoUntilASaveDoes) {
+  EXPECT_FALSE(tab->saveFailureNotice()->isVisible());
+  const auto file = platform::UserDefaults::fileForDomain(settings_test::kSuiteName);
+  suite();
+  { std::ofstream(file) << "not a property list"; }
+  toggle();
+  auto* notice = tab->saveFailureNotice();
+  EXPECT_TRUE(notice->isVisible());
+  EXPECT_TRUE(notice->text().startsWith("The settings could not be saved, so the compose assistant still uses the "
+                                        "previous ones. The settings file "))
+      << notice->text().toStdString();
+  EXPECT_EQ(test_support::readFile(file), "not a property list");
+
+  std::filesystem::remove(file);
+  tab->editor()->plainTextEdit()->moveCursor(QTextCursor::End);
+  QTest::keyClicks(tab->editor()->plainTextEdit(), "!");
+  EXPECT_FALSE(notice->isVisible());
+  EXPECT_TRUE(storedPrompt()->ends_with("!"));
 }
 
 }  // namespace

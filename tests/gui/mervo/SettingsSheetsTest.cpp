@@ -8,6 +8,7 @@
 
 #include "MervoGuiTest.hpp"
 #include "test_support/TempDir.hpp"
+#include "app_views/AIPromptTab.hpp"
 #include "app_views/ContentView.hpp"
 #include "app_views/SettingsSheets.hpp"
 #include "ui/StyledButton.hpp"
@@ -126,39 +127,60 @@ TEST_F(SettingsSheetsTest, ATextThatIsNoExportChangesNothingAndSaysSo) {
   confirmWith("Import");
   EXPECT_FALSE(*state().importSuccess);
   EXPECT_EQ(*userSettings->emailTone, EmailTone::professional);
-  ASSERT_TRUE(gui_test::waitUntil([&] { return view->importFailedAlert() && view->importFailedAlert()->isVisible(); }));
-  EXPECT_NE(gui_test::findByText(*view->importFailedAlert(), "The text is not a settings export. Nothing was changed."),
+  ASSERT_TRUE(gui_test::waitUntil([&] { return view->importResultAlert() && view->importResultAlert()->isVisible(); }));
+  EXPECT_NE(gui_test::findByText(*view->importResultAlert(), "The text is not a settings export. Nothing was changed."),
             nullptr);
-  click(qobject_cast<QAbstractButton*>(gui_test::findByText(*view->importFailedAlert(), "OK")));
-  EXPECT_TRUE(gui_test::waitUntil([&] { return !view->importFailedAlert(); }));
+  click(qobject_cast<QAbstractButton*>(gui_test::findByText(*view->importResultAlert(), "OK")));
+  EXPECT_TRUE(gui_test::waitUntil([&] { return !view->importResultAlert(); }));
   EXPECT_TRUE(view->importSheet()->isVisible());  // to mend the text
 }
 
 // Settings the shared suite did not take are not reported as imported: the
-// compose assistant would still read the old ones. Once the store takes
-// them, the same text imports.
-TEST_F(SettingsSheetsTest, AnImportTheStoreDidNotTakeSaysSoAndKeepsTheSheet) {
+// compose assistant would still read the old ones, and the window shows them
+// too. Once the store takes them, the same text imports.
+class ImportTheSuiteDidNotTake : public SettingsSheetsTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(ImportTheSuiteDidNotTake, SaysSoKeepsTheSheetAndShowsWhatIsStored) {
+  userSettings->customSystemPrompt = std::string("Kept prompt");
+  userSettings->useCustomPrompt = true;
+  userSettings->saveSettings();
+  state().selectTab(mervo::MainTab::prompt);
+  auto* tab = view->tabContent()->findChild<mervo::views::AIPromptTab*>();
+  ASSERT_NE(tab, nullptr);
+
+  if (std::string(GetParam()) == "UnreadableWhenOpened") rereadStoresFromDisk();
   const auto file = platform::UserDefaults::fileForDomain(settings_test::kSuiteName);
-  { std::ofstream(file) << "not a property list"; }  // left so by another program
-  paste("{\"emailTone\": \"casual\"}");
+  { std::ofstream(file) << "<plist><dict><key>emailTone</dict></plist>"; }  // a hand edit's typo
+  paste(R"({"emailTone": "casual", "customSystemPrompt": "Imported prompt"})");
   confirmWith("Import");
   EXPECT_FALSE(*state().importSuccess);
-  ASSERT_TRUE(gui_test::waitUntil([&] { return view->importFailedAlert() && view->importFailedAlert()->isVisible(); }));
-  EXPECT_NE(gui_test::findByText(*view->importFailedAlert(),
-                                 "The settings could not be saved, so the compose assistant still uses the previous ones."),
-            nullptr);
-  click(qobject_cast<QAbstractButton*>(gui_test::findByText(*view->importFailedAlert(), "OK")));
-  EXPECT_TRUE(gui_test::waitUntil([&] { return !view->importFailedAlert(); }));
+  ASSERT_TRUE(gui_test::waitUntil([&] { return view->importResultAlert() && view->importResultAlert()->isVisible(); }));
+  EXPECT_EQ(view->importResultAlert()->windowTitle(), "Import Failed");
+  const auto* message = view->importResultAlert()->messageLabel();
+  EXPECT_TRUE(message->text().startsWith(
+      "The settings could not be saved, so the compose assistant still uses the previous ones. The settings file "))
+      << message->text().toStdString();
+  EXPECT_TRUE(message->text().contains("is not a property list")) << message->text().toStdString();
+  click(qobject_cast<QAbstractButton*>(gui_test::findByText(*view->importResultAlert(), "OK")));
+  EXPECT_TRUE(gui_test::waitUntil([&] { return !view->importResultAlert(); }));
   ASSERT_TRUE(view->importSheet() && view->importSheet()->isVisible());
-  EXPECT_EQ(test_support::readFile(file), "not a property list");
+  EXPECT_EQ(test_support::readFile(file), "<plist><dict><key>emailTone</dict></plist>");
+  EXPECT_EQ(*userSettings->emailTone, EmailTone::professional);
+  EXPECT_EQ(tab->editor()->text(), "Kept prompt");
+  EXPECT_EQ(tab->activePrompt()->text(), "Kept prompt");
 
   std::filesystem::remove(file);
   confirmWith("Import");
   EXPECT_TRUE(*state().importSuccess);
   EXPECT_TRUE(gui_test::waitUntil([&] { return !view->importSheet(); }));
+  EXPECT_EQ(tab->editor()->text(), "Imported prompt");
   rereadStoresFromDisk();
   EXPECT_EQ(suite().string("emailTone"), "casual");
+  EXPECT_EQ(suite().string("customSystemPrompt"), "Imported prompt");
 }
+
+INSTANTIATE_TEST_SUITE_P(SettingsSheets, ImportTheSuiteDidNotTake, ::testing::Values("GoneBadWhileOpen", "UnreadableWhenOpened"),
+                         [](const auto& info) { return std::string(info.param); });
 
 TEST_F(SettingsSheetsTest, AValidExportIsAppliedAndTheSheetCloses) {
   paste("{\"emailTone\": \"casual\", \"useCustomPrompt\": true, \"customSystemPrompt\": \"Short answers.\"}");
@@ -167,7 +189,7 @@ TEST_F(SettingsSheetsTest, AValidExportIsAppliedAndTheSheetCloses) {
   EXPECT_EQ(*userSettings->emailTone, EmailTone::casual);
   EXPECT_TRUE(*userSettings->useCustomPrompt);
   EXPECT_TRUE(gui_test::waitUntil([&] { return !view->importSheet(); }));
-  EXPECT_FALSE(view->importFailedAlert());
+  EXPECT_FALSE(view->importResultAlert());
   rereadStoresFromDisk();
   EXPECT_EQ(suite().string("emailTone"), "casual");
   EXPECT_EQ(suite().string("customSystemPrompt"), "Short answers.");
@@ -191,8 +213,8 @@ TEST_F(SettingsSheetsTest, AnExportPastedBackBringsBackTheSamePrompt) {
     EXPECT_EQ(*userSettings->customSystemPrompt, prompt);
     rereadStoresFromDisk();
     EXPECT_EQ(suite().string("customSystemPrompt"), prompt);
-    if (view->importFailedAlert()) view->importFailedAlert()->close();
-    ASSERT_TRUE(gui_test::waitUntil([&] { return !view->importSheet() && !view->importFailedAlert(); }));
+    if (view->importResultAlert()) view->importResultAlert()->close();
+    ASSERT_TRUE(gui_test::waitUntil([&] { return !view->importSheet() && !view->importResultAlert(); }));
   }
 }
 

@@ -1,3 +1,4 @@
+#include <QApplication>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScrollArea>
@@ -53,6 +54,31 @@ class WindowTest : public mervo_gui_test::MervoGuiTest {
 
   std::unique_ptr<ContentView> view;
 };
+
+// Tab walks the tab buttons, and the one with the keyboard focus wears the
+// focus ring: its edge shows the accent where it showed the sidebar before.
+TEST_F(WindowTest, TheKeyboardFocusIsShownOnTheTabButtons) {
+  view->activateWindow();
+  view->tabButton(MainTab::home)->setFocus(Qt::TabFocusReason);
+  ASSERT_TRUE(gui_test::waitUntil([&] { return view->tabButton(MainTab::home)->hasFocus(); }));
+  auto* features = view->tabButton(MainTab::features);
+  auto edge = [&] {
+    const QImage image = gui_test::render(*features, features->size());
+    return gui_test::colorOverWhite(image, QPoint(1, features->height() / 2));
+  };
+  const QColor unfocused = edge();
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  ASSERT_TRUE(features->hasFocus());
+  const QColor ring = edge();
+  EXPECT_GT(ring.blue(), ring.red() + 40) << ring.name().toStdString();
+  EXPECT_NE(ring, unfocused);
+  QTest::keyClick(features, Qt::Key_Backtab);
+  EXPECT_EQ(edge(), unfocused);
+  // Space presses the focused tab button.
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  QTest::keyClick(features, Qt::Key_Space);
+  EXPECT_EQ(*view->state().selectedTab, MainTab::features);
+}
 
 TEST_F(WindowTest, CannotBeMadeSmallerThan800By400) {
   EXPECT_EQ(view->minimumSize(), QSize(800, 400));

@@ -94,4 +94,6 @@ QWidget* findByText(QWidget& root, const QString& text) {
   return nullptr;
 }
 
+QString readableText(const QLabel& label) { return label.text().remove(QChar(0x200B)); }
+
 }  // namespace gui_test

@@ -6,6 +6,7 @@
 
 #include <QColor>
 #include <QImage>
+#include <QLabel>
 #include <QString>
 #include <QWidget>
 
@@ -38,6 +39,10 @@ int countPixelsNear(const QImage& image, const QColor& color, int tolerance = 8)
 
 // The pixel's colour, translucent pixels composed over white.
 QColor colorOverWhite(const QImage& image, QPoint at);
+
+// A wrapping label's text as a person reads it: without the zero-width
+// spaces that give long tokens their break opportunities.
+QString readableText(const QLabel& label);
 
 // The first descendant of `root` that shows `text` (a label or a button).
 QWidget* findByText(QWidget& root, const QString& text);

@@ -4,7 +4,10 @@
 #include "ui/Palette.hpp"
 #include "ui/StyledButton.hpp"
 
+#include <QApplication>
+#include <QLineEdit>
 #include <QSignalSpy>
+#include <QVBoxLayout>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -103,6 +106,26 @@ TEST(StyledButton, PlatformStylesDarkenWhenPressedAtOnce) {
   EXPECT_LT(backgroundAtCentreLeft(button).blue(), color::accent().blue());
   QTest::mouseRelease(&button, Qt::LeftButton);
   EXPECT_EQ(backgroundAtCentreLeft(button), color::accent());
+}
+
+// A button that hides itself when pressed ("Save" giving way to "Saved")
+// must not pass focus on to the next field, which would select its text.
+TEST(StyledButton, HidingWhileFocusedLeavesFocusWithTheWidgetAround) {
+  QWidget window;
+  auto* column = new QVBoxLayout(&window);
+  auto* save = new StyledButton("Save", ButtonStyle::primary(), &window);
+  auto* field = new QLineEdit("sk-secret", &window);
+  column->addWidget(save);
+  column->addWidget(field);
+  QObject::connect(save, &QAbstractButton::clicked, save, &QWidget::hide);
+  gui_test::showAndWait(window);
+  save->setFocus(Qt::TabFocusReason);
+  ASSERT_TRUE(gui_test::waitUntil([&] { return save->hasFocus(); }));
+  QTest::keyClick(save, Qt::Key_Space);
+  EXPECT_FALSE(save->isVisible());
+  EXPECT_FALSE(field->hasFocus());
+  EXPECT_FALSE(field->hasSelectedText());
+  EXPECT_EQ(QApplication::focusWidget(), &window);
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 #include "ui/TextEditor.hpp"
 #include "ui/TextField.hpp"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QScrollBar>
@@ -12,6 +14,8 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <ostream>
 
 namespace {
 
@@ -42,6 +46,61 @@ TEST(TextField, SettingTheSameTextChangesNothing) {
   EXPECT_EQ(changes.count(), 0);
   field.setText("");
   EXPECT_EQ(changes.count(), 1);
+}
+
+// What a single-line field makes of pasted text holding line breaks: the
+// field's text before, where the cursor was, what was pasted, and the text
+// and cursor after.
+struct PastedLines {
+  const char* name;
+  QString before;
+  int cursor;
+  QString pasted;
+  QString after;
+  int cursorAfter;
+};
+void PrintTo(const PastedLines& p, std::ostream* os) { *os << p.name; }
+
+class SingleLinePaste : public ::testing::TestWithParam<PastedLines> {};
+
+TEST_P(SingleLinePaste, KeepsTheFieldOnOneLine) {
+  const auto& p = GetParam();
+  for (bool secure : {false, true}) {
+    SCOPED_TRACE(secure ? "secure" : "plain");
+    TextField field;
+    field.setSecure(secure);
+    field.setText(p.before);
+    field.lineEdit()->setCursorPosition(p.cursor);
+    QSignalSpy changes(&field, &TextField::textChanged);
+    QGuiApplication::clipboard()->setText(p.pasted);
+    field.lineEdit()->paste();
+    EXPECT_EQ(field.text(), p.after);
+    EXPECT_EQ(field.lineEdit()->cursorPosition(), p.cursorAfter);
+    // Only the single-line text is ever reported.
+    ASSERT_FALSE(changes.isEmpty());
+    for (const auto& change : changes) EXPECT_EQ(change[0].toString(), p.after);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    TextField, SingleLinePaste,
+    ::testing::Values(PastedLines{"AKeyWithItsLineBreak", "", 0, "sk-key\n", "sk-key", 6},
+                      PastedLines{"AKeyWithAWindowsLineBreak", "", 0, "sk-key\r\n", "sk-key", 6},
+                      PastedLines{"AnEndpointBetweenLineBreaks", "", 0, "\nhttps://llm.example/v1\n\n",
+                                  "https://llm.example/v1", 22},
+                      PastedLines{"InnerBreaksBecomeSpaces", "", 0, "one\ntwo\r\nthree", "one two three", 13},
+                      PastedLines{"IntoTheMiddle", "XY", 1, "a\nb\n", "Xa bY", 4},
+                      PastedLines{"AtTheStart", "http://old", 0, "new\u2028", "newhttp://old", 3},
+                      PastedLines{"UnicodeSeparatorsInside", "", 0, "a\u2029b\u0085c\vd", "a b c d", 7},
+                      PastedLines{"NoBreakAtAll", "k", 1, "ey", "key", 3}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(TextField, TextSetFromOutsideIsShownOnOneLine) {
+  TextField field;
+  field.setText("sk-stored\n");
+  EXPECT_EQ(field.text(), "sk-stored");
+  field.setText("first\nsecond");
+  EXPECT_EQ(field.text(), "first second");
 }
 
 TEST(TextField, SecureFieldHidesWhatIsTyped) {
@@ -122,6 +181,82 @@ TEST(TextEditor, StyleSetsFontColourAndBox) {
   const QImage image = gui_test::render(editor, {300, 200});
   EXPECT_EQ(editor.plainTextEdit()->geometry().topLeft(), QPoint(12, 12));
   EXPECT_GT(image.pixelColor(150, 6).alpha(), 0);
+}
+
+// A read-only editor shown one text after another replaces only what
+// differs, and ends up holding exactly what a full replacement would.
+TEST(TextEditor, AReadOnlyEditorShowsEachTextItIsGivenExactly) {
+  TextEditor shown;
+  shown.setReadOnly(true);
+  const QString texts[] = {
+      "Be brief.",
+      "Be brief!",
+      "Be brief, and kind.",
+      "Be kind.",
+      "First line\nSecond line\n\nThird",
+      "First line\nSecond line changed\n\nThird",
+      "Cheers \U0001F600",
+      "Cheers \U0001F601",
+      "One\r\nTwo\r\n",
+      "",
+      "Something else entirely \u2028 with a separator",
+  };
+  for (const QString& text : texts) {
+    SCOPED_TRACE(text.toStdString());
+    shown.setText(text);
+    EXPECT_EQ(shown.text(), text);
+    TextEditor replaced;
+    replaced.setText(text);
+    EXPECT_EQ(shown.plainTextEdit()->document()->toRawText(), replaced.plainTextEdit()->document()->toRawText());
+  }
+  // Nothing typed reaches it.
+  shown.plainTextEdit()->moveCursor(QTextCursor::End);
+  QTest::keyClicks(shown.plainTextEdit(), "typed");
+  EXPECT_EQ(shown.text(), texts[std::size(texts) - 1]);
+}
+
+// Fitted to its text: as tall as its lines and the padding, up to the
+// maximum, then scrolling; and back again when the text shrinks.
+TEST(TextEditor, FittedToItsTextUpToAMaximum) {
+  TextEditor editor(FieldStyle::filled(color::tertiarySystemFill(), 12, 8));
+  editor.setReadOnly(true);
+  editor.fitToText(120);
+  editor.resize(300, editor.height());
+  gui_test::showAndWait(editor);
+  const qreal line = QFontMetricsF(editor.plainTextEdit()->font()).height();
+  auto linesShown = [&](const QString& text) {
+    editor.setText(text);
+    EXPECT_TRUE(gui_test::waitUntil([&] { return editor.plainTextEdit()->viewport()->height() + 24 == editor.height(); }));
+    return (editor.height() - 24) / line;
+  };
+  EXPECT_NEAR(linesShown("one"), 1, 0.2);
+  EXPECT_NEAR(linesShown("one\ntwo\nthree"), 3, 0.3);
+  EXPECT_EQ(editor.plainTextEdit()->verticalScrollBar()->maximum(), 0);
+  linesShown(QString("line\n").repeated(40));
+  EXPECT_EQ(editor.height(), 120);
+  EXPECT_GT(editor.plainTextEdit()->verticalScrollBar()->maximum(), 0);
+  EXPECT_NEAR(linesShown("one"), 1, 0.2);
+}
+
+// The scroll bar's thumb stands out from the field it scrolls, light or
+// dark, and no arrow buttons take room from it.
+TEST(TextEditor, TheScrollBarThumbShowsOnLightAndDarkFields) {
+  for (const QColor& fill : {color::tertiarySystemFill(), color::withOpacity(color::black(), 0.3)}) {
+    SCOPED_TRACE(fill.name(QColor::HexArgb).toStdString());
+    TextEditor editor(FieldStyle::filled(fill, 12, 8));
+    editor.setText(QString("line\n").repeated(80));
+    editor.resize(300, 150);
+    gui_test::showAndWait(editor);
+    auto* bar = editor.plainTextEdit()->verticalScrollBar();
+    ASSERT_TRUE(bar->isVisible());
+    const QImage image = gui_test::render(editor, editor.size());
+    const QRect track(bar->mapTo(&editor, QPoint(0, 0)), bar->size());
+    const QColor field = gui_test::colorOverWhite(image, QPoint(track.left() - 6, track.center().y()));
+    // The thumb sits at the top, with no arrow above it.
+    const QColor thumb = gui_test::colorOverWhite(image, QPoint(track.center().x(), track.top() + 8));
+    EXPECT_GT(field.lightness() - thumb.lightness(), 40) << thumb.name().toStdString() << " on " << field.name().toStdString();
+    EXPECT_LE(track.width(), 10);
+  }
 }
 
 }  // namespace

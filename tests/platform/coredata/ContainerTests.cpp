@@ -1,12 +1,18 @@
 #include <gtest/gtest.h>
 
+#include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <set>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include <sqlite3.h>
 
@@ -288,6 +294,104 @@ INSTANTIATE_TEST_SUITE_P(
                       UnusableFile{"StoreOfAnotherModel", storeOfAnotherModel,
                                    coredata::PersistentStoreIncompatibleVersionHashError}),
     [](const ::testing::TestParamInfo<UnusableFile>& info) { return std::string(info.param.name); });
+
+// What a load reported, seen from a process of its own (run as "nobody" when
+// the test runs as root, whom no permission stops).
+struct LoadReport {
+  bool loaded = false;
+  long code = 0;
+  std::string text;  // the description, then the user information
+};
+
+LoadReport loadAsAnotherUser(std::optional<uid_t> user) {
+  int report[2];
+  if (pipe(report) != 0) return {};
+  const pid_t child = fork();
+  if (child == 0) {
+    close(report[0]);
+    if (user && (setgid(*user) != 0 || setuid(*user) != 0)) _exit(2);
+    PersistentContainer store("quorbel", ManagedObjectModel::parse(coredata_test::kItemModel));
+    platform::ErrorPtr error;
+    store.loadPersistentStores([&](const auto&, platform::ErrorPtr reported) { error = std::move(reported); });
+    const std::string text =
+        error ? std::to_string(error->code()) + "\n" + error->localizedDescription() + "\n" + error->userInfoDescription()
+              : "0\n";
+    (void)!write(report[1], text.data(), text.size());
+    _exit(0);
+  }
+  close(report[1]);
+  std::string text;
+  char buffer[512];
+  for (ssize_t got; (got = read(report[0], buffer, sizeof buffer)) > 0;) text.append(buffer, static_cast<std::size_t>(got));
+  close(report[0]);
+  waitpid(child, nullptr, 0);
+  LoadReport result;
+  result.code = std::strtol(text.c_str(), nullptr, 10);
+  result.loaded = result.code == 0;
+  result.text = text.substr(std::min(text.size(), text.find('\n') + 1));
+  return result;
+}
+
+// Where the store cannot be written: its folder (with a store in it or not
+// yet), or the store file itself.
+struct Unwritable {
+  const char* name;
+  bool storeExists;
+  bool folderWritable;
+  const char* reason;
+};
+void PrintTo(const Unwritable& u, std::ostream* os) { *os << u.name; }
+
+class UnwritableStore : public ContainerTest, public ::testing::WithParamInterface<Unwritable> {};
+
+// Said to be unopenable, with the reason, never "not a store"; the file is
+// kept as it was and nothing is added beside it.
+TEST_P(UnwritableStore, CannotBeOpenedAndSaysWhy) {
+  const auto& u = GetParam();
+  const auto folder = storeFile().parent_path();
+  std::filesystem::create_directories(folder);
+  if (u.storeExists) {
+    auto store = container();
+    ASSERT_EQ(load(*store), nullptr);
+    insertItem(*store, at(1000s));
+    ASSERT_TRUE(store->viewContext().save());
+  }
+  const std::string before = test_support::readFile(storeFile());
+  const auto filesBefore = filesInStoreFolder();
+
+  // Root writes everywhere, so the loading then runs as "nobody", with the
+  // folders on the way open to it; the store's folder and file stay root's.
+  const bool asRoot = geteuid() == 0;
+  std::vector<std::pair<std::filesystem::path, std::filesystem::perms>> restore;
+  auto setPermissions = [&](const std::filesystem::path& path, std::filesystem::perms perms) {
+    restore.emplace_back(path, std::filesystem::status(path).permissions());
+    std::filesystem::permissions(path, perms);
+  };
+  using std::filesystem::perms;
+  if (asRoot)
+    for (auto up = folder.parent_path(); up != test_support::IsolatedEnvironment::root().parent_path(); up = up.parent_path())
+      setPermissions(up, std::filesystem::status(up).permissions() | perms::others_exec);
+  setPermissions(folder, u.folderWritable ? perms::all : perms::owner_read | perms::owner_exec | perms::others_read |
+                                                             perms::others_exec);
+  if (u.storeExists) setPermissions(storeFile(), perms::owner_read | perms::others_read);
+  const LoadReport report = loadAsAnotherUser(asRoot ? std::optional<uid_t>(65534) : std::nullopt);
+  for (auto it = restore.rbegin(); it != restore.rend(); ++it) std::filesystem::permissions(it->first, it->second);
+
+  EXPECT_FALSE(report.loaded);
+  EXPECT_EQ(report.code, coredata::PersistentStoreOpenError);
+  EXPECT_TRUE(report.text.starts_with("The store could not be opened.")) << report.text;
+  EXPECT_NE(report.text.find(u.reason), std::string::npos) << report.text;
+  EXPECT_EQ(report.text.find("not a store"), std::string::npos) << report.text;
+  EXPECT_EQ(test_support::readFile(storeFile()), before);
+  EXPECT_EQ(filesInStoreFolder(), filesBefore);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Container, UnwritableStore,
+    ::testing::Values(Unwritable{"FolderWithoutAStore", false, false, "its folder "},
+                      Unwritable{"FolderHoldingAStore", true, false, "its folder "},
+                      Unwritable{"StoreFile", true, true, "the file cannot be written"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ContainerTest, AFolderInPlaceOfTheStoreIsRefused) {
   std::filesystem::create_directories(storeFile());

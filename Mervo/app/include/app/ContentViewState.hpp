@@ -24,10 +24,11 @@ class ContentViewState {
   platform::Published<std::string> importText{std::string()};
   platform::Published<bool> showingImportAlert{false};
   platform::Published<bool> importSuccess{false};
-  // After a confirmed import that failed, with the reason: a text that is not
-  // a settings export, or settings the store did not take.
-  platform::Published<bool> showingImportFailedAlert{false};
-  std::string importFailure;
+  // After a confirmed import that failed, or that passed over some of its
+  // members: what came of it.
+  platform::Published<bool> showingImportResultAlert{false};
+  std::string importResultTitle;
+  std::string importResultMessage;
 
   // A tab button: choosing the tab already shown changes nothing.
   void selectTab(MainTab tab);
@@ -45,9 +46,10 @@ class ContentViewState {
   bool canImport() const;
   void requestImport();
   void cancelImportSheet();
-  // The confirmation's "Import": applies the text. Success closes the sheet;
-  // a text that is not a settings export changes nothing and says so, and so
-  // do settings that could not be saved (the sheet stays for another try).
+  // The confirmation's "Import": applies the text. Success closes the sheet,
+  // naming the members passed over for their values, if any; an import that
+  // changed nothing (no settings export, nothing usable in it, settings the
+  // shared suite did not take) says why and keeps the sheet for another try.
   void confirmImport();
 
  private:

@@ -1,16 +1,14 @@
 #include "app_views/AIPromptTab.hpp"
 
 #include <QLabel>
-#include <QScrollArea>
-#include <QScrollBar>
 #include <QVBoxLayout>
 
 #include "app_views/SettingsCard.hpp"
 #include "app_views/Stacks.hpp"
 #include "app_views/ToggleRow.hpp"
+#include "settings/SaveFailure.hpp"
 #include "ui/Divider.hpp"
 #include "ui/Palette.hpp"
-#include "ui/RoundedCard.hpp"
 #include "ui/Text.hpp"
 #include "ui/TextEditor.hpp"
 #include "ui/Typography.hpp"
@@ -36,21 +34,6 @@ void saveOnChange(ui::Bindings& bindings, platform::Published<T>& field, UserSet
     userSettings.saveSettings();
   });
 }
-
-// The preview's scroll view. Lines wrap between words; a word wider than the
-// view (a long address) is reached by scrolling to the side rather than cut
-// off, and the view is then taller by that scroll bar, so the text's own
-// height still fits.
-class PreviewScrollArea : public QScrollArea {
- public:
-  using QScrollArea::QScrollArea;
-  QSize sizeHint() const override {
-    QSize size = QScrollArea::sizeHint();
-    if (widget() && widget()->minimumSizeHint().width() > viewport()->width())
-      size.rheight() += horizontalScrollBar()->sizeHint().height();
-    return size;
-  }
-};
 
 }  // namespace
 
@@ -89,6 +72,15 @@ QWidget* AIPromptTab::makeConfigurationContent(UserSettings& userSettings) {
   section->addLayout(editorStack);
   stack->addWidget(editorSection_);
 
+  // Every change is saved at once; one that did not reach the shared suite
+  // says so here until a save does.
+  saveFailureNotice_ = wrappingText({}, ui::systemFont(12), ui::color::red(), content);
+  stack->addWidget(saveFailureNotice_);
+  bindings_.observe<std::optional<std::string>>(userSettings.saveFailure, [this](const std::optional<std::string>& failure) {
+    if (failure) saveFailureNotice_->setText(QString::fromStdString(notSavedMessage(*failure)));
+    saveFailureNotice_->setVisible(failure.has_value());
+  });
+
   bindings_.text(editor_, userSettings.customSystemPrompt);
   bindings_.visible(editorSection_, userSettings.useCustomPrompt);
   saveOnChange(bindings_, userSettings.useCustomPrompt, userSettings);
@@ -101,24 +93,13 @@ QWidget* AIPromptTab::makePreviewContent() {
   auto* stack = verticalStack(content, 12);
   stack->addWidget(wrappingText("This is the prompt currently being used by the AI:", ui::systemFont(14),
                                 ui::color::secondaryLabel(), content));
-
-  auto* box = new ui::RoundedCard({ui::color::withOpacity(ui::color::black(), 0.3), ui::color::clear(), 0, 8,
-                                   QMargins(12, 12, 12, 12)});
-  activePrompt_ = wrappingText({}, ui::font(ui::TextStyle::caption, ui::FontDesign::monospaced),
-                               ui::color::withOpacity(ui::color::label(), 0.9), box);
-  activePrompt_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  activePrompt_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  box->contentLayout()->addWidget(activePrompt_);
-
-  activePromptScroller_ = new PreviewScrollArea(content);
-  activePromptScroller_->setWidgetResizable(true);
-  activePromptScroller_->setFrameShape(QFrame::NoFrame);
-  activePromptScroller_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-  activePromptScroller_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-  activePromptScroller_->setMaximumHeight(kPreviewMaximumHeight);
-  activePromptScroller_->viewport()->setAutoFillBackground(false);
-  activePromptScroller_->setWidget(box);
-  stack->addWidget(activePromptScroller_);
+  ui::FieldStyle style = ui::FieldStyle::filled(ui::color::withOpacity(ui::color::black(), 0.3), 12, 8);
+  style.font = ui::font(ui::TextStyle::caption, ui::FontDesign::monospaced);
+  style.textColor = ui::color::withOpacity(ui::color::label(), 0.9);
+  activePrompt_ = new ui::TextEditor(style, content);
+  activePrompt_->setReadOnly(true);
+  activePrompt_->fitToText(kPreviewMaximumHeight);
+  stack->addWidget(activePrompt_);
   return content;
 }
 

@@ -12,6 +12,7 @@
 #include "app_views/Stacks.hpp"
 #include "ui/Divider.hpp"
 #include "ui/Palette.hpp"
+#include "ui/ScrollBars.hpp"
 #include "ui/StyledButton.hpp"
 #include "ui/Text.hpp"
 #include "ui/Typography.hpp"
@@ -88,6 +89,7 @@ ContentView::ContentView(AppEnvironment environment, QWidget* parent)
   scroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   scroll_->viewport()->setAutoFillBackground(false);
+  ui::styleScrollBars(scroll_);
   auto* page = new QWidget;
   page->setAutoFillBackground(false);
   page_ = verticalStack(page, 20, 20);
@@ -168,8 +170,9 @@ void ContentView::bindSheets() {
     });
     return alert;
   });
-  presentWhile(bindings_, state_.showingImportFailedAlert, importFailedAlert_, [this] {
-    auto* alert = new ui::AlertDialog("Import Failed", QString::fromStdString(state_.importFailure), alertParent());
+  presentWhile(bindings_, state_.showingImportResultAlert, importResultAlert_, [this] {
+    auto* alert = new ui::AlertDialog(QString::fromStdString(state_.importResultTitle),
+                                      QString::fromStdString(state_.importResultMessage), alertParent());
     alert->addButton("OK");
     return alert;
   });

@@ -7,6 +7,7 @@
 #include "app_views/ProviderSettingsFields.hpp"
 #include "app_views/Stacks.hpp"
 #include "app_views/StatusRow.hpp"
+#include "settings/SaveFailure.hpp"
 #include "ui/Palette.hpp"
 #include "ui/StyledButton.hpp"
 #include "ui/SymbolLabel.hpp"
@@ -159,6 +160,11 @@ void LLMConfigurationView::testConnection() {
 void LLMConfigurationView::save() {
   llmConfig_.saveConfigurationManually();
   configManager_.refreshStatus();
+  // "Save" stays, and says why.
+  if (const auto& failure = llmConfig_.saveFailure.get()) {
+    presentAlert(saveFailedAlert_, "Not Saved", qt(notSavedMessage(*failure)));
+    return;
+  }
   const auto issues = llmConfig_.validateConfiguration();
   if (issues.empty()) return;
   QStringList lines;

@@ -1,12 +1,9 @@
 #include "app_views/SettingsSheets.hpp"
 
-#include <QLabel>
-#include <QScrollArea>
 #include <QVBoxLayout>
 
 #include "app_views/Stacks.hpp"
 #include "ui/Palette.hpp"
-#include "ui/RoundedCard.hpp"
 #include "ui/StyledButton.hpp"
 #include "ui/TextEditor.hpp"
 #include "ui/Typography.hpp"
@@ -17,9 +14,13 @@ namespace {
 // The platform's default padding around a sheet's content and its boxes.
 constexpr int kDefaultPadding = 16;
 
-QFont monospacedCaption() { return ui::font(ui::TextStyle::caption, ui::FontDesign::monospaced); }
-
-QColor boxFill() { return ui::color::withOpacity(ui::color::secondaryLabel(), 0.1); }
+// The settings text of both sheets: monospaced caption on a light box.
+ui::FieldStyle boxStyle() {
+  ui::FieldStyle style =
+      ui::FieldStyle::filled(ui::color::withOpacity(ui::color::secondaryLabel(), 0.1), kDefaultPadding, 8);
+  style.font = ui::font(ui::TextStyle::caption, ui::FontDesign::monospaced);
+  return style;
+}
 
 // The sheet's column: the explanation first, then what the sheet adds; the
 // toolbar button goes in a row of its own at the bottom trailing edge.
@@ -42,19 +43,9 @@ void addToolbarButton(QVBoxLayout* column, ui::StyledButton* button) {
 
 ExportSheet::ExportSheet(ContentViewState& state, QWidget* parent) : QDialog(parent) {
   auto* column = sheetColumn(this, "Export Settings", "Export your Mervo settings to backup or share with other devices.");
-  auto* box = new ui::RoundedCard({boxFill(), ui::color::clear(), 0, 8,
-                                   QMargins(kDefaultPadding, kDefaultPadding, kDefaultPadding, kDefaultPadding)});
-  text_ = wrappingText({}, monospacedCaption(), ui::color::label(), box);
-  text_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  text_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  box->contentLayout()->addWidget(text_);
-  box->contentLayout()->addStretch();
-  auto* scroller = new QScrollArea(this);
-  scroller->setWidgetResizable(true);
-  scroller->setFrameShape(QFrame::NoFrame);
-  scroller->viewport()->setAutoFillBackground(false);
-  scroller->setWidget(box);
-  column->addWidget(scroller, 1);
+  text_ = new ui::TextEditor(boxStyle(), this);
+  text_->setReadOnly(true);
+  column->addWidget(text_, 1);
   copy_ = new ui::StyledButton("Copy to Clipboard", ui::ButtonStyle::borderedProminent(), this);
   column->addWidget(copy_, 0, Qt::AlignLeft);
   done_ = new ui::StyledButton("Done", ui::ButtonStyle::borderedProminent(), this);
@@ -69,9 +60,7 @@ ExportSheet::ExportSheet(ContentViewState& state, QWidget* parent) : QDialog(par
 ImportSheet::ImportSheet(ContentViewState& state, QWidget* parent) : QDialog(parent) {
   auto* column =
       sheetColumn(this, "Import Settings", "Paste your exported settings JSON below to restore your configuration.");
-  ui::FieldStyle style = ui::FieldStyle::filled(boxFill(), kDefaultPadding, 8);
-  style.font = monospacedCaption();
-  editor_ = new ui::TextEditor(style, this);
+  editor_ = new ui::TextEditor(boxStyle(), this);
   column->addWidget(editor_, 1);
   import_ = new ui::StyledButton("Import Settings", ui::ButtonStyle::borderedProminent(), this);
   column->addWidget(import_, 0, Qt::AlignLeft);

@@ -38,6 +38,10 @@ class LLMProviderConfig {
   platform::Published<double> timeout{30.0};  // seconds
   platform::Published<std::int64_t> maxTokens{2048};
   platform::Published<bool> hasUnsavedChanges{false};
+  // Why the last save did not reach the stores (the shared suite could not be
+  // opened, or a file not written: the values stay unsaved and wait for the
+  // next save); nothing after a save that did.
+  platform::Published<std::optional<std::string>> saveFailure{std::nullopt};
 
   bool isExternalProvider() const;
   // GEMINI_MODEL for `gemini`; the selected (else the custom) model for

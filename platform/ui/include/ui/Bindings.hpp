@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -47,13 +48,22 @@ class Bindings {
   void text(Field* field, platform::Published<std::string>& value) {
     static_assert(std::is_same_v<Field, TextField> || std::is_same_v<Field, TextEditor>);
     auto showing = std::make_shared<bool>(false);
-    observe<std::string>(value, [field, showing](const std::string& text) {
+    // What the widget itself just wrote: it shows that already, and a long
+    // text is not worth converting back on every keystroke.
+    auto written = std::make_shared<std::optional<std::string>>();
+    observe<std::string>(value, [field, showing, written](const std::string& text) {
+      if (*written == text) return;
       *showing = true;
       field->setText(QString::fromStdString(text));
       *showing = false;
     });
-    QObject::connect(field, &Field::textChanged, field, [&value, showing](const QString& text) {
-      if (!*showing && value.get() != text.toStdString()) value = text.toStdString();
+    QObject::connect(field, &Field::textChanged, field, [&value, showing, written](const QString& text) {
+      if (*showing) return;
+      std::string edited = text.toStdString();
+      if (value.get() == edited) return;
+      *written = edited;
+      value = std::move(edited);
+      written->reset();
     });
   }
 

@@ -11,7 +11,8 @@ namespace ui {
 // A container drawn as a rounded box (fill, outline, continuous corners) that
 // lays out its content in a column inside the box's padding. Made clickable,
 // it serves as the plain-style button whose label is a whole row (provider
-// cards).
+// cards): Tab reaches it, Space or Return presses it, and it shows the focus
+// ring while it has focus.
 class RoundedCard : public QWidget {
   Q_OBJECT
 
@@ -32,6 +33,7 @@ class RoundedCard : public QWidget {
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
 
  private:

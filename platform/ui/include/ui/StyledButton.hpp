@@ -11,7 +11,10 @@ namespace ui {
 
 // A push button drawn by a ButtonStyle, with an optional leading system
 // symbol ("Draft" with "wand.and.stars", a symbol-only copy button, the
-// window's tab buttons).
+// window's tab buttons). Tab reaches it (a click presses it without taking
+// the focus), and it wears the focus ring while the keyboard's focus is on
+// it. A button that hides itself while it has focus ("Save" giving way to
+// "Saved") leaves focus with the widget around it.
 class StyledButton : public QAbstractButton {
   Q_OBJECT
 
@@ -33,6 +36,7 @@ class StyledButton : public QAbstractButton {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
 
  private:
   void animatePress(bool down);

@@ -8,7 +8,8 @@ namespace ui {
 
 // The on/off switch of a settings row: a capsule that fills with the accent
 // colour when on, its knob sliding across. `toggled(bool)` reports every
-// change; setChecked() moves it from outside.
+// change; setChecked() moves it from outside. Tab reaches it, Space flips
+// it, and it wears the focus ring while the keyboard's focus is on it.
 class Switch : public QAbstractButton {
   Q_OBJECT
 

@@ -8,7 +8,8 @@ namespace ui {
 
 // A single-line text field with a placeholder, in a FieldStyle; secure
 // fields hide what is typed. `textChanged` reports every change,
-// `returnPressed` the Return key.
+// `returnPressed` the Return key. It never holds a line break: one that ends
+// what is pasted (or set) is dropped, and one inside it becomes a space.
 class TextField : public FieldBox {
   Q_OBJECT
 

@@ -6,7 +6,6 @@
 #include "ui/Bindings.hpp"
 
 class QLabel;
-class QScrollArea;
 
 namespace ui {
 class TextEditor;
@@ -17,9 +16,10 @@ namespace mervo::views {
 class ToggleRow;
 
 // The user's own system prompt: the switch that turns it on, its editor
-// while it is on, and the prompt in force. Every change of the switch or
-// the text is saved at once, so the compose assistant's next request uses
-// it; turning the switch off keeps the text.
+// while it is on, and the preview of the prompt the settings assemble (as
+// tall as its text, up to 200 points, then scrolling). Every change of the
+// switch or the text is saved at once, so the compose assistant's next
+// request uses it; turning the switch off keeps the text.
 class AIPromptTab : public QWidget {
   Q_OBJECT
 
@@ -29,8 +29,9 @@ class AIPromptTab : public QWidget {
   ToggleRow* customPromptRow() const { return toggleRow_; }
   QWidget* editorSection() const { return editorSection_; }
   ui::TextEditor* editor() const { return editor_; }
-  QLabel* activePrompt() const { return activePrompt_; }
-  QScrollArea* activePromptScroller() const { return activePromptScroller_; }
+  ui::TextEditor* activePrompt() const { return activePrompt_; }
+  // Shown while the last save did not reach the shared suite.
+  QLabel* saveFailureNotice() const { return saveFailureNotice_; }
 
  private:
   QWidget* makeConfigurationContent(UserSettings& userSettings);
@@ -39,8 +40,8 @@ class AIPromptTab : public QWidget {
   ToggleRow* toggleRow_ = nullptr;
   QWidget* editorSection_ = nullptr;
   ui::TextEditor* editor_ = nullptr;
-  QLabel* activePrompt_ = nullptr;
-  QScrollArea* activePromptScroller_ = nullptr;
+  ui::TextEditor* activePrompt_ = nullptr;
+  QLabel* saveFailureNotice_ = nullptr;
   ui::Bindings bindings_;
 };
 

@@ -46,7 +46,8 @@ class ContentView : public QWidget {
   ExportSheet* exportSheet() const { return exportSheet_; }
   ImportSheet* importSheet() const { return importSheet_; }
   ui::AlertDialog* importAlert() const { return importAlert_; }
-  ui::AlertDialog* importFailedAlert() const { return importFailedAlert_; }
+  // What came of an import that failed or passed over some members.
+  ui::AlertDialog* importResultAlert() const { return importResultAlert_; }
 
   // The window's fetch of every item, oldest first; nothing shows it.
   const std::vector<std::shared_ptr<Item>>& items() const { return items_; }
@@ -67,7 +68,7 @@ class ContentView : public QWidget {
   QPointer<ExportSheet> exportSheet_;
   QPointer<ImportSheet> importSheet_;
   QPointer<ui::AlertDialog> importAlert_;
-  QPointer<ui::AlertDialog> importFailedAlert_;
+  QPointer<ui::AlertDialog> importResultAlert_;
   std::vector<std::shared_ptr<Item>> items_;
   ui::Bindings bindings_;
 };

@@ -57,6 +57,7 @@ class LLMConfigurationView : public QWidget {
   // The alerts while they are up.
   ui::AlertDialog* testAlert() const { return testAlert_; }
   ui::AlertDialog* configurationIssuesAlert() const { return issuesAlert_; }
+  ui::AlertDialog* saveFailedAlert() const { return saveFailedAlert_; }
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -86,6 +87,7 @@ class LLMConfigurationView : public QWidget {
   ui::StyledButton* savedButton_ = nullptr;
   QPointer<ui::AlertDialog> testAlert_;
   QPointer<ui::AlertDialog> issuesAlert_;
+  QPointer<ui::AlertDialog> saveFailedAlert_;
   ui::Bindings bindings_;
 };
 

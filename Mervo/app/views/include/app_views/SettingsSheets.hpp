@@ -5,8 +5,6 @@
 #include "app/ContentViewState.hpp"
 #include "ui/Bindings.hpp"
 
-class QLabel;
-
 namespace ui {
 class StyledButton;
 class TextEditor;
@@ -20,12 +18,12 @@ class ExportSheet : public QDialog {
 
  public:
   ExportSheet(ContentViewState& state, QWidget* parent);
-  QLabel* settingsText() const { return text_; }
+  ui::TextEditor* settingsText() const { return text_; }
   ui::StyledButton* copyButton() const { return copy_; }
   ui::StyledButton* doneButton() const { return done_; }
 
  private:
-  QLabel* text_;
+  ui::TextEditor* text_;
   ui::StyledButton* copy_;
   ui::StyledButton* done_;
   ui::Bindings bindings_;

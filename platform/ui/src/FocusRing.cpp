@@ -1,0 +1,66 @@
+#include "ui/FocusRing.hpp"
+
+#include "ui/ContinuousRoundedRect.hpp"
+#include "ui/Palette.hpp"
+
+#include <QApplication>
+#include <QFocusEvent>
+#include <QPainter>
+#include <QPointer>
+#include <QWidget>
+
+#include <algorithm>
+
+namespace ui {
+namespace {
+
+constexpr qreal kBandWidth = 3;
+constexpr qreal kLineWidth = 1.5;
+
+// Remembers whether the focus last moved by the keyboard (Tab, Backtab or a
+// shortcut). Rings show only then, as on the platform: not for the focus a
+// click or a window's activation gives.
+class KeyboardFocusTracker : public QObject {
+ public:
+  using QObject::QObject;
+  bool movedByKeyboard = false;
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::FocusIn) {
+      const auto reason = static_cast<QFocusEvent*>(event)->reason();
+      movedByKeyboard =
+          reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason || reason == Qt::ShortcutFocusReason;
+    }
+    return false;
+  }
+};
+
+}  // namespace
+
+bool keyboardFocusMovedByKeyboard() {
+  static QPointer<KeyboardFocusTracker> tracker;
+  if (!tracker && qApp) {
+    tracker = new KeyboardFocusTracker(qApp);
+    qApp->installEventFilter(tracker);
+  }
+  return tracker && tracker->movedByKeyboard;
+}
+
+void paintFocusRing(QPainter& painter, const QRectF& outline, qreal cornerRadius) {
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setBrush(Qt::NoBrush);
+  // Each stroke is centred on its path, so the paths run half a width in.
+  const qreal band = kBandWidth / 2;
+  painter.strokePath(continuousRoundedRect(outline.adjusted(band, band, -band, -band), std::max<qreal>(0, cornerRadius - band)),
+                     QPen(color::withOpacity(color::accent(), 0.5), kBandWidth));
+  const qreal line = kBandWidth + kLineWidth / 2;
+  painter.strokePath(continuousRoundedRect(outline.adjusted(line, line, -line, -line), std::max<qreal>(0, cornerRadius - line)),
+                     QPen(color::withOpacity(color::white(), 0.9), kLineWidth));
+  painter.restore();
+}
+
+bool showsFocusRing(const QWidget& widget) { return widget.hasFocus() && keyboardFocusMovedByKeyboard(); }
+
+}  // namespace ui
