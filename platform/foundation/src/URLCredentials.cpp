@@ -92,8 +92,9 @@ struct Span {
 // The user information of the addresses whose authorities begin at the given
 // positions (ascending). It ends at the last "@" before the path when a host
 // and port follow that "@"; failing that, for "name:password" whose password
-// holds a "/", at the first "@" after it; and for a password holding a blank or a line break, at the next
-// "@" before a path or a quote.
+// holds a "/", at the first "@" after it up to a blank or a line break; and
+// for a password holding a blank or a line break, at the next "@" after the
+// break before a path or a quote.
 class AuthorityReader {
  public:
   explicit AuthorityReader(std::string_view text) : text_(text) {}
@@ -113,11 +114,10 @@ class AuthorityReader {
     const std::size_t colon = colons_.from(start);
     if (colon >= pathStart || isPort(colon, pathStart)) return beforePath;
     if (pathStart < runEnd) {
-      const std::size_t at = atsAfterPath_.from(pathStart);
-      return at < runEnd ? span(start, at) : beforePath;
+      if (const std::size_t at = atsAfterPath_.from(pathStart); at < runEnd) return span(start, at);
     }
     const std::size_t end = addressEnds_.from(runEnd);
-    return end < text_.size() && isAt(text_[end]) ? span(start, end) : std::nullopt;
+    return end < text_.size() && isAt(text_[end]) ? span(start, end) : beforePath;
   }
 
  private:
