@@ -20,6 +20,11 @@ bool isPathStart(char c) { return c == '/' || c == '?' || c == '#'; }
 bool isAt(char c) { return c == '@'; }
 bool isColon(char c) { return c == ':'; }
 bool isNotDigit(char c) { return !isDigit(c); }
+bool isClosingBracket(char c) { return c == ']'; }
+// Hexadecimal digits, ":" and "." (for "::ffff:1.2.3.4").
+bool isNotIPv6Character(char c) {
+  return !isDigit(c) && !((c | 0x20) >= 'a' && (c | 0x20) <= 'f') && c != ':' && c != '.';
+}
 // Where user information broken by a blank or a line break may end: at its
 // "@", or nowhere once a path, a quote or a bracket comes first.
 bool isAtOrEndOfAddress(char c) { return isAt(c) || isPathStart(c) || std::string_view("'\"<>").find(c) != npos; }
@@ -108,8 +113,8 @@ class AuthorityReader {
       // password goes on past the "/".
       if (pathStart == runEnd || isHostAndPort(at + 1, pathStart)) return span(start, at);
       beforePath = span(start, at);
-    } else if (start < text_.size() && text_[start] == '[') {
-      return std::nullopt;  // an IPv6 address, whose colons hold no password
+    } else if (isIPv6Host(start, pathStart)) {
+      return std::nullopt;  // its colons hold no password
     }
     const std::size_t colon = colons_.from(start);
     if (colon >= pathStart || isPort(colon, pathStart)) return beforePath;
@@ -127,6 +132,15 @@ class AuthorityReader {
   // "host:8080": digits up to the path.
   bool isPort(std::size_t colon, std::size_t pathStart) {
     return colon + 1 < pathStart && notDigits_.from(colon + 1) >= pathStart;
+  }
+  // "[::1]" or "[::1]:8080" from the start to the path: an IPv6 address,
+  // which holds nothing another address could begin in.
+  bool isIPv6Host(std::size_t start, std::size_t pathStart) {
+    if (start >= pathStart || text_[start] != '[') return false;
+    const std::size_t close = closingBrackets_.from(start);
+    if (close >= pathStart || notIPv6Characters_.from(start + 1) < close) return false;
+    if (close + 1 == pathStart) return true;
+    return text_[close + 1] == ':' && notDigitsAfterBrackets_.from(close + 2) >= pathStart;
   }
   // Whether the text from `from` to the path is a host with no port or a
   // port of digits ("host", "host:8080", "[::1]:8080"). Addresses asking
@@ -150,6 +164,9 @@ class AuthorityReader {
   Finder notDigits_{text_, isNotDigit};
   Finder atsAfterPath_{text_, isAt};
   Finder addressEnds_{text_, isAtOrEndOfAddress};
+  Finder closingBrackets_{text_, isClosingBracket};
+  Finder notIPv6Characters_{text_, isNotIPv6Character};
+  Finder notDigitsAfterBrackets_{text_, isNotDigit};
   std::size_t hostFrom_ = npos;
   bool hostIsValid_ = false;
 };
