@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstring>
 #include <memory>
+#include <string>
 
 #include <plist/plist.h>
 
@@ -80,6 +81,12 @@ std::expected<PropertyValue, ErrorPtr> readFile(const std::filesystem::path& pat
 std::expected<std::string, ErrorPtr> toBinary(const PropertyValue& value) {
   auto encoded = binary::write(value);
   if (!encoded) return std::unexpected(writeError(encoded.error()));
+  // A file no reader takes back would shut its owner out of every value it
+  // holds, so what passes the limits is never written.
+  if (!parse(*encoded))
+    return std::unexpected(writeError("a property list may hold no more than " + std::to_string(kMaxFileBytes >> 20) +
+                                      " MiB, " + std::to_string(kMaxValues) + " values and " +
+                                      std::to_string(kMaxDepth) + " levels"));
   return std::move(*encoded);
 }
 

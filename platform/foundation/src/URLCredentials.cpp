@@ -20,6 +20,11 @@ bool isPathStart(char c) { return c == '/' || c == '?' || c == '#'; }
 bool isAt(char c) { return c == '@'; }
 bool isColon(char c) { return c == ':'; }
 bool isNotDigit(char c) { return !isDigit(c); }
+bool isClosingBracket(char c) { return c == ']'; }
+// Hexadecimal digits, ":" and "." (for "::ffff:1.2.3.4").
+bool isNotIPv6Character(char c) {
+  return !isDigit(c) && !((c | 0x20) >= 'a' && (c | 0x20) <= 'f') && c != ':' && c != '.';
+}
 // Where user information broken by a blank or a line break may end: at its
 // "@", or nowhere once a path, a quote or a bracket comes first.
 bool isAtOrEndOfAddress(char c) { return isAt(c) || isPathStart(c) || std::string_view("'\"<>").find(c) != npos; }
@@ -90,10 +95,11 @@ struct Span {
 };
 
 // The user information of the addresses whose authorities begin at the given
-// positions (ascending). It ends at the last "@" before the path; failing
-// that, for "name:password" whose password holds a "/", at the first "@"
-// after it; and for a password holding a blank or a line break, at the next
-// "@" before a path or a quote.
+// positions (ascending). It ends at the last "@" before the path when a host
+// and port follow that "@"; failing that, for "name:password" whose password
+// holds a "/", at the first "@" after it up to a blank or a line break; and
+// for a password holding a blank or a line break, at the next "@" after the
+// break before a path or a quote.
 class AuthorityReader {
  public:
   explicit AuthorityReader(std::string_view text) : text_(text) {}
@@ -101,15 +107,22 @@ class AuthorityReader {
   std::optional<Span> userInformation(std::size_t start) {
     const std::size_t runEnd = breaks_.from(start);
     const std::size_t pathStart = std::min(pathStarts_.from(start), runEnd);
-    if (std::size_t at = lastAts_.before(pathStart); at != npos && at >= start) return span(start, at);
+    std::optional<Span> beforePath;
+    if (std::size_t at = lastAts_.before(pathStart); at != npos && at >= start) {
+      // In "user:p@ss:w/rd@host" no host and port follow the first "@": the
+      // password goes on past the "/".
+      if (pathStart == runEnd || isHostAndPort(at + 1, pathStart)) return span(start, at);
+      beforePath = span(start, at);
+    } else if (isIPv6Host(start, pathStart)) {
+      return std::nullopt;  // its colons hold no password
+    }
     const std::size_t colon = colons_.from(start);
-    if (colon >= pathStart || isPort(colon, pathStart)) return std::nullopt;
+    if (colon >= pathStart || isPort(colon, pathStart)) return beforePath;
     if (pathStart < runEnd) {
-      const std::size_t at = atsAfterPath_.from(pathStart);
-      return at < runEnd ? span(start, at) : std::nullopt;
+      if (const std::size_t at = atsAfterPath_.from(pathStart); at < runEnd) return span(start, at);
     }
     const std::size_t end = addressEnds_.from(runEnd);
-    return end < text_.size() && isAt(text_[end]) ? span(start, end) : std::nullopt;
+    return end < text_.size() && isAt(text_[end]) ? span(start, end) : beforePath;
   }
 
  private:
@@ -120,6 +133,28 @@ class AuthorityReader {
   bool isPort(std::size_t colon, std::size_t pathStart) {
     return colon + 1 < pathStart && notDigits_.from(colon + 1) >= pathStart;
   }
+  // "[::1]" or "[::1]:8080" from the start to the path: an IPv6 address,
+  // which holds nothing another address could begin in.
+  bool isIPv6Host(std::size_t start, std::size_t pathStart) {
+    if (start >= pathStart || text_[start] != '[') return false;
+    const std::size_t close = closingBrackets_.from(start);
+    if (close >= pathStart || notIPv6Characters_.from(start + 1) < close) return false;
+    if (close + 1 == pathStart) return true;
+    return text_[close + 1] == ':' && notDigitsAfterBrackets_.from(close + 2) >= pathStart;
+  }
+  // Whether the text from `from` to the path is a host with no port or a
+  // port of digits ("host", "host:8080", "[::1]:8080"). Addresses asking
+  // for the same `from` share one "@" and one path; ranges asked for anew
+  // never overlap, so each character is looked at once.
+  bool isHostAndPort(std::size_t from, std::size_t pathStart) {
+    if (from == hostFrom_) return hostIsValid_;
+    std::string_view host = text_.substr(from, pathStart - from);
+    if (host.starts_with('[')) host.remove_prefix(std::min(host.find(']'), host.size()));
+    const std::size_t colon = host.find(':');
+    hostFrom_ = from;
+    hostIsValid_ = colon == npos || std::all_of(host.begin() + colon + 1, host.end(), isDigit);
+    return hostIsValid_;
+  }
 
   std::string_view text_;
   Finder breaks_{text_, isBreak};
@@ -129,6 +164,11 @@ class AuthorityReader {
   Finder notDigits_{text_, isNotDigit};
   Finder atsAfterPath_{text_, isAt};
   Finder addressEnds_{text_, isAtOrEndOfAddress};
+  Finder closingBrackets_{text_, isClosingBracket};
+  Finder notIPv6Characters_{text_, isNotIPv6Character};
+  Finder notDigitsAfterBrackets_{text_, isNotDigit};
+  std::size_t hostFrom_ = npos;
+  bool hostIsValid_ = false;
 };
 
 std::vector<Span> userInformationAfterSchemes(std::string_view text) {

@@ -186,8 +186,11 @@ size_t onHeader(char* data, size_t size, size_t count, void* user) {
   auto* t = static_cast<Transfer*>(user);
   std::string_view line(data, size * count);
   t->lastActivity = Clock::now();
-  if (line.starts_with("HTTP/")) {
-    t->responseHeaders.clear();  // a new response (after a redirect or an interim reply)
+  // A status line begins the first response or one after an interim reply's
+  // blank line; a field whose name begins like one does not.
+  const bool isStatusLine = line.starts_with("HTTP/") && (t->headerBytes == 0 || t->headerComplete);
+  if (isStatusLine) {
+    t->responseHeaders.clear();  // a new response (after an interim reply)
     t->headerBytes = 0;
     t->headerComplete = false;
   }
@@ -197,7 +200,7 @@ size_t onHeader(char* data, size_t size, size_t count, void* user) {
     return 0;  // ends the transfer with a write error
   }
   if (line == "\r\n" || line == "\n") t->headerComplete = true;
-  if (line.starts_with("HTTP/")) return line.size();
+  if (isStatusLine) return line.size();
   auto colon = line.find(':');
   if (colon == std::string_view::npos) return line.size();
   auto trim = [](std::string_view s) {

@@ -31,6 +31,9 @@ class Reader {
       : text_(text), maxValues_(maxValues), maxDepth_(maxDepth) {}
 
   std::expected<PropertyValue, std::string> document() {
+    // Some editors save UTF-8 with a byte-order mark, which XML allows
+    // before the document.
+    if (text_.starts_with("\xEF\xBB\xBF")) at_ = 3;
     if (auto prolog = skipProlog(); !prolog) return Refusal(prolog.error());
     auto root = nextTag();
     if (!root) return Refusal(root.error());

@@ -197,6 +197,11 @@ TEST(PropertyList, CommentsDeclarationsAndCDATAAroundValuesRead) {
   EXPECT_EQ(*parsed, PropertyValue(PropertyValue::Dictionary{{"text", "</array> <b>"},
                                                              {"empty", PropertyValue::Array{}},
                                                              {"spaced", PropertyValue::Dictionary{}}}));
+  // A byte-order mark before the document, as some editors save UTF-8, is
+  // no content.
+  auto marked = plist::parse("\xEF\xBB\xBF" + xml);
+  ASSERT_TRUE(marked) << marked.error()->debugDescription();
+  EXPECT_EQ(*marked, *parsed);
   // 256 levels are the most a file may nest.
   EXPECT_TRUE(plist::parse(nestedXML(256, "")));
   EXPECT_FALSE(plist::parse(nestedXML(257, "")));
@@ -323,6 +328,7 @@ TEST(PropertyList, MarkupThatIsNoPropertyListIsRefused) {
       {"no value in the plist element", "<plist></plist>"},
       {"text between values", "<plist><array>x<true/></array></plist>"},
       {"text after the document", "<plist><true/></plist>trailing"},
+      {"a byte-order mark after the declaration", "<?xml version=\"1.0\"?>\xEF\xBB\xBF<plist><true/></plist>"},
       {"an unknown element", "<plist><uid>1</uid></plist>"},
       {"an element inside a text", "<plist><string>a<b/>c</string></plist>"},
       {"an unknown entity", "<plist><string>a&nbsp;b</string></plist>"},

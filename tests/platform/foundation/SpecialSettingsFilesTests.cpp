@@ -19,6 +19,7 @@
 #include "test_support/TempDir.hpp"
 #include "test_support/TestEnvironment.hpp"
 
+using platform::PropertyValue;
 using platform::UserDefaults;
 
 namespace {
@@ -157,6 +158,36 @@ TEST(SettingsFileSize, AFileOfTheLimitIsReadAndOneByteMoreIsNot) {
       EXPECT_NE(opened.error()->localizedDescription().find("Larger than 32 MiB"), std::string::npos);
     }
   }
+}
+
+// A write that would take the file past what a reader takes fails, and the
+// file stays readable with what it held; a value past the limits by itself
+// is refused before it changes anything.
+TEST(SettingsFileSize, AWritePastTheLimitsFailsAndTheFileStaysReadable) {
+  test_support::resetDefaults();
+  constexpr const char* kSuite = "group.test.limits";
+  // Each array is within the values a list may hold; the two together are not.
+  const PropertyValue half(PropertyValue::Array(60'000, PropertyValue(1)));
+  auto suite = UserDefaults::suite(kSuite);
+  ASSERT_TRUE(suite);
+  ASSERT_TRUE(suite->set("first", half));
+  ASSERT_TRUE(suite->writeChanges());
+  ASSERT_TRUE(suite->set("second", half));
+  auto written = suite->writeChanges();
+  ASSERT_FALSE(written);
+  EXPECT_NE(written.error()->localizedDescription().find("100000 values"), std::string::npos)
+      << written.error()->localizedDescription();
+
+  UserDefaults::resetForTesting();
+  auto reopened = UserDefaults::openSuite(kSuite);
+  ASSERT_TRUE(reopened) << reopened.error()->localizedDescription();
+  EXPECT_EQ((*reopened)->object("first"), half);
+  EXPECT_FALSE((*reopened)->object("second"));
+
+  EXPECT_FALSE((*reopened)->set("many", PropertyValue(PropertyValue::Array(platform::plist::kMaxValues, 1))));
+  EXPECT_FALSE((*reopened)->set("long", std::string(platform::plist::kMaxFileBytes, 'x')));
+  EXPECT_FALSE((*reopened)->object("many"));
+  EXPECT_FALSE((*reopened)->object("long"));
 }
 
 }  // namespace

@@ -408,14 +408,17 @@ TEST(URLSession, AReplyHeaderPastTheLimitFailsSayingSo) {
   constexpr std::size_t kKB = 1024;
   struct Case {
     const char* name;
+    const char* fieldName;
     int fields;
     std::size_t bytesPerField;
     bool fails;
   } cases[] = {
-      {"one field of 1 MB", 1, 1024 * kKB, true},
-      {"forty fields of 26 KB", 40, 26 * kKB, true},
-      {"one field of 90 KB", 1, 90 * kKB, false},
-      {"forty fields of 2 KB", 40, 2 * kKB, false},
+      {"one field of 1 MB", "X-Field-", 1, 1024 * kKB, true},
+      {"forty fields of 26 KB", "X-Field-", 40, 26 * kKB, true},
+      // A field is no status line, whatever its name begins with.
+      {"forty fields of 26 KB named like a status line", "HTTP/", 40, 26 * kKB, true},
+      {"one field of 90 KB", "X-Field-", 1, 90 * kKB, false},
+      {"forty fields of 2 KB", "X-Field-", 40, 2 * kKB, false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -423,7 +426,7 @@ TEST(URLSession, AReplyHeaderPastTheLimitFailsSayingSo) {
     server.handle([&](test_support::ScriptedHTTPServer::Exchange& exchange) {
       std::string reply = "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n";
       for (int field = 0; field < c.fields; ++field)
-        reply += "X-Field-" + std::to_string(field) + ": " + std::string(c.bytesPerField, 'a') + "\r\n";
+        reply += c.fieldName + std::to_string(field) + ": " + std::string(c.bytesPerField, 'a') + "\r\n";
       exchange.sendRaw(reply + "\r\n{}");
     });
     auto outcome = send(post(server.baseURL() + "/v1"));
@@ -439,4 +442,24 @@ TEST(URLSession, AReplyHeaderPastTheLimitFailsSayingSo) {
     EXPECT_EQ(outcome.error->localizedDescription(), "The reply's header is larger than the limit of 100 KB.");
     EXPECT_FALSE(outcome.body);
   }
+}
+
+// An interim reply's header counts apart from the reply's own, and only the
+// reply's own fields are delivered.
+TEST(URLSession, AnInterimReplysHeaderIsNotTheReplys) {
+  test_support::ScriptedHTTPServer server;
+  const std::string nearlyTheLimit(90 * 1024, 'a');
+  server.handle([&](test_support::ScriptedHTTPServer::Exchange& exchange) {
+    exchange.sendRaw("HTTP/1.1 103 Early Hints\r\nX-Interim: " + nearlyTheLimit +
+                     "\r\n\r\n"
+                     "HTTP/1.1 200 OK\r\nContent-Length: 2\r\nX-Final: " +
+                     nearlyTheLimit + "\r\n\r\n{}");
+  });
+  auto outcome = send(post(server.baseURL() + "/v1"));
+  ASSERT_EQ(outcome.error, nullptr) << outcome.error->debugDescription();
+  EXPECT_EQ(outcome.response->statusCode, 200);
+  EXPECT_EQ(outcome.body, "{}");
+  std::vector<std::string> names;
+  for (const auto& [name, value] : outcome.response->headers) names.push_back(name);
+  EXPECT_EQ(names, (std::vector<std::string>{"Content-Length", "X-Final"}));
 }

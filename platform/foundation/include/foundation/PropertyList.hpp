@@ -40,7 +40,8 @@ std::expected<PropertyValue, ErrorPtr> parse(std::string_view bytes);
 std::expected<PropertyValue, ErrorPtr> readFile(const std::filesystem::path& path);
 
 // The binary form keeps every value exactly; it fails only on a text (or a
-// dictionary key) that is not valid UTF-8.
+// dictionary key) that is not valid UTF-8, and on a list beyond the limits
+// above, which parse would refuse.
 std::expected<std::string, ErrorPtr> toBinary(const PropertyValue& value);
 // The XML form, for files people read (bundle Info lists). It fails, rather
 // than change a value, on what XML cannot hold: texts with NUL characters,
