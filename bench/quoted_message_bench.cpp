@@ -3,7 +3,8 @@
 // multipart messages as mail programs send them: text and HTML alternatives
 // beside a picture; the same in Shift_JIS; and one whose structure must be
 // mended first (a blank first line, delimiters that do not match the
-// declared boundary), so that its body is read twice.
+// declared boundary), so that its body is read twice; and spam whose header
+// fields are built to make a careless reader take quadratic time.
 #include <benchmark/benchmark.h>
 
 #include <memory>
@@ -102,6 +103,19 @@ void BM_QuotedShiftJISMultipartMessage1MB(benchmark::State& state) {
                    base64(repeated("<p>" + sentence + "</p>", 450 * kKilobyte)) + "\r\n--jp--\r\n");
 }
 BENCHMARK(BM_QuotedShiftJISMultipartMessage1MB)->Unit(benchmark::kMillisecond);
+
+// Spam whose sender, subject and attachment name hold 100 KB each of
+// encoded words that never end: a reader that looks for the end of each one
+// as far as the end of the field takes seconds.
+void BM_QuotedMessageWithUnclosedEncodedWords(benchmark::State& state) {
+  const std::string junk = repeated("=?utf-8?q?WIN", 100 * kKilobyte);
+  quote(state, "From: " + junk + " <promo@prizes.example>\r\nSubject: " + junk +
+                   "\r\nMIME-Version: 1.0\r\nContent-Type: multipart/mixed; boundary=\"p\"\r\n\r\n--p\r\n"
+                   "Content-Type: text/plain\r\n\r\nYou have won a prize.\r\n--p\r\n"
+                   "Content-Type: application/octet-stream\r\nContent-Disposition: attachment; filename=\"" +
+                   junk + "\"\r\n\r\nUEsDBBQ=\r\n--p--\r\n");
+}
+BENCHMARK(BM_QuotedMessageWithUnclosedEncodedWords)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -112,7 +112,7 @@ class BodyReader {
                            "\"\r\n\r\n" + std::string(content);
       gmime::Object<GMimeStream> stream(g_mime_stream_mem_new_with_buffer(source.data(), source.size()));
       gmime::Object<GMimeParser> parser(g_mime_parser_new_with_stream(stream.get()));
-      gmime::Object<GMimeObject> part(g_mime_parser_construct_part(parser.get(), nullptr));
+      gmime::Object<GMimeObject> part(g_mime_parser_construct_part(parser.get(), gmime::parserOptions()));
       if (part && GMIME_IS_MULTIPART(part.get()) && g_mime_multipart_get_count(GMIME_MULTIPART(part.get())) > 0)
         return read(part.get(), depth + 1, "");
     }

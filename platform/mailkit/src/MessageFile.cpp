@@ -63,7 +63,9 @@ void appendMailboxes(InternetAddressList* list, std::vector<MEEmailAddress>& add
     }
     std::string mailbox = decoded(internet_address_mailbox_get_addr(INTERNET_ADDRESS_MAILBOX(address)));
     if (mailbox.empty()) continue;
-    std::string name = decoded(internet_address_get_name(address));
+    // GMime decodes only encoded words that stand apart; one glued to other
+    // letters is decoded here.
+    std::string name = decodedHeaderText(decoded(internet_address_get_name(address)));
     addresses.push_back({name.empty() ? mailbox : phrase(name) + " <" + mailbox + ">"});
   }
 }
@@ -99,7 +101,7 @@ MessageFile MessageFile::parse(std::string rawData) {
   }
   gmime::Object<GMimeStream> stream(g_mime_stream_mem_new_with_buffer(readable->data(), readable->size()));
   gmime::Object<GMimeParser> parser(g_mime_parser_new_with_stream(stream.get()));
-  gmime::Object<GMimeMessage> message(g_mime_parser_construct_message(parser.get(), nullptr));
+  gmime::Object<GMimeMessage> message(g_mime_parser_construct_message(parser.get(), gmime::parserOptions()));
   if (!message) return file;
   GMimeObject* body = g_mime_message_get_mime_part(message.get());
   appendFields(GMIME_OBJECT(message.get()), file.fields_);
@@ -198,7 +200,7 @@ std::vector<MEEmailAddress> parseAddressList(std::string_view field) {
   gmime::initialise();
   std::vector<MEEmailAddress> addresses;
   std::string readable = withSemicolonsAsCommas(withEncodedWordsJoined(field));
-  gmime::Object<InternetAddressList> list(internet_address_list_parse(nullptr, readable.c_str()));
+  gmime::Object<InternetAddressList> list(internet_address_list_parse(gmime::parserOptions(), readable.c_str()));
   appendMailboxes(list.get(), addresses);
   return addresses;
 }
@@ -206,7 +208,8 @@ std::vector<MEEmailAddress> parseAddressList(std::string_view field) {
 std::string encodedAddress(const MEEmailAddress& address) {
   if (isASCII(address.rawString)) return address.rawString;
   gmime::initialise();
-  gmime::Object<InternetAddressList> list(internet_address_list_parse(nullptr, address.rawString.c_str()));
+  gmime::Object<InternetAddressList> list(
+      internet_address_list_parse(gmime::parserOptions(), address.rawString.c_str()));
   if (!list || internet_address_list_length(list.get()) == 0) return address.rawString;
   return gmime::take(internet_address_list_to_string(list.get(), nullptr, TRUE));
 }

@@ -75,7 +75,7 @@ std::unordered_set<std::string_view> dashLines(std::string_view body) {
 // the body's lines.
 bool fitsBody(std::string_view field, const std::unordered_set<std::string_view>& bodyDashLines) {
   std::string value(field.substr(field.find(':') + 1));
-  gmime::Object<GMimeContentType> type(g_mime_content_type_parse(nullptr, value.c_str()));
+  gmime::Object<GMimeContentType> type(g_mime_content_type_parse(gmime::parserOptions(), value.c_str()));
   if (!type || !g_mime_content_type_is_type(type.get(), "multipart", "*")) return false;
   const char* boundary = g_mime_content_type_get_parameter(type.get(), "boundary");
   return boundary && *boundary && bodyDashLines.contains(std::string("--") + boundary);

@@ -226,7 +226,12 @@ INSTANTIATE_TEST_SUITE_P(
                       // Decoded, the words hold a comma and angle brackets: still one mailbox.
                       AddressCase{"SplitNameHoldingAnAddress",
                                   "=?UTF-8?B?TGVlLCBLaW0g?= =?UTF-8?B?PGtAeC5vcmc+?= <kim@example.org>",
-                                  {"\"Lee, Kim <k@x.org>\" <kim@example.org>"}}),
+                                  {"\"Lee, Kim <k@x.org>\" <kim@example.org>"}},
+                      // Not apart from the letters before it, as some mail programs write it.
+                      AddressCase{"EncodedWordGluedToTheName", "Ren=?UTF-8?Q?=C3=A9e?= <r@x.org>",
+                                  {"Renée <r@x.org>"}},
+                      AddressCase{"UnclosedWordsKeptAsTheyStand", "=?a?q?a=?a?q?a =?a?q?a <a@x.org>",
+                                  {"=?a?q?a=?a?q?a =?a?q?a <a@x.org>"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // What the compose window shows is read again when the message is sent: each

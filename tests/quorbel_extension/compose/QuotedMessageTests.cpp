@@ -132,6 +132,9 @@ INSTANTIATE_TEST_SUITE_P(
         CorpusCase{"missing_header_separator_multipart", "You have received a 2 page fax from +1 555 0100."},
         CorpusCase{"two_content_types", "The floor plan is attached."},
         CorpusCase{"mime_version_without_content_type", "Scanned document attached. Size: 1 page."},
+        // Header fields and a file name full of encoded words that never end.
+        CorpusCase{"unclosed_encoded_words_everywhere",
+                   "You have won a prize. Reply with your bank details to claim it."},
         // Which text parts are quoted.
         CorpusCase{"banner_first_mixed",
                    "CAUTION: This email originated from outside the organization.\n\n"
