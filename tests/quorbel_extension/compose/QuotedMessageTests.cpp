@@ -64,6 +64,13 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"NestedMixedNeverQuotesAttachments", mail_samples::kNestedMixedWithAttachments,
              "See the agenda attached. Can you present?"},
         Case{"MalformedBoundaryReadWithTheDelimitersBoundary", mail_samples::kMalformedBoundary, "Lunch at noon?"},
+        // A gateway that dropped the Content-Type of the part holding the
+        // alternatives as well: mended twice, no attachment quoted.
+        Case{"MendedInsideAMend",
+             std::string("Content-Type: multipart/mixed; boundary=declared\n\n--outer\n"
+                         "Content-Transfer-Encoding: 7bit\n\n--inner\nContent-Type: text/plain\n\nSee the log.\n"
+                         "--inner\nContent-Type: text/plain; name=build.log\n\nerror: 42\n--inner--\n--outer--\n"),
+             "See the log."},
         Case{"UnknownCharsetUTF8Bytes", mail_samples::kUnknownCharsetUTF8Bytes, "Grüße\n"},
         Case{"UnknownCharsetOtherBytes", mail_samples::kUnknownCharsetOtherBytes, "Grüße\n"},
         Case{"AttachmentOnlyQuotesNothing", mail_samples::kAttachmentOnly, ""},
