@@ -22,17 +22,6 @@ bool isASCII(std::string_view text) {
 
 std::string decoded(const char* text) { return platform::text::repairUTF8(text ? text : ""); }
 
-// Names and raw values: GMime's own decoding of encoded words stops after a
-// padded Base64 word, so values are decoded here when they are asked for.
-void appendFields(GMimeObject* object, std::vector<std::pair<std::string, std::string>>& fields) {
-  GMimeHeaderList* headers = g_mime_object_get_header_list(object);
-  for (int i = 0; i < g_mime_header_list_get_count(headers); ++i) {
-    GMimeHeader* header = g_mime_header_list_get_header_at(headers, i);
-    const char* raw = g_mime_header_get_raw_value(header);
-    fields.emplace_back(decoded(g_mime_header_get_name(header)), raw ? raw : "");
-  }
-}
-
 // A display name as a phrase of an address field: as it stands when it is
 // made of words only, else a quoted string with its quotes and backslashes
 // escaped. GMime's own quoting takes a quote inside the name for the start
@@ -93,20 +82,20 @@ MessageFile MessageFile::parse(std::string rawData) {
   gmime::initialise();
   MessageFile file;
   file.rawData_ = std::move(rawData);
-  std::optional<std::string> readable = repairs::readableMessage(file.rawData_);
+  std::optional<repairs::ReadableMessage> readable = repairs::readableMessage(file.rawData_);
   file.hasHeaderFields_ = readable.has_value();
   if (!readable) {
     file.body_ = BodyPart{BodyPart::Kind::plainText, textInUTF8(file.rawData_, ""), {}};
     return file;
   }
-  gmime::Object<GMimeStream> stream(g_mime_stream_mem_new_with_buffer(readable->data(), readable->size()));
+  // Values are decoded here when they are asked for: GMime's own decoding of
+  // encoded words stops after a padded Base64 word.
+  file.fields_ = std::move(readable->fields);
+  const std::string& entity = readable->mimeEntity;
+  gmime::Object<GMimeStream> stream(g_mime_stream_mem_new_with_buffer(entity.data(), entity.size()));
   gmime::Object<GMimeParser> parser(g_mime_parser_new_with_stream(stream.get()));
-  gmime::Object<GMimeMessage> message(g_mime_parser_construct_message(parser.get(), gmime::parserOptions()));
-  if (!message) return file;
-  GMimeObject* body = g_mime_message_get_mime_part(message.get());
-  appendFields(GMIME_OBJECT(message.get()), file.fields_);
-  if (body) appendFields(body, file.fields_);  // the Content-* fields
-  file.body_ = readBody(body);
+  gmime::Object<GMimeObject> body(g_mime_parser_construct_part(parser.get(), gmime::parserOptions()));
+  file.body_ = readBody(body.get());
   return file;
 }
 
@@ -151,11 +140,13 @@ MEMessage MessageFile::replyDraft() const {
 
 namespace {
 
-// People type ";" between addresses as often as ","; to GMime a ";" only
-// ends a group, and what follows a stray one is lost. Outside a group, and
-// outside quoted strings, comments, angle brackets and domain literals, it
-// becomes a ",".
-std::string withSemicolonsAsCommas(std::string_view field) {
+// The address field as GMime can read it. People type ";" between addresses
+// as often as ","; to GMime a ";" only ends a group, and what follows a
+// stray one is lost. Outside a group, and outside quoted strings, comments,
+// angle brackets and domain literals, it becomes a ",". Groups do not nest,
+// but to GMime each ":" inside a group opens another inside it, followed by
+// recursion as deep as the field has colons: there a ":" becomes a blank.
+std::string withGroupSeparatorsMended(std::string_view field) {
   std::string out(field);
   bool quoted = false, inGroup = false;
   int comment = 0, angle = 0, literal = 0;
@@ -180,7 +171,10 @@ std::string withSemicolonsAsCommas(std::string_view field) {
       case '[': ++literal; break;
       case ']': literal = std::max(0, literal - 1); break;
       case ':':
-        if (angle == 0 && literal == 0) inGroup = true;
+        if (angle == 0 && literal == 0) {
+          if (inGroup) c = ' ';
+          inGroup = true;
+        }
         break;
       case ';':
         if (angle == 0 && literal == 0) {
@@ -199,7 +193,7 @@ std::string withSemicolonsAsCommas(std::string_view field) {
 std::vector<MEEmailAddress> parseAddressList(std::string_view field) {
   gmime::initialise();
   std::vector<MEEmailAddress> addresses;
-  std::string readable = withSemicolonsAsCommas(withEncodedWordsJoined(field));
+  std::string readable = withGroupSeparatorsMended(withEncodedWordsJoined(field));
   gmime::Object<InternetAddressList> list(internet_address_list_parse(gmime::parserOptions(), readable.c_str()));
   appendMailboxes(list.get(), addresses);
   return addresses;

@@ -51,6 +51,21 @@ TEST(MessageFile, GroupsOpenUpAndDecodedNamesKeepTheirCommas) {
   EXPECT_EQ(raw(tricky.toAddresses), std::vector<std::string>{"\"Müller, Jörg\" <j@example.de>"});
 }
 
+// Groups do not nest, but each colon of a hostile field opens one inside the
+// last: followed by recursion, 100 KB of them overflow the stack.
+TEST(MessageFile, GroupsInsideGroupsAreReadAsOne) {
+  std::string colons, name;
+  for (int i = 0; i < 50000; ++i) colons += "g:";
+  for (int i = 1; i < 50000; ++i) name += "g ";  // the first colon opens the group
+  const std::string field = colons + " Dana <d@x.org>";
+  auto file = MessageFile::parse("From: " + field + ";\r\nTo: " + field + "\r\nCc: " + field + "\r\n\r\nHi");
+  const std::vector<std::string> mailbox{name + " Dana <d@x.org>"};
+  EXPECT_EQ(raw(file.replyDraft().toAddresses), mailbox);
+  EXPECT_EQ(raw(file.message().toAddresses), mailbox);
+  EXPECT_EQ(raw(file.message().ccAddresses), mailbox);
+  EXPECT_EQ(file.bodyText(), "Hi");
+}
+
 TEST(MessageFile, ReplyGoesToReplyToOrFromWithReSubject) {
   auto withReplyTo = MessageFile::parse("From: a@x.org\nReply-To: list@x.org\nSubject: Hi\n\nbody");
   EXPECT_EQ(raw(withReplyTo.replyDraft().toAddresses), std::vector<std::string>{"list@x.org"});
@@ -205,6 +220,9 @@ INSTANTIATE_TEST_SUITE_P(
                                   {"\"Ops; night\" <o@x.org>", "p@x.org"}},
                       AddressCase{"SemicolonAfterAGroup", "Team: a@x.org, b@x.org; c@x.org; d@x.org",
                                   {"a@x.org", "b@x.org", "c@x.org", "d@x.org"}},
+                      // Groups do not nest: a colon inside one is part of a name.
+                      AddressCase{"GroupInsideAGroup", "Team: Night: Dana <d@x.org>, b@x.org; c@x.org",
+                                  {"Night  Dana <d@x.org>", "b@x.org", "c@x.org"}},
                       // A name is quoted whole, its quotes and backslashes escaped, so that
                       // nothing inside it reads as an address of its own.
                       AddressCase{"QuoteInName", "\"Dana \\\"DJ\\\" Ito\" <d@x.org>",

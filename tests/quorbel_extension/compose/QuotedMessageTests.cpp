@@ -142,6 +142,8 @@ INSTANTIATE_TEST_SUITE_P(
         // Header fields and a file name full of encoded words that never end.
         CorpusCase{"unclosed_encoded_words_everywhere",
                    "You have won a prize. Reply with your bank details to claim it."},
+        // Address fields that open thousands of groups inside one another.
+        CorpusCase{"groups_inside_groups", "Only today: every order ships free.\r\n"},
         // Which text parts are quoted.
         CorpusCase{"banner_first_mixed",
                    "CAUTION: This email originated from outside the organization.\n\n"
