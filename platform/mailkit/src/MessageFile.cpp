@@ -144,25 +144,30 @@ namespace {
 // as often as ","; to GMime a ";" only ends a group, and what follows a
 // stray one is lost. Outside a group, and outside quoted strings, comments,
 // angle brackets and domain literals, it becomes a ",". Groups do not nest,
-// but to GMime each ":" inside a group opens another inside it, followed by
-// recursion as deep as the field has colons: there a ":" becomes a blank.
+// but GMime reads a group inside a group, by recursion as deep as the field
+// has colons: the name of such a group is left out, its members join the
+// group around it.
 std::string withGroupSeparatorsMended(std::string_view field) {
-  std::string out(field);
+  std::string out;
+  out.reserve(field.size());
   bool quoted = false, inGroup = false;
   int comment = 0, angle = 0, literal = 0;
-  for (std::size_t i = 0; i < out.size(); ++i) {
-    char& c = out[i];
-    if (quoted) {
-      if (c == '\\') ++i;
-      else if (c == '"') quoted = false;
+  std::size_t entryStart = 0;  // where the list's current entry begins in `out`
+  for (std::size_t i = 0; i < field.size(); ++i) {
+    char c = field[i];
+    if (quoted || comment > 0) {
+      if (c == '\\' && i + 1 < field.size()) {
+        out += c;
+        c = field[++i];
+      } else if (quoted) {
+        quoted = c != '"';
+      } else if (c == '(' || c == ')') {
+        comment += c == '(' ? 1 : -1;
+      }
+      out += c;
       continue;
     }
-    if (comment > 0) {
-      if (c == '\\') ++i;
-      else if (c == '(') ++comment;
-      else if (c == ')') --comment;
-      continue;
-    }
+    const bool structural = angle == 0 && literal == 0;
     switch (c) {
       case '"': quoted = true; break;
       case '(': comment = 1; break;
@@ -171,19 +176,20 @@ std::string withGroupSeparatorsMended(std::string_view field) {
       case '[': ++literal; break;
       case ']': literal = std::max(0, literal - 1); break;
       case ':':
-        if (angle == 0 && literal == 0) {
-          if (inGroup) c = ' ';
-          inGroup = true;
+        if (structural && inGroup) {
+          out.resize(entryStart);
+          continue;
         }
+        if (structural) inGroup = true;
         break;
       case ';':
-        if (angle == 0 && literal == 0) {
-          if (!inGroup) c = ',';
-          inGroup = false;
-        }
+        if (structural && !inGroup) c = ',';
+        if (structural) inGroup = false;
         break;
       default: break;
     }
+    out += c;
+    if (structural && (c == ':' || c == ';' || c == ',')) entryStart = out.size();
   }
   return out;
 }

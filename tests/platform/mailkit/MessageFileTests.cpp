@@ -54,12 +54,11 @@ TEST(MessageFile, GroupsOpenUpAndDecodedNamesKeepTheirCommas) {
 // Groups do not nest, but each colon of a hostile field opens one inside the
 // last: followed by recursion, 100 KB of them overflow the stack.
 TEST(MessageFile, GroupsInsideGroupsAreReadAsOne) {
-  std::string colons, name;
+  std::string colons;
   for (int i = 0; i < 50000; ++i) colons += "g:";
-  for (int i = 1; i < 50000; ++i) name += "g ";  // the first colon opens the group
   const std::string field = colons + " Dana <d@x.org>";
   auto file = MessageFile::parse("From: " + field + ";\r\nTo: " + field + "\r\nCc: " + field + "\r\n\r\nHi");
-  const std::vector<std::string> mailbox{name + " Dana <d@x.org>"};
+  const std::vector<std::string> mailbox{"Dana <d@x.org>"};
   EXPECT_EQ(raw(file.replyDraft().toAddresses), mailbox);
   EXPECT_EQ(raw(file.message().toAddresses), mailbox);
   EXPECT_EQ(raw(file.message().ccAddresses), mailbox);
@@ -220,9 +219,11 @@ INSTANTIATE_TEST_SUITE_P(
                                   {"\"Ops; night\" <o@x.org>", "p@x.org"}},
                       AddressCase{"SemicolonAfterAGroup", "Team: a@x.org, b@x.org; c@x.org; d@x.org",
                                   {"a@x.org", "b@x.org", "c@x.org", "d@x.org"}},
-                      // Groups do not nest: a colon inside one is part of a name.
-                      AddressCase{"GroupInsideAGroup", "Team: Night: Dana <d@x.org>, b@x.org; c@x.org",
-                                  {"Night  Dana <d@x.org>", "b@x.org", "c@x.org"}},
+                      // Groups do not nest: one inside another joins it.
+                      AddressCase{"GroupInsideAGroup", "Team: a@x.org, Night: Dana <d@x.org>, b@x.org; c@x.org",
+                                  {"a@x.org", "Dana <d@x.org>", "b@x.org", "c@x.org"}},
+                      AddressCase{"QuotedGroupNameInsideAGroup", "Team: \"Night: shift\": b@x.org;, c@x.org",
+                                  {"b@x.org", "c@x.org"}},
                       // A name is quoted whole, its quotes and backslashes escaped, so that
                       // nothing inside it reads as an address of its own.
                       AddressCase{"QuoteInName", "\"Dana \\\"DJ\\\" Ito\" <d@x.org>",
