@@ -3,7 +3,9 @@
 // multipart messages as mail programs send them: text and HTML alternatives
 // beside a picture; the same in Shift_JIS; and one whose structure must be
 // mended first (a blank first line, delimiters that do not match the
-// declared boundary), so that its body is read twice.
+// declared boundary), so that its body is read twice; and hostile mail: spam
+// whose header fields are built to make a careless reader take quadratic
+// time, and a message that would be mended at every level of its nesting.
 #include <benchmark/benchmark.h>
 
 #include <memory>
@@ -102,6 +104,31 @@ void BM_QuotedShiftJISMultipartMessage1MB(benchmark::State& state) {
                    base64(repeated("<p>" + sentence + "</p>", 450 * kKilobyte)) + "\r\n--jp--\r\n");
 }
 BENCHMARK(BM_QuotedShiftJISMultipartMessage1MB)->Unit(benchmark::kMillisecond);
+
+// Spam whose sender, subject and attachment name hold 100 KB each of
+// encoded words that never end: a reader that looks for the end of each one
+// as far as the end of the field takes seconds.
+void BM_QuotedMessageWithUnclosedEncodedWords(benchmark::State& state) {
+  const std::string junk = repeated("=?utf-8?q?WIN", 100 * kKilobyte);
+  quote(state, "From: " + junk + " <promo@prizes.example>\r\nSubject: " + junk +
+                   "\r\nMIME-Version: 1.0\r\nContent-Type: multipart/mixed; boundary=\"p\"\r\n\r\n--p\r\n"
+                   "Content-Type: text/plain\r\n\r\nYou have won a prize.\r\n--p\r\n"
+                   "Content-Type: application/octet-stream\r\nContent-Disposition: attachment; filename=\"" +
+                   junk + "\"\r\n\r\nUEsDBBQ=\r\n--p--\r\n");
+}
+BENCHMARK(BM_QuotedMessageWithUnclosedEncodedWords)->Unit(benchmark::kMillisecond);
+
+// 2 MB behind 200 parts nested in one another, none with a Content-Type,
+// each a multipart only by its delimiter lines: every level must be mended.
+void BM_QuotedMessageMendedAtEveryLevel(benchmark::State& state) {
+  std::string body = repeated("Gruesse aus Koeln. ", 2 * kKilobyte * kKilobyte) + "\r\n";
+  for (int level = 199; level >= 0; --level) {
+    const std::string delimiter = "--level" + std::to_string(level);
+    body = delimiter + "\r\nContent-Transfer-Encoding: 7bit\r\n\r\n" + body + delimiter + "--\r\n";
+  }
+  quote(state, kHeader + "Content-Type: multipart/mixed; boundary=\"declared\"\r\n\r\n" + body);
+}
+BENCHMARK(BM_QuotedMessageMendedAtEveryLevel)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

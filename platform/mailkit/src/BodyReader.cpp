@@ -13,6 +13,10 @@ namespace mailkit {
 namespace {
 
 constexpr int kDeepestNesting = 32;
+// A mend reads its content once more and holds a copy of it while the parts
+// inside are read: it counts as this many levels, so that mends nested in one
+// another cost a few copies of the message, not one for every level.
+constexpr int kLevelsOfAMend = 8;
 
 bool isAttachment(GMimeObject* object) {
   GMimeContentDisposition* disposition = g_mime_object_get_content_disposition(object);
@@ -112,9 +116,9 @@ class BodyReader {
                            "\"\r\n\r\n" + std::string(content);
       gmime::Object<GMimeStream> stream(g_mime_stream_mem_new_with_buffer(source.data(), source.size()));
       gmime::Object<GMimeParser> parser(g_mime_parser_new_with_stream(stream.get()));
-      gmime::Object<GMimeObject> part(g_mime_parser_construct_part(parser.get(), nullptr));
+      gmime::Object<GMimeObject> part(g_mime_parser_construct_part(parser.get(), gmime::parserOptions()));
       if (part && GMIME_IS_MULTIPART(part.get()) && g_mime_multipart_get_count(GMIME_MULTIPART(part.get())) > 0)
-        return read(part.get(), depth + 1, "");
+        return read(part.get(), depth + kLevelsOfAMend, "");
     }
     return BodyPart{BodyPart::Kind::plainText, textInUTF8(repairs::readableLines(content), ""), {}};
   }

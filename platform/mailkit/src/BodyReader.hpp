@@ -12,7 +12,7 @@ namespace mailkit {
 // part without a Content-Type whose text is a multipart body, are read with
 // the boundary their delimiter lines use; failing that only their readable
 // lines are kept. Parts nested more deeply than any real mail nests them are
-// left out.
+// left out, a mend counting as several levels.
 BodyPart readBody(GMimeObject* body);
 
 }  // namespace mailkit

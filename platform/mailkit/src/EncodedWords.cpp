@@ -161,6 +161,9 @@ std::vector<Piece> pieces(std::string_view raw) {
 std::string decodedHeaderText(std::string_view raw) {
   std::string text;
   for (const auto& piece : pieces(raw)) text += piece.text;
+  // The field is one line wherever it is shown; a line break decoded from a
+  // word would end a subject or a "wrote:" line early.
+  std::ranges::replace_if(text, [](char c) { return c == '\r' || c == '\n'; }, ' ');
   return platform::text::trimWhitespaceAndNewlines(text);
 }
 

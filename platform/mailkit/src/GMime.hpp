@@ -13,6 +13,13 @@ namespace mailkit::gmime {
 // Starts the library the first time it is called, from any thread.
 void initialise();
 
+// How every header, parameter and address is read: encoded words decoded
+// only where they stand as words of their own. GMime's looser reading looks
+// for the end of each "=?" as far as the end of the text, which takes
+// quadratic time on a hostile field; the encoded words of whole fields are
+// decoded by our own reader in any case.
+GMimeParserOptions* parserOptions();
+
 struct ObjectRelease {
   void operator()(gpointer object) const { g_object_unref(object); }
 };

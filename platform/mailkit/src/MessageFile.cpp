@@ -22,17 +22,6 @@ bool isASCII(std::string_view text) {
 
 std::string decoded(const char* text) { return platform::text::repairUTF8(text ? text : ""); }
 
-// Names and raw values: GMime's own decoding of encoded words stops after a
-// padded Base64 word, so values are decoded here when they are asked for.
-void appendFields(GMimeObject* object, std::vector<std::pair<std::string, std::string>>& fields) {
-  GMimeHeaderList* headers = g_mime_object_get_header_list(object);
-  for (int i = 0; i < g_mime_header_list_get_count(headers); ++i) {
-    GMimeHeader* header = g_mime_header_list_get_header_at(headers, i);
-    const char* raw = g_mime_header_get_raw_value(header);
-    fields.emplace_back(decoded(g_mime_header_get_name(header)), raw ? raw : "");
-  }
-}
-
 // A display name as a phrase of an address field: as it stands when it is
 // made of words only, else a quoted string with its quotes and backslashes
 // escaped. GMime's own quoting takes a quote inside the name for the start
@@ -63,7 +52,9 @@ void appendMailboxes(InternetAddressList* list, std::vector<MEEmailAddress>& add
     }
     std::string mailbox = decoded(internet_address_mailbox_get_addr(INTERNET_ADDRESS_MAILBOX(address)));
     if (mailbox.empty()) continue;
-    std::string name = decoded(internet_address_get_name(address));
+    // GMime decodes only encoded words that stand apart; one glued to other
+    // letters is decoded here.
+    std::string name = decodedHeaderText(decoded(internet_address_get_name(address)));
     addresses.push_back({name.empty() ? mailbox : phrase(name) + " <" + mailbox + ">"});
   }
 }
@@ -91,20 +82,20 @@ MessageFile MessageFile::parse(std::string rawData) {
   gmime::initialise();
   MessageFile file;
   file.rawData_ = std::move(rawData);
-  std::optional<std::string> readable = repairs::readableMessage(file.rawData_);
+  std::optional<repairs::ReadableMessage> readable = repairs::readableMessage(file.rawData_);
   file.hasHeaderFields_ = readable.has_value();
   if (!readable) {
     file.body_ = BodyPart{BodyPart::Kind::plainText, textInUTF8(file.rawData_, ""), {}};
     return file;
   }
-  gmime::Object<GMimeStream> stream(g_mime_stream_mem_new_with_buffer(readable->data(), readable->size()));
+  // Values are decoded here when they are asked for: GMime's own decoding of
+  // encoded words stops after a padded Base64 word.
+  file.fields_ = std::move(readable->fields);
+  const std::string& entity = readable->mimeEntity;
+  gmime::Object<GMimeStream> stream(g_mime_stream_mem_new_with_buffer(entity.data(), entity.size()));
   gmime::Object<GMimeParser> parser(g_mime_parser_new_with_stream(stream.get()));
-  gmime::Object<GMimeMessage> message(g_mime_parser_construct_message(parser.get(), nullptr));
-  if (!message) return file;
-  GMimeObject* body = g_mime_message_get_mime_part(message.get());
-  appendFields(GMIME_OBJECT(message.get()), file.fields_);
-  if (body) appendFields(body, file.fields_);  // the Content-* fields
-  file.body_ = readBody(body);
+  gmime::Object<GMimeObject> body(g_mime_parser_construct_part(parser.get(), gmime::parserOptions()));
+  file.body_ = readBody(body.get());
   return file;
 }
 
@@ -149,27 +140,34 @@ MEMessage MessageFile::replyDraft() const {
 
 namespace {
 
-// People type ";" between addresses as often as ","; to GMime a ";" only
-// ends a group, and what follows a stray one is lost. Outside a group, and
-// outside quoted strings, comments, angle brackets and domain literals, it
-// becomes a ",".
-std::string withSemicolonsAsCommas(std::string_view field) {
-  std::string out(field);
+// The address field as GMime can read it. People type ";" between addresses
+// as often as ","; to GMime a ";" only ends a group, and what follows a
+// stray one is lost. Outside a group, and outside quoted strings, comments,
+// angle brackets and domain literals, it becomes a ",". Groups do not nest,
+// but GMime reads a group inside a group, by recursion as deep as the field
+// has colons: the name of such a group is left out, its members join the
+// group around it.
+std::string withGroupSeparatorsMended(std::string_view field) {
+  std::string out;
+  out.reserve(field.size());
   bool quoted = false, inGroup = false;
   int comment = 0, angle = 0, literal = 0;
-  for (std::size_t i = 0; i < out.size(); ++i) {
-    char& c = out[i];
-    if (quoted) {
-      if (c == '\\') ++i;
-      else if (c == '"') quoted = false;
+  std::size_t entryStart = 0;  // where the list's current entry begins in `out`
+  for (std::size_t i = 0; i < field.size(); ++i) {
+    char c = field[i];
+    if (quoted || comment > 0) {
+      if (c == '\\' && i + 1 < field.size()) {
+        out += c;
+        c = field[++i];
+      } else if (quoted) {
+        quoted = c != '"';
+      } else if (c == '(' || c == ')') {
+        comment += c == '(' ? 1 : -1;
+      }
+      out += c;
       continue;
     }
-    if (comment > 0) {
-      if (c == '\\') ++i;
-      else if (c == '(') ++comment;
-      else if (c == ')') --comment;
-      continue;
-    }
+    const bool structural = angle == 0 && literal == 0;
     switch (c) {
       case '"': quoted = true; break;
       case '(': comment = 1; break;
@@ -178,16 +176,20 @@ std::string withSemicolonsAsCommas(std::string_view field) {
       case '[': ++literal; break;
       case ']': literal = std::max(0, literal - 1); break;
       case ':':
-        if (angle == 0 && literal == 0) inGroup = true;
+        if (structural && inGroup) {
+          out.resize(entryStart);
+          continue;
+        }
+        if (structural) inGroup = true;
         break;
       case ';':
-        if (angle == 0 && literal == 0) {
-          if (!inGroup) c = ',';
-          inGroup = false;
-        }
+        if (structural && !inGroup) c = ',';
+        if (structural) inGroup = false;
         break;
       default: break;
     }
+    out += c;
+    if (structural && (c == ':' || c == ';' || c == ',')) entryStart = out.size();
   }
   return out;
 }
@@ -197,8 +199,8 @@ std::string withSemicolonsAsCommas(std::string_view field) {
 std::vector<MEEmailAddress> parseAddressList(std::string_view field) {
   gmime::initialise();
   std::vector<MEEmailAddress> addresses;
-  std::string readable = withSemicolonsAsCommas(withEncodedWordsJoined(field));
-  gmime::Object<InternetAddressList> list(internet_address_list_parse(nullptr, readable.c_str()));
+  std::string readable = withGroupSeparatorsMended(withEncodedWordsJoined(field));
+  gmime::Object<InternetAddressList> list(internet_address_list_parse(gmime::parserOptions(), readable.c_str()));
   appendMailboxes(list.get(), addresses);
   return addresses;
 }
@@ -206,7 +208,8 @@ std::vector<MEEmailAddress> parseAddressList(std::string_view field) {
 std::string encodedAddress(const MEEmailAddress& address) {
   if (isASCII(address.rawString)) return address.rawString;
   gmime::initialise();
-  gmime::Object<InternetAddressList> list(internet_address_list_parse(nullptr, address.rawString.c_str()));
+  gmime::Object<InternetAddressList> list(
+      internet_address_list_parse(gmime::parserOptions(), address.rawString.c_str()));
   if (!list || internet_address_list_length(list.get()) == 0) return address.rawString;
   return gmime::take(internet_address_list_to_string(list.get(), nullptr, TRUE));
 }

@@ -75,7 +75,7 @@ std::unordered_set<std::string_view> dashLines(std::string_view body) {
 // the body's lines.
 bool fitsBody(std::string_view field, const std::unordered_set<std::string_view>& bodyDashLines) {
   std::string value(field.substr(field.find(':') + 1));
-  gmime::Object<GMimeContentType> type(g_mime_content_type_parse(nullptr, value.c_str()));
+  gmime::Object<GMimeContentType> type(g_mime_content_type_parse(gmime::parserOptions(), value.c_str()));
   if (!type || !g_mime_content_type_is_type(type.get(), "multipart", "*")) return false;
   const char* boundary = g_mime_content_type_get_parameter(type.get(), "boundary");
   return boundary && *boundary && bodyDashLines.contains(std::string("--") + boundary);
@@ -89,7 +89,7 @@ bool isHeaderField(std::string_view line) {
          std::ranges::all_of(name, [](char c) { return c > ' ' && c < 0x7F; });
 }
 
-std::optional<std::string> readableMessage(std::string_view raw) {
+std::optional<ReadableMessage> readableMessage(std::string_view raw) {
   Line line = lineAt(raw, 0);
   while (line.start < raw.size() && (isBlankLine(textOf(raw, line)) || textOf(raw, line).starts_with("From ")))
     line = lineAt(raw, line.next);
@@ -137,15 +137,18 @@ std::optional<std::string> readableMessage(std::string_view raw) {
     if (fitsBody(fieldText(field), *bodyDashLines)) contentType = &field;
   }
 
-  std::string message;
-  message.reserve(raw.size() + lineBreak.size());
+  ReadableMessage message;
+  message.mimeEntity.reserve(body.size() + 2 * lineBreak.size());
   for (const auto& field : fields) {
     if (isContentType(field) && &field != contentType) continue;
-    message += fieldText(field);
-    if (!message.ends_with('\n')) message += lineBreak;
+    std::string_view text = fieldText(field);
+    message.fields.emplace_back(fieldName(text), text.substr(text.find(':') + 1));
+    if (!isMIMEField(text)) continue;
+    message.mimeEntity += text;
+    if (!message.mimeEntity.ends_with('\n')) message.mimeEntity += lineBreak;
   }
-  message += lineBreak;
-  message += body;
+  message.mimeEntity += lineBreak;
+  message.mimeEntity += body;
   return message;
 }
 

@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace mailkit::repairs {
 
@@ -13,14 +15,24 @@ namespace mailkit::repairs {
 // printable ASCII, maybe blanks, then a colon.
 bool isHeaderField(std::string_view line);
 
-// The raw message as a MIME reader can take it: blank lines before the
-// header block (iPhone and gateway mail) and an mbox "From " line dropped; a
-// stray line inside the header block dropped; the blank line after the
-// header block put in where the body follows without one; of several
-// Content-Type fields only the one that fits the body kept (a multipart
-// whose delimiter occurs in the body, else the first). Nothing when the data
-// does not begin with a header field: then it is no mail message.
-std::optional<std::string> readableMessage(std::string_view raw);
+// A raw message as a MIME reader can take it: its header fields, names and
+// raw values in order, and apart from them its body with the MIME fields
+// (Content-*, MIME-Version) before it. A MIME reader is given only the
+// latter: it would read address fields as it builds the message, following
+// groups nested in one another by recursion as deep as a field has colons.
+struct ReadableMessage {
+  std::vector<std::pair<std::string, std::string>> fields;
+  std::string mimeEntity;
+};
+
+// The raw message mended: blank lines before the header block (iPhone and
+// gateway mail) and an mbox "From " line dropped; a stray line inside the
+// header block dropped; the blank line after the header block put in where
+// the body follows without one; of several Content-Type fields only the one
+// that fits the body kept (a multipart whose delimiter occurs in the body,
+// else the first). Nothing when the data does not begin with a header field:
+// then it is no mail message.
+std::optional<ReadableMessage> readableMessage(std::string_view raw);
 
 // The boundary that a multipart body's delimiter lines use: the first line
 // "--X" followed by a MIME header field or closed later by "--X--". Nothing

@@ -50,6 +50,20 @@ TEST(ComposeWindow, ShowsDecodedSubjectNamesAndQuotedText) {
       << window->bodyEditor()->toPlainText().toStdString();
 }
 
+// A sender's name or subject whose encoded words hold a line break: the
+// window shows each on its one line, and nothing of them reads as a quoted
+// line of the original.
+TEST(ComposeWindow, LineBreaksInEncodedWordsStayOnTheirLine) {
+  test_support::TempDir folder;
+  auto window = windowAnswering(mail_samples::crlf("From: =?UTF-8?Q?Bob=0A=3E_I_will_pay_double?= <bob@example.org>\n"
+                                                   "Subject: =?UTF-8?Q?Invoice=0D=0ABcc:_all@example.org?=\n\n"
+                                                   "Please pay by Friday.\n"),
+                                folder);
+  EXPECT_EQ(window->subjectField()->text().toStdString(), "Re: Invoice  Bcc: all@example.org");
+  EXPECT_EQ(window->bodyEditor()->toPlainText().toStdString(),
+            "\n\nBob > I will pay double <bob@example.org> wrote:\n> Please pay by Friday.\n> ");
+}
+
 class EncodedWordsWindowTest : public ::testing::TestWithParam<mail_samples::EncodedWordsForm> {};
 
 TEST_P(EncodedWordsWindowTest, ShowsTheWholeSubjectAndSender) {

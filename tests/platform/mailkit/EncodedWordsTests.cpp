@@ -45,6 +45,10 @@ INSTANTIATE_TEST_SUITE_P(
         WordsCase{"ISO2022JPWords", "=?ISO-2022-JP?B?GyRCO3FOQRsoQg==?=\n =?ISO-2022-JP?B?GyRCQXdJVRsoQg==?=",
                   "資料送付"},
         WordsCase{"NULDropped", "=?UTF-8?Q?a=00b?=", "ab"},
+        // A field is one line: a line break inside a word would end the
+        // subject's line or the "wrote:" line early.
+        WordsCase{"LineBreaksBecomeSpaces", "=?UTF-8?Q?Bob=0D=0A=3E_I_agree=0A?= =?UTF-8?B?DQ==?=end",
+                  "Bob  > I agree  end"},
         // Not encoded words: kept as they stand.
         WordsCase{"BadBase64", "=?UTF-8?B?SGV*sbG8=?=", "=?UTF-8?B?SGV*sbG8=?="},
         WordsCase{"UnknownEncoding", "=?UTF-8?X?abc?=", "=?UTF-8?X?abc?="},

@@ -51,6 +51,20 @@ TEST(MessageFile, GroupsOpenUpAndDecodedNamesKeepTheirCommas) {
   EXPECT_EQ(raw(tricky.toAddresses), std::vector<std::string>{"\"Müller, Jörg\" <j@example.de>"});
 }
 
+// Groups do not nest, but each colon of a hostile field opens one inside the
+// last: followed by recursion, 100 KB of them overflow the stack.
+TEST(MessageFile, GroupsInsideGroupsAreReadAsOne) {
+  std::string colons;
+  for (int i = 0; i < 50000; ++i) colons += "g:";
+  const std::string field = colons + " Dana <d@x.org>";
+  auto file = MessageFile::parse("From: " + field + ";\r\nTo: " + field + "\r\nCc: " + field + "\r\n\r\nHi");
+  const std::vector<std::string> mailbox{"Dana <d@x.org>"};
+  EXPECT_EQ(raw(file.replyDraft().toAddresses), mailbox);
+  EXPECT_EQ(raw(file.message().toAddresses), mailbox);
+  EXPECT_EQ(raw(file.message().ccAddresses), mailbox);
+  EXPECT_EQ(file.bodyText(), "Hi");
+}
+
 TEST(MessageFile, ReplyGoesToReplyToOrFromWithReSubject) {
   auto withReplyTo = MessageFile::parse("From: a@x.org\nReply-To: list@x.org\nSubject: Hi\n\nbody");
   EXPECT_EQ(raw(withReplyTo.replyDraft().toAddresses), std::vector<std::string>{"list@x.org"});
@@ -205,6 +219,11 @@ INSTANTIATE_TEST_SUITE_P(
                                   {"\"Ops; night\" <o@x.org>", "p@x.org"}},
                       AddressCase{"SemicolonAfterAGroup", "Team: a@x.org, b@x.org; c@x.org; d@x.org",
                                   {"a@x.org", "b@x.org", "c@x.org", "d@x.org"}},
+                      // Groups do not nest: one inside another joins it.
+                      AddressCase{"GroupInsideAGroup", "Team: a@x.org, Night: Dana <d@x.org>, b@x.org; c@x.org",
+                                  {"a@x.org", "Dana <d@x.org>", "b@x.org", "c@x.org"}},
+                      AddressCase{"QuotedGroupNameInsideAGroup", "Team: \"Night: shift\": b@x.org;, c@x.org",
+                                  {"b@x.org", "c@x.org"}},
                       // A name is quoted whole, its quotes and backslashes escaped, so that
                       // nothing inside it reads as an address of its own.
                       AddressCase{"QuoteInName", "\"Dana \\\"DJ\\\" Ito\" <d@x.org>",
@@ -226,7 +245,12 @@ INSTANTIATE_TEST_SUITE_P(
                       // Decoded, the words hold a comma and angle brackets: still one mailbox.
                       AddressCase{"SplitNameHoldingAnAddress",
                                   "=?UTF-8?B?TGVlLCBLaW0g?= =?UTF-8?B?PGtAeC5vcmc+?= <kim@example.org>",
-                                  {"\"Lee, Kim <k@x.org>\" <kim@example.org>"}}),
+                                  {"\"Lee, Kim <k@x.org>\" <kim@example.org>"}},
+                      // Not apart from the letters before it, as some mail programs write it.
+                      AddressCase{"EncodedWordGluedToTheName", "Ren=?UTF-8?Q?=C3=A9e?= <r@x.org>",
+                                  {"Renée <r@x.org>"}},
+                      AddressCase{"UnclosedWordsKeptAsTheyStand", "=?a?q?a=?a?q?a =?a?q?a <a@x.org>",
+                                  {"=?a?q?a=?a?q?a =?a?q?a <a@x.org>"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // What the compose window shows is read again when the message is sent: each

@@ -64,6 +64,13 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"NestedMixedNeverQuotesAttachments", mail_samples::kNestedMixedWithAttachments,
              "See the agenda attached. Can you present?"},
         Case{"MalformedBoundaryReadWithTheDelimitersBoundary", mail_samples::kMalformedBoundary, "Lunch at noon?"},
+        // A gateway that dropped the Content-Type of the part holding the
+        // alternatives as well: mended twice, no attachment quoted.
+        Case{"MendedInsideAMend",
+             std::string("Content-Type: multipart/mixed; boundary=declared\n\n--outer\n"
+                         "Content-Transfer-Encoding: 7bit\n\n--inner\nContent-Type: text/plain\n\nSee the log.\n"
+                         "--inner\nContent-Type: text/plain; name=build.log\n\nerror: 42\n--inner--\n--outer--\n"),
+             "See the log."},
         Case{"UnknownCharsetUTF8Bytes", mail_samples::kUnknownCharsetUTF8Bytes, "Grüße\n"},
         Case{"UnknownCharsetOtherBytes", mail_samples::kUnknownCharsetOtherBytes, "Grüße\n"},
         Case{"AttachmentOnlyQuotesNothing", mail_samples::kAttachmentOnly, ""},
@@ -132,6 +139,11 @@ INSTANTIATE_TEST_SUITE_P(
         CorpusCase{"missing_header_separator_multipart", "You have received a 2 page fax from +1 555 0100."},
         CorpusCase{"two_content_types", "The floor plan is attached."},
         CorpusCase{"mime_version_without_content_type", "Scanned document attached. Size: 1 page."},
+        // Header fields and a file name full of encoded words that never end.
+        CorpusCase{"unclosed_encoded_words_everywhere",
+                   "You have won a prize. Reply with your bank details to claim it."},
+        // Address fields that open thousands of groups inside one another.
+        CorpusCase{"groups_inside_groups", "Only today: every order ships free.\r\n"},
         // Which text parts are quoted.
         CorpusCase{"banner_first_mixed",
                    "CAUTION: This email originated from outside the organization.\n\n"

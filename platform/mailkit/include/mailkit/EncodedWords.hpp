@@ -5,9 +5,10 @@
 
 namespace mailkit {
 
-// A header field's text as people read it, in UTF-8: folding undone, encoded
-// words decoded and the white space between two of them dropped, the rest
-// read by `textInUTF8` without a charset. Encoded words that stand side by
+// A header field's text as people read it, in UTF-8, on one line: folding
+// undone, encoded words decoded (a line break in one becomes a space) and the
+// white space between two of them dropped, the rest read by `textInUTF8`
+// without a charset. Encoded words that stand side by
 // side in one charset are joined as bytes before they are converted, since a
 // character may be split across two of them, and each Base64 word is read on
 // its own, padded or not.

@@ -13,9 +13,9 @@
 
 namespace mailkit {
 
-// A raw RFC 5322 message as read from a file, read with GMime: its header
-// fields (unfolded, encoded words decoded), what there is to read in its
-// body, and its untouched bytes. Every text it hands out is UTF-8. Shapes of
+// A raw RFC 5322 message as read from a file: its header fields (unfolded,
+// encoded words decoded), what there is to read in its body (its MIME
+// structure read with GMime), and its untouched bytes. Every text it hands out is UTF-8. Shapes of
 // mail that GMime cannot take as they are (blank lines before the headers, a
 // missing blank line after them, several Content-Type fields, delimiters
 // that do not match the boundary) are mended before it reads them.
