@@ -339,6 +339,35 @@ TEST_F(AIModelsScreenTest, ProviderCardsAreReachedWithTabAndChosenWithSpace) {
   EXPECT_EQ(*llmConfig->currentProvider, LLMProvider::openai);
 }
 
+// Tab goes down the screen as it is read, whichever provider's fields were
+// made last: the cards, the fields, then the buttons under them.
+TEST_F(AIModelsScreenTest, TabFollowsTheScreenFromTopToBottom) {
+  for (LLMProvider provider : {LLMProvider::openai, LLMProvider::ollama, LLMProvider::custom}) {
+    SCOPED_TRACE(std::string(mervo::rawValue(provider)));
+    tap(provider);
+    ASSERT_TRUE(gui_test::waitUntil([&] { return fields()->isVisible(); }));
+    auto* first = screen->providerCard(LLMProvider::gemini);
+    screen->activateWindow();
+    first->setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(gui_test::waitUntil([&] { return first->hasFocus(); }));
+    QPoint previous = first->mapTo(screen.get(), QPoint(0, 0));
+    std::vector<QWidget*> reached;
+    for (int presses = 0; presses < 40; ++presses) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+      QWidget* focused = QApplication::focusWidget();
+      if (focused == first) break;
+      reached.push_back(focused);
+      const QPoint at = focused->mapTo(screen.get(), QPoint(0, 0));
+      EXPECT_TRUE(at.y() > previous.y() || (at.y() == previous.y() && at.x() > previous.x()))
+          << focused->metaObject()->className() << " at " << at.x() << "," << at.y() << " after " << previous.x()
+          << "," << previous.y();
+      previous = at;
+    }
+    EXPECT_NE(std::ranges::find(reached, fields()->endpointField()->lineEdit()), reached.end());
+    EXPECT_NE(std::ranges::find(reached, screen->saveButton()), reached.end());
+  }
+}
+
 TEST_F(AIModelsScreenTest, SavingAnIncompleteConfigurationRaisesItsIssues) {
   tap(LLMProvider::openai);
   fields()->endpointField()->lineEdit()->clear();
