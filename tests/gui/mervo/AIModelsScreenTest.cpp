@@ -287,7 +287,34 @@ TEST_F(AIModelsScreenTest, PastedLineBreaksNeverReachTheSavedSettings) {
   QTest::mouseClick(screen->saveButton(), Qt::LeftButton);
   rereadStoresFromDisk();
   EXPECT_EQ(suite().string("llm_api_key"), "sk-key");
-  EXPECT_EQ(suite().string("llm_endpoint"), "https://llm.example/v1");
+  EXPECT_EQ(suite().string("llm_custom_model"), "my model");
+}
+
+// A key and a model name stored with their line breaks (saved by hand, or
+// before fields kept to one line) are shown on one line; what is shown is
+// then what Save stores, and until then the screen offers Save, since the
+// compose assistant still reads them with their breaks.
+TEST_F(AIModelsScreenTest, StoredLineBreaksAreShownAsUnsavedAndSavedAway) {
+  for (auto* store : {&standard(), &suite()}) {
+    store->set("llm_provider", std::string("custom"));
+    store->set("llm_api_key", std::string("sk-key\r\n"));
+    store->set("llm_custom_model", std::string("my\nmodel"));
+    ASSERT_TRUE(store->synchronize());
+  }
+  rereadStoresFromDisk();
+  mervo::LLMProviderConfig config;
+  mervo::LLMAPIService service(mervo::EnvironmentConfig::shared(), config);
+  LLMConfigurationView shown(config, service);
+  shown.resize(700, 1100);
+  gui_test::showAndWait(shown);
+  auto* fields = shown.providerFields();
+  EXPECT_EQ(fields->apiKeyField()->text(), "sk-key");
+  EXPECT_EQ(*config.apiKey, "sk-key");
+  EXPECT_EQ(*config.customModelName, "my model");
+  EXPECT_TRUE(shown.saveButton()->isVisible());
+  QTest::mouseClick(shown.saveButton(), Qt::LeftButton);
+  rereadStoresFromDisk();
+  EXPECT_EQ(suite().string("llm_api_key"), "sk-key");
   EXPECT_EQ(suite().string("llm_custom_model"), "my model");
 }
 
