@@ -63,8 +63,10 @@ void LLMProviderConfig::fieldDidChange() {
 
 void LLMProviderConfig::checkForUnsavedChanges() {
   // The provider counts too: switching to another provider is itself a
-  // change that both stores know nothing of until Save.
-  bool changed = currentSettings() != saved_;
+  // change that both stores know nothing of until Save. After a failed save
+  // even the last saved values are a change: that save's values went to
+  // Mervo's own defaults and wait for the suite until a save lands.
+  bool changed = currentSettings() != saved_ || saveFailure->has_value();
   hasUnsavedChanges = changed;
   if (changed)
     envConfig_.debugPrint(

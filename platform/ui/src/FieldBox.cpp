@@ -1,6 +1,7 @@
 #include "ui/FieldBox.hpp"
 
 #include "ui/ContinuousRoundedRect.hpp"
+#include "ui/FocusRing.hpp"
 #include "ui/Palette.hpp"
 #include "ui/Text.hpp"
 
@@ -51,6 +52,9 @@ void FieldBox::paintEvent(QPaintEvent*) {
                        QPen(color::withOpacity(color::accent(), 0.5), kRingWidth));
   }
   paintBox(painter, box, style_.box);
+  // A read-only text has no caret to show where the keyboard is.
+  if (editor_->property("readOnly").toBool() && showsFocusRing(*editor_))
+    paintFocusRing(painter, box, style_.box.cornerRadius);
 }
 
 bool FieldBox::eventFilter(QObject* watched, QEvent* event) {

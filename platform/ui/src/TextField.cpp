@@ -68,6 +68,13 @@ TextField::TextField(const QString& placeholder, const FieldStyle& style, QWidge
 
 QString TextField::text() const { return edit_->text(); }
 
+QString TextField::asOneLine(const QString& text) {
+  QString line = text;
+  int end = static_cast<int>(line.size());
+  SingleLineValidator().validate(line, end);
+  return line;
+}
+
 void TextField::setText(const QString& text) {
   if (edit_->text() != text) edit_->setText(text);
 }

@@ -260,6 +260,55 @@ TEST_F(LLMProviderConfigTest, AnImmediateSaveTheSuiteDidNotTakeLeavesTheBuiltInP
   EXPECT_EQ(suite().doubleValue("llm_timeout"), 50.0);
 }
 
+// A failed save leaves its values in Mervo's own defaults and waiting for the
+// suite, so coming back to the last saved values is no way back to "Saved":
+// until a save lands, the stores hold something the screen no longer shows.
+TEST_F(LLMProviderConfigTest, AfterAFailedSaveTheLastSavedValuesAreStillUnsaved) {
+  const auto suiteFile = platform::UserDefaults::fileForDomain(settings_test::kSuiteName);
+  struct Case {
+    const char* name;
+    std::function<void(LLMProviderConfig&)> failedChange;
+    std::function<void(LLMProviderConfig&)> backToTheSavedValues;
+  } cases[] = {
+      {"a key typed and taken back",
+       [](LLMProviderConfig& config) {
+         config.apiKey = std::string("sk-firstX");
+         config.saveConfigurationManually();
+       },
+       [](LLMProviderConfig& config) { config.apiKey = std::string("sk-first"); }},
+      {"the built-in service chosen, then the saved provider again",
+       [](LLMProviderConfig& config) { config.switchProvider(LLMProvider::gemini); },
+       [](LLMProviderConfig& config) {
+         config.switchProvider(LLMProvider::openai);
+         config.apiKey = std::string("sk-first");
+       }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    test_support::resetDefaults();
+    LLMProviderConfig config;
+    config.switchProvider(LLMProvider::openai);
+    config.apiKey = std::string("sk-first");
+    config.saveConfigurationManually();
+    ASSERT_FALSE(*config.hasUnsavedChanges);
+    { std::ofstream(suiteFile) << "<plist><dict><key>x</key><strin>1</string></dict></plist>"; }
+
+    c.failedChange(config);
+    ASSERT_TRUE(*config.saveFailure);
+    c.backToTheSavedValues(config);
+    EXPECT_TRUE(*config.hasUnsavedChanges);
+
+    std::filesystem::remove(suiteFile);
+    config.saveConfigurationManually();
+    EXPECT_FALSE(*config.hasUnsavedChanges);
+    rereadStoresFromDisk();
+    for (auto* store : {&standard(), &suite()}) {
+      EXPECT_EQ(storedProvider(*store), "openai");
+      EXPECT_EQ(store->string("llm_api_key"), "sk-first");
+    }
+  }
+}
+
 TEST_F(LLMProviderConfigTest, ValidationMessagesInOrder) {
   using Messages = std::vector<std::string>;
   struct Case {

@@ -287,7 +287,34 @@ TEST_F(AIModelsScreenTest, PastedLineBreaksNeverReachTheSavedSettings) {
   QTest::mouseClick(screen->saveButton(), Qt::LeftButton);
   rereadStoresFromDisk();
   EXPECT_EQ(suite().string("llm_api_key"), "sk-key");
-  EXPECT_EQ(suite().string("llm_endpoint"), "https://llm.example/v1");
+  EXPECT_EQ(suite().string("llm_custom_model"), "my model");
+}
+
+// A key and a model name stored with their line breaks (saved by hand, or
+// before fields kept to one line) are shown on one line; what is shown is
+// then what Save stores, and until then the screen offers Save, since the
+// compose assistant still reads them with their breaks.
+TEST_F(AIModelsScreenTest, StoredLineBreaksAreShownAsUnsavedAndSavedAway) {
+  for (auto* store : {&standard(), &suite()}) {
+    store->set("llm_provider", std::string("custom"));
+    store->set("llm_api_key", std::string("sk-key\r\n"));
+    store->set("llm_custom_model", std::string("my\nmodel"));
+    ASSERT_TRUE(store->synchronize());
+  }
+  rereadStoresFromDisk();
+  mervo::LLMProviderConfig config;
+  mervo::LLMAPIService service(mervo::EnvironmentConfig::shared(), config);
+  LLMConfigurationView shown(config, service);
+  shown.resize(700, 1100);
+  gui_test::showAndWait(shown);
+  auto* fields = shown.providerFields();
+  EXPECT_EQ(fields->apiKeyField()->text(), "sk-key");
+  EXPECT_EQ(*config.apiKey, "sk-key");
+  EXPECT_EQ(*config.customModelName, "my model");
+  EXPECT_TRUE(shown.saveButton()->isVisible());
+  QTest::mouseClick(shown.saveButton(), Qt::LeftButton);
+  rereadStoresFromDisk();
+  EXPECT_EQ(suite().string("llm_api_key"), "sk-key");
   EXPECT_EQ(suite().string("llm_custom_model"), "my model");
 }
 
@@ -337,6 +364,35 @@ TEST_F(AIModelsScreenTest, ProviderCardsAreReachedWithTabAndChosenWithSpace) {
   EXPECT_NE(focused.pixel(1, openai->height() / 2), unfocused.pixel(1, openai->height() / 2));
   QTest::keyClick(openai, Qt::Key_Space);
   EXPECT_EQ(*llmConfig->currentProvider, LLMProvider::openai);
+}
+
+// Tab goes down the screen as it is read, whichever provider's fields were
+// made last: the cards, the fields, then the buttons under them.
+TEST_F(AIModelsScreenTest, TabFollowsTheScreenFromTopToBottom) {
+  for (LLMProvider provider : {LLMProvider::openai, LLMProvider::ollama, LLMProvider::custom}) {
+    SCOPED_TRACE(std::string(mervo::rawValue(provider)));
+    tap(provider);
+    ASSERT_TRUE(gui_test::waitUntil([&] { return fields()->isVisible(); }));
+    auto* first = screen->providerCard(LLMProvider::gemini);
+    screen->activateWindow();
+    first->setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(gui_test::waitUntil([&] { return first->hasFocus(); }));
+    QPoint previous = first->mapTo(screen.get(), QPoint(0, 0));
+    std::vector<QWidget*> reached;
+    for (int presses = 0; presses < 40; ++presses) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+      QWidget* focused = QApplication::focusWidget();
+      if (focused == first) break;
+      reached.push_back(focused);
+      const QPoint at = focused->mapTo(screen.get(), QPoint(0, 0));
+      EXPECT_TRUE(at.y() > previous.y() || (at.y() == previous.y() && at.x() > previous.x()))
+          << focused->metaObject()->className() << " at " << at.x() << "," << at.y() << " after " << previous.x()
+          << "," << previous.y();
+      previous = at;
+    }
+    EXPECT_NE(std::ranges::find(reached, fields()->endpointField()->lineEdit()), reached.end());
+    EXPECT_NE(std::ranges::find(reached, screen->saveButton()), reached.end());
+  }
 }
 
 TEST_F(AIModelsScreenTest, SavingAnIncompleteConfigurationRaisesItsIssues) {

@@ -1,6 +1,8 @@
 #include <QApplication>
 #include <QMenu>
+#include <QLineEdit>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QScrollArea>
 #include <QTest>
 
@@ -13,6 +15,7 @@
 #include "app_views/HomeTab.hpp"
 #include "app_views/MainWindow.hpp"
 #include "sparkle/Updater.hpp"
+#include "ui/FieldBox.hpp"
 #include "ui/Palette.hpp"
 #include "ui/StyledButton.hpp"
 
@@ -78,6 +81,55 @@ TEST_F(WindowTest, TheKeyboardFocusIsShownOnTheTabButtons) {
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
   QTest::keyClick(features, Qt::Key_Space);
   EXPECT_EQ(*view->state().selectedTab, MainTab::features);
+}
+
+// The widget's own drawing, without its children: what it shows of its
+// focus. A field's box draws the ring of the editor it holds.
+QImage ownDrawing(QWidget* widget) {
+  QWidget* drawn = qobject_cast<ui::FieldBox*>(widget->parentWidget()) ? widget->parentWidget() : widget;
+  QImage image(drawn->size(), QImage::Format_ARGB32_Premultiplied);
+  image.fill(Qt::transparent);
+  drawn->render(&image, QPoint(), QRegion(), QWidget::DrawWindowBackground);
+  return image;
+}
+
+// A field that takes typing shows its focus with its caret (which blinks,
+// so it is not looked at here).
+bool takesTyping(QWidget* widget) {
+  if (auto* line = qobject_cast<QLineEdit*>(widget)) return !line->isReadOnly();
+  if (auto* text = qobject_cast<QPlainTextEdit*>(widget)) return !text->isReadOnly();
+  return false;
+}
+
+// On every tab, each place Tab takes the keyboard focus to shows it has it:
+// nothing takes the focus unseen, so the next Tab never seems to do nothing.
+TEST_F(WindowTest, EveryPlaceTabReachesShowsTheFocus) {
+  llmConfig->switchProvider(mervo::LLMProvider::openai);
+  view->resize(800, 1600);  // the whole of every tab on screen
+  view->activateWindow();
+  for (MainTab tab : mervo::allCases<MainTab>()) {
+    SCOPED_TRACE(std::string(mervo::rawValue(tab)));
+    view->state().selectTab(tab);
+    auto* home = view->tabButton(MainTab::home);
+    home->setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(gui_test::waitUntil([&] { return home->hasFocus(); }));
+    // Round the whole chain, back to where it began.
+    QTest::keyClick(home, Qt::Key_Tab);
+    int stops = 0;
+    for (; stops < 40; ++stops) {
+      QWidget* focused = QApplication::focusWidget();
+      ASSERT_NE(focused, nullptr);
+      // Laid out: the new tab's layouts settle over several passes.
+      ASSERT_TRUE(gui_test::waitUntil([&] { return !focused->size().isEmpty(); }));
+      const QImage withFocus = ownDrawing(focused);
+      QTest::keyClick(focused, Qt::Key_Tab);
+      if (!takesTyping(focused))
+        EXPECT_NE(withFocus, ownDrawing(focused))
+            << focused->metaObject()->className() << " in " << focused->parentWidget()->metaObject()->className();
+      if (focused == home) break;
+    }
+    EXPECT_LT(stops, 40);
+  }
 }
 
 TEST_F(WindowTest, CannotBeMadeSmallerThan800By400) {

@@ -323,4 +323,36 @@ TEST(TextBinding, ShowingAValueNeverRewritesIt) {
   EXPECT_EQ(*key, "sk");
 }
 
+// A single-line field shows a value with line breaks on one line, and the
+// value becomes that line: what is saved is what is shown. A value it cannot
+// show exactly for other reasons is still left alone.
+TEST(TextBinding, AValueShownOnOneLineBecomesThatLine) {
+  struct Case {
+    const char* name;
+    std::string given, kept;
+  } cases[] = {
+      {"trailing break", "sk-stored\r\n", "sk-stored"},
+      {"inner break", "first\nsecond", "first second"},
+      {"no break", "sk-plain", "sk-plain"},
+      {"not UTF-8", "sk-\xff\n", "sk-\xff\n"},
+      {"longer than a line", std::string(40000, 'k') + "\n", std::string(40000, 'k') + "\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    platform::Published<std::string> key{std::string()};
+    ui::TextField field;
+    ui::Bindings bindings;
+    bindings.text(&field, key);
+    key = c.given;
+    EXPECT_EQ(*key, c.kept);
+  }
+  // Shown when the binding is made, too.
+  platform::Published<std::string> key{std::string("sk-loaded\n")};
+  ui::TextField field;
+  ui::Bindings bindings;
+  bindings.text(&field, key);
+  EXPECT_EQ(field.text(), "sk-loaded");
+  EXPECT_EQ(*key, "sk-loaded");
+}
+
 }  // namespace

@@ -89,6 +89,9 @@ ContentView::ContentView(AppEnvironment environment, QWidget* parent)
   scroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   scroll_->viewport()->setAutoFillBackground(false);
+  // The page is no stop of Tab: it could show no focus, and the keys that
+  // scroll it reach it from whichever control on it has the focus.
+  scroll_->setFocusPolicy(Qt::NoFocus);
   ui::styleScrollBars(scroll_);
   auto* page = new QWidget;
   page->setAutoFillBackground(false);

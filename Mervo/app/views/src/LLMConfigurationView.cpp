@@ -131,6 +131,15 @@ void LLMConfigurationView::showProviderFields() {
   if (!llmConfig_.isExternalProvider()) return;
   fields_ = new ProviderSettingsFields(llmConfig_, configurationFields_->parentWidget());
   configurationFields_->addWidget(fields_);
+  // Made after the buttons under them, the fields would follow those in the
+  // order of Tab; the buttons go after the fields, as they stand on screen.
+  QWidget* previous = nullptr;
+  for (QWidget* next = fields_->nextInFocusChain(); fields_->isAncestorOf(next); next = next->nextInFocusChain())
+    if (next->focusPolicy() & Qt::TabFocus) previous = next;
+  for (QWidget* button : {testButton_, saveButton_, savedButton_}) {
+    if (previous) QWidget::setTabOrder(previous, button);
+    previous = button;
+  }
 }
 
 void LLMConfigurationView::showEvent(QShowEvent* event) {

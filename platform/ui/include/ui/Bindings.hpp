@@ -43,7 +43,9 @@ class Bindings {
   // A text field or editor editing a text, both ways. Only edits are written
   // back: what the widget makes of a value it is shown (a "\r\n" held as
   // "\n", a key cut to a line's length, bytes that are not UTF-8) never
-  // replaces the value.
+  // replaces the value. Except a single-line field's line breaks: it shows
+  // a value on one line, and that line becomes the value, as though pasted,
+  // so that what is saved is what the field shows.
   template <typename Field>
   void text(Field* field, platform::Published<std::string>& value) {
     static_assert(std::is_same_v<Field, TextField> || std::is_same_v<Field, TextEditor>);
@@ -51,11 +53,17 @@ class Bindings {
     // What the widget itself just wrote: it shows that already, and a long
     // text is not worth converting back on every keystroke.
     auto written = std::make_shared<std::optional<std::string>>();
-    observe<std::string>(value, [field, showing, written](const std::string& text) {
+    observe<std::string>(value, [field, showing, written, &value](const std::string& text) {
       if (*written == text) return;
+      const QString shown = QString::fromStdString(text);
       *showing = true;
-      field->setText(QString::fromStdString(text));
+      field->setText(shown);
       *showing = false;
+      if constexpr (std::is_same_v<Field, TextField>) {
+        const QString line = field->text();
+        if (line != shown && line == TextField::asOneLine(shown) && shown.toStdString() == text)
+          value = line.toStdString();
+      }
     });
     QObject::connect(field, &Field::textChanged, field, [&value, showing, written](const QString& text) {
       if (*showing) return;

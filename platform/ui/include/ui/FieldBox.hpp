@@ -7,7 +7,8 @@
 namespace ui {
 
 // The box that text fields and editors sit in: it paints their FieldStyle
-// around the inner editor (and the focus ring while that has focus) and pads
+// around the inner editor (and the focus ring while that has focus; a
+// read-only one, which has no caret, wears the keyboard's ring) and pads
 // the editor by the style's padding.
 class FieldBox : public QWidget {
   Q_OBJECT

@@ -18,6 +18,8 @@ class TextField : public FieldBox {
                      QWidget* parent = nullptr);
 
   QString text() const;
+  // What the field makes of a text set into it.
+  static QString asOneLine(const QString& text);
   // Replaces the text unless it is already that text (so a binding that
   // writes back what it read keeps the cursor where it was).
   void setText(const QString& text);
