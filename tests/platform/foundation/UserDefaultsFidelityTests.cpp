@@ -13,6 +13,7 @@
 #include "test_support/IdenticalValues.hpp"
 #include "test_support/TempDir.hpp"
 #include "test_support/TestEnvironment.hpp"
+#include "test_support/XMLPropertyList.hpp"
 
 using platform::PropertyValue;
 using platform::UserDefaults;
@@ -157,7 +158,7 @@ TEST_F(UserDefaultsFidelityTest, AWriteKeepsEveryValueItDidNotChange) {
     EXPECT_TRUE(identical(PropertyValue(rewriteWithAnotherKey(plist::toBinary(PropertyValue(domain)).value())),
                           PropertyValue(expected)));
     // A file left in the XML form keeps its values as well once rewritten.
-    if (auto xml = plist::toXML(PropertyValue(domain))) {
+    if (auto xml = test_support::xmlPropertyList(PropertyValue(domain))) {
       ++xmlDomains;
       EXPECT_TRUE(identical(PropertyValue(rewriteWithAnotherKey(*xml)), PropertyValue(expected)));
     }
