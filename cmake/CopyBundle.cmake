@@ -1,10 +1,11 @@
-# Puts a program's bundle together beside it, as the POST_BUILD step of
-# quorbel_add_bundle: the files of FOLDER, and the SHARED files in its
-# Resources, copied into BUNDLE. Users are told to edit some of these files
-# (the .env, the options list), so a file edited since the last build put it
-# there is kept, and the build says so when its sample has changed since.
-# RECORD, outside the bundle, holds what the last build put there; a bundle
-# file that still equals it is no edit, and follows its sample.
+# Puts a program's bundle together beside it, as the step of
+# quorbel_add_bundle (QuorbelBundle.cmake) that every build runs: the files of
+# FOLDER, and the SHARED files in its Resources, copied into BUNDLE. Users are
+# told to edit some of these files (the .env, the options list), so a file
+# edited since the last build put it there is kept, and the build says so when
+# its sample has changed since. RECORD, outside the bundle, holds what the last
+# build put there; a bundle file that still equals it is no edit, and follows
+# its sample.
 #
 #   cmake -DFOLDER=<dir> -DSHARED=<file;...> -DBUNDLE=<dir> -DRECORD=<dir> -P CopyBundle.cmake
 
