@@ -48,8 +48,7 @@ foreach(place IN LISTS places)
   elseif(NOT unchanged)
     same_content(sampleAsBefore "${sample}" "${recorded}")
     if(NOT sampleAsBefore)
-      get_filename_component(bundleName "${BUNDLE}" NAME)
-      message(NOTICE "${bundleName}/${place} is kept as you edited it, but its sample has changed since: "
+      message(NOTICE "${copy} is kept as you edited it, but its sample has changed since: "
                      "compare it with ${sample}.")
     endif()
   endif()

@@ -89,7 +89,7 @@ TEST_P(BundleStepTest, KeepsWhatTheUserEdited) {
   const std::string said = GetParam().said;
   EXPECT_EQ(keptMessages(second.out), said.empty() ? 0u : 1u) << second.out;
   if (!said.empty()) {
-    EXPECT_NE(second.out.find("program.bundle/" + said +
+    EXPECT_NE(second.out.find((layout.bundle / said).string() +
                               " is kept as you edited it, but its sample has changed since: compare it with "),
               std::string::npos)
         << second.out;
