@@ -30,7 +30,7 @@ int failIfError(MailPopoverModel& popover, std::ostream& err) {
   return 0;
 }
 
-// One answer a line, for the first `count` questions; a file of fewer lines
+// One answer a line, in the order of the questions; a file of fewer lines
 // leaves the questions after them without an answer, as empty fields would,
 // and says which.
 std::vector<std::string> readAnswers(const std::filesystem::path& file, const std::vector<std::string>& questions,
