@@ -12,9 +12,11 @@ function(quorbel_add_bundle target folder)
   # A step of its own that every build runs, not one after each link: a sample
   # edited in resources/, or a file removed from the bundle, relinks nothing.
   # It lists no outputs, so that a clean never removes a file the user edited.
+  # The record lies beside the bundle it describes, since each configuration
+  # of a multi-configuration build has a bundle of its own.
   add_custom_target(${target}_bundle
     COMMAND ${CMAKE_COMMAND} -DFOLDER=${folder} "-DSHARED=${ARGN}" -DBUNDLE=${bundle}
-            -DRECORD=${CMAKE_CURRENT_BINARY_DIR}/${target}.bundle-as-built -P ${QUORBEL_COPY_BUNDLE}
+            -DRECORD=$<TARGET_FILE_DIR:${target}>/.${target}.bundle-as-built -P ${QUORBEL_COPY_BUNDLE}
     COMMENT "Putting ${target}.bundle together"
     VERBATIM)
   add_dependencies(${target} ${target}_bundle)

@@ -49,30 +49,38 @@ std::size_t keptMessages(const std::string& out) {
   return count;
 }
 
+// The samples of a small project whose program is bundled as ours are, and
+// the project configured in its folder build/ with the generator given.
+packaging_test::Run configureBundledProject(const fs::path& project, const std::string& generator) {
+  write(project / "samples" / "Info.plist", "info");
+  write(project / "samples" / "Resources" / ".env", "KEY=");
+  write(project / "GoogleService-Info.plist", "options");
+  write(project / "CMakeLists.txt",
+        "cmake_minimum_required(VERSION 3.25)\n"
+        "project(bundled C)\n"
+        "include(\"" QUORBEL_BUNDLE_MODULE "\")\n"
+        "file(WRITE ${CMAKE_BINARY_DIR}/main.c \"int main(void) { return 0; }\\n\")\n"
+        "add_executable(program ${CMAKE_BINARY_DIR}/main.c)\n"
+        "quorbel_add_bundle(program \"${CMAKE_SOURCE_DIR}/samples\" \"${CMAKE_SOURCE_DIR}/GoogleService-Info.plist\")\n");
+  return packaging_test::run(std::string(CMAKE_COMMAND) + " -S " + quoted(project) + " -B " +
+                             quoted(project / "build") + " -G '" + generator + "'");
+}
+
+packaging_test::Run buildProject(const fs::path& project, const std::string& arguments = "") {
+  return packaging_test::run(std::string(CMAKE_COMMAND) + " --build " + quoted(project / "build") + arguments);
+}
+
 class BundleStepTest : public ::testing::TestWithParam<Case> {
  protected:
   void SetUp() override {
     // A space in the path, as in a folder a user named.
     project = folder.path() / "a project";
     layout = {project / "samples", project / "GoogleService-Info.plist", project / "build" / "program.bundle"};
-    write(layout.folder / "Info.plist", "info");
-    write(layout.folder / "Resources" / ".env", "KEY=");
-    write(layout.shared, "options");
-    write(project / "CMakeLists.txt",
-          "cmake_minimum_required(VERSION 3.25)\n"
-          "project(bundled C)\n"
-          "include(\"" QUORBEL_BUNDLE_MODULE "\")\n"
-          "file(WRITE ${CMAKE_BINARY_DIR}/main.c \"int main(void) { return 0; }\\n\")\n"
-          "add_executable(program ${CMAKE_BINARY_DIR}/main.c)\n"
-          "quorbel_add_bundle(program \"${CMAKE_SOURCE_DIR}/samples\" \"${CMAKE_SOURCE_DIR}/GoogleService-Info.plist\")\n");
-    const auto configured = packaging_test::run(std::string(CMAKE_COMMAND) + " -S " + quoted(project) + " -B " +
-                                                quoted(project / "build") + " -G Ninja");
+    const auto configured = configureBundledProject(project, "Ninja");
     ASSERT_EQ(configured.status, 0) << configured.out << configured.err;
   }
 
-  packaging_test::Run build() {
-    return packaging_test::run(std::string(CMAKE_COMMAND) + " --build " + quoted(project / "build"));
-  }
+  packaging_test::Run build() { return buildProject(project); }
 
   test_support::TempDir folder;
   fs::path project;
@@ -142,5 +150,25 @@ INSTANTIATE_TEST_SUITE_P(
              {{"Info.plist", std::nullopt}, {"Resources/.env", "KEY="}},
              ""}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Each configuration of a multi-configuration build has a bundle of its own,
+// and each follows the samples.
+TEST(BundleStep, EachConfigurationsBundleFollowsItsSamples) {
+  test_support::TempDir folder;
+  const auto project = folder.path() / "project";
+  const auto configured = configureBundledProject(project, "Ninja Multi-Config");
+  ASSERT_EQ(configured.status, 0) << configured.out << configured.err;
+  const char* configurations[] = {"Debug", "Release"};
+  for (const char* configuration : configurations)
+    ASSERT_EQ(buildProject(project, std::string(" --config ") + configuration).status, 0) << configuration;
+  write(project / "samples" / "Info.plist", "new info");
+  for (const char* configuration : configurations) {
+    const auto built = buildProject(project, std::string(" --config ") + configuration);
+    ASSERT_EQ(built.status, 0) << built.out << built.err;
+    EXPECT_EQ(keptMessages(built.out), 0u) << built.out;
+    EXPECT_EQ(test_support::readFile(project / "build" / configuration / "program.bundle" / "Info.plist"), "new info")
+        << configuration;
+  }
+}
 
 }  // namespace
