@@ -86,7 +86,12 @@ void saveScreenshot(QWidget& window, const std::filesystem::path& file) {
 
 int main(int argc, char** argv) {
   platform::process_info::setArguments(argc, argv);
-  auto command = parseMervoCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+  const std::vector<std::string> arguments(argv + 1, argv + argc);
+  if (isHelpRequest(arguments)) {
+    std::cout << kMervoUsage;
+    return 0;
+  }
+  auto command = parseMervoCommandLine(arguments);
   if (!command) {
     std::cerr << command.error() << "\n" << kMervoUsage;
     return 2;

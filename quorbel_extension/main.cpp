@@ -4,6 +4,7 @@
 //                                (exits with status 3 where no display is found)
 //   reply MESSAGE.eml --mode ..  the same session without a display
 //   action | content-rules | security-status   the other handlers on demand
+//   --help                       the usage
 
 #include <QApplication>
 #include <QTimer>
@@ -75,7 +76,12 @@ int runReply(int argc, char** argv, MailExtension& extension, const ReplyCommand
 
 int main(int argc, char** argv) {
   platform::process_info::setArguments(argc, argv);
-  auto command = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+  const std::vector<std::string> arguments(argv + 1, argv + argc);
+  if (isHelpRequest(arguments)) {
+    std::cout << kUsage;
+    return 0;
+  }
+  auto command = parseCommandLine(arguments);
   if (!command) {
     std::cerr << command.error() << "\n" << kUsage;
     return 2;

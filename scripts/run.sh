@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and opens a compose window answering the
-# sample message; the ✨ Quorbel button opens the assistant. Send writes the
-# reply to build/outgoing.eml. Where no display can be reached, the program
-# says so and the same assistant runs without a window instead: a Write
-# session for the sample message, with the provider settings as they are.
+# Installs what is missing, builds the programs (not their tests), and opens
+# a compose window answering the sample message; the ✨ Quorbel button opens
+# the assistant. Send writes the reply to build/outgoing.eml. Where no display
+# can be reached, the program says so and the same assistant runs without a
+# window instead: a Write session for the sample message, with the provider
+# settings as they are. QUORBEL_JOBS limits the parallel compile jobs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
-scripts/build.sh
+scripts/build.sh quorbel_extension Mervo defaults
 sample=resources/samples/offsite-invitation.eml
 no_display=3  # the program's exit status when it finds no display
 

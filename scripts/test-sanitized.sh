@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the project with a sanitizer in a folder of its own and runs the
-# tests there; the first report ends the run with a failure.
+# tests there; the first report ends the run with a failure, and so does a
+# compiler warning.
 #   scripts/test-sanitized.sh address   AddressSanitizer and UndefinedBehaviorSanitizer,
 #                                       every test (build-asan/)
 #   scripts/test-sanitized.sh thread    ThreadSanitizer, the tests that need no
@@ -44,7 +45,7 @@ cmake -S . -B "$folder" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG" -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG" \
   -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" \
   -DCMAKE_EXE_LINKER_FLAGS="$sanitize" -DCMAKE_SHARED_LINKER_FLAGS="$sanitize" \
-  -DQUORBEL_BUILD_BENCH=OFF "${options[@]}" >/dev/null
+  -DQUORBEL_BUILD_BENCH=OFF -DQUORBEL_WARNINGS_AS_ERRORS=ON "${options[@]}" >/dev/null
 cmake --build "$folder" --parallel "$jobs"
 QT_QPA_PLATFORM=offscreen ctest --test-dir "$folder" --output-on-failure --parallel "$jobs" --timeout 600 \
   "${exclude[@]}"

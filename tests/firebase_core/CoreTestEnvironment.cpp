@@ -9,6 +9,7 @@
 #include "foundation/Bundle.hpp"
 #include "foundation/PropertyList.hpp"
 #include "foundation/UserDefaults.hpp"
+#include "test_support/XMLPropertyList.hpp"
 
 namespace firebase::testing {
 
@@ -51,13 +52,13 @@ void CoreTest::TearDown() {
 }
 
 void CoreTest::writeInfo(const platform::PropertyValue::Dictionary& info) {
-  writeFile(bundle_ / "Info.plist", platform::plist::toXML(info).value());
+  writeFile(bundle_ / "Info.plist", test_support::xmlPropertyList(info).value());
   platform::Bundle::setMainBundlePath(bundle_);
 }
 
 void CoreTest::writeOptionsFile(const platform::PropertyValue& content, bool binary) {
   writeFile(bundle_ / "Resources" / "GoogleService-Info.plist",
-            (binary ? platform::plist::toBinary(content) : platform::plist::toXML(content)).value());
+            binary ? platform::plist::toBinary(content).value() : test_support::xmlPropertyList(content).value());
 }
 
 platform::PropertyValue::Dictionary CoreTest::sampleOptions() {

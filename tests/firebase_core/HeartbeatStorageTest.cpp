@@ -163,7 +163,9 @@ TEST_F(HeartbeatStorageTest, ASpecialOrHugeFileInPlaceOfTheStoreReadsAsNothingAt
     });
     EXPECT_TRUE(sawNothing) << c.name;
     // Only a regular file is ever replaced; the sparse one is.
-    if (c.name != "a sparse file past the limit") EXPECT_EQ(test_support::shapeOf(file), before) << c.name;
+    if (c.name != "a sparse file past the limit") {
+      EXPECT_EQ(test_support::shapeOf(file), before) << c.name;
+    }
   }
 }
 

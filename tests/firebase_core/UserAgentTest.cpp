@@ -1,6 +1,5 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
-
-#include <regex>
 
 #include "CoreTestEnvironment.hpp"
 #include "firebase_core/FIRFirebaseUserAgent.hpp"
@@ -49,7 +48,7 @@ TEST_F(UserAgentTest, ProbesAnswerFromLinux) {
   writeInfo({{"NSExtension", platform::PropertyValue::Dictionary{}}});
   EXPECT_TRUE(GULAppEnvironmentUtil::isAppExtension());
   EXPECT_FALSE(GULAppEnvironmentUtil::deviceModel().empty());
-  EXPECT_TRUE(std::regex_match(GULAppEnvironmentUtil::systemVersion(), std::regex(R"(\d+\.\d+(\.[1-9]\d*)?)")));
+  EXPECT_THAT(GULAppEnvironmentUtil::systemVersion(), ::testing::MatchesRegex(R"([0-9]+\.[0-9]+(\.[1-9][0-9]*)?)"));
   EXPECT_EQ(GULAppEnvironmentUtil::getSysctlEntry("kernel.ostype"), "Linux");
   EXPECT_FALSE(GULAppEnvironmentUtil::getSysctlEntry("hw.model").has_value());
   EXPECT_FALSE(GULAppEnvironmentUtil::getSysctlEntry("../../etc/passwd").has_value());

@@ -8,6 +8,7 @@
 
 #include "foundation/PropertyList.hpp"
 #include "test_support/IdenticalValues.hpp"
+#include "test_support/XMLPropertyList.hpp"
 
 namespace {
 
@@ -26,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   require(binary.has_value());
   auto reread = platform::plist::parse(*binary);
   require(reread.has_value() && identical(*reread, *value));
-  if (auto xml = platform::plist::toXML(*value)) {
+  if (auto xml = test_support::xmlPropertyList(*value)) {
     auto fromXML = platform::plist::parse(*xml);
     require(fromXML.has_value() && *fromXML == *value);
   }

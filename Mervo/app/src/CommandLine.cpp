@@ -5,6 +5,10 @@
 
 namespace mervo {
 
+bool isHelpRequest(const std::vector<std::string>& arguments) {
+  return arguments.size() == 1 && (arguments[0] == "--help" || arguments[0] == "-h");
+}
+
 std::expected<MervoCommand, std::string> parseMervoCommandLine(const std::vector<std::string>& arguments) {
   static const std::map<std::string, MainTab> tabs{
       {"home", MainTab::home}, {"features", MainTab::features}, {"prompt", MainTab::prompt}, {"models", MainTab::apiConfig}};

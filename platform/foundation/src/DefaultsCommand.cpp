@@ -12,7 +12,8 @@ constexpr const char* kUsage =
     "usage: defaults read DOMAIN [KEY]\n"
     "       defaults write DOMAIN KEY [-string|-int|-float|-bool] VALUE\n"
     "       defaults write DOMAIN KEY -array VALUE...\n"
-    "       defaults delete DOMAIN [KEY]\n";
+    "       defaults delete DOMAIN [KEY]\n"
+    "       defaults --help\n";
 
 std::optional<PropertyValue> typedValue(const std::string& type, const std::string& text) {
   if (type == "-string") return PropertyValue(text);
@@ -55,6 +56,10 @@ int writeAndReport(UserDefaults& domain, std::ostream& err) {
 }  // namespace
 
 int runDefaultsCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+    out << kUsage;
+    return 0;
+  }
   if (args.size() < 2) {
     err << kUsage;
     return 2;

@@ -1,12 +1,8 @@
 #include "foundation/PropertyList.hpp"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <memory>
 #include <string>
-
-#include <plist/plist.h>
 
 #include "BinaryPropertyList.hpp"
 #include "BinaryPropertyListObjects.hpp"
@@ -46,18 +42,6 @@ ErrorPtr fileError(const std::filesystem::path& path, const files::FileFailure& 
                    {{"NSFilePath", path.string()}});
 }
 
-// libplist ends the process when asked to print a text or key holding NUL.
-bool holdsNUL(const PropertyValue& value) {
-  if (const auto* text = value.asString()) return text->find('\0') != std::string::npos;
-  if (const auto* items = value.asArray())
-    return std::any_of(items->begin(), items->end(), [](const PropertyValue& item) { return holdsNUL(item); });
-  if (const auto* entries = value.asDictionary())
-    return std::any_of(entries->begin(), entries->end(), [](const auto& entry) {
-      return entry.first.find('\0') != std::string::npos || holdsNUL(entry.second);
-    });
-  return false;
-}
-
 }  // namespace
 
 std::expected<PropertyValue, ErrorPtr> parse(std::string_view bytes) {
@@ -88,26 +72,6 @@ std::expected<std::string, ErrorPtr> toBinary(const PropertyValue& value) {
                                       " MiB, " + std::to_string(kMaxValues) + " values and " +
                                       std::to_string(kMaxDepth) + " levels"));
   return std::move(*encoded);
-}
-
-std::expected<std::string, ErrorPtr> toXML(const PropertyValue& value) {
-  if (holdsNUL(value)) return std::unexpected(writeError("XML cannot hold NUL characters"));
-  auto encoded = toBinary(value);
-  if (!encoded) return std::unexpected(encoded.error());
-  plist_t raw = nullptr;
-  plist_from_bin(encoded->data(), static_cast<uint32_t>(encoded->size()), &raw);
-  if (!raw) return std::unexpected(writeError("the value cannot be converted to XML"));
-  const std::unique_ptr<void, decltype(&plist_free)> tree(raw, &plist_free);
-  char* xml = nullptr;
-  uint32_t length = 0;
-  plist_to_xml(raw, &xml, &length);
-  if (!xml) return std::unexpected(writeError("the value cannot be converted to XML"));
-  std::string out(xml, length);
-  plist_to_xml_free(xml);
-  // What XML cannot hold comes back changed, or not at all.
-  auto reread = parse(out);
-  if (!reread || !(*reread == value)) return std::unexpected(writeError("XML cannot hold one of the values"));
-  return out;
 }
 
 }  // namespace platform::plist

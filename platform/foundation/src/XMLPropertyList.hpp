@@ -8,7 +8,10 @@
 #include "foundation/PropertyValue.hpp"
 
 // Our own reader of XML property lists, so that what a file says is what is
-// read: every value exactly, or the file refused with the reason.
+// read: every value exactly, or the file refused with the reason. Debian 12's
+// libplist (2.2) reads "-9223372036854775809" as INT64_MAX, "12abc" as 12,
+// "010" as 8, the year 99999 as 9998 and "@@@@" as empty data, and the next
+// write would store what it read.
 namespace platform::plist::xml {
 
 // The value of a property list, or why it is refused (the reason is for

@@ -16,7 +16,8 @@ const char* const kUsage =
     "                    [--answers FILE] [--refine TEXT]\n"
     "  quorbel_extension action MESSAGE.eml\n"
     "  quorbel_extension content-rules\n"
-    "  quorbel_extension security-status\n";
+    "  quorbel_extension security-status\n"
+    "  quorbel_extension --help\n";
 
 namespace {
 
@@ -95,6 +96,10 @@ std::expected<ReplyCommand, std::string> parseReply(const std::vector<std::strin
 }
 
 }  // namespace
+
+bool isHelpRequest(const std::vector<std::string>& arguments) {
+  return arguments.size() == 1 && (arguments[0] == "--help" || arguments[0] == "-h");
+}
 
 std::expected<Command, std::string> parseCommandLine(const std::vector<std::string>& arguments) {
   if (arguments.empty()) return std::unexpected("no command given");

@@ -30,15 +30,23 @@ int failIfError(MailPopoverModel& popover, std::ostream& err) {
   return 0;
 }
 
-std::vector<std::string> readAnswers(const std::filesystem::path& file, std::size_t count) {
+// One answer a line, in the order of the questions; a file of fewer lines
+// leaves the questions after them without an answer, as empty fields would,
+// and says which.
+std::vector<std::string> readAnswers(const std::filesystem::path& file, const std::vector<std::string>& questions,
+                                     std::ostream& err) {
   std::ifstream in(file, std::ios::binary);
   std::vector<std::string> answers;
   std::string line;
-  while (answers.size() < count && std::getline(in, line)) {
+  while (answers.size() < questions.size() && std::getline(in, line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     answers.push_back(line);
   }
-  answers.resize(count);
+  for (std::size_t i = answers.size(); i < questions.size(); ++i)
+    err << platform::diagnosticText(file.string() + " has no answer for question " + std::to_string(i + 1) + ": " +
+                                    questions[i])
+        << "\n";
+  answers.resize(questions.size());
   return answers;
 }
 
@@ -55,7 +63,7 @@ int runAgent(MailPopoverModel& popover, const ScriptedSessionOptions& options, s
     return fail(err, "Cannot read the answers file " + options.answersFile->string());
   // Without questions the popover offers no reply button, only a new analysis.
   if (popover.aiQuestions->empty()) return fail(err, "No questions generated or empty response.");
-  auto answers = readAnswers(*options.answersFile, popover.aiQuestions->size());
+  auto answers = readAnswers(*options.answersFile, popover.aiQuestions.get(), err);
   // The reply button stays disabled until some answer holds a character.
   if (std::all_of(answers.begin(), answers.end(), [](const auto& answer) { return answer.empty(); }))
     return fail(err, "No answer given: every answer is empty.");

@@ -10,10 +10,10 @@
 #include "coredata/ManagedObjectModel.hpp"
 #include "coredata/PersistentContainer.hpp"
 #include "foundation/Bundle.hpp"
-#include "foundation/PropertyList.hpp"
 #include "foundation/UserDefaults.hpp"
 #include "test_support/TempDir.hpp"
 #include "test_support/TestEnvironment.hpp"
+#include "test_support/XMLPropertyList.hpp"
 
 namespace {
 
@@ -108,7 +108,7 @@ TEST_F(MervoProgramTest, WithoutArgumentsTheWindowOpensAndRecordsTheDaysHeartbea
 // Opens Mervo's store as another program would and hands it to `use`.
 void withMervoStore(const std::function<void(coredata::PersistentContainer&)>& use) {
   test_support::TempDir bundle;
-  bundle.write("Info.plist", platform::plist::toXML(platform::PropertyValue(
+  bundle.write("Info.plist", test_support::xmlPropertyList(platform::PropertyValue(
                                  platform::PropertyValue::Dictionary{{"CFBundleIdentifier", "tesvarin.quorbel"}})).value());
   platform::Bundle::setMainBundlePath(bundle.path());
   coredata::PersistentContainer container("quorbel", coredata::ManagedObjectModel::load(std::filesystem::path(MERVO_MODEL)));

@@ -123,9 +123,10 @@ TEST_F(WindowTest, EveryPlaceTabReachesShowsTheFocus) {
       ASSERT_TRUE(gui_test::waitUntil([&] { return !focused->size().isEmpty(); }));
       const QImage withFocus = ownDrawing(focused);
       QTest::keyClick(focused, Qt::Key_Tab);
-      if (!takesTyping(focused))
+      if (!takesTyping(focused)) {
         EXPECT_NE(withFocus, ownDrawing(focused))
             << focused->metaObject()->className() << " in " << focused->parentWidget()->metaObject()->className();
+      }
       if (focused == home) break;
     }
     EXPECT_LT(stops, 40);

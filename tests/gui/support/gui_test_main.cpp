@@ -11,8 +11,22 @@
 
 QUORBEL_TEST_ENVIRONMENT;
 
+namespace {
+
+QtMessageHandler qtHandler = nullptr;
+
+// The offscreen platform warns each time a window's size limits change,
+// which widget tests do by the hundred; every other message is shown.
+void quietSizeHintWarnings(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+  if (type == QtWarningMsg && message == QLatin1String("This plugin does not support propagateSizeHints()")) return;
+  qtHandler(type, context, message);
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
+  qtHandler = qInstallMessageHandler(quietSizeHintWarnings);
   QApplication application(argc, argv);
   ui::applyTheme(application);
   ::testing::InitGoogleTest(&argc, argv);

@@ -55,6 +55,15 @@ TEST(DefaultsCommand, DeletesKeysAndDomains) {
   EXPECT_EQ(defaults({"read", "group.del"}).status, 1);
 }
 
+TEST(DefaultsCommand, HelpPrintsTheUsageAndSucceeds) {
+  for (const char* option : {"--help", "-h"}) {
+    auto run = defaults({option});
+    EXPECT_EQ(run.status, 0) << option;
+    EXPECT_TRUE(run.out.starts_with("usage: defaults read DOMAIN [KEY]\n")) << run.out;
+    EXPECT_EQ(run.err, "");
+  }
+}
+
 TEST(DefaultsCommand, BadInputGetsAClearMessage) {
   test_support::resetDefaults();
   struct Case {

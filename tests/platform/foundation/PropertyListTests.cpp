@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "foundation/PropertyList.hpp"
+#include "test_support/XMLPropertyList.hpp"
 
 using platform::PropertyValue;
 namespace plist = platform::plist;
@@ -70,7 +71,7 @@ std::string nestedXML(int depth, const std::string& between) {
 }  // namespace
 
 TEST(PropertyList, RoundTripsThroughXMLAndBinary) {
-  for (const auto& bytes : {plist::toXML(sample()).value(), plist::toBinary(sample()).value()}) {
+  for (const auto& bytes : {test_support::xmlPropertyList(sample()).value(), plist::toBinary(sample()).value()}) {
     auto parsed = plist::parse(bytes);
     ASSERT_TRUE(parsed) << parsed.error()->debugDescription();
     EXPECT_EQ(*parsed, sample());
@@ -86,7 +87,7 @@ TEST(PropertyList, TheBinaryFormKeepsWhatXMLCannotHold) {
       PropertyValue(PropertyValue::Dictionary{{"k\0ey"s, 1}}),
   };
   for (const auto& value : values) {
-    EXPECT_FALSE(plist::toXML(value)) << value.description();
+    EXPECT_FALSE(test_support::xmlPropertyList(value)) << value.description();
     auto parsed = plist::parse(plist::toBinary(value).value());
     ASSERT_TRUE(parsed) << value.description();
     EXPECT_EQ(*parsed, value);
@@ -94,13 +95,13 @@ TEST(PropertyList, TheBinaryFormKeepsWhatXMLCannotHold) {
   // Whole seconds beyond 32 bits either way (1874, 2096) survive both forms.
   for (double seconds : {-4e9, 3e9}) {
     const PropertyValue date(PropertyValue::Date{seconds});
-    for (const auto& bytes : {plist::toXML(date).value(), plist::toBinary(date).value()})
+    for (const auto& bytes : {test_support::xmlPropertyList(date).value(), plist::toBinary(date).value()})
       EXPECT_EQ(plist::parse(bytes).value(), date) << seconds;
   }
   // Texts that are not UTF-8 cannot be written in either form.
   EXPECT_FALSE(plist::toBinary(PropertyValue("\xFF"s)));
   EXPECT_FALSE(plist::toBinary(PropertyValue(PropertyValue::Dictionary{{"\xC3"s, 1}})));
-  EXPECT_FALSE(plist::toXML(PropertyValue("\xFF"s)));
+  EXPECT_FALSE(test_support::xmlPropertyList(PropertyValue("\xFF"s)));
 }
 
 TEST(PropertyList, RejectsWhatIsNotAPropertyList) {

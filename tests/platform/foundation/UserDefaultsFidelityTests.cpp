@@ -13,6 +13,7 @@
 #include "test_support/IdenticalValues.hpp"
 #include "test_support/TempDir.hpp"
 #include "test_support/TestEnvironment.hpp"
+#include "test_support/XMLPropertyList.hpp"
 
 using platform::PropertyValue;
 using platform::UserDefaults;
@@ -120,7 +121,7 @@ class UserDefaultsFidelityTest : public ::testing::Test {
 
   // Puts the domain's file in place as another writer left it, writes one
   // other key through a suite, and answers what the file holds then.
-  PropertyValue::Dictionary rewriteWithAnotherKey(const std::string& encoded) {
+  PropertyValue rewriteWithAnotherKey(const std::string& encoded) {
     const auto file = UserDefaults::fileForDomain(kSuite);
     std::filesystem::create_directories(file.parent_path());
     test_support::TempDir scratch;
@@ -131,12 +132,12 @@ class UserDefaultsFidelityTest : public ::testing::Test {
     UserDefaults::resetForTesting();
     auto suite = UserDefaults::suite(kSuite);
     EXPECT_TRUE(suite);
-    if (!suite) return {};
+    if (!suite) return PropertyValue();
     EXPECT_TRUE(suite->set(kWrittenKey, "written"));
     EXPECT_TRUE(suite->synchronize());
     auto stored = plist::readFile(file);
     EXPECT_TRUE(stored) << stored.error()->debugDescription();
-    return stored ? *stored->asDictionary() : PropertyValue::Dictionary{};
+    return stored ? std::move(*stored) : PropertyValue();
   }
 
   static constexpr const char* kSuite = "group.test.fidelity";
@@ -151,15 +152,16 @@ TEST_F(UserDefaultsFidelityTest, AWriteKeepsEveryValueItDidNotChange) {
     SCOPED_TRACE("seed " + std::to_string(seed));
     auto domain = DomainGenerator(seed).domain();
     domain.erase(kWrittenKey);
+    const PropertyValue written(domain);
     auto expected = domain;
     expected[kWrittenKey] = "written";
+    const PropertyValue wanted(std::move(expected));
 
-    EXPECT_TRUE(identical(PropertyValue(rewriteWithAnotherKey(plist::toBinary(PropertyValue(domain)).value())),
-                          PropertyValue(expected)));
+    EXPECT_TRUE(identical(rewriteWithAnotherKey(plist::toBinary(written).value()), wanted));
     // A file left in the XML form keeps its values as well once rewritten.
-    if (auto xml = plist::toXML(PropertyValue(domain))) {
+    if (auto xml = test_support::xmlPropertyList(written)) {
       ++xmlDomains;
-      EXPECT_TRUE(identical(PropertyValue(rewriteWithAnotherKey(*xml)), PropertyValue(expected)));
+      EXPECT_TRUE(identical(rewriteWithAnotherKey(*xml), wanted));
     }
   }
   EXPECT_GT(xmlDomains, 0);

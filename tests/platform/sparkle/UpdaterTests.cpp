@@ -6,13 +6,13 @@
 
 #include "FeedText.hpp"
 #include "foundation/Dispatch.hpp"
-#include "foundation/PropertyList.hpp"
 #include "sparkle/Appcast.hpp"
 #include "sparkle/SparkleError.hpp"
 #include "sparkle/Updater.hpp"
 #include "test_support/LoopbackServer.hpp"
 #include "test_support/TempDir.hpp"
 #include "test_support/TestEnvironment.hpp"
+#include "test_support/XMLPropertyList.hpp"
 
 namespace {
 
@@ -271,7 +271,7 @@ TEST(UpdaterConfiguration, ComesFromTheInfoList) {
     info["SUFeedURL"] = "https://quorbel.example/appcast.xml";
     info["CFBundleName"] = "Mervo";
     info["CFBundleVersion"] = "7";
-    folder.write("Info.plist", platform::plist::toXML(platform::PropertyValue(info)).value());
+    folder.write("Info.plist", test_support::xmlPropertyList(platform::PropertyValue(info)).value());
     auto configuration = UpdaterConfiguration::fromBundle(platform::Bundle(folder.path()));
     EXPECT_EQ(configuration.feedURL, "https://quorbel.example/appcast.xml");
     EXPECT_EQ(configuration.checkInterval, c.interval);

@@ -167,6 +167,46 @@ TEST_F(ScriptedSessionTest, AgentDraftsFromTheAnswers) {
             std::string::npos);
 }
 
+// An answers file of fewer lines than questions leaves the last questions
+// without an answer, as empty fields would, and names each of them.
+struct ShortAnswersCase {
+  const char* name;
+  std::string file;
+  std::vector<std::string> answers;  // as sent
+  std::vector<int> unanswered;       // the questions named, from 1
+};
+void PrintTo(const ShortAnswersCase& c, std::ostream* os) { *os << c.name; }
+
+class ShortAnswersTest : public ScriptedSessionTest, public ::testing::WithParamInterface<ShortAnswersCase> {};
+
+TEST_P(ShortAnswersTest, NamesTheQuestionsWithoutAnAnswer) {
+  const std::vector<std::string> questions{"Can you attend?", "Will you present?", "Any diet?"};
+  server.handle([](const auto& request) {
+    return isQuestionRequest(request) ? chatReply("Can you attend?\nWill you present?\nAny diet?")
+                                      : chatReply("Happy to come.");
+  });
+  ScriptedSessionOptions options;
+  options.mode = EditorMode::aiAgent;
+  options.answersFile = folder.write("answers.txt", GetParam().file);
+  ASSERT_EQ(run(options), 0) << err.str();
+  EXPECT_EQ(out.str(), "Happy to come.\n");
+  EXPECT_EQ(promptOf(server.lastRequest()),
+            quorbel::prompts::replyFromAnswers(system(), kQuoted, questions, GetParam().answers, {}));
+  std::string named;
+  for (int question : GetParam().unanswered)
+    named += options.answersFile->string() + " has no answer for question " + std::to_string(question) + ": " +
+             questions[question - 1] + "\n";
+  EXPECT_EQ(err.str(), named);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, ShortAnswersTest,
+    ::testing::Values(ShortAnswersCase{"OneLineAQuestion", "Yes\n\nvegan", {"Yes", "", "vegan"}, {}},
+                      ShortAnswersCase{"MoreLinesThanQuestions", "Yes\nNo\nvegan\nextra\n", {"Yes", "No", "vegan"}, {}},
+                      ShortAnswersCase{"TwoLines", "Yes\r\nNo\r\n", {"Yes", "No", ""}, {3}},
+                      ShortAnswersCase{"OneLineWithoutItsBreak", "Yes", {"Yes", "", ""}, {2, 3}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(ScriptedSessionTest, AgentWithAnswersButNoQuestionsFails) {
   server.reply(chatReply("\n  \n"));
   ScriptedSessionOptions options;

@@ -26,7 +26,12 @@ struct MervoCommand {
 
 inline constexpr const char* kMervoUsage =
     "usage: Mervo [--screenshot FILE.png [--tab home|features|prompt|models] [--provider gemini|openai|ollama|custom]\n"
-    "             [--size WIDTHxHEIGHT]]\n";
+    "             [--size WIDTHxHEIGHT]]\n"
+    "       Mervo --help\n";
+
+// --help (or -h) alone: the usage goes to standard output and Mervo ends at
+// once, without a window.
+bool isHelpRequest(const std::vector<std::string>& arguments);
 
 std::expected<MervoCommand, std::string> parseMervoCommandLine(const std::vector<std::string>& arguments);
 

@@ -43,9 +43,5 @@ std::expected<PropertyValue, ErrorPtr> readFile(const std::filesystem::path& pat
 // dictionary key) that is not valid UTF-8, and on a list beyond the limits
 // above, which parse would refuse.
 std::expected<std::string, ErrorPtr> toBinary(const PropertyValue& value);
-// The XML form, for files people read (bundle Info lists). It fails, rather
-// than change a value, on what XML cannot hold: texts with NUL characters,
-// dates with fractions of a second, NaN.
-std::expected<std::string, ErrorPtr> toXML(const PropertyValue& value);
 
 }  // namespace platform::plist

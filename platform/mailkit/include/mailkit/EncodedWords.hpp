@@ -3,6 +3,10 @@
 #include <string>
 #include <string_view>
 
+// Our own reader of encoded words: GMime 3.2, as Debian 12 ships it, joins
+// the Base64 of words side by side before decoding it, so it stops at the
+// first word's padding (of "Hello" and " Mars" it reads "Hello") and reads an
+// unpadded word's leftover bits into the next.
 namespace mailkit {
 
 // A header field's text as people read it, in UTF-8, on one line: folding

@@ -45,5 +45,8 @@ using Command = std::variant<ReplyCommand, MessageActionCommand, ContentRulesCom
 std::expected<Command, std::string> parseCommandLine(const std::vector<std::string>& arguments);
 
 extern const char* const kUsage;
+// --help (or -h) alone: the usage goes to standard output and the program
+// succeeds.
+bool isHelpRequest(const std::vector<std::string>& arguments);
 
 }  // namespace quorbel
