@@ -5,7 +5,8 @@
 // mended first (a blank first line, delimiters that do not match the
 // declared boundary), so that its body is read twice; and hostile mail: spam
 // whose header fields are built to make a careless reader take quadratic
-// time, and a message that would be mended at every level of its nesting.
+// time, a message that would be mended at every level of its nesting, and
+// one nested as deep as 1 MB allows.
 #include <benchmark/benchmark.h>
 
 #include <memory>
@@ -129,6 +130,28 @@ void BM_QuotedMessageMendedAtEveryLevel(benchmark::State& state) {
   quote(state, kHeader + "Content-Type: multipart/mixed; boundary=\"declared\"\r\n\r\n" + body);
 }
 BENCHMARK(BM_QuotedMessageMendedAtEveryLevel)->Unit(benchmark::kMillisecond);
+
+// Mixed and alternative parts by turns, nested `levels` deep, the text at
+// the bottom.
+std::string nested(int levels) {
+  std::string opening, closing;
+  for (int level = 0; level < levels; ++level) {
+    const std::string boundary = "level" + std::to_string(level);
+    opening += (level == 0 ? "" : "--level" + std::to_string(level - 1) + "\r\n") + "Content-Type: multipart/" +
+               (level % 2 ? "alternative" : "mixed") + "; boundary=\"" + boundary + "\"\r\n\r\n";
+    closing = "--" + boundary + "--\r\n" + closing;
+  }
+  return kHeader + opening + "--level" + std::to_string(levels - 1) +
+         "\r\nContent-Type: text/plain\r\n\r\nThe text at the bottom.\r\n" + closing;
+}
+
+// As deep as real test messages nest.
+void BM_QuotedMessageNested105Levels(benchmark::State& state) { quote(state, nested(105)); }
+BENCHMARK(BM_QuotedMessageNested105Levels)->Unit(benchmark::kMillisecond);
+
+// 1 MB of nothing but nesting: 11 times deeper than GMime builds a tree.
+void BM_QuotedMessageNested1MB(benchmark::State& state) { quote(state, nested(11500)); }
+BENCHMARK(BM_QuotedMessageNested1MB)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

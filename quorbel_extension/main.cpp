@@ -2,7 +2,8 @@
 //
 //   reply MESSAGE.eml            the compose window answering the message
 //                                (exits with status 3 where no display is found)
-//   reply MESSAGE.eml --mode ..  the same session without a display
+//   reply MESSAGE.eml --mode ..  the same session without a display (--out
+//                                sends the draft as the window's Send does)
 //   action | content-rules | security-status   the other handlers on demand
 //   --help                       the usage
 
@@ -54,12 +55,15 @@ int runComposeWindow(int argc, char** argv, std::unique_ptr<mailkit::ReplySessio
   return application.exec();
 }
 
-int runScripted(std::unique_ptr<mailkit::ReplySession> session, const ScriptedSessionOptions& options) {
+int runScripted(std::unique_ptr<mailkit::ReplySession> session, const ReplyCommand& command) {
   auto controller = std::dynamic_pointer_cast<ComposeSessionViewController>(session->openExtensionView());
   // A terminal would act on control characters in the model's text; a pipe
   // or a file gets the text exactly.
   const auto draftOutput = isatty(STDOUT_FILENO) ? DraftOutput::terminal : DraftOutput::exact;
-  return runScriptedSession(*controller->popover(), options, std::cout, std::cerr, draftOutput);
+  auto& popover = *controller->popover();
+  int status = runScriptedSession(popover, *command.script, std::cout, std::cerr, draftOutput);
+  if (status != 0 || !command.outFile) return status;
+  return sendDraft(*session, popover.currentDraft.get(), *command.outFile, std::cerr);
 }
 
 int runReply(int argc, char** argv, MailExtension& extension, const ReplyCommand& command) {
@@ -68,7 +72,7 @@ int runReply(int argc, char** argv, MailExtension& extension, const ReplyCommand
     std::cerr << session.error() << "\n";
     return 1;
   }
-  if (command.script) return runScripted(std::move(*session), *command.script);
+  if (command.script) return runScripted(std::move(*session), command);
   return runComposeWindow(argc, argv, std::move(*session), command);
 }
 

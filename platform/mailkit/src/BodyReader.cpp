@@ -1,8 +1,8 @@
 #include "BodyReader.hpp"
 
 #include <algorithm>
-#include <optional>
 #include <string_view>
+#include <vector>
 
 #include "AsciiText.hpp"
 #include "MessageRepairs.hpp"
@@ -12,28 +12,52 @@ namespace mailkit {
 
 namespace {
 
+// Multiparts of another kind than the one holding them are kept apart up to
+// this depth; deeper ones join the multipart that holds them. Every reader of
+// the parts may then walk them by recursion, and give them up the same way.
 constexpr int kDeepestNesting = 32;
-// A mend reads its content once more and holds a copy of it while the parts
-// inside are read: it counts as this many levels, so that mends nested in one
-// another cost a few copies of the message, not one for every level.
-constexpr int kLevelsOfAMend = 8;
+// A mend reads its content once more and holds a copy of it until the body
+// is read. Together the mends may read this many times the body again;
+// content past that is read as its readable lines, so that a message mended
+// at every level costs a few copies of itself, not one for every level.
+constexpr std::size_t kMendedCopiesOfTheBody = 2;
 
 bool isAttachment(GMimeObject* object) {
   GMimeContentDisposition* disposition = g_mime_object_get_content_disposition(object);
-  if (disposition && g_mime_content_disposition_is_attachment(disposition)) return true;
-  // A named file shown inline (as some mail programs send attachments) is
-  // still a file, not the text of the message.
+  if (disposition) {
+    const char* shown = g_mime_content_disposition_get_disposition(disposition);
+    if (shown && ascii::equalsIgnoringCase(shown, "inline")) return false;
+    if (g_mime_content_disposition_is_attachment(disposition)) return true;
+  }
+  // A named file without a disposition is a file, not the text of the
+  // message.
   return GMIME_IS_PART(object) && g_mime_part_get_filename(GMIME_PART(object));
 }
 
+std::string bytesOf(GMimeStream* memoryStream) {
+  GByteArray* bytes = g_mime_stream_mem_get_byte_array(GMIME_STREAM_MEM(memoryStream));
+  return std::string(reinterpret_cast<const char*>(bytes->data), bytes->len);
+}
+
 // The content of a leaf part, decoded from its transfer encoding.
-std::string contentBytes(GMimePart* part) {
+std::string decodedContent(GMimePart* part) {
   GMimeDataWrapper* content = g_mime_part_get_content(part);
   if (!content) return "";
-  gmime::Object<GMimeStream> stream(g_mime_stream_mem_new());
-  g_mime_data_wrapper_write_to_stream(content, stream.get());
-  GByteArray* bytes = g_mime_stream_mem_get_byte_array(GMIME_STREAM_MEM(stream.get()));
-  return std::string(reinterpret_cast<const char*>(bytes->data), bytes->len);
+  gmime::Object<GMimeStream> memory(g_mime_stream_mem_new());
+  g_mime_data_wrapper_write_to_stream(content, memory.get());
+  return bytesOf(memory.get());
+}
+
+// The content of a leaf part as it stands in the message, still encoded.
+std::string rawContent(GMimePart* part) {
+  GMimeDataWrapper* content = g_mime_part_get_content(part);
+  GMimeStream* raw = content ? g_mime_data_wrapper_get_stream(content) : nullptr;
+  if (!raw) return "";
+  gmime::Object<GMimeStream> memory(g_mime_stream_mem_new());
+  g_mime_stream_reset(raw);
+  g_mime_stream_write_to_stream(raw, memory.get());
+  g_mime_stream_reset(raw);
+  return bytesOf(memory.get());
 }
 
 std::string declaredCharset(GMimeObject* object) {
@@ -67,68 +91,121 @@ std::string metaCharset(std::string_view html) {
   return "";
 }
 
+// Reads a GMime tree with a stack of its own: GMime builds trees as deep as
+// 1024 levels, and hands a multipart deeper than that over unread, its
+// content as its prologue, which is mended like any multipart whose
+// boundary never occurs.
 class BodyReader {
  public:
-  std::optional<BodyPart> read(GMimeObject* object, int depth, std::string_view siblingCharset) const {
-    if (depth > kDeepestNesting || isAttachment(object)) return std::nullopt;
-    if (GMIME_IS_MULTIPART(object)) return readMultipart(object, depth);
-    if (!isTextPart(object)) return std::nullopt;  // attached messages, pictures, calendars...
-    std::string bytes = contentBytes(GMIME_PART(object));
-    if (!g_mime_object_get_header(object, "Content-Type") && repairs::impliedBoundary(bytes))
-      return recovered(bytes, "mixed", depth);
+  explicit BodyReader(std::size_t bodySize) : mendBudget_(kMendedCopiesOfTheBody * bodySize) {}
+
+  BodyPart read(GMimeObject* body) {
+    BodyPart top;  // holds the body's part, if it has one to read
+    visit(body, {&top, 0, false}, "");
+    while (!open_.empty()) {
+      OpenMultipart& multipart = open_.back();
+      if (multipart.next == g_mime_multipart_get_count(multipart.object)) {
+        open_.pop_back();
+        continue;
+      }
+      GMimeObject* part = g_mime_multipart_get_part(multipart.object, multipart.next++);
+      const Holder holder = multipart.holder;
+      const std::string siblingCharset = multipart.siblingCharset;  // visit() may open another multipart
+      visit(part, holder, siblingCharset);
+    }
+    return top.parts.empty() ? BodyPart{} : std::move(top.parts.front());
+  }
+
+ private:
+  // Where the parts read go: a multipart of the body, or the top.
+  struct Holder {
+    BodyPart* part;
+    int depth;
+    bool isMultipart;
+  };
+  struct OpenMultipart {
+    GMimeMultipart* object;
+    int next;
+    Holder holder;
+    std::string siblingCharset;
+  };
+
+  void visit(GMimeObject* object, Holder holder, std::string_view siblingCharset) {
+    if (isAttachment(object)) return;
+    if (GMIME_IS_MULTIPART(object)) return openMultipart(object, holder);
+    if (!isTextPart(object)) return;  // attached messages, pictures, calendars...
+    if (!g_mime_object_get_header(object, "Content-Type")) {
+      // A multipart by its delimiter lines: whatever transfer encoding the
+      // part names is not the one of the parts inside.
+      std::string raw = rawContent(GMIME_PART(object));
+      if (repairs::impliedBoundary(raw)) return mend(raw, "mixed", holder);
+    }
+    std::string bytes = decodedContent(GMIME_PART(object));
     bool isHTML = g_mime_content_type_is_type(g_mime_object_get_content_type(object), "text", "html");
     std::string charset = declaredCharset(object);
     if (charset.empty() && isHTML) charset = metaCharset(bytes);
     if (charset.empty()) charset = siblingCharset;
-    return BodyPart{isHTML ? BodyPart::Kind::htmlText : BodyPart::Kind::plainText, textInUTF8(bytes, charset), {}};
+    holder.part->parts.push_back(
+        BodyPart{isHTML ? BodyPart::Kind::htmlText : BodyPart::Kind::plainText, textInUTF8(bytes, charset), {}});
   }
 
- private:
-  std::optional<BodyPart> readMultipart(GMimeObject* object, int depth) const {
+  void openMultipart(GMimeObject* object, Holder holder) {
     GMimeMultipart* multipart = GMIME_MULTIPART(object);
-    const char* subtype = g_mime_content_type_get_media_subtype(g_mime_object_get_content_type(object));
     int count = g_mime_multipart_get_count(multipart);
     if (count == 0) {
+      const char* subtype = g_mime_content_type_get_media_subtype(g_mime_object_get_content_type(object));
       const char* content = g_mime_multipart_get_prologue(multipart);
-      return recovered(content ? content : "", subtype ? subtype : "mixed", depth);
+      return mend(content ? content : "", subtype ? subtype : "mixed", holder);
     }
     std::string siblingCharset;
     for (int i = 0; i < count && siblingCharset.empty(); ++i) {
       GMimeObject* part = g_mime_multipart_get_part(multipart, i);
       if (isTextPart(part)) siblingCharset = declaredCharset(part);
     }
-    BodyPart body;
-    body.kind = g_mime_content_type_is_type(g_mime_object_get_content_type(object), "multipart", "alternative")
-                    ? BodyPart::Kind::alternatives
-                    : BodyPart::Kind::sequence;
-    for (int i = 0; i < count; ++i) {
-      if (auto part = read(g_mime_multipart_get_part(multipart, i), depth + 1, siblingCharset))
-        body.parts.push_back(std::move(*part));
+    const auto kind = g_mime_content_type_is_type(g_mime_object_get_content_type(object), "multipart", "alternative")
+                          ? BodyPart::Kind::alternatives
+                          : BodyPart::Kind::sequence;
+    // Alternatives inside alternatives are forms of one content, in the
+    // same order; a sequence inside a sequence is read in turn all the same.
+    Holder inner = holder;
+    if (!holder.isMultipart || (holder.part->kind != kind && holder.depth < kDeepestNesting)) {
+      holder.part->parts.push_back(BodyPart{kind, "", {}});
+      inner = {&holder.part->parts.back(), holder.depth + 1, true};
     }
-    return body;
+    open_.push_back({multipart, 0, inner, std::move(siblingCharset)});
   }
 
   // A multipart body read with the boundary its own delimiter lines use;
   // failing that, its readable lines as plain text.
-  std::optional<BodyPart> recovered(std::string_view content, std::string_view subtype, int depth) const {
-    if (auto boundary = repairs::impliedBoundary(content)) {
-      std::string source = "Content-Type: multipart/" + std::string(subtype) + "; boundary=\"" + *boundary +
-                           "\"\r\n\r\n" + std::string(content);
-      gmime::Object<GMimeStream> stream(g_mime_stream_mem_new_with_buffer(source.data(), source.size()));
-      gmime::Object<GMimeParser> parser(g_mime_parser_new_with_stream(stream.get()));
-      gmime::Object<GMimeObject> part(g_mime_parser_construct_part(parser.get(), gmime::parserOptions()));
-      if (part && GMIME_IS_MULTIPART(part.get()) && g_mime_multipart_get_count(GMIME_MULTIPART(part.get())) > 0)
-        return read(part.get(), depth + kLevelsOfAMend, "");
+  void mend(std::string_view content, std::string_view subtype, Holder holder) {
+    if (content.size() <= mendBudget_) {
+      if (auto boundary = repairs::impliedBoundary(content)) {
+        mendBudget_ -= content.size();
+        std::string source = "Content-Type: multipart/" + std::string(subtype) + "; boundary=\"" + *boundary +
+                             "\"\r\n\r\n" + std::string(content);
+        gmime::Object<GMimeStream> stream(g_mime_stream_mem_new_with_buffer(source.data(), source.size()));
+        gmime::Object<GMimeParser> parser(g_mime_parser_new_with_stream(stream.get()));
+        gmime::Object<GMimeObject> part(g_mime_parser_construct_part(parser.get(), gmime::parserOptions()));
+        if (part && GMIME_IS_MULTIPART(part.get()) && g_mime_multipart_get_count(GMIME_MULTIPART(part.get())) > 0) {
+          mended_.push_back(std::move(part));
+          return openMultipart(mended_.back().get(), holder);
+        }
+      }
     }
-    return BodyPart{BodyPart::Kind::plainText, textInUTF8(repairs::readableLines(content), ""), {}};
+    holder.part->parts.push_back(
+        BodyPart{BodyPart::Kind::plainText, textInUTF8(repairs::readableLines(content), ""), {}});
   }
+
+  std::vector<OpenMultipart> open_;
+  std::vector<gmime::Object<GMimeObject>> mended_;  // read from mended content, kept while their parts are read
+  std::size_t mendBudget_;
 };
 
 }  // namespace
 
-BodyPart readBody(GMimeObject* body) {
+BodyPart readBody(GMimeObject* body, std::size_t bodySize) {
   if (!body) return {};
-  return BodyReader().read(body, 0, "").value_or(BodyPart{});
+  return BodyReader(bodySize).read(body);
 }
 
 }  // namespace mailkit

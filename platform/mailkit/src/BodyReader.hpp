@@ -8,11 +8,15 @@ namespace mailkit {
 // The readable parts of a MIME body as GMime read it. Each text part is
 // decoded from its transfer encoding and from its charset: the declared one;
 // for HTML without one the charset its <meta> element names; else the one a
-// sibling text part declares. A multipart whose boundary never occurs, and a
-// part without a Content-Type whose text is a multipart body, are read with
-// the boundary their delimiter lines use; failing that only their readable
-// lines are kept. Parts nested more deeply than any real mail nests them are
-// left out, a mend counting as several levels.
-BodyPart readBody(GMimeObject* body);
+// sibling text part declares. A multipart's own transfer encoding means
+// nothing: each part inside keeps its own. A part marked inline is read, file
+// name or not; a named part without a disposition is a file. A multipart
+// whose boundary never occurs, and a part without a Content-Type whose text
+// is a multipart body, are read with the boundary their delimiter lines use;
+// failing that only their readable lines are kept. Text is reached at any
+// depth; multiparts nested more deeply than real mail nests them join the one
+// that holds them, so that the parts handed on stay shallow. `bodySize`, the
+// length of the MIME entity read, bounds what mending may read again.
+BodyPart readBody(GMimeObject* body, std::size_t bodySize);
 
 }  // namespace mailkit

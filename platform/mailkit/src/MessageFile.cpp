@@ -95,7 +95,7 @@ MessageFile MessageFile::parse(std::string rawData) {
   gmime::Object<GMimeStream> stream(g_mime_stream_mem_new_with_buffer(entity.data(), entity.size()));
   gmime::Object<GMimeParser> parser(g_mime_parser_new_with_stream(stream.get()));
   gmime::Object<GMimeObject> body(g_mime_parser_construct_part(parser.get(), gmime::parserOptions()));
-  file.body_ = readBody(body.get());
+  file.body_ = readBody(body.get(), entity.size());
   return file;
 }
 

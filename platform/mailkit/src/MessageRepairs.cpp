@@ -81,6 +81,40 @@ bool fitsBody(std::string_view field, const std::unordered_set<std::string_view>
   return boundary && *boundary && bodyDashLines.contains(std::string("--") + boundary);
 }
 
+struct Field {
+  std::size_t start, end;  // its lines, line breaks included
+};
+
+// Where the body begins when the header block ended early: a gateway that
+// put a blank line too many after the header fields leaves MIME fields of
+// the message (Content-Type and what came with it) at the start of the body,
+// after blank lines and up to the next blank line. They join the header
+// block; anything else keeps the body as it is.
+std::size_t afterDisplacedFields(std::string_view raw, std::size_t bodyStart, std::vector<Field>& fields) {
+  Line line = lineAt(raw, bodyStart);
+  if (line.start >= raw.size() || !isBlankLine(textOf(raw, line))) return bodyStart;
+  while (line.start < raw.size() && isBlankLine(textOf(raw, line))) line = lineAt(raw, line.next);
+  std::vector<Field> displaced;
+  bool hasMIMEField = false;
+  for (; line.start < raw.size(); line = lineAt(raw, line.next)) {
+    std::string_view text = textOf(raw, line);
+    if (text.empty()) {
+      if (!hasMIMEField) return bodyStart;
+      fields.insert(fields.end(), displaced.begin(), displaced.end());
+      return line.next;
+    }
+    if (isContinuation(text) && !displaced.empty()) {
+      displaced.back().end = line.next;
+    } else if (isHeaderField(text)) {
+      hasMIMEField = hasMIMEField || isMIMEField(text);
+      displaced.push_back({line.start, line.next});
+    } else {
+      return bodyStart;
+    }
+  }
+  return bodyStart;
+}
+
 }  // namespace
 
 bool isHeaderField(std::string_view line) {
@@ -98,9 +132,6 @@ std::optional<ReadableMessage> readableMessage(std::string_view raw) {
   std::string_view lineBreak = raw.substr(line.end, line.next - line.end);
   if (lineBreak.empty()) lineBreak = "\r\n";
 
-  struct Field {
-    std::size_t start, end;  // its lines, line breaks included
-  };
   std::vector<Field> fields;
   std::size_t bodyStart = raw.size();
   for (; line.start < raw.size(); line = lineAt(raw, line.next)) {
@@ -118,11 +149,12 @@ std::optional<ReadableMessage> readableMessage(std::string_view raw) {
       break;
     }
   }
-  std::string_view body = raw.substr(bodyStart);
-
   auto isContentType = [&](const Field& f) {
     return ascii::equalsIgnoringCase(fieldName(textOf(raw, lineAt(raw, f.start))), "Content-Type");
   };
+  if (std::ranges::none_of(fields, isContentType)) bodyStart = afterDisplacedFields(raw, bodyStart, fields);
+  std::string_view body = raw.substr(bodyStart);
+
   auto fieldText = [&](const Field& f) { return raw.substr(f.start, f.end - f.start); };
   const Field* contentType = nullptr;
   std::optional<std::unordered_set<std::string_view>> bodyDashLines;  // needed only for a second Content-Type

@@ -64,6 +64,21 @@ void ReplySession::send(const std::string& body, const std::filesystem::path& ou
   });
 }
 
+std::string quotedOriginal(const MessageFile& original) {
+  std::string quoted = "\n\n" + original.header("From").value_or("The sender") + " wrote:\n";
+  const std::string text = original.bodyText();
+  for (std::size_t pos = 0;;) {
+    std::size_t next = text.find('\n', pos);
+    std::string line = text.substr(pos, next == std::string::npos ? std::string::npos : next - pos);
+    std::erase(line, '\r');
+    quoted += "> " + line;
+    if (next == std::string::npos) break;
+    quoted += '\n';
+    pos = next + 1;
+  }
+  return quoted;
+}
+
 std::string outgoingMessageText(const MEMessage& draft, const std::string& body, const HeaderFields& extraHeaders,
                                 const std::optional<std::string>& inReplyTo) {
   std::string text;

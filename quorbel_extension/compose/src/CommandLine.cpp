@@ -13,7 +13,7 @@ const char* const kUsage =
     "  quorbel_extension reply MESSAGE.eml [--out FILE] [--show-assistant] [--screenshot FILE.png]\n"
     "  quorbel_extension reply MESSAGE.eml --mode write|agent [--instruction TEXT]\n"
     "                    [--scenario professional|casual] [--length 0-2] [--emotion 0-4]\n"
-    "                    [--answers FILE] [--refine TEXT]\n"
+    "                    [--answers FILE] [--refine TEXT] [--out FILE]\n"
     "  quorbel_extension action MESSAGE.eml\n"
     "  quorbel_extension content-rules\n"
     "  quorbel_extension security-status\n"
@@ -91,6 +91,10 @@ std::expected<ReplyCommand, std::string> parseReply(const std::vector<std::strin
       return std::unexpected("--refine in agent mode needs --answers: without them there is no draft to refine");
     script.refinement = values["--refine"];
   }
+  // Send needs a draft, and agent mode has one only once the questions are
+  // answered.
+  if (command.outFile && script.mode == EditorMode::aiAgent && !script.answersFile)
+    return std::unexpected("--out in agent mode needs --answers: without them there is no draft to send");
   command.script = std::move(script);
   return command;
 }

@@ -89,7 +89,10 @@ std::string quotedMessageText(const mailkit::MEComposeContext& context, const pl
   // taken whole, a long one would only bury the prompt.
   if (!message.hasHeaderFields() && platform::text::characterCount(message.body().text) > kLargestTextWithoutHeaders)
     return "[Could not reliably isolate message body. Raw data too large.]";
-  return joined(quotedPieces(message.body()));
+  std::string quoted = joined(quotedPieces(message.body()));
+  // Said in the quote, as for the other originals that cannot be read: the
+  // model is told, and the draft is still written.
+  return hasText(quoted) ? quoted : "[The original message has no text that could be read.]";
 }
 
 }  // namespace quorbel

@@ -104,4 +104,14 @@ int runScriptedSession(MailPopoverModel& popover, const ScriptedSessionOptions& 
   return 0;
 }
 
+int sendDraft(mailkit::ReplySession& session, const std::string& draft, const std::filesystem::path& outFile,
+              std::ostream& err) {
+  std::optional<platform::ErrorPtr> outcome;
+  session.send(draft + mailkit::quotedOriginal(session.original()), outFile,
+               [&](platform::ErrorPtr error) { outcome = std::move(error); });
+  runUntil([&] { return outcome.has_value(); });
+  if (*outcome) return fail(err, (*outcome)->localizedDescription());
+  return 0;
+}
+
 }  // namespace quorbel

@@ -179,6 +179,33 @@ INSTANTIATE_TEST_SUITE_P(
                       PartsCase{"AttachmentOnly", &mail_samples::kAttachmentOnly, "sequence()"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+int nesting(const mailkit::BodyPart& part) {
+  int deepest = 0;
+  for (const auto& inner : part.parts) deepest = std::max(deepest, nesting(inner));
+  return deepest + 1;
+}
+
+// Mixed and alternative parts by turns, far deeper than GMime builds a tree
+// (1024 levels): the text at the bottom is reached, and the parts handed on
+// nest no deeper than real mail does, one kind inside another joined.
+TEST(MessageFile, TextIsReachedAtAnyDepthInShallowParts) {
+  for (int levels : {33, 3000}) {
+    std::string message = "Content-Type: multipart/mixed; boundary=\"d0\"\r\n\r\n";
+    for (int i = 1; i < levels; ++i)
+      message += "--d" + std::to_string(i - 1) + "\r\nContent-Type: multipart/" + (i % 2 ? "alternative" : "mixed") +
+                 "; boundary=\"d" + std::to_string(i) + "\"\r\n\r\n";
+    message += "--d" + std::to_string(levels - 1) + "\r\nContent-Type: text/plain\r\n\r\nDeep text\r\n";
+    for (int i = levels - 1; i >= 0; --i) message += "--d" + std::to_string(i) + "--\r\n";
+    auto file = MessageFile::parse(message);
+    EXPECT_EQ(file.bodyText(), "Deep text") << levels;
+    EXPECT_LE(nesting(file.body()), 34) << levels;
+  }
+  auto sameKinds = MessageFile::parse(
+      "Content-Type: multipart/mixed; boundary=o\n\n--o\nContent-Type: multipart/related; boundary=i\n\n--i\n"
+      "Content-Type: text/plain\n\nOne\n--i--\n--o\nContent-Type: text/html\n\n<p>Two</p>\n--o--\n");
+  EXPECT_EQ(shape(sameKinds.body()), "sequence(plain, html)");
+}
+
 TEST(MessageFile, BodyTextPrefersThePlainPart) {
   EXPECT_EQ(MessageFile::parse(mail_samples::kNestedMixedWithAttachments).bodyText(),
             "See the agenda attached. Can you present?");

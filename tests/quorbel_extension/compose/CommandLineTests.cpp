@@ -70,6 +70,8 @@ INSTANTIATE_TEST_SUITE_P(
                                "--refine needs an instruction that is not blank"},
                       Rejected{"AgentRefinementWithoutAnswers", {"reply", "m", "--mode", "agent", "--refine", "shorter"},
                                "--refine in agent mode needs --answers: without them there is no draft to refine"},
+                      Rejected{"AgentOutWithoutAnswers", {"reply", "m", "--mode", "agent", "--out", "sent.eml"},
+                               "--out in agent mode needs --answers: without them there is no draft to send"},
                       Rejected{"UnknownOption", {"reply", "m", "--bogus"}, "unknown option --bogus"},
                       Rejected{"ActionWithoutMessage", {"action"}, "action needs exactly one message file"},
                       Rejected{"UnknownCommand", {"send"}, "unknown command send"}),

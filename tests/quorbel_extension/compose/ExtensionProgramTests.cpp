@@ -92,6 +92,28 @@ class ExtensionProgramTest : public ::testing::Test {
   std::string message;
 };
 
+// Without a display, --out sends the draft as the window's Send button does.
+TEST_F(ExtensionProgramTest, WriteSessionWithOutSendsTheDraft) {
+  server.reply(chatReply("Dear Dana,\nI will join.\nSam"));
+  const auto sent = folder.path() / "sent.eml";
+  auto outcome = runProgram("reply " + message + " --mode write --out " + sent.string(), folder);
+  EXPECT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_EQ(outcome.out, "Dear Dana,\nI will join.\nSam\n");
+  EXPECT_EQ(test_support::readFile(sent),
+            "To: Dana <dana@example.org>\r\nSubject: Re: Mars offsite\r\nMIME-Version: 1.0\r\n"
+            "Content-Type: text/plain; charset=utf-8\r\nContent-Transfer-Encoding: 8bit\r\n"
+            "X-CustomHeader: This ia a custom header.\r\n\r\nDear Dana,\r\nI will join.\r\nSam\r\n\r\n"
+            "Dana <dana@example.org> wrote:\r\n> <p>Can you join?</p>\r\n");
+  // A recipient the extension refuses: nothing is written, and the reason said.
+  const auto barred = folder.write("barred.eml", "From: x@example.com\r\nSubject: Hi\r\n\r\nHi");
+  server.reply(chatReply("Hello"));
+  auto refused = runProgram("reply " + barred.string() + " --mode write --out " + (folder.path() / "no.eml").string(),
+                            folder);
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_NE(refused.err.find("example.com is not a valid recipient domain"), std::string::npos) << refused.err;
+  EXPECT_FALSE(std::filesystem::exists(folder.path() / "no.eml"));
+}
+
 TEST_F(ExtensionProgramTest, WriteSessionPrintsTheDraft) {
   server.reply(chatReply("Dear Dana,\nI will join.\nSam"));
   auto outcome = runProgram("reply " + message + " --mode write --instruction 'accept' --length 0", folder);

@@ -49,8 +49,8 @@ INSTANTIATE_TEST_SUITE_P(
         // Bytes that are not UTF-8 and name no charset are read as windows-1252.
         Case{"InvalidUTF8ReadAsWindows1252", std::string("A: 1\r\n\r\n\xC3\x28"), "\xC3\x83("},
         Case{"MissingRawData", std::nullopt, "[Original message rawData is nil or could not be decoded to UTF-8]"},
-        Case{"EmptyBody", std::string("A: 1\r\n\r\n"), ""},
-        Case{"HeadersOnly", std::string("Subject: only\nX: y"), ""},
+        Case{"EmptyBody", std::string("A: 1\r\n\r\n"), "[The original message has no text that could be read.]"},
+        Case{"HeadersOnly", std::string("Subject: only\nX: y"), "[The original message has no text that could be read.]"},
         // Lines around the header block that readers step over.
         Case{"StrayLineAmongHeaderFields",
              std::string("Subject: x\nnot a field\nContent-Type: text/html\n\n<p>Hi &amp; bye</p>"), "Hi & bye"},
@@ -73,7 +73,7 @@ INSTANTIATE_TEST_SUITE_P(
              "See the log."},
         Case{"UnknownCharsetUTF8Bytes", mail_samples::kUnknownCharsetUTF8Bytes, "Grüße\n"},
         Case{"UnknownCharsetOtherBytes", mail_samples::kUnknownCharsetOtherBytes, "Grüße\n"},
-        Case{"AttachmentOnlyQuotesNothing", mail_samples::kAttachmentOnly, ""},
+        Case{"AttachmentOnlySaysItHasNoText", mail_samples::kAttachmentOnly, "[The original message has no text that could be read.]"},
         Case{"EightBitLatin1PartDecoded",
              std::string("Content-Type: multipart/alternative; boundary=b\r\n\r\n--b\r\n"
                          "Content-Type: text/plain; charset=ISO-8859-1\r\nContent-Transfer-Encoding: 8bit\r\n\r\n"
@@ -83,12 +83,20 @@ INSTANTIATE_TEST_SUITE_P(
              "Grüße =?UTF-8?Q?stays?= as typed\r\n-- \r\nDana\r\n"},
         Case{"EightBitLatin1SinglePart", std::string("Content-Type: text/plain; charset=ISO-8859-1\r\n\r\nGr\xFC\xDF" "e"),
              "Grüße"},
-        // A text/plain part with a file name is a file, shown inline or not.
-        Case{"InlineTextFileNotQuoted",
+        // A part marked inline is quoted, file name or not.
+        Case{"InlineTextFileQuoted",
              std::string("Content-Type: multipart/mixed; boundary=b\n\n--b\nContent-Type: text/plain\n\nSee the log.\n"
                          "--b\nContent-Type: text/plain; name=build.log\nContent-Disposition: inline; filename=build.log\n\n"
                          "error: 42\n--b--\n"),
-             "See the log."}),
+             "See the log.\n\nerror: 42"},
+        // A named part without a disposition is a file.
+        Case{"NamedTextPartWithoutDispositionNotQuoted",
+             std::string("Content-Type: multipart/mixed; boundary=b\n\n--b\nContent-Type: text/plain\n\nSee the log.\n"
+                         "--b\nContent-Type: text/plain; name=build.log\n\nerror: 42\n--b--\n"),
+             "See the log."},
+        // Parts that hold no text at all, however deep.
+        Case{"OnlyBlankTextSaysItHasNoText",
+             std::string("Content-Type: multipart/mixed; boundary=b\n\n--b\nContent-Type: text/plain\n\n \r\n\t\n--b--\n"), "[The original message has no text that could be read.]"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Real-shaped messages, written here, each with the exact text it quotes.
@@ -153,7 +161,15 @@ INSTANTIATE_TEST_SUITE_P(
         CorpusCase{"two_inline_alternatives", "This is the north wall:\n\nCan we fix it before June?"},
         CorpusCase{"bounce_report",
                    "I'm sorry to have to inform you that your message could not\nbe delivered to one or more "
-                   "recipients.\n\n<nobody@example.com>: host mx.example.com said: 550 5.1.1 User unknown"}),
+                   "recipients.\n\n<nobody@example.com>: host mx.example.com said: 550 5.1.1 User unknown"},
+        CorpusCase{"inline_named_text_part_shift_jis", "サムさん\r\n議事録です。\n\n一、予算は承認されました。"},
+        // Transfer encodings that a multipart names for itself mean nothing.
+        CorpusCase{"multipart_with_transfer_encoding", "Профиль обновлён."},
+        CorpusCase{"delimiters_under_base64", "Документ отсканирован."},
+        CorpusCase{"fields_after_extra_blank_line", "Café at ten on Friday?"},
+        // Deeper than GMime builds a tree: the rest is read again.
+        CorpusCase{"nested_105_levels", "The text at the bottom."},
+        CorpusCase{"nested_1100_levels", "Level 499.\n\nLevel 999.\n\nThe text at the bottom."}),
     [](const auto& info) { return std::string(info.param.file); });
 
 TEST(QuotedMessage, NoOriginalMessage) {

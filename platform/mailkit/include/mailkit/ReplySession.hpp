@@ -48,6 +48,11 @@ class ReplySession {
   std::shared_ptr<MEComposeSessionHandler> handler_;
 };
 
+// The body a reply starts with: a blank line for the answer, then the
+// original quoted the way mail programs quote it, under "<From> wrote:".
+// The answer goes before it.
+std::string quotedOriginal(const MessageFile& original);
+
 // The outgoing message as written on Send: To, Cc, Subject, In-Reply-To,
 // the extra header fields, then the body; CRLF line ends.
 std::string outgoingMessageText(const MEMessage& draft, const std::string& body, const HeaderFields& extraHeaders,

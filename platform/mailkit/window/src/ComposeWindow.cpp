@@ -24,14 +24,6 @@ QString joined(const std::vector<MEEmailAddress>& addresses) {
   return entries.join(", ");
 }
 
-// What the original said, quoted the way mail programs quote it.
-QString quotedBody(const MessageFile& original) {
-  QString wrote = QString::fromStdString(original.header("From").value_or("The sender")) + " wrote:\n";
-  QStringList lines = QString::fromStdString(original.bodyText()).remove('\r').split('\n');
-  for (auto& line : lines) line.prepend("> ");
-  return "\n\n" + wrote + lines.join('\n');
-}
-
 // Runs a callback once, when the watched widget is first painted: the moment
 // the person sees it.
 class FirstPaintWatcher : public QObject {
@@ -85,7 +77,7 @@ ComposeWindow::ComposeWindow(std::unique_ptr<ReplySession> session, ViewFactory 
   form->addRow("", annotations_);
   form->addRow("Subject:", subject_);
   column->addLayout(form);
-  body_ = new QPlainTextEdit(quotedBody(session_->original()), central);
+  body_ = new QPlainTextEdit(QString::fromStdString(quotedOriginal(session_->original())), central);
   column->addWidget(body_, 1);
   setCentralWidget(central);
   resize(720, 560);

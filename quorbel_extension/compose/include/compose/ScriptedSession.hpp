@@ -4,6 +4,7 @@
 
 #include "compose/CommandLine.hpp"
 #include "compose/MailPopoverModel.hpp"
+#include "mailkit/ReplySession.hpp"
 
 namespace quorbel {
 
@@ -19,5 +20,12 @@ enum class DraftOutput { exact, terminal };
 // diagnostic line, and returns non-zero.
 int runScriptedSession(MailPopoverModel& popover, const ScriptedSessionOptions& options, std::ostream& out,
                        std::ostream& err, DraftOutput draftOutput);
+
+// Sends the draft as the compose window's Send button does: the draft above
+// the quoted original, written with the reply's header fields and the
+// extension's extra ones to `outFile`, once the extension lets it go. On
+// refusal or failure writes the reason to `err` and returns non-zero.
+int sendDraft(mailkit::ReplySession& session, const std::string& draft, const std::filesystem::path& outFile,
+              std::ostream& err);
 
 }  // namespace quorbel
