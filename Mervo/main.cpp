@@ -97,8 +97,10 @@ int main(int argc, char** argv) {
     return 2;
   }
 
-  // Qt would abort without a display; say what to do instead.
-  if (auto problem = platform::qtbridge::missingDisplay(argc, argv)) {
+  // Qt would abort without a display; say what to do instead. The check
+  // lives on until Qt has connected.
+  const platform::qtbridge::DisplayCheck display(argc, argv);
+  if (const auto& problem = display.missingDisplay()) {
     std::cerr << "Mervo: " << *problem
               << ". Its window needs one: set the settings with the defaults command instead, or draw a tab into a "
                  "file with QT_QPA_PLATFORM=offscreen and --screenshot FILE.png.\n";

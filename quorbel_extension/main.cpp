@@ -92,8 +92,10 @@ int main(int argc, char** argv) {
   }
   bool opensWindow = std::holds_alternative<ReplyCommand>(*command) && !std::get<ReplyCommand>(*command).script;
   // Qt would end the process for want of a display; say what to do instead.
+  // The check lives on until Qt has connected.
+  std::optional<platform::qtbridge::DisplayCheck> display;
   if (opensWindow) {
-    if (auto problem = platform::qtbridge::missingDisplay(argc, argv)) {
+    if (const auto& problem = display.emplace(argc, argv).missingDisplay()) {
       std::cerr << "quorbel_extension: " << *problem
                 << ". The compose window needs one: run the session without a window with --mode write or --mode "
                    "agent, or draw the popover into a file with QT_QPA_PLATFORM=offscreen and --screenshot FILE.png.\n";

@@ -10,6 +10,8 @@
 
 #include "foundation/AtomicFile.hpp"
 #include "foundation/Bundle.hpp"
+#include "foundation/OSLog.hpp"
+#include "foundation/PrivateFiles.hpp"
 
 namespace firebase {
 
@@ -49,6 +51,16 @@ StoreCache& storeCache() {
   return *cache;
 }
 
+// The store's errors carry no reason, so a refused folder or file is named
+// in the log.
+bool isPrivate(const std::filesystem::path& file, platform::files::MissingFolders missing) {
+  auto guarded = platform::files::guardPrivateFile(platform::paths::applicationSupport(), file, missing);
+  if (!guarded)
+    platform::OSLog("com.google.firebase", "HeartbeatStorage")
+        .log(platform::LogType::error, "Not using the heartbeat file " + file.string() + ": " + guarded.error().reason);
+  return guarded.has_value();
+}
+
 }  // namespace
 
 std::filesystem::path FileStorage::urlForHeartbeatId(const std::string& id) {
@@ -60,15 +72,14 @@ std::filesystem::path FileStorage::urlForHeartbeatId(const std::string& id) {
 }
 
 std::expected<std::string, StorageError> FileStorage::read() {
+  if (!isPrivate(url_, platform::files::MissingFolders::leave)) return std::unexpected(StorageError::readError);
   auto content = platform::files::readWholeFile(url_, kMaxFileBytes);
   if (!content) return std::unexpected(StorageError::readError);
   return std::move(*content);
 }
 
 std::expected<void, StorageError> FileStorage::write(const std::optional<std::string>& data) {
-  std::error_code error;
-  std::filesystem::create_directories(url_.parent_path(), error);
-  if (error) return std::unexpected(StorageError::writeError);
+  if (!isPrivate(url_, platform::files::MissingFolders::create)) return std::unexpected(StorageError::writeError);
 
   // A reader never sees half a document.
   const platform::files::FileLock lock(url_);

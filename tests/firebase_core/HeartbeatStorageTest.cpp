@@ -115,6 +115,29 @@ TEST_F(HeartbeatStorageTest, FileStorageWritesAtomicallyAndRecreatesItsFolder) {
   EXPECT_EQ(namesInFolderOf(file), (std::set<std::string>{file.filename().string(), file.filename().string() + ".lock"}));
 }
 
+TEST_F(HeartbeatStorageTest, TheStoreIsTheUsersAloneWhateverTheUmaskAndRefusedWhenOthersMayWriteIt) {
+  const std::string id = "1:12:ios:private";
+  const auto file = FileStorage::urlForHeartbeatId(id);
+  std::filesystem::remove_all(file.parent_path().parent_path());
+  const mode_t previous = ::umask(0);
+  HeartbeatStorage::instance(id)->updateSync([](auto stored) { return appendDay(std::move(stored), 0); });
+  ::umask(previous);
+  struct stat status {};
+  for (const auto& folder : {file.parent_path().parent_path(), file.parent_path()})
+    EXPECT_TRUE(::stat(folder.c_str(), &status) == 0 && (status.st_mode & 0777) == 0700) << folder;
+  EXPECT_TRUE(::stat(file.c_str(), &status) == 0 && (status.st_mode & 0777) == 0600);
+
+  std::filesystem::permissions(file, std::filesystem::perms::others_write, std::filesystem::perm_options::add);
+  const std::string before = test_support::readFile(file);
+  bool sawNothing = false;
+  HeartbeatStorage::instance(id)->updateSync([&](std::optional<HeartbeatsBundle> stored) {
+    sawNothing = !stored.has_value();
+    return appendDay(std::move(stored), 1);
+  });
+  EXPECT_TRUE(sawNothing);
+  EXPECT_EQ(test_support::readFile(file), before);
+}
+
 TEST_F(HeartbeatStorageTest, UnreadableContentLoadsAsNothingAndIsReplaced) {
   const auto file = FileStorage::urlForHeartbeatId("1:4:ios:bad");
   std::filesystem::create_directories(file.parent_path());

@@ -3,6 +3,7 @@
 #include "SQLiteStore.hpp"
 #include "coredata/CoreDataError.hpp"
 #include "foundation/Bundle.hpp"
+#include "foundation/PrivateFiles.hpp"
 
 namespace coredata {
 namespace {
@@ -38,15 +39,12 @@ void PersistentContainer::loadPersistentStores(const LoadCompletion& completion)
 
 std::expected<void, platform::ErrorPtr> PersistentContainer::load(const PersistentStoreDescription& description) {
   if (!model_) return std::unexpected(model_.error());
-  std::error_code ec;
-  const bool created = std::filesystem::create_directories(description.url.parent_path(), ec);
-  if (ec)
-    return std::unexpected(makeCoreDataError(PersistentStoreOpenError, "The store's folder could not be created.",
-                                             {{"NSFilePath", description.url.parent_path().string()},
-                                              {"reason", ec.message()}}));
   // A folder made here is the user's alone; one that was there keeps the
   // permissions its owner gave it.
-  if (created) std::filesystem::permissions(description.url.parent_path(), std::filesystem::perms::owner_all, ec);
+  if (auto made = platform::files::makePrivateFolders(description.url.parent_path()); !made)
+    return std::unexpected(makeCoreDataError(PersistentStoreOpenError, "The store's folder could not be created.",
+                                             {{"NSFilePath", description.url.parent_path().string()},
+                                              {"reason", made.error().reason}}));
   auto store = SQLiteStore::open(description.url, *model_);
   if (!store) return std::unexpected(store.error());
   viewContext_.attach(std::move(*store), &*model_);

@@ -1,6 +1,7 @@
 #include "SQLiteStore.hpp"
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -46,6 +47,14 @@ std::optional<std::string> unwritablePart(const std::filesystem::path& file) {
   if (::access(file.c_str(), F_OK) == 0 && ::access(file.c_str(), R_OK | W_OK) != 0)
     return "the file cannot be written (" + std::string(std::strerror(errno)) + ")";
   return std::nullopt;
+}
+
+// SQLite makes a new file 0644 whatever the umask, and its journals take the
+// file's mode: the store keeps only its owner's rights, as the other stored
+// files do.
+void keepToOwner(const std::filesystem::path& file) {
+  struct stat status {};
+  if (::stat(file.c_str(), &status) == 0 && (status.st_mode & 077) != 0) (void)::chmod(file.c_str(), status.st_mode & 0700);
 }
 
 // Dates are stored as the platform stores them: seconds since 1 January 2001, UTC.
@@ -123,6 +132,7 @@ std::expected<std::shared_ptr<SQLiteStore>, platform::ErrorPtr> SQLiteStore::ope
   if (sqlite3_db_readonly(db, "main") == 1)
     return std::unexpected(store->error(PersistentStoreOpenError, "The store could not be opened.", SQLITE_READONLY,
                                         "the file cannot be written"));
+  keepToOwner(file);
   sqlite3_busy_timeout(db, kBusyTimeoutMs);
   if (auto prepared = store->prepareFor(model); !prepared) return std::unexpected(prepared.error());
   return store;

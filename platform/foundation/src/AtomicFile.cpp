@@ -18,6 +18,7 @@ constexpr std::string_view kTemporaryInfix = ".tmp-";
 constexpr std::size_t kTemporarySuffixLength = 6;  // mkstemp's XXXXXX, letters and digits
 // As many links as the system itself follows before it gives up (ELOOP).
 constexpr int kMaxLinksFollowed = 40;
+constexpr mode_t kPrivateFileMode = 0600;
 
 FileFailure systemFailure(int error) { return {error, std::strerror(error)}; }
 
@@ -142,11 +143,12 @@ std::expected<std::string, FileFailure> readWholeFile(const std::filesystem::pat
 }
 
 FileLock::FileLock(const std::filesystem::path& file) : file_(file) {
-  descriptor_ = ::open((file.string() + ".lock").c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+  descriptor_ = ::open((file.string() + ".lock").c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, kPrivateFileMode);
   if (descriptor_ < 0) {
     error_ = errno;
     return;
   }
+  (void)::fchmod(descriptor_, kPrivateFileMode);  // a strict umask would leave it unopenable for writing
   int status = 0;
   while ((status = ::flock(descriptor_, LOCK_EX)) != 0 && errno == EINTR) {
   }
@@ -173,9 +175,11 @@ std::expected<void, FileFailure> FileLock::replaceAtomically(std::string_view co
   removeLeftoverTemporaries(*target);
   std::string temporary =
       (target->parent_path() / temporaryPrefix(*target)).string() + std::string(kTemporarySuffixLength, 'X');
-  const int descriptor = ::mkstemp(temporary.data());  // created 0600, never through a link
+  const int descriptor = ::mkstemp(temporary.data());  // never through a link
   if (descriptor < 0) return std::unexpected(systemFailure(errno));
-  const bool written = writeAll(descriptor, contents) && ::fsync(descriptor) == 0;
+  // 0600 whatever the umask, which mkstemp's mode passes through.
+  const bool written = ::fchmod(descriptor, kPrivateFileMode) == 0 && writeAll(descriptor, contents) &&
+                       ::fsync(descriptor) == 0;
   int error = written ? 0 : errno;
   if (::close(descriptor) != 0 && error == 0) error = errno;
   if (error == 0 && ::rename(temporary.c_str(), target->c_str()) != 0) error = errno;

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <mutex>
 
+#include "foundation/PrivateFiles.hpp"
 #include "foundation/PropertyList.hpp"
 
 namespace platform {
@@ -20,11 +21,7 @@ std::unique_ptr<Bundle>& mainBundleSlot() {
 }
 
 std::filesystem::path ensureFolder(std::filesystem::path folder) {
-  std::error_code ec;
-  if (!std::filesystem::exists(folder, ec)) {
-    std::filesystem::create_directories(folder, ec);
-    std::filesystem::permissions(folder, std::filesystem::perms::owner_all, ec);
-  }
+  (void)files::makePrivateFolders(folder);  // what cannot be made fails where it is used, naming it
   return folder;
 }
 

@@ -15,6 +15,7 @@
 #include "foundation/AtomicFile.hpp"
 #include "foundation/Bundle.hpp"
 #include "foundation/Dispatch.hpp"
+#include "foundation/PrivateFiles.hpp"
 #include "foundation/PropertyList.hpp"
 #include "foundation/Text.hpp"
 
@@ -36,6 +37,9 @@ bool isSafeDomainName(const std::string& name) {
 // be read, or holds anything but a dictionary property list, is an error
 // that names the file and the cause.
 std::expected<PropertyValue::Dictionary, ErrorPtr> readDomainFile(const std::filesystem::path& file) {
+  if (auto guarded = files::guardPrivateFile(paths::configHome(), file, files::MissingFolders::leave); !guarded)
+    return std::unexpected(
+        suiteError(5, "The settings file " + file.string() + " cannot be used: " + guarded.error().reason));
   auto value = plist::readFile(file);
   if (!value) {
     const long code = value.error()->code();
@@ -110,10 +114,9 @@ class UserDefaultsRegistry {
     std::lock_guard lock(mutex_);
     if (auto it = suites_.find(name); it != suites_.end()) return it->second;
     auto file = UserDefaults::fileForDomain(name);
-    std::error_code ec;
-    std::filesystem::create_directories(file.parent_path(), ec);
-    if (ec || !std::filesystem::is_directory(file.parent_path()))
-      return std::unexpected(suiteError(4, "Cannot create the settings folder " + file.parent_path().string()));
+    if (auto folder = files::makePrivateFolders(file.parent_path()); !folder)
+      return std::unexpected(suiteError(4, "Cannot create the settings folder " + file.parent_path().string() + ": " +
+                                               folder.error().reason));
     std::shared_ptr<UserDefaults> suite(new UserDefaults(name, file));
     {
       std::lock_guard instanceLock(suite->mutex_);
@@ -360,13 +363,21 @@ std::expected<void, ErrorPtr> UserDefaults::writeChanges() {
   return writePending();
 }
 
-std::expected<void, ErrorPtr> UserDefaults::writePending() {
+std::expected<void, ErrorPtr> UserDefaults::update(const std::string& key,
+                                                  const std::function<PropertyValue(std::optional<PropertyValue>)>& change) {
+  std::lock_guard lock(mutex_);
+  return writePending([&](PropertyValue::Dictionary& merged) {
+    auto it = merged.find(key);
+    merged[key] = change(it == merged.end() ? std::nullopt : std::optional(it->second));
+  });
+}
+
+std::expected<void, ErrorPtr> UserDefaults::writePending(const std::function<void(PropertyValue::Dictionary&)>& amend) {
   auto notWritten = [&](const std::string& cause) {
     return std::unexpected(
         suiteError(6, "The settings file " + file_.string() + " couldn\u2019t be written: " + cause));
   };
-  std::error_code ec;
-  std::filesystem::create_directories(file_.parent_path(), ec);
+  (void)files::makePrivateFolders(file_.parent_path());  // a failure shows in the lock or the read
   files::FileLock lock(file_);
   if (!lock.held()) return notWritten(lock.failure().reason);
   // Never replace a file we cannot read: the changes stay pending.
@@ -380,6 +391,7 @@ std::expected<void, ErrorPtr> UserDefaults::writePending() {
     else
       merged.erase(key);
   }
+  if (amend) amend(merged);
   // Binary, because it keeps every value the reader accepts exactly.
   auto encoded = plist::toBinary(PropertyValue(merged));
   if (!encoded) return notWritten(encoded.error()->localizedDescription());

@@ -92,15 +92,18 @@ bool waylandCompositorAnswers() {
   return connected;
 }
 
-// Why the plugin cannot start, or nothing when it can.
-std::optional<std::string> problemOf(const std::string& platform) {
+// Why the plugin cannot start, or nothing when it can; the X server's
+// connection is handed to `probe` when it answered.
+std::optional<std::string> problemOf(const std::string& platform, xcb_connection_t*& probe) {
   if (platform == "xcb") {
     std::string display = environment("DISPLAY");
     if (display.empty()) return "DISPLAY is not set";
     xcb_connection_t* connection = xcb_connect(display.c_str(), nullptr);
-    bool answered = xcb_connection_has_error(connection) == 0;
-    xcb_disconnect(connection);
-    if (!answered) return "no X server answers at DISPLAY " + display;
+    if (xcb_connection_has_error(connection) != 0) {
+      xcb_disconnect(connection);
+      return "no X server answers at DISPLAY " + display;
+    }
+    probe = connection;
     return std::nullopt;
   }
   if (platform.starts_with("wayland")) {
@@ -116,14 +119,19 @@ std::optional<std::string> problemOf(const std::string& platform) {
 
 }  // namespace
 
-std::optional<std::string> missingDisplay(int argc, char** argv) {
+DisplayCheck::DisplayCheck(int argc, char** argv) {
   std::string reasons;
   for (const auto& platform : platformCandidates(argc, argv)) {
-    auto problem = problemOf(platform);
-    if (!problem) return std::nullopt;
+    auto problem = problemOf(platform, probe_);
+    if (!problem) return;
     reasons += (reasons.empty() ? "" : "; ") + *problem;
   }
-  return "no display was found: " + (reasons.empty() ? std::string("no Qt platform plugin is named") : reasons);
+  missingDisplay_ =
+      "no display was found: " + (reasons.empty() ? std::string("no Qt platform plugin is named") : reasons);
+}
+
+DisplayCheck::~DisplayCheck() {
+  if (probe_) xcb_disconnect(probe_);
 }
 
 }  // namespace platform::qtbridge

@@ -1,5 +1,7 @@
 #include "foundation/AtomicFile.hpp"
 #include "foundation/Bundle.hpp"
+#include "foundation/OSLog.hpp"
+#include "foundation/PrivateFiles.hpp"
 #include "security/KeychainItemStore.hpp"
 #include "security/KeychainItemsFile.hpp"
 
@@ -23,17 +25,23 @@ std::optional<KeychainItems> readItems(const std::filesystem::path& file) {
 }  // namespace
 
 KeychainItemStore& KeychainItemStore::defaultStore() {
-  static FileKeychainItemStore store(platform::paths::applicationSupport() / "quorbel" / "keychain-items.json");
+  static FileKeychainItemStore store(platform::paths::applicationSupport() / "quorbel" / "keychain-items.json",
+                                     platform::paths::applicationSupport());
   return store;
 }
 
-FileKeychainItemStore::FileKeychainItemStore(std::filesystem::path file) : file_(std::move(file)) {}
+FileKeychainItemStore::FileKeychainItemStore(std::filesystem::path file, std::optional<std::filesystem::path> root)
+    : file_(std::move(file)), root_(root.value_or(file_.parent_path())) {}
 
 template <typename Change>
 OSStatus FileKeychainItemStore::withItems(bool writes, Change change) {
   std::lock_guard lock(mutex_);
-  std::error_code error;
-  std::filesystem::create_directories(file_.parent_path(), error);
+  if (auto guarded = platform::files::guardPrivateFile(root_, file_, platform::files::MissingFolders::create); !guarded) {
+    // The status carries no reason: the log names what was refused.
+    platform::OSLog("com.quorbel.security", "Keychain")
+        .log(platform::LogType::error, "Not using the keychain file " + file_.string() + ": " + guarded.error().reason);
+    return errSecIO;
+  }
   platform::files::FileLock fileLock(file_);
   if (!fileLock.held()) return errSecIO;
   auto items = readItems(file_);

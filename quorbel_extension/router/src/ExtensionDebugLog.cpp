@@ -1,8 +1,10 @@
+#include <algorithm>
 #include <chrono>
 #include <ctime>
 
 #include <fmt/chrono.h>
 
+#include "foundation/OSLog.hpp"
 #include "foundation/UserDefaults.hpp"
 #include "router/ExtensionConfig.hpp"
 
@@ -20,13 +22,19 @@ void logExtensionDebug(const std::string& message) {
   std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
   std::string line = fmt::format("[{:%Y-%m-%d %H:%M:%S} +0000] {}", fmt::gmtime(now), message);
 
-  auto lines = defaults.stringArray(kDebugLogsKey).value_or(std::vector<std::string>{});
-  lines.push_back(std::move(line));
-  if (lines.size() > kKeptLines) lines.erase(lines.begin(), lines.end() - kKeptLines);
-
-  platform::PropertyValue::Array stored(lines.begin(), lines.end());
-  defaults.set(kDebugLogsKey, std::move(stored));
-  defaults.synchronize();
+  // Read, appended to and written under the domain's lock: sessions that log
+  // at the same time keep each other's lines.
+  auto appended = defaults.update(kDebugLogsKey, [&](std::optional<platform::PropertyValue> stored) {
+    platform::PropertyValue::Array lines;
+    if (stored && stored->isArray() && std::ranges::all_of(*stored->asArray(), &platform::PropertyValue::isString))
+      lines = *stored->asArray();
+    lines.emplace_back(std::move(line));
+    if (lines.size() > kKeptLines) lines.erase(lines.begin(), lines.end() - kKeptLines);
+    return platform::PropertyValue(std::move(lines));
+  });
+  if (!appended)
+    platform::OSLog("com.holdrin.quorbel.extension", "ExtensionDebugLog")
+        .log(platform::LogType::error, "Debug line not kept: " + appended.error()->localizedDescription());
 }
 
 }  // namespace quorbel

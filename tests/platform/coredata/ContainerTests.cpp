@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -95,6 +96,19 @@ TEST_F(ContainerTest, TheStoreLivesInTheProgramsDataFolder) {
             platform::paths::applicationSupport() / platform::Bundle::main().bundleIdentifier() / "quorbel.sqlite");
   EXPECT_EQ(load(*store), nullptr);
   EXPECT_TRUE(std::filesystem::is_regular_file(storeFile()));
+}
+
+TEST_F(ContainerTest, TheStoreAndItsFolderAreTheUsersAloneWhateverTheUmask) {
+  const mode_t previous = ::umask(0);
+  auto store = container();
+  const auto error = load(*store);
+  ::umask(previous);
+  ASSERT_EQ(error, nullptr);
+  insertItem(*store, at(1000s));
+  ASSERT_TRUE(store->viewContext().save());
+  EXPECT_EQ(std::filesystem::status(storeFile().parent_path()).permissions(), std::filesystem::perms::owner_all);
+  EXPECT_EQ(std::filesystem::status(storeFile()).permissions(),
+            std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
 }
 
 TEST_F(ContainerTest, SavedObjectsComeBackInOrder) {

@@ -264,22 +264,26 @@ TEST_F(UserDefaultsTest, AFileThatCannotBeReadIsReportedWithItsCause) {
   std::filesystem::remove(file);
 
   // A file the user may not read, read by a user without that right (root
-  // reads every file, so the reader then runs as "nobody", with the folders
-  // on the way open to it).
+  // reads every file, so the reader then runs as "nobody", to whom the
+  // settings folders and the file are handed, with the folder above them
+  // open to it).
   { std::ofstream(file) << "<plist><dict/></plist>"; }
   std::filesystem::permissions(file, std::filesystem::perms::none);
   std::optional<uid_t> user;
-  std::vector<std::pair<std::filesystem::path, std::filesystem::perms>> openedFolders;
+  const auto environment = test_support::IsolatedEnvironment::root();
+  const auto environmentPermissions = std::filesystem::status(environment).permissions();
+  std::vector<std::filesystem::path> handedOver;
   if (::geteuid() == 0) {
     user = 65534;
-    for (auto folder = file.parent_path(); folder != test_support::IsolatedEnvironment::root().parent_path();
-         folder = folder.parent_path()) {
-      openedFolders.emplace_back(folder, std::filesystem::status(folder).permissions());
-      std::filesystem::permissions(folder, std::filesystem::perms::others_exec, std::filesystem::perm_options::add);
+    for (auto path = file; path != environment; path = path.parent_path()) {
+      handedOver.push_back(path);
+      EXPECT_EQ(::chown(path.c_str(), *user, *user), 0) << path;
     }
+    std::filesystem::permissions(environment, std::filesystem::perms::others_exec, std::filesystem::perm_options::add);
   }
   const std::string message = suiteReaderOutput("group.test.unreadable", user);
-  for (const auto& [folder, permissions] : openedFolders) std::filesystem::permissions(folder, permissions);
+  std::filesystem::permissions(environment, environmentPermissions);
+  for (const auto& path : handedOver) EXPECT_EQ(::chown(path.c_str(), 0, 0), 0) << path;
   EXPECT_NE(message.find(file.string()), std::string::npos) << message;
   EXPECT_NE(message.find("Permission denied"), std::string::npos) << message;
   EXPECT_EQ(message.find("not a property list"), std::string::npos) << message;

@@ -60,6 +60,24 @@ TEST_F(KeychainItemStoreTest, TheFileIsPrivateAndOutlivesTheStore) {
   EXPECT_EQ(data, (Data{0, 255, 10}));
 }
 
+TEST_F(KeychainItemStoreTest, ItsFoldersAreTheUsersAloneWhateverTheUmaskAndAnExposedFileIsRefused) {
+  const mode_t previous = ::umask(0);
+  const OSStatus added = FileKeychainItemStore(file(), folder_.path()).add(kToken, {1});
+  ::umask(previous);
+  ASSERT_EQ(added, errSecSuccess);
+  struct stat info {};
+  ASSERT_EQ(::stat(file().parent_path().c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0700u);
+
+  std::filesystem::permissions(file(), std::filesystem::perms::group_write, std::filesystem::perm_options::add);
+  const std::string before = test_support::readFile(file());
+  FileKeychainItemStore store(file(), folder_.path());
+  Data data;
+  EXPECT_EQ(store.copyMatching(kToken, data), errSecIO);
+  EXPECT_EQ(store.update(kToken, {2}), errSecIO);
+  EXPECT_EQ(test_support::readFile(file()), before);
+}
+
 TEST_F(KeychainItemStoreTest, ADamagedFileIsAnErrorAndIsNotOverwritten) {
   folder_.write("keychain/keychain-items.json", "{\"items\": [{\"service\": 1}]}");
   FileKeychainItemStore store(file());

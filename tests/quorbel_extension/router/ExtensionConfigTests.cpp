@@ -1,4 +1,8 @@
+#include <spawn.h>
+#include <sys/wait.h>
+
 #include <ctime>
+#include <set>
 
 #include <fmt/chrono.h>
 #include <gtest/gtest.h>
@@ -10,6 +14,8 @@
 using quorbel::ExtensionConfig;
 using router_test::RouterTest;
 using test_support::ScopedEnv;
+
+extern char** environ;
 
 namespace {
 
@@ -150,6 +156,35 @@ TEST_F(RouterTest, DebugLogKeepsTheNewestTwentyLines) {
   EXPECT_TRUE(lines->front().ends_with("] message 2")) << lines->front();
   EXPECT_TRUE(lines->back().ends_with("] message 21")) << lines->back();
   EXPECT_TRUE(lines->back().starts_with("[")) << lines->back();
+}
+
+// Compose sessions are processes of their own, each logging from any thread.
+TEST_F(RouterTest, DebugLogKeepsTheLinesOfSessionsThatLogAtOnce) {
+  constexpr int kSessions = 5, kThreads = 2, kLinesEach = 2;  // 20 lines: all are kept
+  std::vector<pid_t> sessions;
+  for (int s = 0; s < kSessions; ++s) {
+    std::string program = DEBUG_LOGGER, prefix = "session" + std::to_string(s), threads = std::to_string(kThreads),
+                lines = std::to_string(kLinesEach);
+    char* argv[] = {program.data(), prefix.data(), threads.data(), lines.data(), nullptr};
+    pid_t pid = 0;
+    ASSERT_EQ(posix_spawn(&pid, DEBUG_LOGGER, nullptr, nullptr, argv, environ), 0);
+    sessions.push_back(pid);
+  }
+  for (pid_t pid : sessions) {
+    int status = 0;
+    waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  platform::UserDefaults::resetForTesting();
+  const auto lines = router_test::suite()->stringArray("extension_debug_logs").value_or(std::vector<std::string>{});
+  std::set<std::string> messages;
+  for (const auto& line : lines) messages.insert(line.substr(line.find("] ") + 2));
+  std::set<std::string> expected;
+  for (int s = 0; s < kSessions; ++s)
+    for (int t = 0; t < kThreads; ++t)
+      for (int i = 0; i < kLinesEach; ++i)
+        expected.insert("session" + std::to_string(s) + " " + std::to_string(t) + " " + std::to_string(i));
+  EXPECT_EQ(messages, expected);
 }
 
 TEST_F(RouterTest, DebugLogLinesAreDatedInUTCWhateverTheLocalZone) {

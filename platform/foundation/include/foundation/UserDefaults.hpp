@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <expected>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -81,6 +82,13 @@ class UserDefaults {
   // (the file cannot be read, the lock cannot be taken, the disk is full...)
   // instead of printing it.
   std::expected<void, ErrorPtr> writeChanges();
+  // Reads, changes and writes one key as one step against every other
+  // writer of the domain, in this process or another: under the domain's
+  // lock, `change` gets the key's value as the file holds it now and answers
+  // the value to store, which is written at once with every pending change.
+  // Fails as writeChanges does; the change is then not kept.
+  std::expected<void, ErrorPtr> update(const std::string& key,
+                                       const std::function<PropertyValue(std::optional<PropertyValue>)>& change);
 
   ~UserDefaults();
   UserDefaults(const UserDefaults&) = delete;
@@ -101,7 +109,8 @@ class UserDefaults {
   UserDefaults(std::string domain, std::filesystem::path file);
   std::expected<void, ErrorPtr> reloadIfChanged();  // caller holds mutex_
   void scheduleWrite();
-  std::expected<void, ErrorPtr> writePending();  // caller holds mutex_
+  // Caller holds mutex_; `amend` changes what is written, under the lock.
+  std::expected<void, ErrorPtr> writePending(const std::function<void(PropertyValue::Dictionary&)>& amend = {});
   FileStamp stampOfFile() const;
 
   std::string domain_;

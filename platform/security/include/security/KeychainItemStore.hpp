@@ -72,9 +72,12 @@ class InMemoryKeychainItemStore : public KeychainItemStore {
 
 // Items in one JSON file (0600), re-read on every call and replaced
 // atomically on every change, under an advisory lock shared by processes.
+// Its folders, from `root` (the file's folder unless given) down, are the
+// user's alone: a file or folder that another user owns or others may write
+// is refused (errSecIO, the reason in the log).
 class FileKeychainItemStore : public KeychainItemStore {
  public:
-  explicit FileKeychainItemStore(std::filesystem::path file);
+  explicit FileKeychainItemStore(std::filesystem::path file, std::optional<std::filesystem::path> root = std::nullopt);
   OSStatus copyMatching(const KeychainItemQuery& query, Data& data) override;
   OSStatus add(const KeychainItemQuery& query, const Data& data) override;
   OSStatus update(const KeychainItemQuery& query, const Data& data) override;
@@ -89,6 +92,7 @@ class FileKeychainItemStore : public KeychainItemStore {
   OSStatus withItems(bool writes, Change change);
 
   std::filesystem::path file_;
+  std::filesystem::path root_;
   std::mutex mutex_;
 };
 

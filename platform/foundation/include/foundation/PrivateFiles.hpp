@@ -1,0 +1,39 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <expected>
+#include <filesystem>
+#include <optional>
+
+#include "foundation/AtomicFile.hpp"
+
+// The folders and files that hold the user's settings, keys and records:
+// made private whatever the umask, and refused when another user could have
+// put them there or could swap them.
+namespace platform::files {
+
+// Makes the folder and every folder above it that is missing, each 0700
+// (the umask does not narrow or widen it). Folders that are there are left
+// as they are.
+std::expected<void, FileFailure> makePrivateFolders(const std::filesystem::path& folder);
+
+enum class MissingFolders { create, leave };
+
+// Checks, before a private file is read or written, every folder from
+// `root` (a folder of the user's, one of the XDG homes) down to the file's
+// folder, and the file itself when it is there, through symbolic links:
+// one that belongs to another user, or a file that others may write, is
+// refused with a reason that names it. A folder of the user's own that
+// others may write (as older versions made them under a lax umask) is made
+// 0700 instead. Missing folders are made (as makePrivateFolders does) or, for
+// a read, left missing: there is then nothing to read.
+std::expected<void, FileFailure> guardPrivateFile(const std::filesystem::path& root, const std::filesystem::path& file,
+                                                  MissingFolders missing);
+
+// For tests, which cannot make files of another user: the user whose
+// folders and files count as the user's own; nothing restores the effective
+// user.
+void setOwnUserForTesting(std::optional<uid_t> user);
+
+}  // namespace platform::files
