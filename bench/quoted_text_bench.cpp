@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "compose/HTMLToPlainText.hpp"
+#include "mailkit/HTMLToPlainText.hpp"
 #include "support/RepeatedText.hpp"
 
 namespace {
@@ -14,7 +14,7 @@ namespace {
 using bench_support::repeated;
 
 void convert(benchmark::State& state, const std::string& html) {
-  for (auto _ : state) benchmark::DoNotOptimize(quorbel::htmlToPlainText(html));
+  for (auto _ : state) benchmark::DoNotOptimize(mailkit::htmlToPlainText(html));
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * html.size()));
 }
 

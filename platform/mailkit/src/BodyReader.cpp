@@ -67,6 +67,15 @@ std::string metaCharset(std::string_view html) {
   return "";
 }
 
+// The format and DelSp parameters of a text/plain part (RFC 3676).
+PlainTextFormat plainTextFormat(GMimeObject* object) {
+  auto is = [object](const char* name, std::string_view value) {
+    const char* parameter = g_mime_object_get_content_type_parameter(object, name);
+    return parameter && ascii::equalsIgnoringCase(parameter, value);
+  };
+  return {is("format", "flowed"), is("delsp", "yes")};
+}
+
 class BodyReader {
  public:
   std::optional<BodyPart> read(GMimeObject* object, int depth, std::string_view siblingCharset) const {
@@ -80,7 +89,8 @@ class BodyReader {
     std::string charset = declaredCharset(object);
     if (charset.empty() && isHTML) charset = metaCharset(bytes);
     if (charset.empty()) charset = siblingCharset;
-    return BodyPart{isHTML ? BodyPart::Kind::htmlText : BodyPart::Kind::plainText, textInUTF8(bytes, charset), {}};
+    return BodyPart{isHTML ? BodyPart::Kind::htmlText : BodyPart::Kind::plainText, textInUTF8(bytes, charset), {},
+                    plainTextFormat(object)};
   }
 
  private:
@@ -120,7 +130,7 @@ class BodyReader {
       if (part && GMIME_IS_MULTIPART(part.get()) && g_mime_multipart_get_count(GMIME_MULTIPART(part.get())) > 0)
         return read(part.get(), depth + kLevelsOfAMend, "");
     }
-    return BodyPart{BodyPart::Kind::plainText, textInUTF8(repairs::readableLines(content), ""), {}};
+    return BodyPart{BodyPart::Kind::plainText, textInUTF8(repairs::readableLines(content), ""), {}, {}};
   }
 };
 

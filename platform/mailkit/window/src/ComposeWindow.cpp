@@ -27,7 +27,7 @@ QString joined(const std::vector<MEEmailAddress>& addresses) {
 // What the original said, quoted the way mail programs quote it.
 QString quotedBody(const MessageFile& original) {
   QString wrote = QString::fromStdString(original.header("From").value_or("The sender")) + " wrote:\n";
-  QStringList lines = QString::fromStdString(original.bodyText()).remove('\r').split('\n');
+  QStringList lines = QString::fromStdString(original.bodyText()).split('\n');
   for (auto& line : lines) line.prepend("> ");
   return "\n\n" + wrote + lines.join('\n');
 }
