@@ -245,13 +245,15 @@ struct OutputDeleter {
 }  // namespace
 
 std::string htmlToPlainText(const std::string& html) {
-  std::string bounded = boundedHTML(platform::text::repairUTF8(html));
+  std::string repaired;
+  std::string_view valid = html;
+  if (!platform::text::isValidUTF8(valid)) valid = repaired = platform::text::repairUTF8(html);
+  std::string bounded = boundedHTML(valid);
   GumboOptions options = kGumboDefaultOptions;
   options.max_errors = 0;  // parse errors are of no use here
   std::unique_ptr<GumboOutput, OutputDeleter> output(
       gumbo_parse_with_options(&options, bounded.data(), bounded.size()), OutputDeleter{&options});
-  if (!output) return "";
-  return TreeWalker().text(output->document);
+  return output ? TreeWalker().text(output->document) : "";
 }
 
 }  // namespace mailkit

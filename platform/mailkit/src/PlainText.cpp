@@ -1,33 +1,13 @@
 #include "mailkit/PlainText.hpp"
 
-#include <vector>
+#include <algorithm>
+#include <optional>
 
 #include "foundation/Text.hpp"
 
 namespace mailkit {
 
 namespace {
-
-// The lines of the text, each without its line break; a text that ends in a
-// line break has no empty last line, and tells so.
-struct Lines {
-  std::vector<std::string_view> lines;
-  bool endsWithLineBreak = false;
-};
-
-Lines splitLines(std::string_view text) {
-  Lines result;
-  std::size_t start = 0;
-  for (std::size_t at = 0; at < text.size(); ++at) {
-    if (text[at] != '\r' && text[at] != '\n') continue;
-    result.lines.push_back(text.substr(start, at - start));
-    if (text[at] == '\r' && at + 1 < text.size() && text[at + 1] == '\n') ++at;
-    start = at + 1;
-  }
-  result.endsWithLineBreak = start == text.size() && !result.lines.empty();
-  if (start < text.size()) result.lines.push_back(text.substr(start));
-  return result;
-}
 
 // One line of flowed text taken apart: its quote depth, and its content
 // without the quote marks and without the space that stuffing added.
@@ -47,48 +27,75 @@ FlowedLine flowedLine(std::string_view line) {
   return result;
 }
 
-std::string fixedText(const Lines& lines) {
-  std::string text;
-  for (std::size_t i = 0; i < lines.lines.size(); ++i) {
-    if (i > 0) text += '\n';
-    text += lines.lines[i];
+// The text's lines one after another, each without its line break (CR LF,
+// LF or a lone CR); a line break at the very end starts no further line.
+class LineReader {
+ public:
+  explicit LineReader(std::string_view text) : text_(text) {}
+
+  bool atEnd() const { return at_ >= text_.size(); }
+  bool endsWithLineBreak() const { return !text_.empty() && (text_.back() == '\n' || text_.back() == '\r'); }
+  std::string_view next() {
+    std::size_t end = std::min(text_.find('\n', at_), text_.size());
+    std::size_t cr = text_.substr(0, end).find('\r', at_);
+    if (cr != std::string_view::npos) end = cr;
+    std::string_view line = text_.substr(at_, end - at_);
+    at_ = end + (text_.substr(end, 2) == "\r\n" ? 2 : 1);
+    return line;
   }
-  if (lines.endsWithLineBreak) text += '\n';
-  return text;
+
+ private:
+  std::string_view text_;
+  std::size_t at_ = 0;
+};
+
+// Every CR LF and lone CR becomes LF; nothing else changes.
+std::string fixedText(std::string_view text) {
+  std::string result;
+  result.reserve(text.size());
+  std::size_t from = 0;
+  for (std::size_t cr = text.find('\r'); cr != std::string_view::npos; cr = text.find('\r', from)) {
+    result.append(text.substr(from, cr - from));
+    result += '\n';
+    from = cr + (text.substr(cr, 2) == "\r\n" ? 2 : 1);
+  }
+  result.append(text.substr(from));
+  return result;
 }
 
-std::string flowedText(const Lines& lines, bool deleteSpace) {
-  std::string text;
+std::string flowedText(std::string_view text, bool deleteSpace) {
+  std::string result;
+  result.reserve(text.size());
+  LineReader lines(text);
+  std::optional<FlowedLine> line;
+  if (!lines.atEnd()) line = flowedLine(lines.next());
   bool continuing = false;  // the previous line was soft-broken into this one
-  for (std::size_t i = 0; i < lines.lines.size(); ++i) {
-    FlowedLine line = flowedLine(lines.lines[i]);
+  while (line) {
+    std::optional<FlowedLine> next;
+    if (!lines.atEnd()) next = flowedLine(lines.next());
     if (!continuing) {
-      if (i > 0) text += '\n';
-      for (std::size_t level = 0; level < line.depth; ++level) text += "> ";
-      if (line.depth > 0 && line.content.empty()) text.pop_back();  // no blank at the end of a quoted blank line
+      for (std::size_t level = 0; level < line->depth; ++level) result += "> ";
+      if (line->depth > 0 && line->content.empty()) result.pop_back();  // no blank at the end of a quoted blank line
     }
     // A soft break joins this line to the next only within one quote depth
     // and never into a signature separator.
-    bool joinsNext = false;
-    if (line.isSoftBroken() && i + 1 < lines.lines.size()) {
-      FlowedLine next = flowedLine(lines.lines[i + 1]);
-      joinsNext = next.depth == line.depth && !next.isSignatureSeparator();
-    }
-    std::string_view content = line.content;
-    if (line.isSoftBroken() && (deleteSpace || !joinsNext)) content.remove_suffix(1);
-    text += content;
+    bool joinsNext = line->isSoftBroken() && next && next->depth == line->depth && !next->isSignatureSeparator();
+    std::string_view content = line->content;
+    if (line->isSoftBroken() && (deleteSpace || !joinsNext)) content.remove_suffix(1);
+    result += content;
+    if (!joinsNext && (next || lines.endsWithLineBreak())) result += '\n';
     continuing = joinsNext;
+    line = next;
   }
-  if (lines.endsWithLineBreak) text += '\n';
-  return text;
+  return result;
 }
 
 }  // namespace
 
 std::string readPlainText(std::string_view text, PlainTextFormat format) {
-  std::string valid = platform::text::repairUTF8(text);
-  Lines lines = splitLines(valid);
-  return format.flowed ? flowedText(lines, format.deleteSpace) : fixedText(lines);
+  std::string repaired;
+  if (!platform::text::isValidUTF8(text)) text = repaired = platform::text::repairUTF8(text);
+  return format.flowed ? flowedText(text, format.deleteSpace) : fixedText(text);
 }
 
 }  // namespace mailkit

@@ -173,6 +173,13 @@ INSTANTIATE_TEST_SUITE_P(
         CorpusCase{"empty_html_alternative",
                    "Dear Sam,\n\nPlease take our five-minute survey before Friday.\n\nCarol Adams"},
         CorpusCase{"two_inline_alternatives", "This is the north wall:\n\nCan we fix it before June?"},
+        // How a plain part and an HTML part read.
+        CorpusCase{"flowed_delsp_reply",
+                   "Hei Sam, vi møtes i København på fredag, rett ved stasjonen.\n\nOn 3 March Sam wrote:\n"
+                   "> Where shall we meet?\n> > Any plans?\n\n-- \nKari\n"},
+        CorpusCase{"outlook_html_reply",
+                   "Works for me – see you in Malmö.\n\u00A0\n1. Agenda\n2. Budget\nDay\tRoom\nFri\t4.01\n"
+                   "From: Sam\nSent: Monday\n> Can we meet on Friday?\n> > Lunch first…"},
         CorpusCase{"bounce_report",
                    "I'm sorry to have to inform you that your message could not\nbe delivered to one or more "
                    "recipients.\n\n<nobody@example.com>: host mx.example.com said: 550 5.1.1 User unknown"}),
