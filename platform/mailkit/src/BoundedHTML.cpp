@@ -1,7 +1,6 @@
 #include "BoundedHTML.hpp"
 
 #include <algorithm>
-#include <optional>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
@@ -113,9 +112,9 @@ struct Tag {
 };
 
 // The tag whose name starts at `nameStart`, read as HTML's tokenizer reads
-// it: quoted attribute values hide a '>'. Nothing when the text ends inside
-// it (the parser drops such a tag).
-std::optional<Tag> readTag(std::string_view html, std::size_t begin, std::size_t nameStart, bool closing) {
+// it: quoted attribute values hide a '>'. Its end is 0 when the text ends
+// inside it (the parser drops such a tag).
+Tag readTag(std::string_view html, std::size_t begin, std::size_t nameStart, bool closing) {
   Tag tag;
   tag.begin = begin;
   tag.closing = closing;
@@ -134,7 +133,7 @@ std::optional<Tag> readTag(std::string_view html, std::size_t begin, std::size_t
       if (isSpace(c)) continue;
       if (c == '"' || c == '\'') {
         at = html.find(c, at + 1);
-        if (at == std::string_view::npos) return std::nullopt;
+        if (at == std::string_view::npos) return tag;
         state = State::between;
         continue;
       }
@@ -150,7 +149,7 @@ std::optional<Tag> readTag(std::string_view html, std::size_t begin, std::size_t
       state = State::name;
     }
   }
-  return std::nullopt;
+  return tag;
 }
 
 // The elements open at each point of the text, as gumbo's parser would have
@@ -226,22 +225,27 @@ std::string boundedHTML(std::string_view html) {
       continue;
     }
     auto tag = readTag(html, at, nameStart, closing);
-    if (!tag) break;
-    at = tag->end;
-    if (kFormatting.contains(tag->name)) {
-      cuts.emplace_back(tag->begin, tag->end);
+    if (tag.end == 0) {
+      // Dropped by the parser, but after a time that grows with the square of
+      // its attributes. Where it may be text, it goes only when it is that long.
+      if (!uncertain || tag.attributes > kMostAttributes) cuts.emplace_back(tag.begin, html.size());
+      break;
+    }
+    at = tag.end;
+    if (kFormatting.contains(tag.name)) {
+      cuts.emplace_back(tag.begin, tag.end);
       continue;
     }
-    if (tag->closing) {
-      if (!uncertain) open.close(tag->name);
+    if (tag.closing) {
+      if (!uncertain) open.close(tag.name);
       continue;
     }
-    if (tag->attributes > 0 && (tag->attributes > kMostAttributes || tag->name == "html" || tag->name == "body"))
-      cuts.emplace_back(tag->attributesBegin, tag->closer);
-    if (kNeverNesting.contains(tag->name)) continue;
-    if (kRawText.contains(tag->name) && !open.inForeignContent()) {
-      std::size_t end = tag->name == "plaintext" ? html.size() : searches.rawTextEnd(at, tag->name);
-      std::size_t escape = tag->name == "script" ? searches.text(at, "<!--") : html.size();
+    if (tag.attributes > 0 && (tag.attributes > kMostAttributes || tag.name == "html" || tag.name == "body"))
+      cuts.emplace_back(tag.attributesBegin, tag.closer);
+    if (kNeverNesting.contains(tag.name)) continue;
+    if (kRawText.contains(tag.name) && !open.inForeignContent()) {
+      std::size_t end = tag.name == "plaintext" ? html.size() : searches.rawTextEnd(at, tag.name);
+      std::size_t escape = tag.name == "script" ? searches.text(at, "<!--") : html.size();
       if (escape >= end) {
         at = end;
         continue;
@@ -251,14 +255,14 @@ std::string boundedHTML(std::string_view html) {
       endTagsUncertainUntil = std::max(endTagsUncertainUntil, searches.rawTextEnd(escapeEnd, "script"));
       continue;
     }
-    if (kRawText.contains(tag->name))  // in SVG or MathML, or in HTML they broke out to
-      endTagsUncertainUntil = std::max(endTagsUncertainUntil, searches.rawTextEnd(at, tag->name));
+    if (kRawText.contains(tag.name))  // in SVG or MathML, or in HTML they broke out to
+      endTagsUncertainUntil = std::max(endTagsUncertainUntil, searches.rawTextEnd(at, tag.name));
     if (open.full()) {
-      if (!cuts.empty() && cuts.back().first == tag->attributesBegin) cuts.pop_back();
-      cuts.emplace_back(tag->begin, tag->end);
+      if (!cuts.empty() && cuts.back().first == tag.attributesBegin) cuts.pop_back();
+      cuts.emplace_back(tag.begin, tag.end);
       continue;
     }
-    open.open(tag->name);
+    open.open(tag.name);
   }
   if (cuts.empty()) return std::string(html);
   std::string bounded;

@@ -156,6 +156,8 @@ TEST(HTMLToPlainText, ElementWithThousandsOfAttributes) {
   for (int i = 0; i < 50000; ++i) html += " a" + std::to_string(i);
   EXPECT_EQ(htmlToPlainText(html + ">text</p>"), "text");
   EXPECT_EQ(htmlToPlainText("<body" + html.substr(2) + ">text"), "text");
+  EXPECT_EQ(htmlToPlainText("<p>text</p>" + html), "text");  // never closed
+  EXPECT_EQ(htmlToPlainText("<script><!--</script>text" + html), "text");
 }
 
 }  // namespace
