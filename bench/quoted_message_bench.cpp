@@ -1,6 +1,8 @@
 // What the quoted-message rule costs on the mail people answer: a 200 KB
-// message that is not MIME-encoded and a 200 KB multipart one, and 1 MB
-// multipart messages as mail programs send them: text and HTML alternatives
+// message that is not MIME-encoded and a 200 KB multipart one; 1 MB plain
+// text messages, fixed and flowed, and a 1 MB HTML message as Outlook
+// writes one (paragraphs, tables, a quoted reply); and 1 MB multipart
+// messages as mail programs send them: text and HTML alternatives
 // beside a picture; the same in Shift_JIS; and one whose structure must be
 // mended first (a blank first line, delimiters that do not match the
 // declared boundary), so that its body is read twice; and hostile mail: spam
@@ -67,6 +69,35 @@ void BM_QuotedMultipartMessage(benchmark::State& state) {
                    quotedPrintable(repeated(kTidyHTML, 100 * kKilobyte)) + "\r\n--b--\r\n");
 }
 BENCHMARK(BM_QuotedMultipartMessage)->Unit(benchmark::kMillisecond);
+
+// A long plain reply: its own lines, then quoted history, in UTF-8.
+void BM_QuotedPlainMessage1MB(benchmark::State& state) {
+  quote(state, kHeader + "Content-Type: text/plain; charset=utf-8\r\nContent-Transfer-Encoding: 8bit\r\n\r\n" +
+                   repeated("Gr\xC3\xBC\xC3\x9F" "e aus K\xC3\xB6ln, we are planning the offsite.\r\n"
+                            "> Can you bring the projector & <the> cables?\r\n\r\n",
+                            kKilobyte * kKilobyte));
+}
+BENCHMARK(BM_QuotedPlainMessage1MB)->Unit(benchmark::kMillisecond);
+
+void BM_QuotedFlowedMessage1MB(benchmark::State& state) {
+  quote(state, kHeader + "Content-Type: text/plain; charset=utf-8; format=flowed\r\n\r\n" +
+                   repeated("We are planning the offsite and would love to \r\nhave you there, \r\nif you can.\r\n"
+                            "> Can you bring the \r\n> projector?\r\n\r\n",
+                            kKilobyte * kKilobyte));
+}
+BENCHMARK(BM_QuotedFlowedMessage1MB)->Unit(benchmark::kMillisecond);
+
+void BM_QuotedHTMLMessage1MB(benchmark::State& state) {
+  const std::string paragraph =
+      "<p class=3DMsoNormal style=3D\"margin:0cm;font-family:Calibri\">We are planning the <b>offsite</b> &amp; =\r\n"
+      "would love to have you there. K&oslash;benhavn &rarr; Malm&ouml;<o:p></o:p></p>\r\n"
+      "<table><tr><td>Friday</td><td>Room 4.01</td></tr></table><ul><li>Can you attend?</li></ul>\r\n"
+      "<blockquote><div><span>Can you bring the projector?</span></div></blockquote>\r\n";
+  quote(state, kHeader + "Content-Type: text/html; charset=us-ascii\r\nContent-Transfer-Encoding: quoted-printable\r\n\r\n"
+                         "<html><head><style>p.MsoNormal{margin:0}</style></head><body><div class=3DWordSection1>\r\n" +
+                   repeated(paragraph, kKilobyte * kKilobyte) + "</div></body></html>\r\n");
+}
+BENCHMARK(BM_QuotedHTMLMessage1MB)->Unit(benchmark::kMillisecond);
 
 // Text and HTML alternatives of 256 KB each in windows-1252 beside a 512 KB
 // picture: about 1 MB on the wire.

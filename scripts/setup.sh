@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
   qt6-base-dev libgl-dev fonts-dejavu-core fonts-noto-color-emoji
   libcurl4-openssl-dev nlohmann-json3-dev libfmt-dev libicu-dev
-  zlib1g-dev libsqlite3-dev libjpeg62-turbo-dev libgmime-3.0-dev libxcb1-dev gzip
+  zlib1g-dev libsqlite3-dev libjpeg62-turbo-dev libgmime-3.0-dev libgumbo-dev libxcb1-dev gzip
   libplist-dev  # only the tests' XML property lists: the programs read and write their own
 )
 # libFuzzer comes with clang's runtime libraries.

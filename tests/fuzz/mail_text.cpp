@@ -1,7 +1,8 @@
-// Header text and charsets over any bytes: the input's first line names a
-// charset, the rest is text in it; the whole input is also read as a header
-// field. Whatever they hold, every text handed on is UTF-8, and the text
-// decoded from a charset holds no NULs.
+// Header text, charsets and body text over any bytes: the input's first line
+// names a charset, the rest is text in it; the whole input is also read as a
+// header field, as plain text (fixed and flowed) and as HTML. Whatever they
+// hold, every text handed on is UTF-8, and the text decoded from a charset
+// and the text read of HTML hold no NULs.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -9,6 +10,8 @@
 #include "foundation/Text.hpp"
 #include "mailkit/Charsets.hpp"
 #include "mailkit/EncodedWords.hpp"
+#include "mailkit/HTMLToPlainText.hpp"
+#include "mailkit/PlainText.hpp"
 
 namespace {
 
@@ -29,5 +32,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   requireUTF8(mailkit::decodedHeaderText(bytes));
   requireUTF8(mailkit::withEncodedWordsJoined(bytes));
+
+  requireUTF8(mailkit::readPlainText(bytes));
+  requireUTF8(mailkit::readPlainText(bytes, {.flowed = true, .deleteSpace = (size % 2) == 1}));
+  std::string html = mailkit::htmlToPlainText(bytes);
+  requireUTF8(html);
+  if (html.find('\0') != std::string::npos) __builtin_trap();
   return 0;
 }

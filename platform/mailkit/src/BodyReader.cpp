@@ -91,6 +91,15 @@ std::string metaCharset(std::string_view html) {
   return "";
 }
 
+// The format and DelSp parameters of a text/plain part (RFC 3676).
+PlainTextFormat plainTextFormat(GMimeObject* object) {
+  auto is = [object](const char* name, std::string_view value) {
+    const char* parameter = g_mime_object_get_content_type_parameter(object, name);
+    return parameter && ascii::equalsIgnoringCase(parameter, value);
+  };
+  return {is("format", "flowed"), is("delsp", "yes")};
+}
+
 // Reads a GMime tree with a stack of its own: GMime builds trees as deep as
 // 1024 levels, and hands a multipart deeper than that over unread, its
 // content as its prologue, which is mended like any multipart whose
@@ -145,8 +154,8 @@ class BodyReader {
     std::string charset = declaredCharset(object);
     if (charset.empty() && isHTML) charset = metaCharset(bytes);
     if (charset.empty()) charset = siblingCharset;
-    holder.part->parts.push_back(
-        BodyPart{isHTML ? BodyPart::Kind::htmlText : BodyPart::Kind::plainText, textInUTF8(bytes, charset), {}});
+    holder.part->parts.push_back(BodyPart{isHTML ? BodyPart::Kind::htmlText : BodyPart::Kind::plainText,
+                                          textInUTF8(bytes, charset), {}, plainTextFormat(object)});
   }
 
   void openMultipart(GMimeObject* object, Holder holder) {
@@ -193,7 +202,7 @@ class BodyReader {
       }
     }
     holder.part->parts.push_back(
-        BodyPart{BodyPart::Kind::plainText, textInUTF8(repairs::readableLines(content), ""), {}});
+        BodyPart{BodyPart::Kind::plainText, textInUTF8(repairs::readableLines(content), ""), {}, {}});
   }
 
   std::vector<OpenMultipart> open_;

@@ -85,7 +85,7 @@ MessageFile MessageFile::parse(std::string rawData) {
   std::optional<repairs::ReadableMessage> readable = repairs::readableMessage(file.rawData_);
   file.hasHeaderFields_ = readable.has_value();
   if (!readable) {
-    file.body_ = BodyPart{BodyPart::Kind::plainText, textInUTF8(file.rawData_, ""), {}};
+    file.body_ = BodyPart{BodyPart::Kind::plainText, textInUTF8(file.rawData_, ""), {}, {}};
     return file;
   }
   // Values are decoded here when they are asked for: GMime's own decoding of
@@ -118,7 +118,7 @@ std::vector<MEEmailAddress> MessageFile::addresses(std::string_view name) const 
 std::string MessageFile::bodyText() const {
   const BodyPart* text = firstTextPart(body_, BodyPart::Kind::plainText);
   if (!text) text = firstTextPart(body_, BodyPart::Kind::htmlText);
-  return text ? text->text : "";
+  return text ? readableText(*text) : "";
 }
 
 MEMessage MessageFile::message() const {

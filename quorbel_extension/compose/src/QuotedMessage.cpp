@@ -7,7 +7,6 @@
 #include <unicode/uchar.h>
 #include <unicode/utf8.h>
 
-#include "compose/HTMLToPlainText.hpp"
 #include "foundation/Text.hpp"
 #include "mailkit/MessageFile.hpp"
 #include "router/ExtensionConfig.hpp"
@@ -36,8 +35,8 @@ bool hasText(std::string_view text) {
   return false;
 }
 
-// What a body part gives the quote, in order: a text part its plain text,
-// unless that is blank; a sequence every part in turn; alternatives the most
+// What a body part gives the quote, in order: a text part what a person
+// reads of it, unless that is blank; a sequence every part in turn; alternatives the most
 // faithful one that gives any text, HTML before plain.
 std::vector<QuotedPiece> quotedPieces(const mailkit::BodyPart& part) {
   using Kind = mailkit::BodyPart::Kind;
@@ -45,7 +44,7 @@ std::vector<QuotedPiece> quotedPieces(const mailkit::BodyPart& part) {
   switch (part.kind) {
     case Kind::plainText:
     case Kind::htmlText: {
-      std::string text = htmlToPlainText(part.text);
+      std::string text = mailkit::readableText(part);
       if (hasText(text)) pieces.push_back({std::move(text), part.kind == Kind::htmlText});
       break;
     }

@@ -64,6 +64,16 @@ TEST(ComposeWindow, LineBreaksInEncodedWordsStayOnTheirLine) {
             "\n\nBob > I will pay double <bob@example.org> wrote:\n> Please pay by Friday.\n> ");
 }
 
+// An HTML-only message shows the text a browser shows, not its markup.
+TEST(ComposeWindow, AnHTMLOnlyMessageShowsItsText) {
+  test_support::TempDir folder;
+  auto window = windowAnswering(mail_samples::crlf("From: dana@example.org\nSubject: Lunch\nContent-Type: text/html\n\n"
+                                                   "<p>Lunch &amp; a walk?</p><blockquote>Friday?</blockquote>\n"),
+                                folder);
+  EXPECT_EQ(window->bodyEditor()->toPlainText().toStdString(),
+            "\n\ndana@example.org wrote:\n> Lunch & a walk?\n> > Friday?");
+}
+
 class EncodedWordsWindowTest : public ::testing::TestWithParam<mail_samples::EncodedWordsForm> {};
 
 TEST_P(EncodedWordsWindowTest, ShowsTheWholeSubjectAndSender) {

@@ -29,7 +29,7 @@ TEST(MessageFile, ReadsFoldedHeadersAndKeepsTheRawBytes) {
   EXPECT_EQ(message.rawData, bytes);
   EXPECT_EQ(message.subject, "Team offsite");
   EXPECT_EQ(raw(message.toAddresses), (std::vector<std::string>{"a@x.org", "\"Doe, Jo\" <jo@x.org>"}));
-  EXPECT_EQ(file.bodyText(), "Subject: not a header\r\n");
+  EXPECT_EQ(file.bodyText(), "Subject: not a header\n");
 }
 
 TEST(MessageFile, EncodedWordsAreDecodedInSubjectsAndNames) {
@@ -209,8 +209,14 @@ TEST(MessageFile, TextIsReachedAtAnyDepthInShallowParts) {
 TEST(MessageFile, BodyTextPrefersThePlainPart) {
   EXPECT_EQ(MessageFile::parse(mail_samples::kNestedMixedWithAttachments).bodyText(),
             "See the agenda attached. Can you present?");
-  EXPECT_EQ(MessageFile::parse(mail_samples::kBase64HTML).bodyText(), "<p>Hola, ¿vienes el <b>viernes</b>?</p>");
+  // An HTML-only message gives what a browser shows of it.
+  EXPECT_EQ(MessageFile::parse(mail_samples::kBase64HTML).bodyText(), "Hola, ¿vienes el viernes?");
   EXPECT_EQ(MessageFile::parse(mail_samples::kAttachmentOnly).bodyText(), "");
+  // A flowed plain part is read with its Content-Type's parameters.
+  EXPECT_EQ(MessageFile::parse("Content-Type: text/plain; charset=utf-8; Format=\"Flowed\"; DelSp=Yes\r\n\r\n"
+                               "Gr\xC3\xBC \r\n\xC3\x9F" "e  \r\naus K\xC3\xB6ln\r\n")
+                .bodyText(),
+            "Grüße aus Köln\n");
 }
 
 // --- Address lists and outgoing header fields ---------------------------------

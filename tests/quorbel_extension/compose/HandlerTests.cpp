@@ -146,7 +146,7 @@ TEST_F(HandlerTest, MissingOptionsListIsLoggedNotFatal) {
 TEST_F(HandlerTest, ViewControllerGetsTheQuotedText) {
   quorbel::ComposeSessionHandler handler;
   MEMessage original;
-  original.rawData = "Subject: Hi\r\n\r\n<p>Hello &amp; welcome</p>";
+  original.rawData = "Subject: Hi\r\nContent-Type: text/html\r\n\r\n<p>Hello &amp; welcome</p>";
   MEComposeSession session(MEMessage{}, {std::make_shared<const MEMessage>(original)});
   auto controller = std::dynamic_pointer_cast<quorbel::ComposeSessionViewController>(handler.viewControllerForSession(session));
   EXPECT_EQ(controller->quotedEmailContent, "Hello & welcome");

@@ -38,12 +38,34 @@ TEST_P(QuotedMessageTest, Extracts) { EXPECT_EQ(quotedText(GetParam().raw), GetP
 INSTANTIATE_TEST_SUITE_P(
     Messages, QuotedMessageTest,
     ::testing::Values(
-        Case{"CRLF", std::string("Subject: x\r\nFrom: a@b\r\n\r\nHello\r\nthere"), "Hello\r\nthere"},
+        // CR LF is one line break.
+        Case{"CRLF", std::string("Subject: x\r\nFrom: a@b\r\n\r\nHello\r\nthere"), "Hello\nthere"},
         Case{"LF", std::string("Subject: x\nFrom: a@b\n\nHello\nthere"), "Hello\nthere"},
         // The header block ends at its first blank line, whatever its line break.
-        Case{"HeaderBlockEndsAtTheFirstBlankLine", std::string("A: 1\n\nfirst\r\n\r\nsecond"), "first\r\n\r\nsecond"},
+        Case{"HeaderBlockEndsAtTheFirstBlankLine", std::string("A: 1\n\nfirst\r\n\r\nsecond"), "first\n\nsecond"},
         Case{"HTMLBodyConverted", std::string("Content-Type: text/html\r\n\r\n<p>Hi &amp; bye</p><p>Dana</p>"),
              "Hi & bye\nDana"},
+        // A plain text part is its text: markup, references and "> " lines stay.
+        Case{"PlainBodyMentioningTags",
+             std::string("Subject: x\r\n\r\nLine one<br>Line two\r\n\r\n<p>Para two</p>, AT&amp;T\r\n"),
+             "Line one<br>Line two\n\n<p>Para two</p>, AT&amp;T\n"},
+        Case{"PlainReplyKeepsQuotedHistory",
+             std::string("Content-Type: text/plain; charset=us-ascii\r\n\r\nYes, Friday.\r\n\r\n"
+                         "On Monday Dana wrote:\r\n> Can you come?\r\n> > Lunch first?\r\n"),
+             "Yes, Friday.\n\nOn Monday Dana wrote:\n> Can you come?\n> > Lunch first?\n"},
+        Case{"FlowedReply",
+             std::string("Content-Type: text/plain; charset=utf-8; format=flowed\r\n\r\nYes, Friday \r\nworks.\r\n\r\n"
+                         "> Can you come \r\n> on Friday?\r\n>> Lunch \r\n>> first?\r\n\r\n-- \r\nSam\r\n"),
+             "Yes, Friday works.\n\n> Can you come on Friday?\n> > Lunch first?\n\n-- \nSam\n"},
+        Case{"FlowedDelSpJapanese",
+             std::string("Content-Type: text/plain; charset=ISO-2022-JP; format=flowed; delsp=yes\r\n"
+                         "Content-Transfer-Encoding: 7bit\r\n\r\n\x1B$B$3$s$K$A$O\x1B(B \r\n\x1B$B$3$s$P$s$O\x1B(B\r\n"),
+             "こんにちはこんばんは\n"},
+        Case{"HTMLBlockquoteMarked",
+             std::string("Content-Type: text/html; charset=utf-8\r\n\r\n<div>Yes, Friday.</div><div>On Monday Dana "
+                         "wrote:</div><blockquote type=\"cite\"><div>Can you come?</div><blockquote>"
+                         "<div>Lunch&nbsp;first?</div></blockquote></blockquote>"),
+             "Yes, Friday.\nOn Monday Dana wrote:\n> Can you come?\n> > Lunch\u00A0first?"},
         Case{"PlainBodyWithAddressKept", std::string("A: 1\n\nFrom Dana <dana@example.org>\nline"),
              "From Dana <dana@example.org>\nline"},
         // Bytes that are not UTF-8 and name no charset are read as windows-1252.
@@ -80,7 +102,7 @@ INSTANTIATE_TEST_SUITE_P(
                          "Gr\xFC\xDF" "e\r\n--b--\r\n"),
              "Grüße"},
         Case{"EightBitBodyKeepsItsText", mail_samples::kPlainEightBit,
-             "Grüße =?UTF-8?Q?stays?= as typed\r\n-- \r\nDana\r\n"},
+             "Grüße =?UTF-8?Q?stays?= as typed\n-- \nDana\n"},
         Case{"EightBitLatin1SinglePart", std::string("Content-Type: text/plain; charset=ISO-8859-1\r\n\r\nGr\xFC\xDF" "e"),
              "Grüße"},
         // A part marked inline is quoted, file name or not.
@@ -122,10 +144,10 @@ INSTANTIATE_TEST_SUITE_P(
         CorpusCase{"shift_jis_single_part",
                    "サムさん\n\n来週の会議は水曜日の午後三時からです。\n資料は前日までにお送りします。\n\n山田\n"},
         CorpusCase{"ks_c_5601_base64_outlook",
-                   "샘 씨께,\r\n\r\n다음 주 똠방각하 전시회 일정을 보내 드립니다.\r\n\r\n김민지 드림\r\n"},
+                   "샘 씨께,\n\n다음 주 똠방각하 전시회 일정을 보내 드립니다.\n\n김민지 드림\n"},
         CorpusCase{"latin1_quoted_printable_outlook",
-                   "Hallo Sam,\r\n\r\ndie Rechnung über 120 € ist bezahlt. Schöne Grüße nach Köln – bis Montag!\r\n\r\n"
-                   "Jürgen Weiß\r\n"},
+                   "Hallo Sam,\n\ndie Rechnung über 120 € ist bezahlt. Schöne Grüße nach Köln – bis Montag!\n\n"
+                   "Jürgen Weiß\n"},
         CorpusCase{"windows_1255_mailing_list",
                    "שלום לכולם,\n\nהפגישה הבאה של הקבוצה תתקיים ביום שלישי.\n\nדנה\n"
                    "_______________________________________________\nרשימת דיוור: hug-list@example.org.il\n"},
@@ -151,7 +173,7 @@ INSTANTIATE_TEST_SUITE_P(
         CorpusCase{"unclosed_encoded_words_everywhere",
                    "You have won a prize. Reply with your bank details to claim it."},
         // Address fields that open thousands of groups inside one another.
-        CorpusCase{"groups_inside_groups", "Only today: every order ships free.\r\n"},
+        CorpusCase{"groups_inside_groups", "Only today: every order ships free.\n"},
         // Which text parts are quoted.
         CorpusCase{"banner_first_mixed",
                    "CAUTION: This email originated from outside the organization.\n\n"
@@ -159,6 +181,13 @@ INSTANTIATE_TEST_SUITE_P(
         CorpusCase{"empty_html_alternative",
                    "Dear Sam,\n\nPlease take our five-minute survey before Friday.\n\nCarol Adams"},
         CorpusCase{"two_inline_alternatives", "This is the north wall:\n\nCan we fix it before June?"},
+        // How a plain part and an HTML part read.
+        CorpusCase{"flowed_delsp_reply",
+                   "Hei Sam, vi møtes i København på fredag, rett ved stasjonen.\n\nOn 3 March Sam wrote:\n"
+                   "> Where shall we meet?\n> > Any plans?\n\n-- \nKari\n"},
+        CorpusCase{"outlook_html_reply",
+                   "Works for me – see you in Malmö.\n\u00A0\n1. Agenda\n2. Budget\nDay\tRoom\nFri\t4.01\n"
+                   "From: Sam\nSent: Monday\n> Can we meet on Friday?\n> > Lunch first…"},
         CorpusCase{"bounce_report",
                    "I'm sorry to have to inform you that your message could not\nbe delivered to one or more "
                    "recipients.\n\n<nobody@example.com>: host mx.example.com said: 550 5.1.1 User unknown"},
@@ -179,7 +208,7 @@ TEST(QuotedMessage, NoOriginalMessage) {
 TEST(QuotedMessage, WithoutBlankLineKeptUpTo5000Characters) {
   // Counted in characters: "é" is two bytes, a CR LF pair is one character.
   std::string exactly5000 = std::string(4998, 'a') + "\r\n" + "\xC3\xA9";
-  EXPECT_EQ(quotedText(exactly5000), exactly5000);
+  EXPECT_EQ(quotedText(exactly5000), std::string(4998, 'a') + "\n" + "\xC3\xA9");
   EXPECT_EQ(quotedText(exactly5000 + "b"), "[Could not reliably isolate message body. Raw data too large.]");
 }
 

@@ -4,7 +4,6 @@
 #include <sstream>
 
 #include "LoopbackSetup.hpp"
-#include "compose/HTMLToPlainText.hpp"
 #include "compose/MailExtension.hpp"
 #include "compose/Prompts.hpp"
 #include "compose/QuotedMessage.hpp"
@@ -25,7 +24,7 @@ using quorbel::EditorMode;
 using quorbel::ScriptedSessionOptions;
 
 const std::string kMessage =
-    "From: Dana <dana@example.org>\r\nSubject: Offsite\r\n\r\n<p>Can you join on <b>Friday</b> &amp; present?</p>"
+    "From: Dana <dana@example.org>\r\nSubject: Offsite\r\nContent-Type: text/html\r\n\r\n<p>Can you join on <b>Friday</b> &amp; present?</p>"
     "<p>Dana &lt;dana@example.org&gt;</p>";
 bool isQuestionRequest(const test_support::LoopbackServer::Request& request) {
   return promptOf(request).find("identify key questions") != std::string::npos;

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "mailkit/PlainText.hpp"
+
 namespace mailkit {
 
 // What there is to read in a message body: its text parts, decoded to UTF-8,
@@ -18,6 +20,11 @@ struct BodyPart {
   Kind kind = Kind::sequence;
   std::string text;             // of a text part
   std::vector<BodyPart> parts;  // of a multipart
+  PlainTextFormat format;       // of a plain text part: its format and DelSp parameters
 };
+
+// What a person reads of a text part: plain text as its lines, HTML as a
+// browser shows it.
+std::string readableText(const BodyPart& textPart);
 
 }  // namespace mailkit

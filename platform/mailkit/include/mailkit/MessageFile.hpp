@@ -32,8 +32,8 @@ class MessageFile {
   // message, and its whole text is the body, one plain text part.
   bool hasHeaderFields() const { return hasHeaderFields_; }
   const BodyPart& body() const { return body_; }
-  // What the compose window quotes of the body: the first plain text part,
-  // else the first HTML part.
+  // What the compose window quotes of the body: the readable text of the
+  // first plain text part, else of the first HTML part.
   std::string bodyText() const;
 
   // The message as received, raw bytes included.

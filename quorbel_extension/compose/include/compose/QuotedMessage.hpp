@@ -8,8 +8,9 @@
 namespace quorbel {
 
 // The plain text of the message being answered, read as a mail reader reads
-// it: every text part decoded from its transfer encoding and its charset and
-// turned from HTML into plain text once. Of alternatives the most faithful
+// it: every text part decoded from its transfer encoding and its charset; a
+// plain text part quoted as its lines (format=flowed joined as RFC 3676
+// says), an HTML part as a browser shows it, its blockquotes marked "> ". Of alternatives the most faithful
 // one that has text is quoted, HTML before plain; of a mixed or related
 // multipart every text part in turn, a blank line between them. Attachments
 // and attached messages are never quoted, nor are header fields, MIME
