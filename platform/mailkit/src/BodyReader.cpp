@@ -178,7 +178,7 @@ class BodyReader {
     // same order; a sequence inside a sequence is read in turn all the same.
     Holder inner = holder;
     if (!holder.isMultipart || (holder.part->kind != kind && holder.depth < kDeepestNesting)) {
-      holder.part->parts.push_back(BodyPart{kind, "", {}});
+      holder.part->parts.push_back(BodyPart{kind, "", {}, {}});
       inner = {&holder.part->parts.back(), holder.depth + 1, true};
     }
     open_.push_back({multipart, 0, inner, std::move(siblingCharset)});

@@ -191,7 +191,7 @@ INSTANTIATE_TEST_SUITE_P(
         CorpusCase{"bounce_report",
                    "I'm sorry to have to inform you that your message could not\nbe delivered to one or more "
                    "recipients.\n\n<nobody@example.com>: host mx.example.com said: 550 5.1.1 User unknown"},
-        CorpusCase{"inline_named_text_part_shift_jis", "サムさん\r\n議事録です。\n\n一、予算は承認されました。"},
+        CorpusCase{"inline_named_text_part_shift_jis", "サムさん\n議事録です。\n\n一、予算は承認されました。"},
         // Transfer encodings that a multipart names for itself mean nothing.
         CorpusCase{"multipart_with_transfer_encoding", "Профиль обновлён."},
         CorpusCase{"delimiters_under_base64", "Документ отсканирован."},
