@@ -39,14 +39,18 @@ struct Outcome {
 Outcome send(URLRequest request) {
   auto calls = std::make_shared<std::atomic<int>>(0);
   std::promise<Outcome> promise;
-  URLSession::shared().dataTask(std::move(request), [&, calls](auto body, auto response, auto error) {
+  // Set when the session lets go of the completion: no call can come after.
+  std::promise<void> released;
+  std::shared_ptr<void> sentinel(nullptr, [&](void*) { released.set_value(); });
+  URLSession::shared().dataTask(std::move(request), [&, calls, sentinel](auto body, auto response, auto error) {
     if (++*calls > 1) return;  // a second call would be a fault; counted below
     promise.set_value(Outcome{std::move(body), std::move(response), std::move(error), platform::isMainThread(), 1});
   });
+  sentinel.reset();
   auto future = promise.get_future();
   EXPECT_EQ(future.wait_for(test_support::kHangGuard), std::future_status::ready);
   auto outcome = future.get();
-  std::this_thread::sleep_for(20ms);
+  EXPECT_EQ(released.get_future().wait_for(test_support::kHangGuard), std::future_status::ready);
   outcome.calls = *calls;
   return outcome;
 }
@@ -137,7 +141,11 @@ TEST(URLSession, TransportFailuresCarryThePlatformDomainAndCode) {
 
 TEST(URLSession, ASilentServerTimesOutAfterTheIdleTime) {
   LoopbackServer server;
-  server.reply({200, "{}", "application/json", {}, 1500ms});
+  std::promise<void> testEnds;  // the reply is held until then
+  server.handle([held = testEnds.get_future().share()](const LoopbackServer::Request&) {
+    held.wait();
+    return LoopbackServer::Reply{200, "{}", "application/json", {}};
+  });
   auto request = post(server.baseURL() + "/slow");
   request.timeoutInterval = 0.3;
   auto outcome = send(request);
