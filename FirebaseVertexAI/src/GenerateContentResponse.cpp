@@ -60,7 +60,8 @@ Citation readCitation(Decoder& decoder) {
   citation.uri = readNonEmptyString(decoder, "uri");
   citation.title = readNonEmptyString(decoder, "title");
   citation.license = readNonEmptyString(decoder, "license");
-  if (auto date = decoder.ifPresent("publicationDate")) {
+  // An empty object is how the service writes a date with no part set: no date.
+  if (auto date = decoder.ifPresent("publicationDate"); date && !(date->value().is_object() && date->value().empty())) {
     citation.publicationDate = readProtoDate(*date);
     if (!citation.publicationDate->isValidDate())
       logVertexAI(kGULLoggerLevelWarning, VertexLogMessageCode::decodedInvalidCitationPublicationDate,

@@ -6,6 +6,7 @@
 #include <variant>
 
 #include "Decoding.hpp"
+#include "QuotedServerText.hpp"
 #include "foundation/Base64.hpp"
 
 namespace firebase::vertexai {
@@ -87,6 +88,8 @@ std::expected<ImagenGenerationResponse<ImageType>, platform::ErrorPtr> ImagenGen
     std::string_view json) {
   return platform::json::decodeDocument(json, readResponse<ImageType>);
 }
+
+std::string ImagenImagesBlockedError::localizedDescription() const { return quotedServerText(message_, message_.size()); }
 
 template struct ImagenGenerationResponse<ImagenInlineImage>;
 template struct ImagenGenerationResponse<ImagenGCSImage>;

@@ -27,7 +27,8 @@ class CredentialsInLogTest : public testing::ConfiguredAppTest {
 
 TEST_F(CredentialsInLogTest, TheStatusErrorLineShowsTheBaseAddressWithoutUserInformation) {
   test_doubles::VertexAIBackend backend;
-  backend.server.reply(500, R"({"error":{"code":500,"message":"down","status":"INTERNAL"}})");
+  // The reply's own payload line quotes an address written with JSON's escapes.
+  backend.server.reply(500, R"({"error":{"code":500,"message":"down: http:\/\/db:dbsecret@db\/x","status":"INTERNAL"}})");
   const std::string hostAndPort = backend.server.baseURL().substr(std::string_view("http://").size());
   test_support::ScopedEnv base(kBaseURLVariable, "http://vertex:secret@" + hostAndPort);
   FIRLoggerResetForTesting();  // as the programs log: errors only, no debug logging
@@ -45,6 +46,7 @@ TEST_F(CredentialsInLogTest, TheStatusErrorLineShowsTheBaseAddressWithoutUserInf
   const std::size_t line = log.find(messageIdentifier(VertexLogMessageCode::loadRequestResponseError));
   ASSERT_NE(line, std::string::npos) << log;
   EXPECT_NE(log.find("URL: http://***@" + hostAndPort + "/", line), std::string::npos) << log;
+  EXPECT_NE(log.find(messageIdentifier(VertexLogMessageCode::loadRequestResponseErrorPayload)), std::string::npos) << log;
   EXPECT_EQ(log.find("secret"), std::string::npos) << log;
 }
 
@@ -53,6 +55,10 @@ TEST_F(CredentialsInLogTest, AnUnusableBaseAddressIsNamedWithoutUserInformation)
   auto address = requestBaseAddress(APIConfig::Service::Endpoint::firebaseVertexAIProd);
   ASSERT_FALSE(address);
   EXPECT_EQ(address.error()->localizedDescription(),
+            "VERTEXAI_BASE_URL must be an http or https address without a trailing \"/\"; it is "
+            "\"http://***@127.0.0.1:9/\".");
+  test_support::ScopedEnv broken(kBaseURLVariable, "http://alice:PwSec retF/x@127.0.0.1:9/");
+  EXPECT_EQ(requestBaseAddress(APIConfig::Service::Endpoint::firebaseVertexAIProd).error()->localizedDescription(),
             "VERTEXAI_BASE_URL must be an http or https address without a trailing \"/\"; it is "
             "\"http://***@127.0.0.1:9/\".");
 }

@@ -156,6 +156,14 @@ TEST_F(ImagenResponseTest, OnlyFilterReasonsAreTheBlockedError) {
   EXPECT_EQ(blocked->localizedDescription(), "first\nsecond");
 }
 
+// A reason holding what a terminal would obey is shown without it.
+TEST_F(ImagenResponseTest, AReasonsControlCharactersNeverReachItsText) {
+  const auto response = ImagenGenerationResponse<ImagenInlineImage>::decode(
+      predictions({R"({"raiFilteredReason":"\u007f\u001b]0;owned\u0007x"})", R"({"raiFilteredReason":"\u009b2J"})"}));
+  ASSERT_FALSE(response);
+  EXPECT_EQ(response.error()->localizedDescription(), "\uFFFD\uFFFD]0;owned\uFFFDx\n\uFFFD2J");
+}
+
 TEST_F(ImagenResponseTest, TenThousandImagesAllArrive) {
   std::vector<std::string> elements;
   for (int i = 0; i < 10000; ++i) {

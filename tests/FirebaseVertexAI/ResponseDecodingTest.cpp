@@ -378,6 +378,14 @@ const DateCase kDates[] = {
 INSTANTIATE_TEST_SUITE_P(Values, CitationDateTest, ::testing::ValuesIn(kDates),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// The service writes a date with no part set as an empty object.
+TEST_F(ResponseDecodingTest, AnEmptyPublicationDateIsNoDate) {
+  auto response = GenerateContentResponse::decode(
+      R"({"candidates":[{"citationMetadata":{"citations":[{"endIndex":1,"publicationDate":{}}]}}]})");
+  ASSERT_TRUE(response) << describe(response.error());
+  EXPECT_EQ(response->candidates[0].citationMetadata->citations[0].publicationDate, std::nullopt);
+}
+
 TEST_F(ResponseDecodingTest, TheWarningsSayWhatIsWrong) {
   decodeCandidate(R"({"citationMetadata":{"citations":[{"endIndex":1,"publicationDate":{"year":2024,"month":2,"day":30}},
       {"endIndex":1,"publicationDate":{"year":-5,"month":13,"day":32}}]}})");

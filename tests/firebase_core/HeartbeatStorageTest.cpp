@@ -283,8 +283,7 @@ TEST_F(HeartbeatStorageTest, AStoreDestroyedOnItsOwnQueueIsSafe) {
     mayRun = true;
   }
   released.notify_all();
-  for (int i = 0; i < 500 && !destroyed; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  EXPECT_TRUE(destroyed);
+  EXPECT_TRUE(test_support::waitUntil([&] { return destroyed.load(); }));
 }
 
 }  // namespace

@@ -60,7 +60,8 @@ class ImagenImagesBlockedError final : public platform::Error {
 
   std::string domain() const override { return kDomain; }
   long code() const override { return kCode; }
-  std::string localizedDescription() const override { return message_; }
+  // The reasons as the server gave them, made safe to show (see quotedServerText).
+  std::string localizedDescription() const override;
 
  private:
   std::string message_;

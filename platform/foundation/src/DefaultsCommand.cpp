@@ -38,9 +38,10 @@ std::optional<PropertyValue> typedValue(const std::string& type, const std::stri
   return std::nullopt;
 }
 
-// A value as the command prints it: texts bare, everything else described.
+// A value as the command prints it: a text bare when it needs no escape,
+// everything else described (a text that does, quoted and escaped).
 std::string printed(const PropertyValue& value) {
-  if (auto s = value.asString()) return *s;
+  if (auto s = value.asString(); s && text::propertyListEscaped(*s) == *s) return *s;
   return value.description();
 }
 

@@ -7,22 +7,16 @@
 namespace platform {
 namespace {
 
-// Quotes a text when it is not a plain word, as the defaults command prints it.
+// Quotes a text when it is not a plain word, as the defaults command prints
+// it: escaped as a property-list text writes it, so that a stored control
+// character never reaches the terminal.
 std::string quoted(const std::string& s) {
   bool plain = !s.empty();
   for (unsigned char c : s)
     if (!(std::isalnum(c) || c == '_' || c == '.' || c == '-' || c == '/' || c >= 0x80)) plain = false;
-  if (plain) return s;
-  std::string out = "\"";
-  for (char c : s) {
-    if (c == '"' || c == '\\') out += '\\';
-    if (c == '\n') {
-      out += "\\n";
-      continue;
-    }
-    out += c;
-  }
-  return out + "\"";
+  std::string escaped = text::propertyListEscaped(s);
+  if (plain && escaped == s) return s;
+  return "\"" + escaped + "\"";
 }
 
 void describe(const PropertyValue& v, std::string& out, int indent) {

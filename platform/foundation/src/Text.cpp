@@ -285,4 +285,26 @@ std::string escapedForLog(std::string_view s) { return escapedControls(s, LineFe
 
 std::string escapedForTerminal(std::string_view s) { return escapedControls(s, LineFeeds::kept); }
 
+std::string propertyListEscaped(std::string_view s) {
+  std::string out;
+  out.reserve(s.size());
+  for (std::size_t i = 0; i < s.size();) {
+    const std::size_t start = i;
+    const char32_t c = decode(s, i);
+    constexpr std::string_view kEscaped = "\"\\\a\b\t\n\v\f\r", kLetters = "\"\\abtnvfr";
+    if (c == kInvalid) {
+      out += fmt::format("\\{:03o}", static_cast<unsigned char>(s[start]));
+    } else if (const std::size_t k = c < 0x80 ? kEscaped.find(static_cast<char>(c)) : std::string_view::npos;
+               k != std::string_view::npos) {
+      out += '\\';
+      out += kLetters[k];
+    } else if (actsOnTerminal(c)) {
+      out += fmt::format("\\U{:04x}", static_cast<std::uint32_t>(c));
+    } else {
+      out.append(s.substr(start, i - start));
+    }
+  }
+  return out;
+}
+
 }  // namespace platform::text

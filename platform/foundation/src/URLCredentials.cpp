@@ -25,9 +25,6 @@ bool isClosingBracket(char c) { return c == ']'; }
 bool isNotIPv6Character(char c) {
   return !isDigit(c) && !((c | 0x20) >= 'a' && (c | 0x20) <= 'f') && c != ':' && c != '.';
 }
-// Where user information broken by a blank or a line break may end: at its
-// "@", or nowhere once a path, a quote or a bracket comes first.
-bool isAtOrEndOfAddress(char c) { return isAt(c) || isPathStart(c) || std::string_view("'\"<>").find(c) != npos; }
 bool isWordBoundary(char c) { return isBreak(c) || std::string_view("'\"()<>[]{},;=`").find(c) != npos; }
 
 // Schemes that take an authority even without "//" after the colon.
@@ -98,13 +95,14 @@ struct Span {
 // positions (ascending). It ends at the last "@" before the path when a host
 // and port follow that "@"; failing that, for "name:password" whose password
 // holds a "/", at the first "@" after it up to a blank or a line break; and
-// for a password holding a blank or a line break, at the next "@" after the
-// break before a path or a quote.
+// for a password holding a blank or a line break, at the last "@" before the
+// next address (`regionEnd`): after the break, a "/", "?" or quote may still
+// be the password's, so only the next address bounds it.
 class AuthorityReader {
  public:
   explicit AuthorityReader(std::string_view text) : text_(text) {}
 
-  std::optional<Span> userInformation(std::size_t start) {
+  std::optional<Span> userInformation(std::size_t start, std::size_t regionEnd) {
     const std::size_t runEnd = breaks_.from(start);
     const std::size_t pathStart = std::min(pathStarts_.from(start), runEnd);
     std::optional<Span> beforePath;
@@ -121,9 +119,18 @@ class AuthorityReader {
     if (pathStart < runEnd) {
       if (const std::size_t at = atsAfterPath_.from(pathStart); at < runEnd) return span(start, at);
     }
-    const std::size_t end = addressEnds_.from(runEnd);
-    return end < text_.size() && isAt(text_[end]) ? span(start, end) : beforePath;
+    if (runEnd == text_.size()) return beforePath;
+    const std::size_t at = regionAts_.before(std::max(regionEnd, runEnd));
+    return at != npos && at > runEnd ? span(start, at) : beforePath;
   }
+
+  // Where the next address after a position begins, asked with positions
+  // that never decrease.
+  std::size_t regionEndAfter(const std::vector<std::size_t>& starts, std::size_t position) {
+    while (nextStart_ < starts.size() && starts[nextStart_] <= position) ++nextStart_;
+    return nextStart_ < starts.size() ? starts[nextStart_] : text_.size();
+  }
+  std::size_t runEndFrom(std::size_t start) { return breaks_.from(start); }
 
  private:
   static std::optional<Span> span(std::size_t from, std::size_t to) {
@@ -163,21 +170,24 @@ class AuthorityReader {
   Finder colons_{text_, isColon};
   Finder notDigits_{text_, isNotDigit};
   Finder atsAfterPath_{text_, isAt};
-  Finder addressEnds_{text_, isAtOrEndOfAddress};
+  LastFinder regionAts_{text_, isAt};
   Finder closingBrackets_{text_, isClosingBracket};
   Finder notIPv6Characters_{text_, isNotIPv6Character};
   Finder notDigitsAfterBrackets_{text_, isNotDigit};
   std::size_t hostFrom_ = npos;
   bool hostIsValid_ = false;
+  std::size_t nextStart_ = 0;
 };
 
 std::vector<Span> userInformationAfterSchemes(std::string_view text) {
+  std::vector<std::size_t> starts;
+  for (std::size_t colon = text.find(':'); colon != npos; colon = text.find(':', colon + 1))
+    if (const std::size_t start = authorityAfter(text, colon); start != npos) starts.push_back(start);
   std::vector<Span> spans;
   AuthorityReader reader(text);
-  for (std::size_t colon = text.find(':'); colon != npos; colon = text.find(':', colon + 1)) {
-    const std::size_t start = authorityAfter(text, colon);
-    if (start == npos) continue;
-    if (auto span = reader.userInformation(start)) spans.push_back(*span);
+  for (const std::size_t start : starts) {
+    const std::size_t regionEnd = reader.regionEndAfter(starts, reader.runEndFrom(start));
+    if (auto span = reader.userInformation(start, regionEnd)) spans.push_back(*span);
   }
   return spans;
 }
@@ -201,12 +211,92 @@ std::vector<Span> userInformationOfWords(std::string_view text) {
   return spans;
 }
 
-}  // namespace
+int hexValue(char c) {
+  if (isDigit(c)) return c - '0';
+  if ((c | 0x20) >= 'a' && (c | 0x20) <= 'f') return (c | 0x20) - 'a' + 10;
+  return -1;
+}
 
-std::string withURLCredentialsMasked(std::string_view text) {
+// The value of `digits` hexadecimal digits at `at`, or -1.
+int hexNumber(std::string_view text, std::size_t at, std::size_t digits) {
+  if (at + digits > text.size()) return -1;
+  int value = 0;
+  for (std::size_t i = at; i < at + digits; ++i) {
+    const int digit = hexValue(text[i]);
+    if (digit < 0) return -1;
+    value = value * 16 + digit;
+  }
+  return value;
+}
+
+// A text read through one layer of the escapes an address takes inside a
+// reply body or a query (JSON's "\/", "\u003a", "\n", "\\", and "%3A"),
+// with where in the original text each of its characters began, and the
+// original's end after the last.
+struct Unescaped {
+  std::string text;
+  std::vector<std::size_t> origin;
+};
+
+std::optional<Unescaped> unescapedOnce(std::string_view text, const std::vector<std::size_t>& origin) {
+  Unescaped out;
+  out.text.reserve(text.size());
+  out.origin.reserve(text.size() + 1);
+  bool changed = false;
+  for (std::size_t i = 0; i < text.size();) {
+    std::size_t length = 1;
+    char c = text[i];
+    if (c == '\\' && i + 1 < text.size()) {
+      constexpr std::string_view kEscaped = "/\\\"'nrtbf", kMeant = "/\\\"'\n\r\t\b\f";
+      const std::size_t kind = kEscaped.find(text[i + 1]);
+      if (kind != npos) {
+        c = kMeant[kind];
+        length = 2;
+      } else if (const int code = text[i + 1] == 'u' ? hexNumber(text, i + 2, 4) : -1; code >= 0 && code < 0x80) {
+        c = static_cast<char>(code);
+        length = 6;
+      }
+    } else if (const int code = c == '%' ? hexNumber(text, i + 1, 2) : -1; code >= 0) {
+      c = static_cast<char>(code);
+      length = 3;
+    }
+    changed |= length > 1;
+    out.text += c;
+    out.origin.push_back(origin[i]);
+    i += length;
+  }
+  out.origin.push_back(origin[text.size()]);
+  if (!changed) return std::nullopt;
+  return out;
+}
+
+std::vector<Span> userInformationIn(std::string_view text) {
   std::vector<Span> spans = userInformationAfterSchemes(text);
   std::vector<Span> words = userInformationOfWords(text);
   spans.insert(spans.end(), words.begin(), words.end());
+  return spans;
+}
+
+// Escapes nest (a JSON text quoted in another); this many layers are read.
+constexpr int kEscapeLayers = 4;
+
+}  // namespace
+
+std::string withURLCredentialsMasked(std::string_view text) {
+  std::vector<Span> spans = userInformationIn(text);
+  // The same address written with escapes is found in the text read through
+  // them, and masked where its escaped form stands.
+  std::optional<Unescaped> layer;
+  if (text.find_first_of("\\%") != npos) {
+    std::vector<std::size_t> identity(text.size() + 1);
+    for (std::size_t i = 0; i <= text.size(); ++i) identity[i] = i;
+    layer = unescapedOnce(text, identity);
+  }
+  for (int depth = 1; layer; ++depth) {
+    for (const Span& span : userInformationIn(layer->text))
+      spans.push_back({layer->origin[span.from], layer->origin[span.to]});
+    layer = depth < kEscapeLayers ? unescapedOnce(layer->text, layer->origin) : std::nullopt;
+  }
   std::sort(spans.begin(), spans.end(), [](const Span& a, const Span& b) { return a.from < b.from; });
   // Spans that overlap or touch are masked as one, so that no "******" is
   // left to read as user information of its own.

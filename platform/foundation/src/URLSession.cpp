@@ -79,6 +79,7 @@ struct Transfer {
   bool bodyLimitExceeded = false;
   HeaderFields responseHeaders;
   std::size_t headerBytes = 0;  // of the reply being received
+  std::size_t interimHeaderBytes = 0;  // of the interim (1xx) replies before it, together
   bool headerComplete = false;  // its blank line has come
   bool headerLimitExceeded = false;
   char curlError[CURL_ERROR_SIZE] = {};  // libcurl's own words for a failure
@@ -191,11 +192,14 @@ size_t onHeader(char* data, size_t size, size_t count, void* user) {
   const bool isStatusLine = line.starts_with("HTTP/") && (t->headerBytes == 0 || t->headerComplete);
   if (isStatusLine) {
     t->responseHeaders.clear();  // a new response (after an interim reply)
+    t->interimHeaderBytes += t->headerBytes;
     t->headerBytes = 0;
     t->headerComplete = false;
   }
   t->headerBytes += line.size();
-  if (t->headerBytes > kMaximumHeaderBytes) {
+  // Interim replies are held to the limit together, so that a flood of them
+  // ends as the header it is, not as a lost connection.
+  if (t->headerBytes > kMaximumHeaderBytes || t->interimHeaderBytes > kMaximumHeaderBytes) {
     t->headerLimitExceeded = true;
     return 0;  // ends the transfer with a write error
   }
@@ -234,6 +238,12 @@ ErrorPtr headerTooLargeError(const std::string& url, const std::string& detail) 
                         url, detail);
 }
 
+// The host an error names; the URL was parsed before it was sent.
+std::string hostOf(const std::string& url) {
+  auto parsed = URL::parse(url);
+  return parsed ? parsed->host() : url;
+}
+
 ErrorPtr errorForCurlCode(CURLcode code, const std::string& url, const char* detail) {
   std::string why = detail && *detail ? detail : curl_easy_strerror(code);
   switch (code) {
@@ -245,13 +255,25 @@ ErrorPtr errorForCurlCode(CURLcode code, const std::string& url, const char* det
       return transportError(URLErrorCannotFindHost, "A server with the specified hostname could not be found.", url,
                             why);
     case CURLE_UNSUPPORTED_PROTOCOL:
-      return transportError(URLErrorUnsupportedURL, "unsupported URL", url, why);
+      // Every URL sent was checked to be http or https (sendableURL), so
+      // libcurl gives this only for a reply that is no HTTP/1.x reply: no
+      // status line (HTTP/0.9), or a server that speaks HTTP/2 alone.
+      return transportError(URLErrorBadServerResponse,
+                            "The server's reply is not an HTTP reply: it does not begin with a status line.", url, why);
     case CURLE_URL_MALFORMAT:
       return transportError(URLErrorBadURL, "bad URL", url, why);
     case CURLE_TOO_MANY_REDIRECTS:
       return transportError(URLErrorHTTPTooManyRedirects, "too many HTTP redirects", url, why);
-    case CURLE_SSL_CONNECT_ERROR:
     case CURLE_PEER_FAILED_VERIFICATION:
+      return transportError(URLErrorServerCertificateUntrusted,
+                            "The certificate of the server \"" + hostOf(url) +
+                                "\" is not trusted, so a secure connection to it cannot be made.",
+                            url, why);
+    case CURLE_BAD_CONTENT_ENCODING:
+      return transportError(URLErrorCannotDecodeContentData,
+                            "The server's reply could not be decoded: its body is not in the Content-Encoding it names.",
+                            url, why);
+    case CURLE_SSL_CONNECT_ERROR:
     case CURLE_SSL_CERTPROBLEM:
     case CURLE_SSL_CIPHER:
     case CURLE_SSL_CACERT_BADFILE:
@@ -491,7 +513,7 @@ struct URLSession::Impl {
     t->responseBody.clear();
     t->bodyLimit.restart();
     t->responseHeaders.clear();
-    t->headerBytes = 0;
+    t->headerBytes = t->interimHeaderBytes = 0;
     t->headerComplete = false;
     t->lastDownloaded = t->lastUploaded = 0;
     start(std::move(t));

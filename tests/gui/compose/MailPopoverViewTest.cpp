@@ -351,7 +351,7 @@ INSTANTIATE_TEST_SUITE_P(Widths, PopoverWidthTest, ::testing::Values(350, 380, 4
 // a person to compare with the intended layout.
 TEST_F(MailPopoverViewTest, RendersEachPhase) {
   auto picture = [&](const QString& name) {
-    QTest::qWait(300);  // disclosure groups fold and unfold in 200 ms
+    EXPECT_TRUE(gui_test::waitUntilAnimationsEnd(*view));  // disclosure groups fold and unfold
     gui_test::renderToPng(*view, "popover-" + name, view->size());
   };
   picture("write-fresh");

@@ -1,5 +1,6 @@
 #include "GuiTest.hpp"
 
+#include <QAbstractAnimation>
 #include <QAbstractButton>
 #include <QCoreApplication>
 #include <QDir>
@@ -10,6 +11,7 @@
 #include <QSaveFile>
 #include <QTest>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -55,6 +57,17 @@ bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
     QTest::qSleep(5);
   }
   return true;
+}
+
+bool waitUntilAnimationsEnd(const QObject& root) {
+  return waitUntil([&] {
+    const auto animations = root.findChildren<QAbstractAnimation*>();
+    return std::none_of(animations.begin(), animations.end(),
+                        [](const QAbstractAnimation* a) {
+                          // One that loops for ever (a spinner) never ends.
+                          return a->state() == QAbstractAnimation::Running && a->loopCount() != -1;
+                        });
+  });
 }
 
 bool isBlank(const QImage& image) {

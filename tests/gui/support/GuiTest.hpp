@@ -31,6 +31,10 @@ void showAndWait(QWidget& widget);
 // Runs the event loop until `condition` holds or the time is up.
 bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout = test_support::kHangGuard);
 
+// Runs the event loop until no animation under `root` that has an end is
+// running (folding, unfolding), however long the machine takes.
+bool waitUntilAnimationsEnd(const QObject& root);
+
 // True when every pixel of the image has the same colour.
 bool isBlank(const QImage& image);
 

@@ -146,8 +146,8 @@ TEST(ConfirmationBanner, AnEarlierFlashStillHidesALaterOne) {
   auto* banner = new ConfirmationBanner("Copied to Clipboard!", &host);
   gui_test::showAndWait(host);
   banner->flash(200ms);
-  QTest::qWait(100);
-  // Far longer than any wait: only the first flash can have hidden it.
+  // Far longer than any wait, and given before the first flash can end
+  // (no event runs between the two): only the first flash can hide it.
   banner->flash(std::chrono::minutes(10));
   EXPECT_TRUE(gui_test::waitUntil([&] { return !banner->isVisible(); }));
 }

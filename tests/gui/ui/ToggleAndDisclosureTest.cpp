@@ -122,7 +122,7 @@ TEST(DisclosureGroup, ReversingMidwayEndsInTheLastState) {
   g.group.setExpanded(true);
   g.group.setExpanded(false);
   EXPECT_TRUE(gui_test::waitUntil([&] { return g.group.content()->isHidden(); }));
-  QTest::qWait(300);
+  EXPECT_TRUE(gui_test::waitUntilAnimationsEnd(g.group));
   EXPECT_TRUE(g.group.content()->isHidden());
 }
 

@@ -91,3 +91,46 @@ TEST(DefaultsCommand, BadInputGetsAClearMessage) {
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("is not a property list"), std::string::npos) << run.err;
 }
+
+// A stored text that a terminal would obey (a title change, a screen clear, a
+// carriage return that fakes a line, a bidi override) is printed quoted and
+// escaped as a property-list text writes it; a text that needs no escape is
+// printed as it is.
+struct PrintedCase {
+  const char* name;
+  std::string value;
+  std::string alone;     // `defaults read DOMAIN KEY`
+  std::string inDomain;  // its line in `defaults read DOMAIN`
+};
+void PrintTo(const PrintedCase& c, std::ostream* os) { *os << c.name; }
+class DefaultsReadPrints : public ::testing::TestWithParam<PrintedCase> {};
+
+TEST_P(DefaultsReadPrints, ValuesAsAPropertyListTextShowsThem) {
+  const auto& c = GetParam();
+  test_support::resetDefaults();
+  ASSERT_EQ(defaults({"write", "group.printed", "k", c.value}).status, 0);
+  EXPECT_EQ(defaults({"read", "group.printed", "k"}).out, c.alone + "\n");
+  EXPECT_EQ(defaults({"read", "group.printed"}).out, "{\n    k = " + c.inDomain + ";\n}\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, DefaultsReadPrints,
+    ::testing::Values(
+        PrintedCase{"Word", "worker", "worker", "worker"},
+        PrintedCase{"Blanks", "hello world", "hello world", "\"hello world\""},
+        PrintedCase{"Accents", "h\xC3\xA9llo", "h\xC3\xA9llo", "h\xC3\xA9llo"},
+        PrintedCase{"TitleChange", "\x1B]0;owned\x07", R"("\U001b]0;owned\a")", R"("\U001b]0;owned\a")"},
+        PrintedCase{"ScreenClear", "\x1B[2J\x1B[H", R"("\U001b[2J\U001b[H")", R"("\U001b[2J\U001b[H")"},
+        PrintedCase{"CarriageReturn", "ok\rfake line", R"("ok\rfake line")", R"("ok\rfake line")"},
+        PrintedCase{"LineBreakAndTab", "a\nb\tc", R"("a\nb\tc")", R"("a\nb\tc")"},
+        PrintedCase{"BidiOverride", "txt\xE2\x80\xAE" "exe.sh", R"("txt\U202eexe.sh")", R"("txt\U202eexe.sh")"},
+        PrintedCase{"C1Control", "a\xC2\x9B" "2J", R"("a\U009b2J")", R"("a\U009b2J")"},
+        PrintedCase{"Delete", "a\x7F", R"("a\U007f")", R"("a\U007f")"},
+        PrintedCase{"QuotesAndBackslashes", R"(say "hi" \o/)", R"("say \"hi\" \\o/")", R"("say \"hi\" \\o/")"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(DefaultsCommand, KeysAreEscapedToo) {
+  test_support::resetDefaults();
+  ASSERT_EQ(defaults({"write", "group.keys", "k\x1B[2J", "v"}).status, 0);
+  EXPECT_EQ(defaults({"read", "group.keys"}).out, "{\n    \"k\\U001b[2J\" = v;\n}\n");
+}

@@ -125,6 +125,5 @@ TEST(Dispatch, AnItemHoldingTheLastReferenceToItsQueueMayReleaseIt) {
                 go = released.get_future().share()] { go.wait(); });
   queue.reset();  // now only the queued item owns the queue
   released.set_value();
-  for (int i = 0; i < 500 && !queueDestroyed; ++i) std::this_thread::sleep_for(1ms);
-  EXPECT_TRUE(queueDestroyed);
+  EXPECT_TRUE(test_support::waitUntil([&] { return queueDestroyed.load(); }));
 }

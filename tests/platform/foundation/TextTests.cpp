@@ -98,3 +98,9 @@ TEST(Text, EscapesWhatATerminalWouldActOn) {
     EXPECT_EQ(text::escapedForTerminal(c.input), c.forTerminal) << c.name;
   }
 }
+
+// The bytes of a text that is not UTF-8 are written in octal, as a
+// property-list text writes them; the rest is covered by the defaults command.
+TEST(Text, PropertyListEscapesWriteBytesThatAreNotUTF8InOctal) {
+  EXPECT_EQ(text::propertyListEscaped(std::string_view("a\x9B" "b\xFF\"\0", 6)), "a\\233b\\377\\\"\\U0000");
+}

@@ -54,7 +54,28 @@ INSTANTIATE_TEST_SUITE_P(
         MaskingCase{"NoScheme", "user:secret@localhost:11434", "***@localhost:11434"},
         MaskingCase{"NoSchemeInAMessage", "Invalid API endpoint URL: 'user:secret@localhost:11434/chat/completions'.",
                     "Invalid API endpoint URL: '***@localhost:11434/chat/completions'."},
-        MaskingCase{"AfterAnotherWord", "endpoint=http://u:p@h", "endpoint=http://***@h"}),
+        MaskingCase{"AfterAnotherWord", "endpoint=http://u:p@h", "endpoint=http://***@h"},
+        // After a blank or a line break, a "/", "?" or quote may still be the
+        // password's: only the next address ends it.
+        MaskingCase{"PasswordHoldingABlankThenASlash",
+                    "Invalid API endpoint URL: 'http://alice:PwSec retF/x@127.0.0.1:9/v1'. Please check your endpoint "
+                    "configuration and ensure it includes the protocol (https://).",
+                    "Invalid API endpoint URL: 'http://***@127.0.0.1:9/v1'. Please check your endpoint "
+                    "configuration and ensure it includes the protocol (https://)."},
+        MaskingCase{"PasswordHoldingABlankThenAQuestionMark", "'http://alice:Pw Sec?x@host/v1'", "'http://***@host/v1'"},
+        MaskingCase{"PasswordHoldingABlankThenAQuote", "it is \"http://alice:Pw Sec\"x@127.0.0.1:9\".",
+                    "it is \"http://***@127.0.0.1:9\"."},
+        MaskingCase{"PasswordHoldingALineBreakThenASlash", "'http://alice:Pw\nSe/c@host' and 'http://b:2@k'",
+                    "'http://***@host' and 'http://***@k'"},
+        // Written inside a reply body, with JSON's or a query's escapes.
+        MaskingCase{"EscapedSlashes", R"({"error":"see http:\/\/admin:PW@host\/x"})", R"({"error":"see http:\/\/***@host\/x"})"},
+        MaskingCase{"EscapedColon", R"(http\u003a//j:PW@h)", R"(http\u003a//***@h)"},
+        MaskingCase{"EscapedSlashesAsCodes", R"(http:\u002F\u002Fadmin:PW@host)", "http:***@host"},
+        MaskingCase{"EscapedTwice", R"("{\"u\":\"http:\\\/\\\/admin:PW@host\"}")", R"("{\"u\":\"http:\\\/\\\/***@host\"}")"},
+        MaskingCase{"EscapedLineBreakInThePassword", R"(http:\/\/alice:PASS\nWO\/RD@host)", R"(http:\/\/***@host)"},
+        MaskingCase{"EscapedAt", R"(http:\/\/admin:PW\u0040host)", R"(http:\/\/***\u0040host)"},
+        MaskingCase{"PercentEncoded", "/login?next=http%3A%2F%2Fadmin%3APW%40host%2Fx",
+                    "/login?next=http%3A%2F%2F***%40host%2Fx"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(
@@ -75,6 +96,9 @@ INSTANTIATE_TEST_SUITE_P(
                       MaskingCase{"PortThenABlankBeforeALaterAt", "http://host:8080 for bob@example.com",
                                   "http://host:8080 for bob@example.com"},
                       MaskingCase{"ProseWithAColon", "Note: write to bob@example.com", "Note: write to bob@example.com"},
+                      MaskingCase{"EscapedAddressAndAMailAddress",
+                                  R"({"url":"https:\/\/api.example.com\/v1","mail":"bob@example.com"})",
+                                  R"({"url":"https:\/\/api.example.com\/v1","mail":"bob@example.com"})"},
                       MaskingCase{"Empty", "", ""}),
     [](const auto& info) { return std::string(info.param.name); });
 

@@ -1,3 +1,11 @@
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <openssl/evp.h>
+#include <openssl/ssl.h>
+#include <openssl/x509.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <future>
 #include <thread>
 
@@ -31,14 +39,18 @@ struct Outcome {
 Outcome send(URLRequest request) {
   auto calls = std::make_shared<std::atomic<int>>(0);
   std::promise<Outcome> promise;
-  URLSession::shared().dataTask(std::move(request), [&, calls](auto body, auto response, auto error) {
+  // Set when the session lets go of the completion: no call can come after.
+  std::promise<void> released;
+  std::shared_ptr<void> sentinel(nullptr, [&](void*) { released.set_value(); });
+  URLSession::shared().dataTask(std::move(request), [&, calls, sentinel](auto body, auto response, auto error) {
     if (++*calls > 1) return;  // a second call would be a fault; counted below
     promise.set_value(Outcome{std::move(body), std::move(response), std::move(error), platform::isMainThread(), 1});
   });
+  sentinel.reset();
   auto future = promise.get_future();
   EXPECT_EQ(future.wait_for(test_support::kHangGuard), std::future_status::ready);
   auto outcome = future.get();
-  std::this_thread::sleep_for(20ms);
+  EXPECT_EQ(released.get_future().wait_for(test_support::kHangGuard), std::future_status::ready);
   outcome.calls = *calls;
   return outcome;
 }
@@ -129,7 +141,11 @@ TEST(URLSession, TransportFailuresCarryThePlatformDomainAndCode) {
 
 TEST(URLSession, ASilentServerTimesOutAfterTheIdleTime) {
   LoopbackServer server;
-  server.reply({200, "{}", "application/json", {}, 1500ms});
+  std::promise<void> testEnds;  // the reply is held until then
+  server.handle([held = testEnds.get_future().share()](const LoopbackServer::Request&) {
+    held.wait();
+    return LoopbackServer::Reply{200, "{}", "application/json", {}};
+  });
   auto request = post(server.baseURL() + "/slow");
   request.timeoutInterval = 0.3;
   auto outcome = send(request);
@@ -462,4 +478,130 @@ TEST(URLSession, AnInterimReplysHeaderIsNotTheReplys) {
   std::vector<std::string> names;
   for (const auto& [name, value] : outcome.response->headers) names.push_back(name);
   EXPECT_EQ(names, (std::vector<std::string>{"Content-Length", "X-Final"}));
+}
+
+namespace {
+
+struct FailingReplyCase {
+  const char* name;
+  std::string reply;  // as the server writes it
+  int repeats;        // times it is written, until the client has gone
+  long code;
+  std::string description;
+};
+void PrintTo(const FailingReplyCase& c, std::ostream* os) { *os << c.name; }
+class FailingReply : public ::testing::TestWithParam<FailingReplyCase> {};
+
+const std::string kPlainJSON = R"({"ok":true})";
+std::string withCoding(const std::string& coding) {
+  return "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nContent-Encoding: " + coding +
+         "\r\nContent-Length: " + std::to_string(kPlainJSON.size()) + "\r\n\r\n" + kPlainJSON;
+}
+
+}  // namespace
+
+// A reply that fails says why, in words that fit what the server did.
+TEST_P(FailingReply, SaysWhatWentWrong) {
+  const auto& c = GetParam();
+  test_support::ScriptedHTTPServer server;
+  server.handle([&](test_support::ScriptedHTTPServer::Exchange& exchange) {
+    for (int i = 0; i < c.repeats && exchange.sendRaw(c.reply); ++i) {
+    }
+  });
+  auto outcome = send(post(server.baseURL() + "/v1"));
+  ASSERT_NE(outcome.error, nullptr);
+  EXPECT_EQ(outcome.error->domain(), platform::kURLErrorDomain);
+  EXPECT_EQ(outcome.error->code(), c.code);
+  EXPECT_EQ(outcome.error->localizedDescription(), c.description);
+  EXPECT_FALSE(outcome.body);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Replies, FailingReply,
+    ::testing::Values(
+        FailingReplyCase{"NoStatusLine", kPlainJSON + "\n", 1, platform::URLErrorBadServerResponse,
+                         "The server's reply is not an HTTP reply: it does not begin with a status line."},
+        // What an HTTP/2-only server answers: its SETTINGS frame, then GOAWAY.
+        FailingReplyCase{"HTTP2Only",
+                         std::string("\0\0\0\4\0\0\0\0\0\0\0\x08\7\0\0\0\0\0\0\0\0\0\0\0\1", 25), 1,
+                         platform::URLErrorBadServerResponse,
+                         "The server's reply is not an HTTP reply: it does not begin with a status line."},
+        FailingReplyCase{"GzipOverPlainJSON", withCoding("gzip"), 1, platform::URLErrorCannotDecodeContentData,
+                         "The server's reply could not be decoded: its body is not in the Content-Encoding it names."},
+        FailingReplyCase{"BrotliOverPlainJSON", withCoding("br"), 1, platform::URLErrorCannotDecodeContentData,
+                         "The server's reply could not be decoded: its body is not in the Content-Encoding it names."},
+        FailingReplyCase{"DeflateOverPlainJSON", withCoding("deflate"), 1, platform::URLErrorCannotDecodeContentData,
+                         "The server's reply could not be decoded: its body is not in the Content-Encoding it names."},
+        FailingReplyCase{"FloodOfInterimReplies", "HTTP/1.1 100 Continue\r\n\r\n", 20000,
+                         platform::URLErrorDataLengthExceedsMaximum,
+                         "The reply's header is larger than the limit of 100 KB."}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+namespace {
+
+// A TLS server on 127.0.0.1 whose certificate it signed itself, as a private
+// deployment or an intercepting proxy has it; it takes one handshake.
+class SelfSignedTLSServer {
+ public:
+  SelfSignedTLSServer() {
+    EVP_PKEY* key = EVP_EC_gen("P-256");
+    X509* certificate = X509_new();
+    X509_set_version(certificate, 2);
+    ASN1_INTEGER_set(X509_get_serialNumber(certificate), 1);
+    X509_gmtime_adj(X509_getm_notBefore(certificate), 0);
+    X509_gmtime_adj(X509_getm_notAfter(certificate), 24 * 3600);
+    X509_set_pubkey(certificate, key);
+    X509_NAME* name = X509_get_subject_name(certificate);
+    X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC, reinterpret_cast<const unsigned char*>("127.0.0.1"), -1, -1, 0);
+    X509_set_issuer_name(certificate, name);
+    X509_sign(certificate, key, EVP_sha256());
+    context_ = SSL_CTX_new(TLS_server_method());
+    SSL_CTX_use_certificate(context_, certificate);
+    SSL_CTX_use_PrivateKey(context_, key);
+    X509_free(certificate);
+    EVP_PKEY_free(key);
+
+    listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    ::listen(listener_, 1);
+    socklen_t length = sizeof address;
+    ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
+    port_ = ntohs(address.sin_port);
+    thread_ = std::thread([this] {
+      const int connection = ::accept(listener_, nullptr, nullptr);
+      if (connection < 0) return;
+      SSL* ssl = SSL_new(context_);
+      SSL_set_fd(ssl, connection);
+      SSL_accept(ssl);  // the client gives up on the certificate
+      SSL_free(ssl);
+      ::close(connection);
+    });
+  }
+  ~SelfSignedTLSServer() {
+    ::shutdown(listener_, SHUT_RDWR);  // ends a wait for a client that never came
+    thread_.join();
+    ::close(listener_);
+    SSL_CTX_free(context_);
+  }
+  std::string baseURL() const { return "https://127.0.0.1:" + std::to_string(port_); }
+
+ private:
+  SSL_CTX* context_ = nullptr;
+  int listener_ = -1;
+  int port_ = 0;
+  std::thread thread_;
+};
+
+}  // namespace
+
+TEST(URLSession, ASelfSignedCertificateIsNamedAsNotTrusted) {
+  SelfSignedTLSServer server;
+  auto outcome = send(post(server.baseURL() + "/v1"));
+  ASSERT_NE(outcome.error, nullptr);
+  EXPECT_EQ(outcome.error->code(), platform::URLErrorServerCertificateUntrusted);
+  EXPECT_EQ(outcome.error->localizedDescription(),
+            "The certificate of the server \"127.0.0.1\" is not trusted, so a secure connection to it cannot be made.");
 }

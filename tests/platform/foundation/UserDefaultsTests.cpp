@@ -112,8 +112,7 @@ TEST_F(UserDefaultsTest, PersistsAcrossInstancesWithPrivateFiles) {
 TEST_F(UserDefaultsTest, WritesWithoutSynchronizeReachTheFileSoon) {
   UserDefaults::standard().set("preferredPopoverWidthKey", 600.0);
   auto file = UserDefaults::fileForDomain(UserDefaults::standard().domain());
-  for (int i = 0; i < 200 && !std::filesystem::exists(file); ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  EXPECT_TRUE(test_support::waitUntil([&] { return std::filesystem::exists(file); }));
   auto parsed = platform::plist::readFile(file);
   ASSERT_TRUE(parsed);
   EXPECT_EQ(parsed->asDictionary()->at("preferredPopoverWidthKey"), PropertyValue(600.0));

@@ -1,5 +1,6 @@
 // OpenAI, Ollama and custom endpoints against loopback servers, through the
 // route operation and the real URL session.
+#include <future>
 #include <set>
 #include <thread>
 
@@ -253,7 +254,11 @@ TEST_F(RouterTest, ARefusedConnectionArrivesUnchangedOnTheMainQueue) {
 
 TEST_F(RouterTest, TheStoredTimeoutEndsASlowRequest) {
   LoopbackServer server;
-  server.reply({200, R"({"response":"late"})", "application/json", {}, std::chrono::milliseconds(1500)});
+  std::promise<void> testEnds;  // the reply is held until then
+  server.handle([held = testEnds.get_future().share()](const LoopbackServer::Request&) {
+    held.wait();
+    return LoopbackServer::Reply{200, R"({"response":"late"})", "application/json", {}};
+  });
   configure("ollama", server.baseURL());
   router_test::suite()->set("llm_timeout", 0.3);
   // A time-out, not the late answer: the request ended before the server spoke.

@@ -1,4 +1,6 @@
 // The built-in service through the worker proxy, against a loopback worker.
+#include <future>
+
 #include <gtest/gtest.h>
 
 #include "RouterTestSupport.hpp"
@@ -150,7 +152,11 @@ TEST_F(RouterTest, WorkerTransportFailuresArriveUnchanged) {
 
 TEST_F(RouterTest, WorkerTimeoutFollowsTheStoredTimeout) {
   LoopbackServer worker;
-  worker.reply({200, kGoodEnvelope, "application/json", {}, std::chrono::milliseconds(1500)});
+  std::promise<void> testEnds;  // the reply is held until then
+  worker.handle([held = testEnds.get_future().share()](const LoopbackServer::Request&) {
+    held.wait();
+    return LoopbackServer::Reply{200, kGoodEnvelope, "application/json", {}};
+  });
   ScopedEnv url("CLOUDFLARE_WORKER_URL", worker.baseURL());
   ScopedEnv key("WORKER_API_KEY", "k");
   router_test::suite()->set("llm_timeout", 0.3);

@@ -60,4 +60,12 @@ std::string escapedForLog(std::string_view s);
 // after a CR) and tabs stay.
 std::string escapedForTerminal(std::string_view s);
 
+// The text as a quoted string of an old-style property-list text writes it,
+// without the quotes: '"' and '\\' after a backslash, the C escapes "\n",
+// "\t", "\r", "\a", "\b", "\v" and "\f", every other character a terminal
+// would obey as "\U" and four hexadecimal digits ("\U001b", "\U202e"), and
+// a byte that is not UTF-8 as a backslash and three octal digits ("\377").
+// A text that holds none of these comes back as it is.
+std::string propertyListEscaped(std::string_view s);
+
 }  // namespace platform::text

@@ -48,8 +48,10 @@ enum URLErrorCode : long {
   URLErrorNetworkConnectionLost = -1005,
   URLErrorHTTPTooManyRedirects = -1007,
   URLErrorBadServerResponse = -1011,
+  URLErrorCannotDecodeContentData = -1016,
   URLErrorDataLengthExceedsMaximum = -1103,
   URLErrorSecureConnectionFailed = -1200,
+  URLErrorServerCertificateUntrusted = -1202,
 };
 
 // The body is absent when the reply has no message body at all (a transport

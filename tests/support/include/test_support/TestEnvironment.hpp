@@ -47,6 +47,9 @@ class ConsoleCapture {
 // build on a busy machine included).
 inline constexpr std::chrono::seconds kHangGuard{120};
 
+// Waits, off the main queue, until the predicate holds (false after kHangGuard).
+bool waitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = kHangGuard);
+
 // Runs the main queue until the predicate holds (false after kHangGuard).
 bool runMainQueueUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = kHangGuard);
 
