@@ -248,6 +248,8 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ComposeWindowPopoverTest, TabLeavesTheBodyForSendAndTheAssistant) {
+  EXPECT_TRUE(gui_test::waitUntil([&] { return window->toField()->hasFocus(); }))  // where a reply starts
+      << (QApplication::focusWidget() ? QApplication::focusWidget()->metaObject()->className() : "nothing");
   window->bodyEditor()->setFocus();
   ASSERT_TRUE(gui_test::waitUntil([&] { return window->bodyEditor()->hasFocus(); }));
   const QString body = window->bodyEditor()->toPlainText();

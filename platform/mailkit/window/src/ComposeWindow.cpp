@@ -111,6 +111,7 @@ ComposeWindow::ComposeWindow(std::unique_ptr<ReplySession> session, ViewFactory 
   extensionButton_->setFocusPolicy(Qt::StrongFocus);
   QWidget* const order[] = {to_, subject_, body_, sendButton_, extensionButton_};
   for (std::size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
+  to_->setFocus();  // not Send, which comes first on screen: Space there would send at once
   resize(720, 560);
 
   connect(to_, &QLineEdit::editingFinished, this, [this] { annotate(); });

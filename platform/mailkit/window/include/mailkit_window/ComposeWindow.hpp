@@ -23,7 +23,8 @@ using ViewFactory = std::function<QWidget*(MEExtensionViewController& controller
 // Mail's compose window for a reply: recipients, subject and body, with the
 // extension's toolbar button that opens its popover below it, recipient
 // annotations, and Send. Both buttons take the keyboard focus and have keys:
-// Ctrl+Return sends, Alt+Q opens and closes the popover.
+// Ctrl+Return sends, Alt+Q opens and closes the popover (from the window:
+// keys typed in the popover are its own).
 class ComposeWindow : public QMainWindow {
  public:
   ComposeWindow(std::unique_ptr<ReplySession> session, ViewFactory viewFactory,
