@@ -102,11 +102,11 @@ ComposeWindow::ComposeWindow(std::unique_ptr<ReplySession> session, ViewFactory 
   form->addRow("Subject:", subject_);
   column->addLayout(form);
   body_ = new QPlainTextEdit(quotedBody(session_->original()), central);
-  body_->setTabChangesFocus(true);
   column->addWidget(body_, 1);
   setCentralWidget(central);
   // The keyboard reaches the toolbar's buttons after the draft, in the order
-  // a reply is written.
+  // a reply is written; Tab leaves the draft rather than typing a tab.
+  body_->setTabChangesFocus(true);
   sendButton_->setFocusPolicy(Qt::StrongFocus);
   extensionButton_->setFocusPolicy(Qt::StrongFocus);
   QWidget* const order[] = {to_, subject_, body_, sendButton_, extensionButton_};
