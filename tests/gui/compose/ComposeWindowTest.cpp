@@ -1,9 +1,20 @@
+#include <QApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QScreen>
+#include <QTest>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
+#include "CompositionDoubles.hpp"
+#include "GuiTest.hpp"
 #include "MailSamples.hpp"
+#include "compose/ComposeSessionViewController.hpp"
+#include "compose_views/ExtensionViews.hpp"
+#include "compose_views/MailPopoverView.hpp"
+#include "compose_views/ModePanels.hpp"
+#include "qtbridge/QtMainQueue.hpp"
 #include "mailkit/ReplySession.hpp"
 #include "mailkit_window/ComposeWindow.hpp"
 #include "test_support/TempDir.hpp"
@@ -12,26 +23,31 @@ namespace {
 
 using namespace mailkit;
 
+using MakeController = std::function<std::shared_ptr<MEExtensionViewController>()>;
+
 // An extension that answers Mail and does nothing else: the window is what
 // is looked at here.
 struct QuietHandler : MEComposeSessionHandler {
+  explicit QuietHandler(const MakeController& makeController) : makeController(makeController) {}
   void mailComposeSessionDidBegin(MEComposeSession&) override {}
   void mailComposeSessionDidEnd(MEComposeSession&) override {}
   std::shared_ptr<MEExtensionViewController> viewControllerForSession(MEComposeSession&) override {
-    return std::make_shared<MEExtensionViewController>();
+    return makeController ? makeController() : std::make_shared<MEExtensionViewController>();
   }
   void annotateAddresses(MEComposeSession&, std::function<void(AddressAnnotations)> done) override { done({}); }
   void canSendMessage(MEComposeSession&, std::function<void(platform::ErrorPtr)> done) override { done(nullptr); }
   HeaderFields additionalHeadersForSession(MEComposeSession&) override { return {}; }
+  const MakeController& makeController;  // the extension's, as it is when the popover opens
 };
 
 struct QuietExtension : MEExtension {
   std::shared_ptr<MEComposeSessionHandler> handlerForComposeSession(MEComposeSession&) override {
-    return std::make_shared<QuietHandler>();
+    return std::make_shared<QuietHandler>(makeController);
   }
   std::shared_ptr<MEMessageActionHandler> handlerForMessageActions() override { return nullptr; }
   std::shared_ptr<MEContentBlocker> handlerForContentBlocker() override { return nullptr; }
   std::shared_ptr<MEMessageSecurityHandler> handlerForMessageSecurity() override { return nullptr; }
+  MakeController makeController;  // a plain controller when empty
 };
 
 std::unique_ptr<ComposeWindow> windowAnswering(const std::string& message, const test_support::TempDir& folder) {
@@ -110,6 +126,227 @@ TEST(ComposeWindow, QuotesABase64BodyDecoded) {
   EXPECT_EQ(window->windowTitle(), "Re: Reunião");
   EXPECT_TRUE(window->bodyEditor()->toPlainText().contains("> a reunião é às 15h na sala Açores."))
       << window->bodyEditor()->toPlainText().toStdString();
+}
+
+constexpr QSize kViewSize{120, 80};
+
+// The window as a person uses it: shown, its popover a small view of its own.
+class ComposeWindowPopoverTest : public ::testing::Test {
+ protected:
+
+  static void SetUpTestSuite() { platform::qtbridge::installMainQueueDriver(); }
+
+  void SetUp() override {
+    test_support::resetDefaults();  // the popover's stored size
+    auto session = ReplySession::open(extension, folder.write("original.eml", mail_samples::kAlternativeQuotedPrintable));
+    auto view = [](MEExtensionViewController&, QWidget* parent) -> QWidget* {
+      auto* field = new QLineEdit(parent);
+      field->setFixedSize(kViewSize);
+      return field;
+    };
+    window = std::make_unique<ComposeWindow>(std::move(*session), view, folder.path() / "sent.eml");
+    window->resize(360, 240);  // room to move it about a screen of 400 by 300 at twice the scale
+    window->move(room().topLeft() + QPoint(20, 20));
+    gui_test::showAndWait(*window);
+  }
+
+  QRect room() const { return QApplication::primaryScreen()->availableGeometry(); }
+  QRect button() const {
+    return QRect(window->extensionButton()->mapToGlobal(QPoint(0, 0)), window->extensionButton()->size());
+  }
+  bool isOpen() const { return window->popover() && window->popover()->isVisible(); }
+
+  QWidget& openPopover() {
+    window->toggleExtensionPopover();
+    EXPECT_TRUE(gui_test::waitUntil([&] { return isOpen() && QApplication::activeWindow() == window->popover(); }));
+    return *window->popover();
+  }
+  // What closes the popover deletes it when the event loop next runs.
+  void deliverDeletions() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
+  QuietExtension extension;
+  test_support::TempDir folder;
+  std::unique_ptr<ComposeWindow> window;
+};
+
+// Where the window goes after the popover has opened, as a window manager
+// places it, or as a person drags it.
+struct PlacementCase {
+  const char* name;
+  std::function<QPoint(QRect room)> windowAt;
+  std::function<QPoint(QRect button, QRect room)> popoverAt;
+};
+void PrintTo(const PlacementCase& c, std::ostream* os) { *os << c.name; }
+
+class PopoverPlacementTest : public ComposeWindowPopoverTest, public ::testing::WithParamInterface<PlacementCase> {};
+
+TEST_P(PopoverPlacementTest, HangsFromItsButtonWhereverTheWindowGoes) {
+  QWidget& popover = openPopover();
+  window->move(GetParam().windowAt(room()));
+  const QPoint expected = GetParam().popoverAt(button(), room());
+  EXPECT_TRUE(gui_test::waitUntil([&] { return popover.pos() == expected; }));
+  EXPECT_EQ(popover.pos(), expected) << "button " << button().x() << "," << button().y();
+  EXPECT_EQ(popover.size(), kViewSize);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Places, PopoverPlacementTest,
+    ::testing::Values(
+        PlacementCase{"BelowTheButton", [](QRect room) { return room.topLeft() + QPoint(30, 10); },
+                      [](QRect button, QRect) { return button.bottomLeft() + QPoint(0, 1); }},
+        PlacementCase{"AboveWhereTheScreenEndsBelow",
+                      [](QRect room) { return QPoint(room.left() + 30, room.bottom() - 60); },
+                      [](QRect button, QRect) { return button.topLeft() - QPoint(0, kViewSize.height()); }},
+        PlacementCase{"WithinTheScreensRightEdge",
+                      [](QRect room) { return QPoint(room.right() - 30, room.top() + 10); },
+                      [](QRect button, QRect room) {
+                        return QPoint(room.right() + 1 - kViewSize.width(), button.bottom() + 1);
+                      }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// What closes the popover, and what leaves it open.
+struct DismissCase {
+  const char* name;
+  std::function<void(ComposeWindow& window, QWidget& popover)> act;
+  bool staysOpen;
+};
+void PrintTo(const DismissCase& c, std::ostream* os) { *os << c.name; }
+
+class PopoverDismissTest : public ComposeWindowPopoverTest, public ::testing::WithParamInterface<DismissCase> {};
+
+TEST_P(PopoverDismissTest, ClosesAsAPopoverDoes) {
+  std::weak_ptr<MEExtensionViewController> controller;
+  extension.makeController = [&controller] {
+    auto made = std::make_shared<MEExtensionViewController>();
+    controller = made;
+    return made;
+  };
+  QWidget& popover = openPopover();
+  GetParam().act(*window, popover);
+  deliverDeletions();
+  EXPECT_EQ(isOpen(), GetParam().staysOpen);
+  EXPECT_EQ(controller.expired(), !GetParam().staysOpen);  // its state goes with it
+  if (GetParam().staysOpen) return;
+  // The button opens it again.
+  QTest::mouseClick(window->extensionButton(), Qt::LeftButton);
+  EXPECT_TRUE(isOpen());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Actions, PopoverDismissTest,
+    ::testing::Values(
+        DismissCase{"Escape", [](ComposeWindow&, QWidget& popover) { QTest::keyClick(popover.focusWidget(), Qt::Key_Escape); },
+                    false},
+        DismissCase{"PressInTheBody",
+                    [](ComposeWindow& window, QWidget&) {
+                      QTest::mouseClick(window.bodyEditor()->viewport(), Qt::LeftButton);
+                    },
+                    false},
+        DismissCase{"PressOnTheSubject",
+                    [](ComposeWindow& window, QWidget&) { QTest::mouseClick(window.subjectField(), Qt::LeftButton); },
+                    false},
+        DismissCase{"PressOnItsButton",
+                    [](ComposeWindow& window, QWidget&) {
+                      QTest::mouseClick(window.extensionButton(), Qt::LeftButton);
+                    },
+                    false},
+        DismissCase{"PressInside",
+                    [](ComposeWindow&, QWidget& popover) { QTest::mouseClick(popover.focusWidget(), Qt::LeftButton); },
+                    true},
+        DismissCase{"TypingInside",
+                    [](ComposeWindow&, QWidget& popover) { QTest::keyClicks(popover.focusWidget(), "yes"); }, true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ComposeWindowPopoverTest, TabLeavesTheBodyForSendAndTheAssistant) {
+  EXPECT_TRUE(gui_test::waitUntil([&] { return window->toField()->hasFocus(); }))  // where a reply starts
+      << (QApplication::focusWidget() ? QApplication::focusWidget()->metaObject()->className() : "nothing");
+  window->bodyEditor()->setFocus();
+  ASSERT_TRUE(gui_test::waitUntil([&] { return window->bodyEditor()->hasFocus(); }));
+  const QString body = window->bodyEditor()->toPlainText();
+  std::vector<QWidget*> stops;
+  for (int i = 0; i < 3; ++i) {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    stops.push_back(QApplication::focusWidget());
+  }
+  EXPECT_EQ(stops, (std::vector<QWidget*>{window->sendButton(), window->extensionButton(), window->toField()}));
+  EXPECT_EQ(window->bodyEditor()->toPlainText(), body);  // no tab character typed
+  EXPECT_TRUE(window->sendButton()->toolTip().endsWith("(Ctrl+Return)")) << window->sendButton()->toolTip().toStdString();
+  EXPECT_TRUE(window->extensionButton()->toolTip().endsWith("(Alt+Q)"))
+      << window->extensionButton()->toolTip().toStdString();
+}
+
+// Keys that send or open the assistant, and where they are pressed.
+struct KeyCase {
+  const char* name;
+  std::function<QWidget*(ComposeWindow& window)> focus;
+  Qt::Key key;
+  Qt::KeyboardModifiers modifiers;
+  bool sends;
+  bool opens;
+};
+void PrintTo(const KeyCase& c, std::ostream* os) { *os << c.name; }
+
+class ComposeWindowKeyTest : public ComposeWindowPopoverTest, public ::testing::WithParamInterface<KeyCase> {};
+
+TEST_P(ComposeWindowKeyTest, SendsOrOpensTheAssistant) {
+  QWidget* focus = GetParam().focus(*window);
+  focus->setFocus();
+  ASSERT_TRUE(gui_test::waitUntil([&] { return focus->hasFocus(); }));
+  QTest::keyClick(focus, GetParam().key, GetParam().modifiers);
+  const auto sent = folder.path() / "sent.eml";
+  // What a key does not do shows in the checks that follow the wait for what it does.
+  gui_test::waitUntil([&] { return std::filesystem::exists(sent) == GetParam().sends && isOpen() == GetParam().opens; });
+  EXPECT_EQ(std::filesystem::exists(sent), GetParam().sends);
+  EXPECT_EQ(isOpen(), GetParam().opens);
+}
+
+QWidget* body(ComposeWindow& window) { return window.bodyEditor(); }
+QWidget* sendButton(ComposeWindow& window) { return window.sendButton(); }
+QWidget* extensionButton(ComposeWindow& window) { return window.extensionButton(); }
+QWidget* insideThePopover(ComposeWindow& window) {
+  window.toggleExtensionPopover();
+  return window.popover()->findChild<QLineEdit*>();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, ComposeWindowKeyTest,
+    ::testing::Values(KeyCase{"CtrlReturnInTheBody", body, Qt::Key_Return, Qt::ControlModifier, true, false},
+                      KeyCase{"CtrlEnterInTheBody", body, Qt::Key_Enter, Qt::ControlModifier | Qt::KeypadModifier,
+                              true, false},
+                      KeyCase{"SpaceOnSend", sendButton, Qt::Key_Space, Qt::NoModifier, true, false},
+                      KeyCase{"AltQInTheBody", body, Qt::Key_Q, Qt::AltModifier, false, true},
+                      KeyCase{"SpaceOnQuorbel", extensionButton, Qt::Key_Space, Qt::NoModifier, false, true},
+                      // Keys typed in the popover are the popover's.
+                      KeyCase{"CtrlReturnInThePopover", insideThePopover, Qt::Key_Return, Qt::ControlModifier, false,
+                              true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The assistant's own popover, closed while a request is out.
+TEST_F(ComposeWindowPopoverTest, EscapeMidRequestKeepsTheSizeAndDropsTheLateAnswer) {
+  auto service = std::make_shared<compose_test::RecordingLLMService>();
+  extension.makeController = [service] { return std::make_shared<quorbel::ComposeSessionViewController>(service); };
+  auto session = ReplySession::open(extension, folder.path() / "original.eml");
+  window = std::make_unique<ComposeWindow>(std::move(*session), &quorbel::views::makeExtensionView, std::nullopt);
+  gui_test::showAndWait(*window);
+
+  auto* view = openPopover().findChild<quorbel::views::MailPopoverView*>();
+  ASSERT_NE(view, nullptr);
+  view->popover().resizeDragChanged(40, 30);
+  view->popover().resizeDragEnded();
+  ASSERT_TRUE(gui_test::waitUntil([&] { return window->popover()->size() == QSize(490, 580); }))
+      << window->popover()->width() << "x" << window->popover()->height();
+  QTest::mouseClick(view->writePanel()->draftButton(), Qt::LeftButton);
+  ASSERT_EQ(service->requests.size(), 1u);
+
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+  deliverDeletions();
+  ASSERT_EQ(window->popover(), nullptr);
+  service->answer(0, std::string("Dear Dana"));
+  QCoreApplication::processEvents();
+
+  view = openPopover().findChild<quorbel::views::MailPopoverView*>();
+  EXPECT_EQ(window->popover()->size(), QSize(490, 580));
+  EXPECT_EQ(view->popover().currentDraft.get(), "");
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 #include "mailkit_window/ComposeWindow.hpp"
 
+#include <QAction>
 #include <QEvent>
 #include <QFormLayout>
+#include <QKeySequence>
 #include <QMessageBox>
 #include <QStatusBar>
 #include <QTimer>
@@ -12,6 +14,7 @@
 
 #include <utility>
 
+#include "AnchoredPopover.hpp"
 #include "foundation/Console.hpp"
 
 namespace mailkit {
@@ -43,6 +46,11 @@ class FirstPaintWatcher : public QObject {
   std::function<void()> callback_;
 };
 
+// A button's tooltip, with the keys that press it.
+QString withShortcut(const QString& tip, const QAction& action) {
+  return tip + " (" + action.shortcut().toString(QKeySequence::NativeText) + ")";
+}
+
 }  // namespace
 
 ComposeWindow::ComposeWindow(std::unique_ptr<ReplySession> session, ViewFactory viewFactory,
@@ -55,15 +63,23 @@ ComposeWindow::ComposeWindow(std::unique_ptr<ReplySession> session, ViewFactory 
   toolbar->setMovable(false);
   auto* sendAction = toolbar->addAction("Send");
   sendAction->setEnabled(outFile_.has_value());
-  sendAction->setToolTip(outFile_ ? "Writes the message to " + QString::fromStdString(outFile_->string())
+  sendAction->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)});
+  sendAction->setToolTip(outFile_ ? withShortcut("Writes the message to " + QString::fromStdString(outFile_->string()),
+                                                 *sendAction)
                                   : "Start with --out FILE to send");
   connect(sendAction, &QAction::triggered, this, [this] { send(); });
   toolbar->addSeparator();
-  extensionButton_ = new QToolButton(toolbar);
-  extensionButton_->setText("✨ Quorbel");
-  extensionButton_->setToolTip("Open the writing assistant");
-  toolbar->addWidget(extensionButton_);
-  connect(extensionButton_, &QToolButton::clicked, this, [this] { toggleExtensionPopover(); });
+  auto* extensionAction = toolbar->addAction("✨ Quorbel");
+  extensionAction->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Q));
+  extensionAction->setToolTip(withShortcut("Open the writing assistant", *extensionAction));
+  connect(extensionAction, &QAction::triggered, this, [this] { toggleExtensionPopover(); });
+  for (auto* action : {sendAction, extensionAction}) {
+    // Not while the popover has the keyboard: the keys typed there are its own.
+    action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    addAction(action);
+  }
+  sendButton_ = qobject_cast<QToolButton*>(toolbar->widgetForAction(sendAction));
+  extensionButton_ = qobject_cast<QToolButton*>(toolbar->widgetForAction(extensionAction));
 
   auto* central = new QWidget(this);
   auto* column = new QVBoxLayout(central);
@@ -80,6 +96,14 @@ ComposeWindow::ComposeWindow(std::unique_ptr<ReplySession> session, ViewFactory 
   body_ = new QPlainTextEdit(QString::fromStdString(quotedOriginal(session_->original())), central);
   column->addWidget(body_, 1);
   setCentralWidget(central);
+  // The keyboard reaches the toolbar's buttons after the draft, in the order
+  // a reply is written; Tab leaves the draft rather than typing a tab.
+  body_->setTabChangesFocus(true);
+  sendButton_->setFocusPolicy(Qt::StrongFocus);
+  extensionButton_->setFocusPolicy(Qt::StrongFocus);
+  QWidget* const order[] = {to_, subject_, body_, sendButton_, extensionButton_};
+  for (std::size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
+  to_->setFocus();  // not Send, which comes first on screen: Space there would send at once
   resize(720, 560);
 
   connect(to_, &QLineEdit::editingFinished, this, [this] { annotate(); });
@@ -109,10 +133,16 @@ void ComposeWindow::annotate() {
 }
 
 void ComposeWindow::toggleExtensionPopover() {
-  if (popover_) return closePopover();
+  // A popover closed by Escape or a press outside it is hidden at once and
+  // deleted a moment later: it no longer counts as open.
+  const bool wasOpen = popover_ && popover_->isVisible();
+  closePopover();
+  if (!wasOpen) openPopover();
+}
+
+void ComposeWindow::openPopover() {
   popoverController_ = session_->openExtensionView();
-  auto* frame = new QWidget(this, Qt::Tool | Qt::FramelessWindowHint);
-  frame->setAttribute(Qt::WA_DeleteOnClose);
+  auto* frame = new AnchoredPopover(extensionButton_);
   auto* layout = new QVBoxLayout(frame);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSizeConstraint(QLayout::SetFixedSize);  // follows the view's size
@@ -125,14 +155,16 @@ void ComposeWindow::toggleExtensionPopover() {
   view->resize(static_cast<int>(popoverController_->preferredContentSize.width),
                static_cast<int>(popoverController_->preferredContentSize.height));
   layout->addWidget(view);
-  frame->move(extensionButton_->mapToGlobal(QPoint(0, extensionButton_->height())));
   popover_ = frame;
+  // However it closes, the popover's state goes with it.
+  connect(frame, &QObject::destroyed, this, [this] { popoverController_.reset(); });
   new FirstPaintWatcher(view, [this, frame] {
     platform::console::print(fmt::format("📬 MailHost: Showing the extension's view at {}x{}", frame->width(),
                                          frame->height()));
     if (popoverShown_) popoverShown_(frame);
   });
   frame->show();
+  frame->activateWindow();
 }
 
 void ComposeWindow::closePopover() {

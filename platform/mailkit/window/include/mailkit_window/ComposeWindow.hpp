@@ -21,8 +21,10 @@ namespace mailkit {
 using ViewFactory = std::function<QWidget*(MEExtensionViewController& controller, QWidget* parent)>;
 
 // Mail's compose window for a reply: recipients, subject and body, with the
-// extension's toolbar button that opens its popover beside it, recipient
-// annotations, and Send.
+// extension's toolbar button that opens its popover below it, recipient
+// annotations, and Send. Both buttons take the keyboard focus and have keys:
+// Ctrl+Return sends, Alt+Q opens and closes the popover (from the window:
+// keys typed in the popover are its own).
 class ComposeWindow : public QMainWindow {
  public:
   ComposeWindow(std::unique_ptr<ReplySession> session, ViewFactory viewFactory,
@@ -35,6 +37,7 @@ class ComposeWindow : public QMainWindow {
   // Told each time the popover has been shown.
   void onPopoverShown(std::function<void(QWidget* popover)> callback) { popoverShown_ = std::move(callback); }
 
+  QToolButton* sendButton() const { return sendButton_; }
   QToolButton* extensionButton() const { return extensionButton_; }
   QLineEdit* toField() const { return to_; }
   QLineEdit* subjectField() const { return subject_; }
@@ -43,6 +46,7 @@ class ComposeWindow : public QMainWindow {
   void send();
 
  private:
+  void openPopover();
   void closePopover();
   void updateDraft();
   void annotate();
@@ -50,6 +54,7 @@ class ComposeWindow : public QMainWindow {
   std::unique_ptr<ReplySession> session_;
   ViewFactory viewFactory_;
   std::optional<std::filesystem::path> outFile_;
+  QToolButton* sendButton_;
   QToolButton* extensionButton_;
   QLineEdit* to_;
   QLineEdit* subject_;
