@@ -15,7 +15,7 @@ std::function<void(std::string_view)>& sinkSlot() {
 }  // namespace
 
 void print(std::string_view line) {
-  log_output::emitNext([out = diagnosticText(line)] {
+  log_output::writeNext([out = diagnosticText(line)] {
     if (auto& sink = sinkSlot())
       sink(out);
     else
@@ -25,7 +25,7 @@ void print(std::string_view line) {
 
 // In the order of the lines: those printed before go where lines went then.
 void setSink(std::function<void(std::string_view line)> sink) {
-  log_output::emitNext([sink = std::move(sink)]() mutable { sinkSlot() = std::move(sink); });
+  log_output::writeNext([sink = std::move(sink)]() mutable { sinkSlot() = std::move(sink); });
 }
 
 }  // namespace platform::console

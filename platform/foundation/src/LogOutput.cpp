@@ -52,14 +52,14 @@ Place reserve() {
   return {out.nextPlace++};
 }
 
-void emit(Place place, std::function<void()> write) {
+void writeAt(Place place, std::function<void()> write) {
   Output& out = output();
   std::unique_lock lock(out.mutex);
   out.waiting.emplace(place.number, std::move(write));
   writeDueLines(out, lock);
 }
 
-void emitNext(std::function<void()> write) {
+void writeNext(std::function<void()> write) {
   Output& out = output();
   std::unique_lock lock(out.mutex);
   const std::uint64_t place = out.nextPlace++;

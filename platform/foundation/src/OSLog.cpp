@@ -38,16 +38,16 @@ std::function<void()> OSLog::lineWriter(LogType type, std::string_view message) 
   };
 }
 
-void OSLog::log(LogType type, std::string_view message) const { log_output::emitNext(lineWriter(type, message)); }
+void OSLog::log(LogType type, std::string_view message) const { log_output::writeNext(lineWriter(type, message)); }
 
 void OSLog::log(LogType type, std::string_view message, log_output::Place place) const {
-  log_output::emit(place, lineWriter(type, message));
+  log_output::writeAt(place, lineWriter(type, message));
 }
 
 namespace oslog {
 // In the order of the lines, as the console's sink.
 void setSink(std::function<void(const OSLog& log, LogType type, std::string_view message)> sink) {
-  log_output::emitNext([sink = std::move(sink)]() mutable { sinkSlot() = std::move(sink); });
+  log_output::writeNext([sink = std::move(sink)]() mutable { sinkSlot() = std::move(sink); });
 }
 }  // namespace oslog
 

@@ -23,11 +23,11 @@ Place reserve();
 // written at a time. Returns at once: the line may be written later, by the
 // thread that writes the line before it. For a line logged now and written
 // later on another thread.
-void emit(Place place, std::function<void()> write);
+void writeAt(Place place, std::function<void()> write);
 
 // Runs `write` at the next place and returns once it has run (from within a
 // line being written: once it is queued behind that line).
-void emitNext(std::function<void()> write);
+void writeNext(std::function<void()> write);
 
 // The line and a line feed, in one write to the stream, flushed. Called by
 // the `write` functions above.
