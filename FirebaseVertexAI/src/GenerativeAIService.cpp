@@ -1,9 +1,5 @@
 #include "FirebaseVertexAI/GenerativeAIService.hpp"
 
-// g++ 12 takes the error of an std::expected<URLRequest, ...> handed through
-// std::function for uninitialised when it inlines the call.
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-
 #include <fmt/format.h>
 
 #include "FirebaseVertexAI/BackendError.hpp"
@@ -257,7 +253,7 @@ OperationHandle GenerativeAIService::send(PreparedRequest request,
                                           std::function<void(Result<std::string>)> onBody) const {
   auto operation = std::make_shared<Operation>();
   buildURLRequest(std::move(request), [operation, service = *this, onBody = std::move(onBody)](
-                                          Result<URLRequest> built) {
+                                          Result<URLRequest>&& built) {
     if (!built) return onBody(std::unexpected(built.error()));
     if (operation->isCancelled()) return onBody(std::unexpected(cancelledError()));
     operation->attach(service.urlSession_->dataTask(
@@ -266,7 +262,7 @@ OperationHandle GenerativeAIService::send(PreparedRequest request,
           if (error) return onBody(std::unexpected(error));
           auto http = httpResponse(response);
           if (!http) return onBody(std::unexpected(http.error()));
-          std::string bytes = body.value_or(std::string());
+          std::string bytes = std::move(body).value_or(std::string());
           if (http->statusCode != 200) {
             logStatusError(VertexLogMessageCode::loadRequestResponseError,
                            VertexLogMessageCode::loadRequestResponseErrorPayload, *http, bytes);
@@ -285,7 +281,7 @@ OperationHandle GenerativeAIService::performStreamRequest(const GenerateContentR
   auto operation = std::make_shared<Operation>();
   auto delivery = std::make_shared<StreamDelivery<GenerateContentResponse>>(queue, std::move(handlers));
   buildURLRequest(prepare(request), [operation, delivery, service = *this,
-                                     refuse = std::move(refuse)](Result<URLRequest> built) mutable {
+                                     refuse = std::move(refuse)](Result<URLRequest>&& built) mutable {
     if (!built) return delivery->end(built.error());
     if (operation->isCancelled()) return delivery->end(cancelledError());
     auto exchange = std::make_shared<StreamExchange>(service, delivery, operation, std::move(refuse));

@@ -89,11 +89,14 @@ void GULOSLogBasic(int level, std::string_view subsystem, std::string_view categ
     version = shared.version;
   }
   std::string line = fmt::format("{} - {}[{}] {}", version, category, messageCode, message);
+  // Written later, on the queue, but in its place among the console's lines:
+  // a failure's own last line is not overtaken by a line logged before it.
   shared.queue.async([&shared, subsystem = std::string(subsystem), category = std::string(category),
-                      line = std::move(line), type = GULLoggerLevelToOSLogType(level)] {
+                      line = std::move(line), type = GULLoggerLevelToOSLogType(level),
+                      place = platform::log_output::reserve()] {
     auto& log = shared.logs[subsystem][category];
     if (!log) log = std::make_unique<platform::OSLog>(subsystem, category);
-    log->log(type, line);
+    log->log(type, line, place);
   });
 }
 

@@ -11,7 +11,8 @@
 // The bottom tier of the core's logging: a process-wide level, a forced-debug
 // flag and one ordered writer. Lines are filtered and formatted on the
 // caller's thread and written, in order, on the serial queue
-// "GULLoggingClientQueue" to the system log stand-in (platform::OSLog).
+// "GULLoggingClientQueue" to the system log stand-in (platform::OSLog), each
+// at the place in the process's log output it took when it was logged.
 namespace firebase {
 
 // A higher number is more verbose; a line passes when its level is at most

@@ -47,14 +47,18 @@ void appendWithAlphabet(std::string& out, std::span<const std::uint8_t> bytes, s
   if (pad) out.append(rest == 1 ? "==" : "=");
 }
 
-// `text` without its padding; a length of 1 modulo 4 cannot be.
-std::optional<std::vector<std::uint8_t>> decodeUnpadded(std::string_view text, const SextetTable& table) {
-  if (text.size() % 4 == 1) return std::nullopt;
+enum class Padding { refused, skipped };
+
+// The bytes of the sextets; bits left over at the end are dropped. Callers
+// whose rules allow no such text refuse a length of 1 modulo 4 first.
+std::optional<std::vector<std::uint8_t>> decodeSextets(std::string_view text, const SextetTable& table,
+                                                       Padding padding = Padding::refused) {
   std::vector<std::uint8_t> bytes;
   bytes.reserve(text.size() / 4 * 3 + 2);
   std::uint32_t group = 0;
   int bits = 0;
   for (char c : text) {
+    if (c == '=' && padding == Padding::skipped) continue;
     const int sextet = table[static_cast<unsigned char>(c)];
     if (sextet == kNotInAlphabet) return std::nullopt;
     group = (group << 6) | static_cast<std::uint32_t>(sextet);
@@ -87,8 +91,10 @@ void appendEncoded(std::string& out, std::span<const std::uint8_t> bytes) {
 std::optional<std::vector<std::uint8_t>> decode(std::string_view text) {
   if (text.size() % 4 != 0) return std::nullopt;
   const auto unpadded = withoutPadding(text);
+  // Of a length that is a multiple of four, at most two "=" leave no length
+  // of 1 modulo 4.
   if (text.size() - unpadded.size() > 2) return std::nullopt;
-  return decodeUnpadded(unpadded, kStandardTable);
+  return decodeSextets(unpadded, kStandardTable);
 }
 
 std::string encodeURLSafe(std::span<const std::uint8_t> bytes) {
@@ -100,8 +106,12 @@ std::string encodeURLSafe(std::span<const std::uint8_t> bytes) {
 std::optional<std::vector<std::uint8_t>> decodeURLSafe(std::string_view text) {
   const std::size_t paddedLength = (text.size() + 3) / 4 * 4;
   const auto unpadded = withoutPadding(text);
-  if (paddedLength - unpadded.size() > 2) return std::nullopt;
-  return decodeUnpadded(unpadded, kURLSafeTable);
+  if (paddedLength - unpadded.size() > 2) return std::nullopt;  // a length of 1 modulo 4 too
+  return decodeSextets(unpadded, kURLSafeTable);
+}
+
+std::optional<std::vector<std::uint8_t>> decodeIgnoringPadding(std::string_view text) {
+  return decodeSextets(text, kStandardTable, Padding::skipped);
 }
 
 }  // namespace platform::base64

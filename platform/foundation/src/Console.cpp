@@ -1,38 +1,31 @@
 #include "foundation/Console.hpp"
 
-#include <cstdio>
-#include <mutex>
 #include <string>
 
 #include "foundation/DiagnosticText.hpp"
+#include "foundation/LogOutput.hpp"
 
 namespace platform::console {
 namespace {
-std::mutex& consoleMutex() {
-  static std::mutex m;
-  return m;
-}
+// Read and replaced only by lines of the log output, one at a time.
 std::function<void(std::string_view)>& sinkSlot() {
-  static std::function<void(std::string_view)> sink;
-  return sink;
+  static auto* sink = new std::function<void(std::string_view)>();
+  return *sink;
 }
 }  // namespace
 
 void print(std::string_view line) {
-  std::string out = diagnosticText(line);
-  std::lock_guard lock(consoleMutex());
-  if (auto& sink = sinkSlot()) {
-    sink(out);
-    return;
-  }
-  out += '\n';
-  std::fwrite(out.data(), 1, out.size(), stdout);
-  std::fflush(stdout);
+  log_output::writeNext([out = diagnosticText(line)] {
+    if (auto& sink = sinkSlot())
+      sink(out);
+    else
+      log_output::writeLine(log_output::Stream::standardOutput, out);
+  });
 }
 
+// In the order of the lines: those printed before go where lines went then.
 void setSink(std::function<void(std::string_view line)> sink) {
-  std::lock_guard lock(consoleMutex());
-  sinkSlot() = std::move(sink);
+  log_output::writeNext([sink = std::move(sink)]() mutable { sinkSlot() = std::move(sink); });
 }
 
 }  // namespace platform::console

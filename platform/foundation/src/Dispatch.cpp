@@ -135,23 +135,9 @@ DispatchQueue& DispatchQueue::main() {
   return queue;
 }
 
-DispatchQueue& DispatchQueue::global() {
-  static DispatchQueue queue("com.apple.root.default-qos", Kind::global);
-  return queue;
-}
-
 void DispatchQueue::async(Work work) { asyncAfter(Clock::duration::zero(), std::move(work)); }
 
 void DispatchQueue::asyncAfter(Clock::duration delay, Work work) {
-  if (state_->kind == Kind::global) {
-    auto state = state_;
-    std::thread([state, delay, work = std::move(work)] {
-      if (delay > Clock::duration::zero()) std::this_thread::sleep_for(delay);
-      State::Item item{Clock::now(), 0, work, {}};
-      state->run(item);
-    }).detach();
-    return;
-  }
   // Held until add() returns: once the item is queued, it may run and destroy
   // this queue (and with it the last other reference) before add() is done.
   auto state = state_;
@@ -159,12 +145,6 @@ void DispatchQueue::asyncAfter(Clock::duration delay, Work work) {
 }
 
 void DispatchQueue::sync(const Work& work) {
-  // The global queue runs items concurrently: sync onto it never waits for
-  // another item, not even from one of its own.
-  if (state_->kind == Kind::global) {
-    work();
-    return;
-  }
   if (isCurrent() || std::find(activeQueues.begin(), activeQueues.end(), state_.get()) != activeQueues.end())
     throw DispatchDeadlock("sync onto queue '" + state_->label + "' from that queue would wait forever");
   std::promise<void> done;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "foundation/JsonWriter.hpp"
 #include "foundation/Text.hpp"
 
 namespace platform::json {
@@ -55,14 +56,37 @@ std::expected<Value, ErrorPtr> parseDocument(std::string_view bytes, bool allowF
   return value;
 }
 
-std::expected<std::string, ErrorPtr> dumpDocument(const Value& value, int indent) {
-  try {
-    return value.dump(indent, ' ', false, nlohmann::json::error_handler_t::strict);
-  } catch (const nlohmann::json::exception& e) {
-    return std::unexpected(makeError(kErrorDomain, kWriteInvalidCode,
-                                     "The data couldn\u2019t be written because it isn\u2019t in the correct format.",
-                                     {{"NSDebugDescription", e.what()}}));
+void writeValue(Writer& writer, const Value& value) {
+  if (writer.failed()) return;  // nor any deeper: a tree nested too deep has made it fail
+  switch (value.type()) {
+    case Value::value_t::object:
+      writer.beginObject();
+      for (const auto& [key, member] : value.items()) {
+        writer.key(key);
+        writeValue(writer, member);
+      }
+      writer.endObject();
+      return;
+    case Value::value_t::array:
+      writer.beginArray();
+      for (const auto& element : value) writeValue(writer, element);
+      writer.endArray();
+      return;
+    case Value::value_t::string: return writer.string(value.get_ref<const std::string&>());
+    case Value::value_t::boolean: return writer.boolean(value.get<bool>());
+    case Value::value_t::number_integer: return writer.integer(value.get<std::int64_t>());
+    case Value::value_t::number_unsigned: return writer.integer(value.get<std::uint64_t>());
+    case Value::value_t::number_float: return writer.number(value.get<double>());
+    case Value::value_t::null: return writer.null();
+    case Value::value_t::binary:
+    case Value::value_t::discarded: return writer.fail("the value has no JSON form");
   }
+}
+
+std::expected<std::string, ErrorPtr> writeDocument(const Value& value, Writer::Layout layout) {
+  Writer writer(layout, kWriteInvalidCode);
+  writeValue(writer, value);
+  return std::move(writer).finish();
 }
 
 }  // namespace
@@ -71,9 +95,9 @@ std::expected<Value, ErrorPtr> parse(std::string_view bytes) { return parseDocum
 
 std::expected<Value, ErrorPtr> parseAllowingFragments(std::string_view bytes) { return parseDocument(bytes, true); }
 
-std::expected<std::string, ErrorPtr> serialize(const Value& value) { return dumpDocument(value, -1); }
+std::expected<std::string, ErrorPtr> serialize(const Value& value) { return writeDocument(value, Writer::Layout::compact); }
 
-std::expected<std::string, ErrorPtr> serializePretty(const Value& value) { return dumpDocument(value, 2); }
+std::expected<std::string, ErrorPtr> serializePretty(const Value& value) { return writeDocument(value, Writer::Layout::indented); }
 
 const Value* member(const Value& object, std::string_view key) {
   if (!object.is_object()) return nullptr;

@@ -42,10 +42,18 @@ void appendEscaped(std::string& out, std::string_view text) {
 
 }  // namespace
 
+void Writer::newLine(std::size_t depth) {
+  if (layout_ == Layout::compact) return;
+  out_ += '\n';
+  out_.append(2 * depth, ' ');
+}
+
 void Writer::beforeValue() {
   if (levels_.empty()) return;
   Level& level = levels_.back();
-  if (!level.isObject && level.count++ > 0) out_ += ',';
+  if (level.isObject) return;  // the key came first
+  if (level.count++ > 0) out_ += ',';
+  newLine(levels_.size());
 }
 
 void Writer::open(char bracket, bool isObject) {
@@ -61,6 +69,7 @@ void Writer::open(char bracket, bool isObject) {
 
 void Writer::close(char bracket) {
   if (failed()) return;
+  if (levels_.back().count > 0) newLine(levels_.size() - 1);
   out_ += bracket;
   levels_.pop_back();
 }
@@ -79,8 +88,9 @@ void Writer::key(std::string_view name) {
     return;
   }
   if (level.count++ > 0) out_ += ',';
+  newLine(levels_.size());
   appendEscaped(out_, name);
-  out_ += ':';
+  out_ += layout_ == Layout::compact ? ":" : ": ";
 }
 
 void Writer::string(std::string_view text) {
@@ -102,6 +112,12 @@ void Writer::base64(std::span<const std::uint8_t> bytes) {
 }
 
 void Writer::integer(std::int64_t value) {
+  if (failed()) return;
+  beforeValue();
+  fmt::format_to(std::back_inserter(out_), "{}", value);
+}
+
+void Writer::integer(std::uint64_t value) {
   if (failed()) return;
   beforeValue();
   fmt::format_to(std::back_inserter(out_), "{}", value);
@@ -151,7 +167,7 @@ std::string Writer::position() const {
 
 void Writer::fail(std::string_view reason) {
   if (failed()) return;
-  error_ = makeError(kErrorDomain, kEncodingInvalidValueCode,
+  error_ = makeError(kErrorDomain, errorCode_,
                      "The data couldn\u2019t be written because it isn\u2019t in the correct format.",
                      {{"NSDebugDescription", fmt::format("{} (at {})", reason, position())}});
 }

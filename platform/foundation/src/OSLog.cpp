@@ -1,21 +1,15 @@
 #include "foundation/OSLog.hpp"
 
-#include <cstdio>
-#include <mutex>
-
 #include <fmt/format.h>
 
 #include "foundation/DiagnosticText.hpp"
 
 namespace platform {
 namespace {
-std::mutex& logMutex() {
-  static std::mutex m;
-  return m;
-}
+// Read and replaced only by lines of the log output, one at a time.
 auto& sinkSlot() {
-  static std::function<void(const OSLog&, LogType, std::string_view)> sink;
-  return sink;
+  static auto* sink = new std::function<void(const OSLog&, LogType, std::string_view)>();
+  return *sink;
 }
 const char* typeName(LogType type) {
   switch (type) {
@@ -32,20 +26,28 @@ const char* typeName(LogType type) {
 OSLog::OSLog(std::string subsystem, std::string category)
     : subsystem_(std::move(subsystem)), category_(std::move(category)) {}
 
-void OSLog::log(LogType type, std::string_view message) const {
-  std::lock_guard lock(logMutex());
-  if (auto& sink = sinkSlot()) {
-    sink(*this, type, message);
-    return;
-  }
-  auto line = fmt::format("[{}:{}] <{}> {}\n", subsystem_, category_, typeName(type), diagnosticText(message));
-  std::fwrite(line.data(), 1, line.size(), stderr);
+std::function<void()> OSLog::lineWriter(LogType type, std::string_view message) const {
+  return [log = *this, type, message = std::string(message)] {
+    if (auto& sink = sinkSlot()) {
+      sink(log, type, message);
+      return;
+    }
+    log_output::writeLine(log_output::Stream::standardError,
+                          fmt::format("[{}:{}] <{}> {}", log.subsystem_, log.category_, typeName(type),
+                                      diagnosticText(message)));
+  };
+}
+
+void OSLog::log(LogType type, std::string_view message) const { log_output::writeNext(lineWriter(type, message)); }
+
+void OSLog::log(LogType type, std::string_view message, log_output::Place place) const {
+  log_output::writeAt(place, lineWriter(type, message));
 }
 
 namespace oslog {
+// In the order of the lines, as the console's sink.
 void setSink(std::function<void(const OSLog& log, LogType type, std::string_view message)> sink) {
-  std::lock_guard lock(logMutex());
-  sinkSlot() = std::move(sink);
+  log_output::writeNext([sink = std::move(sink)]() mutable { sinkSlot() = std::move(sink); });
 }
 }  // namespace oslog
 

@@ -6,6 +6,7 @@
 
 #include "AsciiText.hpp"
 #include "GMime.hpp"
+#include "foundation/Base64.hpp"
 #include "foundation/Text.hpp"
 #include "mailkit/Charsets.hpp"
 
@@ -15,30 +16,12 @@ namespace {
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
-// Base64 as encoded words carry it: padding is optional and ignored, bits
-// left over at the end are dropped. Nothing for a character outside the
-// alphabet.
+// Base64 as encoded words carry it (with or without padding); nothing for a
+// character outside the alphabet.
 std::optional<std::string> base64Decoded(std::string_view text) {
-  std::string bytes;
-  unsigned bits = 0;
-  int count = 0;
-  for (char c : text) {
-    int value = (c >= 'A' && c <= 'Z') ? c - 'A'
-                : (c >= 'a' && c <= 'z') ? c - 'a' + 26
-                : (c >= '0' && c <= '9') ? c - '0' + 52
-                : c == '+' ? 62
-                : c == '/' ? 63
-                : -1;
-    if (c == '=') continue;
-    if (value < 0) return std::nullopt;
-    bits = (bits << 6) | static_cast<unsigned>(value);
-    count += 6;
-    if (count >= 8) {
-      count -= 8;
-      bytes += static_cast<char>((bits >> count) & 0xFF);
-    }
-  }
-  return bytes;
+  auto bytes = platform::base64::decodeIgnoringPadding(text);
+  if (!bytes) return std::nullopt;
+  return std::string(bytes->begin(), bytes->end());
 }
 
 // "Q" encoding: "_" is a space, "=XX" a byte; anything else stands for itself.

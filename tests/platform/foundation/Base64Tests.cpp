@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "foundation/Base64.hpp"
 
 namespace base64 = platform::base64;
+using namespace std::string_literals;
 
 namespace {
 
@@ -62,4 +64,18 @@ TEST(Base64, URLSafeReadingAlsoTakesTheStandardAlphabetAndOptionalPadding) {
   EXPECT_EQ(base64::decodeURLSafe("QQ"), (std::vector<std::uint8_t>{'A'}));
   for (const char* bad : {"abcde", "QQ===", "QUJD=", "a b c", "QQ=Q"})
     EXPECT_FALSE(base64::decodeURLSafe(bad).has_value()) << bad;
+}
+
+TEST(Base64, EncodedWordReadingSkipsPaddingWhereverItStands) {
+  const std::pair<const char*, std::optional<std::string>> cases[] = {
+      {"SGVsbG8=", "Hello"}, {"SGVsbG8", "Hello"},  {"SGVs=bG8", "Hello"}, {"SGVsbG8A1", "Hello\0"s},
+      {"====", ""},          {"Zm9v+/8=", "foo\xfb\xff"}, {"SGV*sbG8", std::nullopt}, {"Zm-v", std::nullopt},
+  };
+  for (const auto& [encoded, plain] : cases) {
+    auto decoded = base64::decodeIgnoringPadding(encoded);
+    ASSERT_EQ(decoded.has_value(), plain.has_value()) << encoded;
+    if (plain) {
+      EXPECT_EQ(*decoded, bytesOf(*plain)) << encoded;
+    }
+  }
 }

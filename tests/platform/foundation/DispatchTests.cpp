@@ -102,19 +102,6 @@ TEST(Dispatch, SyncOntoMainFromAnotherThreadWaitsForTheRunLoop) {
   worker.join();
 }
 
-TEST(Dispatch, GlobalQueueRunsOffTheMainThreadAndConcurrently) {
-  std::atomic<bool> offMain = false, ran = false, nestedRan = false;
-  DispatchQueue::global().async([&] {
-    offMain = !platform::isMainThread();
-    // Concurrent: a sync from one of its own items cannot wait for itself.
-    EXPECT_NO_THROW(DispatchQueue::global().sync([&] { nestedRan = true; }));
-    ran = true;
-  });
-  EXPECT_TRUE(test_support::runMainQueueUntil([&] { return ran.load(); }));
-  EXPECT_TRUE(offMain);
-  EXPECT_TRUE(nestedRan);
-}
-
 TEST(Dispatch, AnItemHoldingTheLastReferenceToItsQueueMayReleaseIt) {
   std::atomic<bool> queueDestroyed = false;
   std::promise<void> released;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "foundation/Json.hpp"
 
 namespace json = platform::json;
@@ -49,6 +51,20 @@ TEST(Json, SerializingInvalidUTF8FailsWithoutThrowing) {
   ASSERT_FALSE(out);
   EXPECT_EQ(out.error()->code(), json::kWriteInvalidCode);
   EXPECT_EQ(*json::serialize(json::Value{{"t", 0.7}}), R"({"t":0.7})");
+}
+
+TEST(Json, DocumentsAreWrittenByTheOneWriterInBothLayouts) {
+  const auto document = *json::parse(R"({"b":[1,{"x":[],"y":{}}],"a":"\u00e9/\u0001\n","n":18446744073709551615,)"
+                                     R"("f":0.5,"g":42.0,"z":null})");
+  EXPECT_EQ(*json::serialize(document),
+            "{\"a\":\"\xC3\xA9/\\u0001\\n\",\"b\":[1,{\"x\":[],\"y\":{}}],\"f\":0.5,\"g\":42,"
+            "\"n\":18446744073709551615,\"z\":null}");
+  EXPECT_EQ(*json::serializePretty(document),
+            "{\n  \"a\": \"\xC3\xA9/\\u0001\\n\",\n  \"b\": [\n    1,\n    {\n      \"x\": [],\n      \"y\": {}\n    }\n  ],\n"
+            "  \"f\": 0.5,\n  \"g\": 42,\n  \"n\": 18446744073709551615,\n  \"z\": null\n}");
+  auto notFinite = json::serialize(json::Value{{"t", std::numeric_limits<double>::infinity()}});
+  ASSERT_FALSE(notFinite);
+  EXPECT_EQ(notFinite.error()->code(), json::kWriteInvalidCode);
 }
 
 TEST(Json, MembersAreReadWithoutConversions) {

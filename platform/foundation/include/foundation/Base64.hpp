@@ -8,8 +8,9 @@
 #include <vector>
 
 // Base64 of RFC 4648 in its two alphabets: the standard one ("+", "/", "="
-// padding), in which JSON carries bytes, and the URL-safe one ("-", "_", no
-// padding), safe in URLs and HTTP header fields.
+// padding), in which JSON and mail carry bytes, and the URL-safe one ("-",
+// "_", no padding), safe in URLs and HTTP header fields. The one decoder of
+// the project: each reading rule below is a mode of it.
 namespace platform::base64 {
 
 std::string encode(std::span<const std::uint8_t> bytes);
@@ -24,5 +25,11 @@ std::string encodeURLSafe(std::span<const std::uint8_t> bytes);
 // The URL-safe alphabet, and the standard one's "+" and "/" too; padding is
 // optional, but at most two "=" that pad to a multiple of four.
 std::optional<std::vector<std::uint8_t>> decodeURLSafe(std::string_view text);
+
+// The standard alphabet read as mail's encoded words are written: "=" is
+// skipped wherever it stands and bits left over at the end are dropped, so
+// that words with and without their padding read alike; absent only for a
+// character outside the alphabet.
+std::optional<std::vector<std::uint8_t>> decodeIgnoringPadding(std::string_view text);
 
 }  // namespace platform::base64

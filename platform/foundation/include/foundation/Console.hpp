@@ -6,7 +6,8 @@
 namespace platform::console {
 
 // Writes one line (a line feed is added) to standard output, whole even when
-// several threads print at once, as a diagnostic line: addresses' user
+// several threads print at once and in its order among every log line of
+// the process (LogOutput.hpp), as a diagnostic line: addresses' user
 // information masked and control characters escaped (DiagnosticText.hpp).
 void print(std::string_view line);
 

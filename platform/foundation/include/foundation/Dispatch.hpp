@@ -33,9 +33,6 @@ class DispatchQueue {
   DispatchQueue& operator=(const DispatchQueue&) = delete;
 
   static DispatchQueue& main();
-  // Runs each item on a thread of its own, concurrently: for work that must
-  // stay off the main thread.
-  static DispatchQueue& global();
 
   void async(Work work);
   void asyncAfter(Clock::duration delay, Work work);
@@ -52,7 +49,7 @@ class DispatchQueue {
 
  private:
   friend struct DispatchInternals;
-  enum class Kind { serial, main, global };
+  enum class Kind { serial, main };
   DispatchQueue(std::string label, Kind kind);
   std::shared_ptr<State> state_;
 };

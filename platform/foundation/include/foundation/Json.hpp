@@ -27,10 +27,12 @@ std::expected<Value, ErrorPtr> parse(std::string_view bytes);
 // Like parse, but a bare scalar at the top level is accepted.
 std::expected<Value, ErrorPtr> parseAllowingFragments(std::string_view bytes);
 
-// Compact encoding; fails (never throws) when a string is not valid UTF-8.
+// Compact encoding, by the project's one JSON writer (JsonWriter.hpp); fails
+// (never throws) when a string is not valid UTF-8 or a number not finite.
 std::expected<std::string, ErrorPtr> serialize(const Value& value);
 
-// Indented encoding for files people read; fails like serialize.
+// Indented encoding for files people read (two spaces a level, as
+// nlohmann's dump(2) writes it); fails like serialize.
 std::expected<std::string, ErrorPtr> serializePretty(const Value& value);
 
 // Typed member access without conversions: a member of another JSON type is

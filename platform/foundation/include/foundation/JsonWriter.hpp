@@ -15,15 +15,31 @@ namespace platform::json {
 // number that is not finite, a document nested too deep).
 inline constexpr long kEncodingInvalidValueCode = 4866;
 
-// Writes one JSON document straight into a text, as compact JSON, without
-// building a document tree first. Commas are the writer's business.
+// The project's one JSON writer: typed values write themselves through it
+// straight into the text, and documents held as nlohmann values are written
+// through it too (Json.hpp). It is our own, not nlohmann's dump(), because
+// the wire needs what the platform's encoders write and dump() does not:
+// a float in its own precision (0.7f as 0.7, where dump() writes the double
+// it widens to, 0.699999988079071), keys in the order the type writes them,
+// and a failure, naming its place, for a number JSON cannot hold, where
+// dump() writes null without a word. Like dump() it writes non-ASCII and "/"
+// as they are and escapes only quotes, backslashes and control characters
+// (\n, \t... and \u001f for the rest), and writes a double with no
+// fraction as an integer (42.0 as 42), as the platform does.
 //
 // A value JSON cannot hold makes the writer fail: the first failure is kept
 // (naming where in the document it happened), later writes are ignored, and
 // `finish` answers the error instead of the text. Writing never throws.
 class Writer {
  public:
-  Writer() = default;
+  enum class Layout {
+    compact,
+    indented,  // two spaces a level, one member or element a line, ": " after keys
+  };
+  // `errorCode`: the code of the failure (the encoder's, or the
+  // serialiser's, kWriteInvalidCode).
+  explicit Writer(Layout layout = Layout::compact, long errorCode = kEncodingInvalidValueCode)
+      : layout_(layout), errorCode_(errorCode) {}
 
   void beginObject();
   void endObject();
@@ -36,6 +52,7 @@ class Writer {
   // The bytes as a string of standard, padded base64.
   void base64(std::span<const std::uint8_t> bytes);
   void integer(std::int64_t value);
+  void integer(std::uint64_t value);
   // The shortest text that reads back as the same number: 42.0 is written 42.
   void number(double value);
   void number(float value);
@@ -56,12 +73,15 @@ class Writer {
     std::string_view key;
   };
   void beforeValue();
+  void newLine(std::size_t depth);
   void open(char bracket, bool isObject);
   void close(char bracket);
   template <typename T>
   void floatingPoint(T value);
   std::string position() const;
 
+  Layout layout_;
+  long errorCode_;
   std::string out_;
   std::vector<Level> levels_;
   ErrorPtr error_;
