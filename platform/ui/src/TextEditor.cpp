@@ -129,21 +129,14 @@ class PlainTextEdit : public QPlainTextEdit {
   }
 };
 
-// The text as the document holds it: every line break (a "\r\n" counts
-// once) becomes the block separator U+2029, as inserting the text makes it.
-QString asDocumentText(const QString& text) {
-  QString held(text.size(), Qt::Uninitialized);
-  const QChar* from = text.constData();
-  QChar* to = held.data();
-  qsizetype kept = 0;
-  for (qsizetype i = 0; i < text.size(); ++i) {
-    const char16_t c = from[i].unicode();
-    if (c == u'\r' && i + 1 < text.size() && from[i + 1] == u'\n') continue;
-    const bool breaks = c == u'\n' || c == u'\r' || c == QChar::ParagraphSeparator || c == 0xFDD0 || c == 0xFDD1;
-    to[kept++] = breaks ? QChar(QChar::ParagraphSeparator) : from[i];
-  }
-  held.truncate(kept);
-  return held;
+// The document's text before `end` is shorter by one for each "\r\n" in
+// the text: the pair makes one line break.
+qsizetype inDocumentText(const QString& text, qsizetype end) {
+  if (!text.contains(u'\r')) return end;
+  qsizetype pairs = 0;
+  for (qsizetype i = 0; i + 1 < end; ++i)
+    if (text[i] == u'\r' && text[i + 1] == u'\n') ++pairs;
+  return end - pairs;
 }
 
 }  // namespace
@@ -186,21 +179,26 @@ void TextEditor::setText(const QString& text) {
     edit_->setTextCursor(QTextCursor(document));
     return;
   }
-  shownText_ = text;
-  // The part between what both begin and end with is all that changes (never
-  // cutting a character in two halves of a surrogate pair).
-  const QString held = std::exchange(documentText_, asDocumentText(text));
-  const QString& wanted = documentText_;
+  // The part between what both begin and end with is all that changes
+  // (never cutting a surrogate pair or a "\r\n" in two).
+  const QString held = std::exchange(shownText_, text);
+  const QString& wanted = shownText_;
   const qsizetype shorter = std::min(held.size(), wanted.size());
-  qsizetype head = 0;
-  while (head < shorter && held[head] == wanted[head]) ++head;
-  if (head > 0 && wanted[head - 1].isHighSurrogate()) --head;
-  qsizetype tail = 0;
-  while (tail < shorter - head && held[held.size() - 1 - tail] == wanted[wanted.size() - 1 - tail]) ++tail;
-  if (tail > 0 && wanted[wanted.size() - tail].isLowSurrogate()) --tail;
+  const QChar* oldText = held.constData();
+  const QChar* newText = wanted.constData();
+  qsizetype head = std::mismatch(oldText, oldText + shorter, newText).first - oldText;
+  if (head > 0 && (wanted[head - 1].isHighSurrogate() || wanted[head - 1] == u'\r')) --head;
+  qsizetype tail = std::mismatch(std::make_reverse_iterator(oldText + held.size()),
+                                 std::make_reverse_iterator(oldText + head + (held.size() - shorter)),
+                                 std::make_reverse_iterator(newText + wanted.size()))
+                       .first.base() -
+                   oldText;
+  tail = held.size() - tail;
+  if (tail > 0 && (wanted[wanted.size() - tail].isLowSurrogate() || wanted[wanted.size() - tail] == u'\n')) --tail;
   QTextCursor cursor(document);
-  cursor.setPosition(short_blocks::documentPosition(*document, head));
-  cursor.setPosition(short_blocks::documentPosition(*document, held.size() - tail), QTextCursor::KeepAnchor);
+  cursor.setPosition(short_blocks::documentPosition(*document, inDocumentText(wanted, head)));
+  cursor.setPosition(short_blocks::documentPosition(*document, inDocumentText(held, held.size() - tail)),
+                     QTextCursor::KeepAnchor);
   short_blocks::insert(cursor, wanted.mid(head, wanted.size() - head - tail));
 }
 
@@ -215,7 +213,6 @@ void TextEditor::setPlaceholder(const QString& placeholder) { edit_->setPlacehol
 void TextEditor::setReadOnly(bool readOnly) {
   if (readOnly) {
     shownText_ = text();
-    documentText_ = short_blocks::text(*edit_->document(), QChar::ParagraphSeparator);
   }
   edit_->setReadOnly(readOnly);
   edit_->setUndoRedoEnabled(!readOnly);

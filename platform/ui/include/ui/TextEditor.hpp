@@ -47,10 +47,8 @@ class TextEditor : public FieldBox {
   void updateFittedHeight();
 
   QPlainTextEdit* edit_;
-  // While read-only: the text last given, which no one else can change, and
-  // that text as the document holds it.
+  // While read-only: the text last given, which no one else can change.
   QString shownText_;
-  QString documentText_;
   int fittedMaximumHeight_ = 0;
 };
 
