@@ -107,12 +107,22 @@ QPlainTextEdit* promptEditor(Window& window) {
   return edit;
 }
 
-// Ctrl+V with the text on the clipboard, in place of all the editor holds,
-// and what follows it (the binding, the preview, the save, the layout).
-void pasteOverAll(QPlainTextEdit* edit) {
-  edit->selectAll();
-  QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
-  QCoreApplication::processEvents();
+// Ctrl+V with the benchmark's text on the clipboard, in place of all the
+// editor holds (one character more every other time, so that each paste
+// changes the text), and what follows it: the binding, the preview, the
+// save, the layout.
+void pasteOverAll(benchmark::State& state, QPlainTextEdit* edit) {
+  const std::string text = largePrompt(bytesOf(state), unbrokenOf(state));
+  const QString texts[] = {QString::fromStdString(text), QString::fromStdString(text + "!")};
+  std::size_t next = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    QGuiApplication::clipboard()->setText(texts[next++ % 2]);
+    state.ResumeTiming();
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+    QCoreApplication::processEvents();
+  }
 }
 
 void largeTexts(benchmark::internal::Benchmark* benchmark) {
@@ -141,33 +151,15 @@ BENCHMARK(BM_KeystrokeInALargePrompt)->Apply(largeTexts)->Iterations(20);
 void BM_PasteALargePrompt(benchmark::State& state) {
   Window window;
   window.userSettings.useCustomPrompt = true;
-  auto* edit = promptEditor(window);
-  const std::string texts[] = {largePrompt(bytesOf(state), unbrokenOf(state)),
-                               largePrompt(bytesOf(state), unbrokenOf(state)) + "!"};
-  std::size_t next = 0;
-  for (auto _ : state) {
-    state.PauseTiming();
-    QGuiApplication::clipboard()->setText(QString::fromStdString(texts[next++ % 2]));
-    state.ResumeTiming();
-    pasteOverAll(edit);
-  }
+  pasteOverAll(state, promptEditor(window));
 }
 BENCHMARK(BM_PasteALargePrompt)->Apply(largeTexts)->Iterations(10);
 
 void BM_PasteIntoTheImportSheet(benchmark::State& state) {
   Window window;
   window.view->state().openImportSheet();
-  auto* edit = window.view->importSheet()->editor()->plainTextEdit();
   (void)QTest::qWaitForWindowExposed(window.view->importSheet());
-  const std::string texts[] = {largePrompt(bytesOf(state), unbrokenOf(state)),
-                               largePrompt(bytesOf(state), unbrokenOf(state)) + "!"};
-  std::size_t next = 0;
-  for (auto _ : state) {
-    state.PauseTiming();
-    QGuiApplication::clipboard()->setText(QString::fromStdString(texts[next++ % 2]));
-    state.ResumeTiming();
-    pasteOverAll(edit);
-  }
+  pasteOverAll(state, window.view->importSheet()->editor()->plainTextEdit());
 }
 BENCHMARK(BM_PasteIntoTheImportSheet)->Apply(largeTexts)->Iterations(10);
 
