@@ -8,7 +8,8 @@
 
 namespace mervo {
 
-ContentViewState::ContentViewState(UserSettings& userSettings) : userSettings_(userSettings) {}
+ContentViewState::ContentViewState(UserSettings& userSettings)
+    : promptInForce(userSettings), userSettings_(userSettings) {}
 
 void ContentViewState::selectTab(MainTab tab) {
   if (*selectedTab != tab) selectedTab = tab;
@@ -40,17 +41,22 @@ void ContentViewState::confirmImport() {
   showingImportAlert = false;
   auto imported = userSettings_.importSettings(*importText);
   importSuccess = imported.has_value();
-  if (!imported) {
-    importResultTitle = "Import Failed";
-    importResultMessage = imported.error().localizedDescription();
-    showingImportResultAlert = true;
-    return;
-  }
+  if (!imported) return showImportResult("Import Failed", imported.error().localizedDescription());
   showingImportSheet = false;
   if (imported->skipped.empty()) return;
-  importResultTitle = "Settings Imported";
-  importResultMessage = fmt::format("Not imported, as their values are not valid: {}. The other settings were applied.",
-                                    fmt::join(imported->skipped, ", "));
+  showImportResult("Settings Imported",
+                   fmt::format("Not imported, as their values are not valid: {}. The other settings were applied.",
+                               fmt::join(imported->skipped, ", ")));
+}
+
+void ContentViewState::refuseOversizedImportText() {
+  showImportResult("Import Failed",
+                   SettingsImportError{SettingsImportError::Case::tooLarge, {}, {}}.localizedDescription());
+}
+
+void ContentViewState::showImportResult(std::string title, std::string message) {
+  importResultTitle = std::move(title);
+  importResultMessage = std::move(message);
   showingImportResultAlert = true;
 }
 

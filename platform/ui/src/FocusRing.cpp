@@ -18,8 +18,9 @@ constexpr qreal kBandWidth = 3;
 constexpr qreal kLineWidth = 1.5;
 
 // Remembers whether the focus last moved by the keyboard (Tab, Backtab or a
-// shortcut). Rings show only then, as on the platform: not for the focus a
-// click or a window's activation gives.
+// shortcut), or because of a key (an alert answered with Return gives the
+// focus back to its window). Rings show only then, as on the platform: not
+// for the focus a click gives, nor a window's activation by a click.
 class KeyboardFocusTracker : public QObject {
  public:
   using QObject::QObject;
@@ -27,13 +28,24 @@ class KeyboardFocusTracker : public QObject {
 
  protected:
   bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() == QEvent::FocusIn) {
-      const auto reason = static_cast<QFocusEvent*>(event)->reason();
-      movedByKeyboard =
-          reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason || reason == Qt::ShortcutFocusReason;
+    switch (event->type()) {
+      case QEvent::KeyPress: lastInputWasKey_ = true; break;
+      case QEvent::MouseButtonPress:
+      case QEvent::TouchBegin: lastInputWasKey_ = false; break;
+      case QEvent::FocusIn: {
+        const auto reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason == Qt::MouseFocusReason) lastInputWasKey_ = false;
+        movedByKeyboard = reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason ||
+                          reason == Qt::ShortcutFocusReason || (reason != Qt::MouseFocusReason && lastInputWasKey_);
+        break;
+      }
+      default: break;
     }
     return false;
   }
+
+ private:
+  bool lastInputWasKey_ = false;
 };
 
 }  // namespace

@@ -1,8 +1,11 @@
 #include "ui/TextEditor.hpp"
 
+#include "ShortBlocks.hpp"
 #include "ui/ScrollBars.hpp"
 
 #include <QAbstractTextDocumentLayout>
+#include <QKeyEvent>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QTextBlock>
 
@@ -14,33 +17,126 @@
 namespace ui {
 namespace {
 
-// Says when it has taken a new size, after it has wrapped its lines anew.
+// How many bytes the text takes in UTF-8.
+std::size_t utf8Size(QStringView text) {
+  std::size_t bytes = 0;
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const char16_t c = text[i].unicode();
+    if (c < 0x80) bytes += 1;
+    else if (c < 0x800) bytes += 2;
+    else if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) bytes += 4, ++i;
+    else bytes += 3;
+  }
+  return bytes;
+}
+
+// The plain-text edit with its document kept in short blocks (see
+// ShortBlocks.hpp): everything that puts text in goes through them, and
+// what it gives out (the text, a copy) leaves out the breaks between the
+// pieces of a line. It says when it has taken a new size, after it has
+// wrapped its lines anew.
 class PlainTextEdit : public QPlainTextEdit {
  public:
   std::function<void()> resized;
+  std::function<void()> refused;
+  std::size_t maximumBytes = 0;  // none
+
+  // Inserts as typed or pasted, unless that would take the text past its
+  // limit: then nothing is inserted.
+  void insertAtCursor(const QString& text) {
+    if (refuses(text)) return;
+    QTextCursor cursor = textCursor();
+    short_blocks::insert(cursor, text);
+    setTextCursor(cursor);
+    ensureCursorVisible();
+  }
 
  protected:
   void resizeEvent(QResizeEvent* event) override {
     QPlainTextEdit::resizeEvent(event);
     if (resized) resized();
   }
+
+  void insertFromMimeData(const QMimeData* source) override {
+    if (!isReadOnly() && source->hasText()) insertAtCursor(source->text());
+  }
+
+  QMimeData* createMimeDataFromSelection() const override {
+    auto* data = new QMimeData;
+    const QTextCursor cursor = textCursor();
+    data->setText(short_blocks::text(*document(), cursor.selectionStart(), cursor.selectionEnd(), u'\n'));
+    return data;
+  }
+
+  void keyPressEvent(QKeyEvent* event) override {
+    if (isReadOnly()) return QPlainTextEdit::keyPressEvent(event);
+    if (event->matches(QKeySequence::InsertParagraphSeparator)) {
+      insertAtCursor(QStringLiteral("\n"));
+      return event->accept();
+    }
+    const QString typed = event->text();
+    if (!typed.isEmpty() && (typed[0].isPrint() || typed[0] == u'\t') && refuses(typed)) return event->accept();
+    stepOverPieceBreak(event);
+    editThenTidy([&] { QPlainTextEdit::keyPressEvent(event); });
+  }
+
+  void inputMethodEvent(QInputMethodEvent* event) override {
+    if (!isReadOnly() && refuses(event->commitString())) return event->accept();
+    editThenTidy([&] { QPlainTextEdit::inputMethodEvent(event); });
+  }
+
+ private:
+  bool refuses(const QString& inserted) {
+    if (maximumBytes == 0) return false;
+    const QTextCursor cursor = textCursor();
+    const QString& all = short_blocks::text(*document(), u'\n');
+    const QString selected =
+        short_blocks::text(*document(), cursor.selectionStart(), cursor.selectionEnd(), u'\n');
+    if (utf8Size(all) - utf8Size(selected) + utf8Size(inserted) <= maximumBytes) return false;
+    if (refused) refused();
+    return true;
+  }
+
+  // Between two pieces of a line there is no character to delete: Backspace
+  // at the start of a piece deletes the last character of the one before,
+  // and Delete at the end of a piece the first of the next.
+  void stepOverPieceBreak(QKeyEvent* event) {
+    QTextCursor cursor = textCursor();
+    if (cursor.hasSelection()) return;
+    const QTextBlock block = cursor.block();
+    const bool backspace = event->key() == Qt::Key_Backspace && !(event->modifiers() & ~Qt::ShiftModifier);
+    if (backspace && cursor.atBlockStart() && short_blocks::continuesLine(block) && block.previous().isValid())
+      cursor.movePosition(QTextCursor::PreviousCharacter);
+    else if (event->matches(QKeySequence::Delete) && cursor.atBlockEnd() && short_blocks::continuesLine(block.next()))
+      cursor.movePosition(QTextCursor::NextCharacter);
+    else
+      return;
+    setTextCursor(cursor);
+  }
+
+  // An edit the base class makes (a key typed, a word deleted) may leave a
+  // block too long or a piece empty; the mending is part of that edit.
+  void editThenTidy(const std::function<void()>& edit) {
+    const int revision = document()->revision();
+    edit();
+    if (document()->revision() == revision) return;
+    const QTextBlock block = textCursor().block();
+    const QTextBlock next = block.next();
+    QTextCursor cursor(document());
+    cursor.joinPreviousEditBlock();
+    short_blocks::tidy(*document(), block.position(), next.isValid() ? next.position() + next.length() - 1 : block.position());
+    cursor.endEditBlock();
+  }
 };
 
-// The text as the document holds it: every line break (a "\r\n" counts
-// once) becomes the block separator U+2029, as inserting the text makes it.
-QString asDocumentText(const QString& text) {
-  QString held(text.size(), Qt::Uninitialized);
-  const QChar* from = text.constData();
-  QChar* to = held.data();
-  qsizetype kept = 0;
-  for (qsizetype i = 0; i < text.size(); ++i) {
-    const char16_t c = from[i].unicode();
-    if (c == u'\r' && i + 1 < text.size() && from[i + 1] == u'\n') continue;
-    const bool breaks = c == u'\n' || c == u'\r' || c == QChar::ParagraphSeparator || c == 0xFDD0 || c == 0xFDD1;
-    to[kept++] = breaks ? QChar(QChar::ParagraphSeparator) : from[i];
-  }
-  held.truncate(kept);
-  return held;
+// The document's text before `end` is shorter by one for each "\r\n" in
+// the text: the pair makes one line break.
+qsizetype inDocumentText(const QString& text, qsizetype end) {
+  if (!text.contains(u'\r')) return end;
+  qsizetype pairs = 0;
+  for (qsizetype i = 0; i + 1 < end; ++i)
+    if (text[i] == u'\r' && text[i + 1] == u'\n') ++pairs;
+  return end - pairs;
 }
 
 }  // namespace
@@ -66,35 +162,50 @@ TextEditor::TextEditor(const FieldStyle& style, QWidget* parent) : FieldBox(new 
 // the document's blocks become "\n".
 QString TextEditor::text() const {
   if (edit_->isReadOnly()) return shownText_;
-  QString text = edit_->document()->toRawText();
-  // A plain loop: QString::replace takes several times as long on a long text.
-  for (QChar& c : text)
-    if (c == QChar::ParagraphSeparator) c = u'\n';
-  return text;
+  return short_blocks::text(*edit_->document(), u'\n');
 }
 
 void TextEditor::setText(const QString& text) {
   if (this->text() == text) return;
+  QTextDocument* document = edit_->document();
   if (!edit_->isReadOnly()) {
-    edit_->setPlainText(text);
+    // A new text, as setPlainText gives it: no undo history, the cursor at
+    // the start.
+    document->setUndoRedoEnabled(false);
+    QTextCursor cursor(document);
+    cursor.select(QTextCursor::Document);
+    short_blocks::insert(cursor, text);
+    document->setUndoRedoEnabled(true);
+    edit_->setTextCursor(QTextCursor(document));
     return;
   }
-  shownText_ = text;
-  // The part between what both begin and end with is all that changes (never
-  // cutting a character in two halves of a surrogate pair).
-  const QString held = std::exchange(documentText_, asDocumentText(text));
-  const QString& wanted = documentText_;
+  // The part between what both begin and end with is all that changes
+  // (never cutting a surrogate pair or a "\r\n" in two).
+  const QString held = std::exchange(shownText_, text);
+  const QString& wanted = shownText_;
   const qsizetype shorter = std::min(held.size(), wanted.size());
-  qsizetype head = 0;
-  while (head < shorter && held[head] == wanted[head]) ++head;
-  if (head > 0 && wanted[head - 1].isHighSurrogate()) --head;
-  qsizetype tail = 0;
-  while (tail < shorter - head && held[held.size() - 1 - tail] == wanted[wanted.size() - 1 - tail]) ++tail;
-  if (tail > 0 && wanted[wanted.size() - tail].isLowSurrogate()) --tail;
-  QTextCursor cursor(edit_->document());
-  cursor.setPosition(static_cast<int>(head));
-  cursor.setPosition(static_cast<int>(held.size() - tail), QTextCursor::KeepAnchor);
-  cursor.insertText(wanted.mid(head, wanted.size() - head - tail));
+  const QChar* oldText = held.constData();
+  const QChar* newText = wanted.constData();
+  qsizetype head = std::mismatch(oldText, oldText + shorter, newText).first - oldText;
+  if (head > 0 && (wanted[head - 1].isHighSurrogate() || wanted[head - 1] == u'\r')) --head;
+  qsizetype tail = std::mismatch(std::make_reverse_iterator(oldText + held.size()),
+                                 std::make_reverse_iterator(oldText + head + (held.size() - shorter)),
+                                 std::make_reverse_iterator(newText + wanted.size()))
+                       .first.base() -
+                   oldText;
+  tail = held.size() - tail;
+  if (tail > 0 && (wanted[wanted.size() - tail].isLowSurrogate() || wanted[wanted.size() - tail] == u'\n')) --tail;
+  QTextCursor cursor(document);
+  cursor.setPosition(short_blocks::documentPosition(*document, inDocumentText(wanted, head)));
+  cursor.setPosition(short_blocks::documentPosition(*document, inDocumentText(held, held.size() - tail)),
+                     QTextCursor::KeepAnchor);
+  short_blocks::insert(cursor, wanted.mid(head, wanted.size() - head - tail));
+}
+
+void TextEditor::limitText(std::size_t utf8Bytes) {
+  auto* edit = static_cast<PlainTextEdit*>(edit_);
+  edit->maximumBytes = utf8Bytes;
+  edit->refused = [this] { emit insertionRefused(); };
 }
 
 void TextEditor::setPlaceholder(const QString& placeholder) { edit_->setPlaceholderText(placeholder); }
@@ -102,7 +213,6 @@ void TextEditor::setPlaceholder(const QString& placeholder) { edit_->setPlacehol
 void TextEditor::setReadOnly(bool readOnly) {
   if (readOnly) {
     shownText_ = text();
-    documentText_ = edit_->document()->toRawText();
   }
   edit_->setReadOnly(readOnly);
   edit_->setUndoRedoEnabled(!readOnly);

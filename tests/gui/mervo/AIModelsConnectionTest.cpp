@@ -24,6 +24,7 @@
 #include "test_doubles/DirectRoadFailures.hpp"
 #include "test_doubles/VertexAIBackend.hpp"
 #include "test_support/LoopbackServer.hpp"
+#include "ui/FocusRing.hpp"
 #include "ui/PopUpPicker.hpp"
 #include "ui/StyledButton.hpp"
 #include "ui/SymbolLabel.hpp"
@@ -139,6 +140,32 @@ INSTANTIATE_TEST_SUITE_P(
         Exchange{"CustomAnswersInAnotherShape", LLMProvider::custom, json({{"answer", "?"}}), "/chat/completions",
                  "❌ Connection failed!\n\nError: Invalid response format", false}),
     [](const ::testing::TestParamInfo<Exchange>& info) { return std::string(info.param.name); });
+
+// A test started from the keyboard ends with the focus where it began: the
+// alert closed with Return gives it back to "Test Connection", ring and all,
+// and the next Tab goes on from there.
+TEST_F(AIModelsConnectionTest, ATestStartedFromTheKeyboardGivesTheFocusBackToItsButton) {
+  server.reply(compose_test::chatReply("Hello"));
+  configure(LLMProvider::openai, server.baseURL());
+  window->activateWindow();
+  ASSERT_TRUE(gui_test::waitUntil([&] { return window->isActiveWindow(); }));
+  auto* test = screen()->testButton();
+  test->setFocus(Qt::TabFocusReason);
+  ASSERT_TRUE(test->hasFocus());
+  QTest::keyClick(test, Qt::Key_Space);
+  ASSERT_TRUE(gui_test::waitUntil([&] { return screen()->testAlert() && screen()->testAlert()->isVisible(); }));
+  QTest::keyClick(screen()->testAlert(), Qt::Key_Return);
+  ASSERT_TRUE(gui_test::waitUntil([&] { return !screen()->testAlert(); }));
+  // The window manager makes the window active again (the offscreen
+  // platform leaves that to the test).
+  window->activateWindow();
+  ASSERT_TRUE(gui_test::waitUntil([&] { return test->hasFocus(); }));
+  EXPECT_TRUE(ui::showsFocusRing(*test));
+  QWidget* next = test->nextInFocusChain();
+  while (!(next->focusPolicy() & Qt::TabFocus) || !next->isVisible() || !next->isEnabled()) next = next->nextInFocusChain();
+  QTest::keyClick(test, Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), next);
+}
 
 TEST_F(AIModelsConnectionTest, AnUnreachableServerFailsTheTest) {
   configure(LLMProvider::ollama, "http://127.0.0.1:" + std::to_string(test_support::closedLoopbackPort()));

@@ -20,6 +20,7 @@
 #include "ui/Palette.hpp"
 #include "ui/PopUpPicker.hpp"
 #include "ui/StepSlider.hpp"
+#include "ui/FocusRing.hpp"
 #include "ui/StyledButton.hpp"
 #include "ui/SymbolLabel.hpp"
 #include "ui/TextField.hpp"
@@ -336,8 +337,10 @@ TEST_F(AIModelsScreenTest, SavingFromTheKeyboardLeavesNoFieldFocusedAndSelected)
   ASSERT_TRUE(models->saveButton()->hasFocus());
   QTest::keyClick(models->saveButton(), Qt::Key_Space);
   ASSERT_TRUE(models->savedButton()->isVisible());
-  // Focus stays on the screen, off every field and button.
-  EXPECT_EQ(QApplication::focusWidget(), models);
+  // "Saved", disabled, cannot hold the focus: it stays beside it, on "Test
+  // Connection", with its ring, and the next Tab goes on from there.
+  EXPECT_EQ(QApplication::focusWidget(), models->testButton());
+  EXPECT_TRUE(ui::showsFocusRing(*models->testButton()));
   for (auto* field : window.findChildren<QLineEdit*>()) {
     SCOPED_TRACE(field->placeholderText().toStdString());
     EXPECT_FALSE(field->hasFocus());
@@ -345,6 +348,9 @@ TEST_F(AIModelsScreenTest, SavingFromTheKeyboardLeavesNoFieldFocusedAndSelected)
   }
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_X);
   EXPECT_EQ(*llmConfig->apiKey, "sk-abc");
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), models->testButton());
 }
 
 // The provider cards are buttons for the keyboard too: Tab reaches them, the

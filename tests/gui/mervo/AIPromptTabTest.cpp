@@ -1,7 +1,10 @@
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTest>
+#include <QTextBlock>
 
 #include <filesystem>
 #include <fstream>
@@ -27,12 +30,14 @@ class AIPromptTabTest : public mervo_gui_test::MervoGuiTest {
     saves = 0;
     token = platform::NotificationCenter::defaultCenter().addObserver(UserSettings::kChangedNotification, nullptr,
                                                                        [this](const auto&) { ++saves; });
-    tab = std::make_unique<AIPromptTab>(*userSettings);
+    promptInForce = std::make_unique<mervo::PromptInForce>(*userSettings);
+    tab = std::make_unique<AIPromptTab>(*userSettings, *promptInForce);
     tab->resize(640, 800);
     gui_test::showAndWait(*tab);
   }
   void TearDown() override {
     tab.reset();
+    promptInForce.reset();
     platform::NotificationCenter::defaultCenter().removeObserver(token);
     MervoGuiTest::TearDown();
   }
@@ -46,6 +51,7 @@ class AIPromptTabTest : public mervo_gui_test::MervoGuiTest {
 
   int saves = 0;
   platform::NotificationCenter::Token token = 0;
+  std::unique_ptr<mervo::PromptInForce> promptInForce;
   std::unique_ptr<AIPromptTab> tab;
 };
 
@@ -236,5 +242,71 @@ TEST_F(AIPromptTabTest, AChangeTheSuiteDidNotTakeSaysSoUntilASaveDoes) {
   EXPECT_FALSE(notice->isVisible());
   EXPECT_TRUE(storedPrompt()->ends_with("!"));
 }
+
+}  // namespace
+
+namespace {
+
+// After a save the suite did not take, the preview shows the prompt the
+// assistant still uses, not the one typed; also when the tab is shown anew.
+// The next save that lands brings it up to date.
+TEST_F(AIPromptTabTest, AfterAFailedSaveThePreviewShowsThePromptInForce) {
+  toggle();
+  userSettings->customSystemPrompt = std::string("Kept");
+  ASSERT_EQ(preview(), "Kept");
+  const auto file = platform::UserDefaults::fileForDomain(settings_test::kSuiteName);
+  { std::ofstream(file) << "not a property list"; }
+  auto* edit = tab->editor()->plainTextEdit();
+  edit->moveCursor(QTextCursor::End);
+  QTest::keyClicks(edit, "X");
+  EXPECT_TRUE(tab->saveFailureNotice()->isVisible());
+  EXPECT_EQ(tab->editor()->text(), "KeptX");
+  EXPECT_EQ(preview(), "Kept");
+  tab = std::make_unique<AIPromptTab>(*userSettings, *promptInForce);
+  EXPECT_EQ(tab->activePrompt()->text(), "Kept");
+
+  std::filesystem::remove(file);
+  tab->editor()->plainTextEdit()->moveCursor(QTextCursor::End);
+  QTest::keyClicks(tab->editor()->plainTextEdit(), "Y");
+  EXPECT_EQ(tab->activePrompt()->text(), "KeptXY");
+}
+
+struct LongPrompt {
+  const char* name;
+  qsizetype bytes;
+  bool pasted;  // otherwise stored before, and typed into
+};
+
+void PrintTo(const LongPrompt& p, std::ostream* os) { *os << p.name; }
+
+class AIPromptTabWithALongPrompt : public AIPromptTabTest, public ::testing::WithParamInterface<LongPrompt> {};
+
+// A prompt that is one line without a break opportunity (a pasted Base64
+// blob) is edited as quickly as any: held in short blocks in the editor
+// and the preview, and stored byte for byte as pasted and typed.
+TEST_P(AIPromptTabWithALongPrompt, IsStoredExactlyAndLaidOutInShortBlocks) {
+  const std::string blob = QString("QmFzZTY0").repeated(GetParam().bytes / 8).toStdString();
+  toggle();
+  auto* edit = tab->editor()->plainTextEdit();
+  if (GetParam().pasted) {
+    QGuiApplication::clipboard()->setText(QString::fromStdString(blob));
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+  } else {
+    userSettings->customSystemPrompt = blob;
+  }
+  edit->moveCursor(QTextCursor::End);
+  QTest::keyClicks(edit, "!");
+  EXPECT_TRUE(storedPrompt() == blob + "!");
+  EXPECT_TRUE(preview().toStdString() == blob + "!");
+  for (auto* shown : {tab->editor(), tab->activePrompt()})
+    for (QTextBlock block = shown->plainTextEdit()->document()->begin(); block.isValid(); block = block.next())
+      ASSERT_LE(block.length(), 4097);
+}
+
+INSTANTIATE_TEST_SUITE_P(AIPromptTab, AIPromptTabWithALongPrompt,
+                         ::testing::Values(LongPrompt{"Pasted256KB", 256 << 10, true}, LongPrompt{"Pasted1MB", 1 << 20, true},
+                                           LongPrompt{"Typed256KB", 256 << 10, false}, LongPrompt{"Typed1MB", 1 << 20, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

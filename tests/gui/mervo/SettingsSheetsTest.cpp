@@ -1,3 +1,5 @@
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QTest>
@@ -53,6 +55,12 @@ class SettingsSheetsTest : public mervo_gui_test::MervoGuiTest {
     EXPECT_NE(gui_test::findByText(*alert, "This will replace your current settings. Are you sure?"), nullptr);
     click(qobject_cast<QAbstractButton*>(gui_test::findByText(*alert, choice)));
     ASSERT_TRUE(gui_test::waitUntil([&] { return !view->importAlert(); }));
+  }
+
+  // Pastes the text from the clipboard into the open import sheet, as Ctrl+V does.
+  void pasteFromTheClipboard(const QString& text) {
+    QGuiApplication::clipboard()->setText(text);
+    QTest::keyClick(view->importSheet()->editor()->plainTextEdit(), Qt::Key_V, Qt::ControlModifier);
   }
 
   std::unique_ptr<ContentView> view;
@@ -193,6 +201,46 @@ TEST_F(SettingsSheetsTest, AValidExportIsAppliedAndTheSheetCloses) {
   rereadStoresFromDisk();
   EXPECT_EQ(suite().string("emailTone"), "casual");
   EXPECT_EQ(suite().string("customSystemPrompt"), "Short answers.");
+}
+
+// An import that passes over invalid values names them once the sheet has
+// closed, in an alert on the window.
+TEST_F(SettingsSheetsTest, WhatAnImportPassedOverIsNamedOnTheWindow) {
+  paste(R"({"emailTone":"loud","useCustomPrompt":"yes","responseLength":"short"})");
+  confirmWith("Import");
+  EXPECT_TRUE(*state().importSuccess);
+  EXPECT_EQ(*userSettings->responseLength, mervo::ResponseLength::short_);
+  ASSERT_TRUE(gui_test::waitUntil([&] { return !view->importSheet(); }));
+  ASSERT_TRUE(gui_test::waitUntil([&] { return view->importResultAlert() && view->importResultAlert()->isVisible(); }));
+  auto* alert = view->importResultAlert();
+  EXPECT_EQ(alert->windowTitle(), "Settings Imported");
+  EXPECT_EQ(alert->parentWidget(), view.get());
+  EXPECT_EQ(gui_test::readableText(*alert->messageLabel()),
+            "Not imported, as their values are not valid: useCustomPrompt, emailTone. The other settings were applied.");
+}
+
+// Pasted settings of a megabyte without a break opportunity (a prompt that
+// is one Base64 blob) are taken at once and reach the import exactly; a
+// paste that would take the text past 8 MB is refused before it is shown,
+// and the window says why.
+TEST_F(SettingsSheetsTest, ALongPasteIsTakenExactlyAndOnePastTheLimitIsRefused) {
+  state().openImportSheet();
+  ASSERT_TRUE(gui_test::waitUntil([&] { return view->importSheet() && view->importSheet()->isVisible(); }));
+  for (qsizetype bytes : {qsizetype(256) << 10, qsizetype(1) << 20}) {
+    SCOPED_TRACE(bytes);
+    const QString text = "{\"customSystemPrompt\": \"" + QString("QmFzZTY0").repeated(bytes / 8) + "\"}";
+    view->importSheet()->editor()->plainTextEdit()->selectAll();
+    pasteFromTheClipboard(text);
+    EXPECT_EQ(*state().importText, text.toStdString());
+  }
+  const std::string before = *state().importText;
+  pasteFromTheClipboard(QString("x").repeated(mervo::UserSettings::kMaximumImportSize - before.size() + 1));
+  EXPECT_EQ(*state().importText, before);
+  ASSERT_TRUE(gui_test::waitUntil([&] { return view->importResultAlert() && view->importResultAlert()->isVisible(); }));
+  EXPECT_EQ(view->importResultAlert()->windowTitle(), "Import Failed");
+  EXPECT_EQ(gui_test::readableText(*view->importResultAlert()->messageLabel()),
+            "The text is longer than a settings export can be (8 MB). Nothing was changed.");
+  EXPECT_TRUE(view->importSheet()->isVisible());
 }
 
 // What the export sheet shows, pasted into the import sheet, brings back the

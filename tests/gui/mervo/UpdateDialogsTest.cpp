@@ -3,6 +3,7 @@
 #include <QMenu>
 #include <QTextBrowser>
 #include <QTest>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -73,6 +74,22 @@ TEST_F(UpdateDialogsTest, ANewerReleaseWithItsNotesOpensItsPageInTheBrowser) {
   ASSERT_EQ(openedURLs.size(), 1u);
   EXPECT_EQ(openedURLs[0], QUrl("https://quorbel.example/releases/1.10"));
   EXPECT_TRUE(gui_test::waitUntil([&] { return driver->currentDialog() == nullptr; }));
+}
+
+// The check Mervo starts by itself opens its notice in front of the window,
+// attached to it, as every other dialog of the window is.
+TEST_F(UpdateDialogsTest, TheScheduledChecksNoticeOpensOnTheWindow) {
+  server.reply({200, sparkle_test::feed(sparkle_test::release("1.10")), "application/rss+xml", {}});
+  sparkle::Updater updater(host(), driver);
+  mervo::views::MainWindow window(environment(), updater);
+  gui_test::showAndWait(window);
+  driver->setHostWindow(&window);
+  updater.checkForUpdatesInBackground();
+  ASSERT_TRUE(gui_test::waitUntil([&] { return driver->currentDialog() && driver->currentDialog()->isVisible(); }));
+  auto* dialog = driver->currentDialog();
+  EXPECT_EQ(dialog->parentWidget(), &window);
+  EXPECT_EQ(dialog->windowHandle()->transientParent(), window.windowHandle());
+  EXPECT_TRUE(gui_test::waitUntil([&] { return dialog->isActiveWindow(); }));
 }
 
 TEST_F(UpdateDialogsTest, AFailureIsShownWithItsReason) {

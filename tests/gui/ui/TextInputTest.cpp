@@ -12,9 +12,11 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextBlock>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ostream>
 
 namespace {
@@ -353,6 +355,143 @@ TEST(TextBinding, AValueShownOnOneLineBecomesThatLine) {
   bindings.text(&field, key);
   EXPECT_EQ(field.text(), "sk-loaded");
   EXPECT_EQ(*key, "sk-loaded");
+}
+
+}  // namespace
+
+namespace {
+
+// A long text without a break opportunity (a pasted Base64 blob), with a
+// combining accent in every unit, `bytes` long.
+QString unbrokenText(qsizetype bytes) {
+  const QString unit = QString::fromUtf8("QmFzZTY0e\u0301");
+  return unit.repeated(bytes / unit.toUtf8().size());
+}
+
+// No block of the editor's document is long enough to hold the window up
+// when it is laid out.
+qsizetype longestBlock(const ui::TextEditor& editor) {
+  qsizetype longest = 0;
+  for (QTextBlock block = editor.plainTextEdit()->document()->begin(); block.isValid(); block = block.next())
+    longest = std::max<qsizetype>(longest, block.length() - 1);
+  return longest;
+}
+
+struct LongText {
+  const char* name;
+  qsizetype bytes;
+  bool pasted;  // otherwise given, and typed into
+};
+
+void PrintTo(const LongText& t, std::ostream* os) { *os << t.name; }
+
+class TextEditorWithALongLine : public ::testing::TestWithParam<LongText> {};
+
+// A line of a megabyte without spaces, pasted or typed into, is held in
+// short blocks, and the text is exactly what was pasted and typed: read,
+// copied, undone and redone.
+TEST_P(TextEditorWithALongLine, StaysQuickAndKeepsTheTextExactly) {
+  const QString line = unbrokenText(GetParam().bytes);
+  const QString text = "{\"customSystemPrompt\": \"" + line + "\"}\n" + line;
+  ui::TextEditor editor;
+  editor.resize(480, 300);
+  gui_test::showAndWait(editor);
+  auto* edit = editor.plainTextEdit();
+  if (GetParam().pasted) {
+    QGuiApplication::clipboard()->setText(text);
+    QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+  } else {
+    editor.setText(text);
+  }
+  EXPECT_EQ(editor.text(), text);
+  EXPECT_LE(longestBlock(editor), 4096);
+
+  // Typed in the middle of the first line and at the end of the text.
+  QTextCursor cursor = edit->textCursor();
+  cursor.setPosition(static_cast<int>(line.size() / 2));
+  edit->setTextCursor(cursor);
+  QTest::keyClicks(edit, "Ab");
+  edit->moveCursor(QTextCursor::End);
+  QTest::keyClicks(edit, "!");
+  const qsizetype at = editor.text().indexOf("Ab");
+  ASSERT_GT(at, 0);
+  EXPECT_LT(at, line.size());
+  EXPECT_TRUE(editor.text() == QString(text).insert(at, "Ab") + "!");
+  EXPECT_LE(longestBlock(editor), 4096);
+
+  edit->selectAll();
+  edit->copy();
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), editor.text());
+  const QString edited = editor.text();
+  edit->undo();
+  edit->redo();
+  EXPECT_EQ(editor.text(), edited);
+}
+
+INSTANTIATE_TEST_SUITE_P(TextEditor, TextEditorWithALongLine,
+                         ::testing::Values(LongText{"Pasted256KB", 256 << 10, true}, LongText{"Pasted1MB", 1 << 20, true},
+                                           LongText{"Typed256KB", 256 << 10, false}, LongText{"Typed1MB", 1 << 20, false}),
+                         [](const ::testing::TestParamInfo<LongText>& info) { return std::string(info.param.name); });
+
+// Keys at the break between two pieces of a line act on the text as they
+// would anywhere else: Backspace and Delete remove a character each, and
+// Return starts a line there without an empty one.
+TEST(TextEditor, KeysAtTheBreakBetweenTwoPiecesActOnTheText) {
+  const QString line = QString("QmFzZTY0").repeated(2500);
+  ui::TextEditor editor;
+  editor.setText(line);
+  auto* edit = editor.plainTextEdit();
+  const QTextBlock second = edit->document()->begin().next();
+  ASSERT_TRUE(second.isValid());
+  const qsizetype cut = second.position() - 1;  // where the second piece starts, in the text
+  struct Key {
+    const char* name;
+    int documentPosition;
+    Qt::Key key;
+    QString expected;
+  } keys[] = {
+      {"Backspace", second.position(), Qt::Key_Backspace, QString(line).remove(cut - 1, 1)},
+      {"Delete", second.position() - 1, Qt::Key_Delete, QString(line).remove(cut, 1)},
+      {"Return", second.position(), Qt::Key_Return, QString(line).insert(cut, u'\n')},
+  };
+  for (const auto& key : keys) {
+    SCOPED_TRACE(key.name);
+    editor.setText(line);
+    QTextCursor cursor = edit->textCursor();
+    cursor.setPosition(key.documentPosition);
+    edit->setTextCursor(cursor);
+    QTest::keyClick(edit, key.key);
+    EXPECT_EQ(editor.text().toStdString(), key.expected.toStdString()) << editor.text().size() << " " << key.expected.size();
+    for (QTextBlock block = edit->document()->begin(); block.isValid(); block = block.next())
+      EXPECT_GT(block.length(), 1) << "an empty line shows where the text has none";
+  }
+}
+
+// A limited editor refuses a paste or a keystroke that would take its text
+// past the limit, whole and before laying it out, and says so.
+TEST(TextEditor, ALimitedEditorRefusesWhatWouldPassTheLimit) {
+  ui::TextEditor editor;
+  editor.limitText(10);
+  QSignalSpy refusals(&editor, &ui::TextEditor::insertionRefused);
+  editor.setText("12345678");
+  auto* edit = editor.plainTextEdit();
+  edit->moveCursor(QTextCursor::End);
+  QGuiApplication::clipboard()->setText("abc");
+  edit->paste();
+  EXPECT_EQ(editor.text(), "12345678");
+  EXPECT_EQ(refusals.count(), 1);
+  QGuiApplication::clipboard()->setText("é");  // two bytes: just fits
+  edit->paste();
+  EXPECT_EQ(editor.text(), "12345678é");
+  QTest::keyClicks(edit, "x");
+  EXPECT_EQ(editor.text(), "12345678é");
+  EXPECT_EQ(refusals.count(), 2);
+  // In place of a selection, what is pasted may fit.
+  QGuiApplication::clipboard()->setText("abc");
+  edit->selectAll();
+  edit->paste();
+  EXPECT_EQ(editor.text(), "abc");
+  EXPECT_EQ(refusals.count(), 2);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/MainTab.hpp"
+#include "app/PromptInForce.hpp"
 #include "observable/Published.hpp"
 #include "settings/UserSettings.hpp"
 
@@ -18,6 +19,8 @@ class ContentViewState {
   ContentViewState& operator=(const ContentViewState&) = delete;
 
   platform::Published<MainTab> selectedTab{MainTab::home};
+  // For the AI Prompt tab, which is built anew each time it is shown.
+  PromptInForce promptInForce;
   platform::Published<bool> showingExportSheet{false};
   platform::Published<bool> showingImportSheet{false};
   platform::Published<std::string> exportedSettings{std::string()};
@@ -51,8 +54,13 @@ class ContentViewState {
   // changed nothing (no settings export, nothing usable in it, settings the
   // shared suite did not take) says why and keeps the sheet for another try.
   void confirmImport();
+  // A paste into the sheet that would take its text past what an import
+  // reads: refused before it is shown, for the reason an import would give.
+  void refuseOversizedImportText();
 
  private:
+  void showImportResult(std::string title, std::string message);
+
   UserSettings& userSettings_;
 };
 

@@ -37,15 +37,19 @@ void saveOnChange(ui::Bindings& bindings, platform::Published<T>& field, UserSet
 
 }  // namespace
 
-AIPromptTab::AIPromptTab(UserSettings& userSettings, QWidget* parent) : QWidget(parent) {
+AIPromptTab::AIPromptTab(UserSettings& userSettings, PromptInForce& promptInForce, QWidget* parent) : QWidget(parent) {
   auto* cards = verticalStack(this, 20);
   cards->addWidget(new SettingsCard("System Prompt Configuration", "text.bubble.fill", makeConfigurationContent(userSettings),
                                     false, this));
   cards->addWidget(new SettingsCard("Current Active Prompt", "eye.fill", makePreviewContent(), false, this));
   bindings_.recompute(
-      [this, &userSettings] { activePrompt_->setText(QString::fromStdString(userSettings.effectiveSystemPrompt())); },
+      [this, &userSettings, &promptInForce] {
+        activePrompt_->setText(QString::fromStdString(userSettings.saveFailure->has_value()
+                                                          ? *promptInForce.prompt
+                                                          : userSettings.effectiveSystemPrompt()));
+      },
       userSettings.useCustomPrompt, userSettings.customSystemPrompt, userSettings.emailTone, userSettings.responseLength,
-      userSettings.includeContext);
+      userSettings.includeContext, userSettings.saveFailure, promptInForce.prompt);
 }
 
 QWidget* AIPromptTab::makeConfigurationContent(UserSettings& userSettings) {

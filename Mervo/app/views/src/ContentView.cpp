@@ -144,7 +144,7 @@ QWidget* ContentView::makeTab(MainTab tab) {
   switch (tab) {
     case MainTab::home: return inStack(new HomeTab, 30);
     case MainTab::features: return new FeaturesContentView(environment_.featureManager, false);
-    case MainTab::prompt: return inStack(new AIPromptTab(environment_.userSettings), 20);
+    case MainTab::prompt: return inStack(new AIPromptTab(environment_.userSettings, state_.promptInForce), 20);
     case MainTab::apiConfig: return new LLMConfigurationView(environment_.llmConfig, environment_.llmService);
   }
   return nullptr;
@@ -159,7 +159,11 @@ void ContentView::showTab(MainTab tab) {
   tabContent_->show();
 }
 
-QWidget* ContentView::alertParent() { return importSheet_ ? static_cast<QWidget*>(importSheet_) : this; }
+// In front of the sheet while it is open; on the window once it has closed
+// (it is deleted a little later, and would take the alert with it).
+QWidget* ContentView::alertParent() {
+  return importSheet_ && importSheet_->isVisible() ? static_cast<QWidget*>(importSheet_) : window();
+}
 
 void ContentView::bindSheets() {
   presentWhile(bindings_, state_.showingExportSheet, exportSheet_, [this] { return new ExportSheet(state_, this); });

@@ -154,21 +154,30 @@ void LLMConfigurationView::selectProvider(LLMProvider provider) {
 
 void LLMConfigurationView::testConnection() {
   if (isTestingConnection_.get()) return;
+  // The button is disabled while the test runs, and Qt would pass its focus
+  // on to the next control; the screen holds it (showing no ring) until the
+  // answer is closed, and then the button has it again.
+  const bool pressedFromTheKeyboard = testButton_->hasFocus();
+  if (pressedFromTheKeyboard) setFocus(Qt::OtherFocusReason);
   isTestingConnection_ = true;
   // The answer comes on the main queue, perhaps after this screen is gone.
-  service_.testConnection([screen = QPointer<LLMConfigurationView>(this)](quorbel::LLMResult result) {
+  service_.testConnection([screen = QPointer<LLMConfigurationView>(this), pressedFromTheKeyboard](quorbel::LLMResult result) {
     if (!screen) return;
     screen->isTestingConnection_ = false;
     screen->configManager_.lastTestSuccessful = result.has_value();
     const QString text = result ? "✅ Connection successful!\n\nResponse: " + qt(*result)
                                 : "❌ Connection failed!\n\nError: " + qt(result.error()->localizedDescription());
-    screen->presentAlert(screen->testAlert_, "Connection Test", text);
+    screen->presentAlert(screen->testAlert_, "Connection Test", text,
+                         pressedFromTheKeyboard ? screen->testButton_ : nullptr);
   });
 }
 
 void LLMConfigurationView::save() {
+  const bool pressedFromTheKeyboard = saveButton_->hasFocus();
   llmConfig_.saveConfigurationManually();
   configManager_.refreshStatus();
+  // "Save" gave way to "Saved", which is disabled: the focus stays beside it.
+  if (pressedFromTheKeyboard && saveButton_->isHidden()) focusControlBefore(saveButton_);
   // "Save" stays, and says why.
   if (const auto& failure = llmConfig_.saveFailure.get()) {
     presentAlert(saveFailedAlert_, "Not Saved", qt(notSavedMessage(*failure)));
@@ -182,12 +191,27 @@ void LLMConfigurationView::save() {
   issuesAlert_->messageLabel()->setAlignment(Qt::AlignLeft);
 }
 
-void LLMConfigurationView::presentAlert(QPointer<ui::AlertDialog>& slot, const QString& title, const QString& message) {
+void LLMConfigurationView::presentAlert(QPointer<ui::AlertDialog>& slot, const QString& title, const QString& message,
+                                        QWidget* returningFocusTo) {
   if (slot) slot->close();
   slot = new ui::AlertDialog(title, message, this);
   slot->addButton("OK");
   slot->setAttribute(Qt::WA_DeleteOnClose);
+  // Given while the alert is still the active window, the focus arrives as
+  // the screen's window becomes active again.
+  if (returningFocusTo)
+    connect(slot, &QDialog::finished, returningFocusTo, [returningFocusTo] { returningFocusTo->setFocus(Qt::OtherFocusReason); });
   slot->open();
+}
+
+void LLMConfigurationView::focusControlBefore(QWidget* widget) {
+  for (QWidget* candidate = widget->previousInFocusChain(); candidate != widget && isAncestorOf(candidate);
+       candidate = candidate->previousInFocusChain()) {
+    if ((candidate->focusPolicy() & Qt::TabFocus) && candidate->isVisible() && candidate->isEnabled()) {
+      candidate->setFocus(Qt::OtherFocusReason);
+      return;
+    }
+  }
 }
 
 }  // namespace mervo::views

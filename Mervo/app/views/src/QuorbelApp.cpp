@@ -21,7 +21,9 @@ QuorbelApp::QuorbelApp()
 std::unique_ptr<MainWindow> QuorbelApp::makeWindow() {
   AppEnvironment environment{persistenceController_.container().viewContext(), userSettings_(), FeatureManager::shared(),
                              LLMProviderConfig::shared(), LLMAPIService::shared()};
-  return std::make_unique<MainWindow>(environment, updaterService_->updaterController.updater());
+  auto window = std::make_unique<MainWindow>(environment, updaterService_->updaterController.updater());
+  updaterService_->updaterController.userDriver().setHostWindow(window.get());
+  return window;
 }
 
 }  // namespace mervo::views

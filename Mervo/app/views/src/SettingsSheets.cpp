@@ -61,6 +61,10 @@ ImportSheet::ImportSheet(ContentViewState& state, QWidget* parent) : QDialog(par
   auto* column =
       sheetColumn(this, "Import Settings", "Paste your exported settings JSON below to restore your configuration.");
   editor_ = new ui::TextEditor(boxStyle(), this);
+  // Refused as it is pasted, before it is laid out: a text that long is no
+  // settings export.
+  editor_->limitText(UserSettings::kMaximumImportSize);
+  connect(editor_, &ui::TextEditor::insertionRefused, this, [&state] { state.refuseOversizedImportText(); });
   column->addWidget(editor_, 1);
   import_ = new ui::StyledButton("Import Settings", ui::ButtonStyle::borderedProminent(), this);
   column->addWidget(import_, 0, Qt::AlignLeft);

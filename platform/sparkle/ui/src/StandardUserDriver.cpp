@@ -38,7 +38,8 @@ class ReleaseNotesView : public QTextBrowser {
 // A newer release: what it is, its notes, and the way to its download page.
 class UpdateFoundDialog : public QDialog {
  public:
-  UpdateFoundDialog(const sparkle::AppcastItem& item, const sparkle::UpdaterConfiguration& host) {
+  UpdateFoundDialog(const sparkle::AppcastItem& item, const sparkle::UpdaterConfiguration& host, QWidget* parent)
+      : QDialog(parent) {
     setWindowTitle("Software Update");
     setMinimumSize(460, 320);
     auto* column = new QVBoxLayout(this);
@@ -86,18 +87,19 @@ void StandardUserDriver::present(QDialog* dialog) {
 }
 
 void StandardUserDriver::showUpdateFound(const sparkle::AppcastItem& item, const sparkle::UpdaterConfiguration& host) {
-  present(new UpdateFoundDialog(item, host));
+  present(new UpdateFoundDialog(item, host, hostWindow_));
 }
 
 void StandardUserDriver::showUpdateNotFound(const sparkle::UpdaterConfiguration& host) {
   auto* alert = new ui::AlertDialog(qt(host.hostName + " is up to date"),
-                                    qt("Version " + host.hostDisplayVersion + " is the newest version available."));
+                                    qt("Version " + host.hostDisplayVersion + " is the newest version available."),
+                                    hostWindow_);
   alert->addButton("OK");
   present(alert);
 }
 
 void StandardUserDriver::showUpdaterError(const platform::ErrorPtr& error) {
-  auto* alert = new ui::AlertDialog("Update Check Failed", qt(error->localizedDescription()));
+  auto* alert = new ui::AlertDialog("Update Check Failed", qt(error->localizedDescription()), hostWindow_);
   alert->addButton("OK");
   present(alert);
 }

@@ -14,8 +14,9 @@ namespace ui {
 void paintFocusRing(QPainter& painter, const QRectF& outline, qreal cornerRadius);
 
 // Whether `widget` shows a focus ring now: it has the keyboard focus, and the
-// focus got there by the keyboard (Tab, Backtab, a shortcut), not by a click
-// or a window's activation.
+// focus got there by the keyboard (Tab, Backtab, a shortcut) or because of a
+// key (Return closing an alert, Space pressing a button that hides itself),
+// not by a click or a window's activation after one.
 bool showsFocusRing(const QWidget& widget);
 
 // Whether the focus last moved by the keyboard. The first call starts

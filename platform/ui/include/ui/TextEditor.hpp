@@ -2,14 +2,18 @@
 
 #include "ui/FieldBox.hpp"
 
+#include <cstddef>
+
 class QPlainTextEdit;
 
 namespace ui {
 
 // A multi-line plain-text editor with a placeholder, in a FieldStyle (the
 // draft, the custom system prompt, pasted settings). `textChanged` reports
-// every change of its text. Texts of megabytes stay quick: only the lines on
-// screen are laid out.
+// every change of its text. Texts of megabytes stay quick, with or without
+// spaces: only the lines on screen are laid out, and a long line in pieces
+// (its plainTextEdit's document holds a break between two pieces that the
+// text does not: read the text here).
 class TextEditor : public FieldBox {
   Q_OBJECT
 
@@ -22,6 +26,10 @@ class TextEditor : public FieldBox {
   // more character costs that character.
   void setText(const QString& text);
   void setPlaceholder(const QString& placeholder);
+  // Refuses, as a whole, what is typed, pasted or dropped when the text
+  // would then take more than `utf8Bytes` bytes in UTF-8, and says so with
+  // `insertionRefused`; before any of it is laid out.
+  void limitText(std::size_t utf8Bytes);
   // A text to read and select, not to edit.
   void setReadOnly(bool readOnly);
   // As tall as its text (with the style's padding), up to `maximumHeight`,
@@ -33,15 +41,14 @@ class TextEditor : public FieldBox {
 
  signals:
   void textChanged(const QString& text);
+  void insertionRefused();
 
  private:
   void updateFittedHeight();
 
   QPlainTextEdit* edit_;
-  // While read-only: the text last given, which no one else can change, and
-  // that text as the document holds it.
+  // While read-only: the text last given, which no one else can change.
   QString shownText_;
-  QString documentText_;
   int fittedMaximumHeight_ = 0;
 };
 

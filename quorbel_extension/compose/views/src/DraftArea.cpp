@@ -1,8 +1,6 @@
 #include "compose_views/DraftArea.hpp"
 
 #include <QHBoxLayout>
-#include <QPlainTextEdit>
-#include <QTextDocument>
 #include <QVBoxLayout>
 
 #include "compose/DraftEditing.hpp"
@@ -28,17 +26,14 @@ ui::FieldStyle draftEditorStyle() {
 
 }  // namespace
 
-QString DraftArea::editorText() const {
-  // The raw text keeps no-break spaces and line separators; blocks end in
-  // paragraph separators.
-  return editor_->plainTextEdit()->document()->toRawText().replace(QChar::ParagraphSeparator, '\n');
-}
+// Keeps no-break spaces and line separators; lines end in "\n".
+QString DraftArea::editorText() const { return editor_->text(); }
 
 void DraftArea::showDraft(const std::string& draft) {
   QString shown = QString::fromStdString(quorbel::editorText(draft));
   if (editorText() == shown) return;
   showingDraft_ = true;
-  editor_->plainTextEdit()->setPlainText(shown);
+  editor_->setText(shown);
   showingDraft_ = false;
 }
 

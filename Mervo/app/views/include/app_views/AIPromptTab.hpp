@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+#include "app/PromptInForce.hpp"
 #include "settings/UserSettings.hpp"
 #include "ui/Bindings.hpp"
 
@@ -19,12 +20,14 @@ class ToggleRow;
 // while it is on, and the preview of the prompt the settings assemble (as
 // tall as its text, up to 200 points, then scrolling). Every change of the
 // switch or the text is saved at once, so the compose assistant's next
-// request uses it; turning the switch off keeps the text.
+// request uses it; turning the switch off keeps the text. While the last
+// save did not reach the shared suite, the preview shows the prompt in
+// force, which the assistant still uses.
 class AIPromptTab : public QWidget {
   Q_OBJECT
 
  public:
-  explicit AIPromptTab(UserSettings& userSettings, QWidget* parent = nullptr);
+  AIPromptTab(UserSettings& userSettings, PromptInForce& promptInForce, QWidget* parent = nullptr);
 
   ToggleRow* customPromptRow() const { return toggleRow_; }
   QWidget* editorSection() const { return editorSection_; }

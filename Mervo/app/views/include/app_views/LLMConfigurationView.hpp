@@ -69,7 +69,12 @@ class LLMConfigurationView : public QWidget {
   QWidget* makeStatusSection();
   QLayout* makeActionRow();
   void showProviderFields();
-  void presentAlert(QPointer<ui::AlertDialog>& slot, const QString& title, const QString& message);
+  // Once it is closed, `returningFocusTo` (when given) has the focus again.
+  void presentAlert(QPointer<ui::AlertDialog>& slot, const QString& title, const QString& message,
+                    QWidget* returningFocusTo = nullptr);
+  // Gives the focus to the nearest control before `widget` in the order of
+  // Tab that can take it.
+  void focusControlBefore(QWidget* widget);
 
   LLMProviderConfig& llmConfig_;
   LLMAPIService& service_;

@@ -30,7 +30,9 @@ class ExportSheet : public QDialog {
 };
 
 // An editor for pasted settings, with "Import Settings" (enabled while the
-// text is not blank; it asks for confirmation) and "Cancel".
+// text is not blank; it asks for confirmation) and "Cancel". A paste that
+// would make the text longer than an import reads is refused, and the
+// window says so.
 class ImportSheet : public QDialog {
   Q_OBJECT
 
