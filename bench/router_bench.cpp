@@ -17,7 +17,7 @@
 #include "foundation/Json.hpp"
 #include "foundation/UserDefaults.hpp"
 #include "router/ExtensionLLMAPIService.hpp"
-#include "router/ProviderWire.hpp"
+#include "shared_settings/ProviderWire.hpp"
 #include "router/UserSettingsAccessor.hpp"
 
 namespace {

@@ -6,10 +6,10 @@
 #include "foundation/Dispatch.hpp"
 #include "foundation/Text.hpp"
 #include "firebase_core/FIRApp.hpp"
-#include "router/BuiltInModel.hpp"
+#include "shared_settings/BuiltInModel.hpp"
 #include "router/ExtensionLLMAPIError.hpp"
 #include "router/ExtensionLLMAPIService.hpp"
-#include "router/ProviderWire.hpp"
+#include "shared_settings/ProviderWire.hpp"
 
 namespace quorbel {
 

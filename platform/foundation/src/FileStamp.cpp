@@ -1,0 +1,21 @@
+#include "foundation/FileStamp.hpp"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+
+namespace platform::files {
+
+FileStamp stampOf(const std::filesystem::path& file) {
+  struct stat st {};
+  if (::stat(file.c_str(), &st) != 0) return {.error = errno == ENOENT ? 0 : errno};
+  auto nanoseconds = [](const timespec& t) { return static_cast<std::int64_t>(t.tv_sec) * 1'000'000'000 + t.tv_nsec; };
+  return {.size = static_cast<std::uintmax_t>(st.st_size),
+          .modified = nanoseconds(st.st_mtim),
+          .changed = nanoseconds(st.st_ctim),
+          .device = static_cast<std::uint64_t>(st.st_dev),
+          .inode = static_cast<std::uint64_t>(st.st_ino),
+          .exists = true};
+}
+
+}  // namespace platform::files
