@@ -35,6 +35,7 @@ class DotEnvResource {
 
  private:
   void refreshIfChanged() {
+    if (!stampCheck_.due()) return;
     // Tests and installed layouts may point the main bundle elsewhere.
     auto path = platform::Bundle::main().resourcePath() / ".env";
     // Looked at before it is read: a change while it is read shows at the
@@ -51,6 +52,7 @@ class DotEnvResource {
   std::mutex mutex_;
   std::filesystem::path path_;
   platform::files::FileStamp stamp_;
+  platform::files::ScopedStampCheck stampCheck_;
   std::optional<std::string> text_;
   std::map<std::string, std::optional<std::string>, std::less<>> answers_;
 };

@@ -2,9 +2,26 @@
 
 #include <sys/stat.h>
 
+#include <atomic>
 #include <cerrno>
 
 namespace platform::files {
+
+namespace {
+thread_local std::uint64_t currentScope = 0;
+thread_local int scopeDepth = 0;
+std::atomic<std::uint64_t> lastScope{0};
+}  // namespace
+
+ReadOnceScope::ReadOnceScope() {
+  if (scopeDepth++ == 0) currentScope = ++lastScope;
+}
+
+ReadOnceScope::~ReadOnceScope() {
+  if (--scopeDepth == 0) currentScope = 0;
+}
+
+std::uint64_t ReadOnceScope::current() { return currentScope; }
 
 FileStamp stampOf(const std::filesystem::path& file) {
   struct stat st {};

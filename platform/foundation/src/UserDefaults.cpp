@@ -222,10 +222,14 @@ std::filesystem::path UserDefaults::fileForDomain(const std::string& domain) {
 void UserDefaults::resetForTesting() { UserDefaultsRegistry::instance().reset(); }
 
 std::expected<void, ErrorPtr> UserDefaults::reloadIfChanged() {
+  if (!stampCheck_.due()) return {};
   auto stamp = files::stampOf(file_);
   if (stamp == stamp_ && stamp.isReliable()) return {};
   auto contents = readDomainFile(file_);
-  if (!contents) return std::unexpected(contents.error());  // keep what we had
+  if (!contents) {
+    stampCheck_.forget();  // reported again at the next read
+    return std::unexpected(contents.error());  // keep what we had
+  }
   stamp_ = stamp;
   values_ = std::move(*contents);
   if (removeAllPending_) values_.clear();

@@ -2,6 +2,7 @@
 
 #include "ProcessWide.hpp"
 #include "foundation/Console.hpp"
+#include "foundation/FileStamp.hpp"
 #include "foundation/Text.hpp"
 #include "router/ExtensionConfig.hpp"
 #include "shared_settings/SuiteKeys.hpp"
@@ -37,6 +38,7 @@ UserSettingsAccessor::UserSettingsAccessor() : appGroupID_(ExtensionConfig::appG
 }
 
 std::string UserSettingsAccessor::effectiveSystemPrompt() {
+  platform::files::ReadOnceScope oneReading;  // one look at the suite for all its keys
   bool useCustom = userDefaults_->boolean(suite_keys::useCustomPrompt);
   std::string custom = userDefaults_->string(suite_keys::customSystemPrompt).value_or("");
   if (useCustom && !platform::text::isBlank(custom)) return custom;

@@ -31,4 +31,36 @@ struct FileStamp {
 // The stamp of the file at the path, following links.
 FileStamp stampOf(const std::filesystem::path& file);
 
+// While one lives on a thread, a stored file that was already looked at on
+// that thread within it is taken as unchanged: one request reads each
+// settings file once, as it was when the request began, and the next request
+// looks again. Scopes nest; the outermost one decides.
+class ReadOnceScope {
+ public:
+  ReadOnceScope();
+  ~ReadOnceScope();
+  ReadOnceScope(const ReadOnceScope&) = delete;
+  ReadOnceScope& operator=(const ReadOnceScope&) = delete;
+
+  // The outermost scope on this thread, unique in the process; 0 outside any.
+  static std::uint64_t current();
+};
+
+// What a file cache keeps to look at its file once per scope.
+class ScopedStampCheck {
+ public:
+  // True when the file must be looked at now; remembers the scope.
+  bool due() {
+    const std::uint64_t scope = ReadOnceScope::current();
+    if (scope != 0 && scope == checkedIn_) return false;
+    checkedIn_ = scope;
+    return true;
+  }
+  // The next look is due whatever the scope (the file was read in vain).
+  void forget() { checkedIn_ = 0; }
+
+ private:
+  std::uint64_t checkedIn_ = 0;
+};
+
 }  // namespace platform::files

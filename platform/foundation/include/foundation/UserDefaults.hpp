@@ -134,6 +134,7 @@ class UserDefaults {
   // A file that could not be looked at is read again (and its failure
   // reported) every time.
   files::FileStamp stamp_;
+  files::ScopedStampCheck stampCheck_;
   bool writeScheduled_ = false;
 
   friend class UserDefaultsRegistry;
