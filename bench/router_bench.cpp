@@ -14,10 +14,11 @@
 
 #include "foundation/Bundle.hpp"
 #include "foundation/Dispatch.hpp"
+#include "foundation/FileStamp.hpp"
 #include "foundation/Json.hpp"
 #include "foundation/UserDefaults.hpp"
 #include "router/ExtensionLLMAPIService.hpp"
-#include "router/ProviderWire.hpp"
+#include "shared_settings/ProviderWire.hpp"
 #include "router/UserSettingsAccessor.hpp"
 
 namespace {
@@ -97,6 +98,7 @@ std::filesystem::path prepareEnvironment() {
 void BM_SettingsAndConfigurationReads(benchmark::State& state) {
   auto& service = ExtensionLLMAPIService::shared();
   for (auto _ : state) {
+    platform::files::ReadOnceScope oneRequest;  // as generateContent reads them
     benchmark::DoNotOptimize(service.currentProvider());
     benchmark::DoNotOptimize(service.effectiveModel());
     benchmark::DoNotOptimize(service.effectiveEndpoint());
@@ -143,6 +145,7 @@ void BM_LocalCostOfOneRequest(benchmark::State& state) {
   std::string reply = replyWith4KBAnswer();
   for (auto _ : state) {
     std::string prompt = assemblePrompt();
+    platform::files::ReadOnceScope oneRequest;  // as generateContent reads the settings
     auto provider = service.currentProvider();
     std::string model = service.effectiveModel();
     std::string url = quorbel::wire::openAIURL(service.effectiveEndpoint());

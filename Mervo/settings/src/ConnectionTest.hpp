@@ -8,7 +8,7 @@
 #include <string>
 
 #include "foundation/Error.hpp"
-#include "router/LLMResult.hpp"
+#include "shared_settings/LLMResult.hpp"
 #include "settings/EnvironmentConfig.hpp"
 #include "settings/ProviderRequest.hpp"
 

@@ -1,7 +1,8 @@
 #include "settings/EnvironmentConfig.hpp"
 
 #include "foundation/Console.hpp"
-#include "router/ExtensionConfig.hpp"
+#include "shared_settings/DeploymentValues.hpp"
+#include "shared_settings/SuiteKeys.hpp"
 
 namespace mervo {
 
@@ -11,11 +12,11 @@ EnvironmentConfig& EnvironmentConfig::shared() {
 }
 
 std::string EnvironmentConfig::value(const std::string& key, const std::string& defaultValue) const {
-  return quorbel::ExtensionConfig::value(key, defaultValue);
+  return quorbel::deployment::value(key, defaultValue);
 }
 
-std::string EnvironmentConfig::appGroupID() const { return value("APP_GROUP_ID", "group.tesvarin.quorbel"); }
-std::string EnvironmentConfig::geminiModel() const { return value("GEMINI_MODEL", "gemini-2.0-flash-lite"); }
+std::string EnvironmentConfig::appGroupID() const { return value("APP_GROUP_ID", quorbel::suite_defaults::appGroupID); }
+std::string EnvironmentConfig::geminiModel() const { return value("GEMINI_MODEL", quorbel::suite_defaults::geminiModel); }
 std::string EnvironmentConfig::googleAPIKey() const { return value("GOOGLE_API_KEY", ""); }
 std::string EnvironmentConfig::firebaseProjectID() const { return value("FIREBASE_PROJECT_ID", ""); }
 std::string EnvironmentConfig::workerAPIKey() const { return value("WORKER_API_KEY", ""); }
@@ -29,7 +30,7 @@ bool EnvironmentConfig::isFirebaseConfigured() const {
   return !googleAPIKey().empty() && !firebaseProjectID().empty();
 }
 
-bool EnvironmentConfig::isDebugLoggingEnabled() const { return quorbel::ExtensionConfig::isDebugLoggingEnabled(); }
+bool EnvironmentConfig::isDebugLoggingEnabled() const { return quorbel::deployment::isDebugLoggingEnabled(); }
 
 void EnvironmentConfig::debugPrint(std::string_view line) const {
   if (isDebugLoggingEnabled()) platform::console::print(line);

@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "router/ProviderErrorTexts.hpp"
+#include "shared_settings/ProviderErrorTexts.hpp"
 
 namespace mervo {
 

@@ -6,7 +6,7 @@
 #include "foundation/Dispatch.hpp"
 #include "foundation/Text.hpp"
 #include "firebase_core/FIRApp.hpp"
-#include "router/BuiltInModel.hpp"
+#include "shared_settings/BuiltInModel.hpp"
 #include "settings/LLMAPIError.hpp"
 
 namespace mervo {

@@ -87,8 +87,8 @@ void LLMProviderConfig::loadConfiguration() {
   timeout = store.doubleValue(timeoutKey);
   maxTokens = store.integer(maxTokensKey);
   // Absent reads as 0; negative values are kept as they are.
-  if (*timeout == 0) timeout = 30.0;
-  if (*maxTokens == 0) maxTokens = 2048;
+  if (*timeout == 0) timeout = quorbel::suite_defaults::llmTimeout;
+  if (*maxTokens == 0) maxTokens = quorbel::suite_defaults::llmMaxTokens;
 
   const auto& models = availableModels(*currentProvider);
   if (!models.empty() && std::ranges::find(models, *selectedModel) == models.end()) selectedModel = models.front();

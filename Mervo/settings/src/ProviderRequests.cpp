@@ -4,7 +4,7 @@
 
 #include "foundation/Json.hpp"
 #include "foundation/Text.hpp"
-#include "router/ProviderWire.hpp"
+#include "shared_settings/ProviderWire.hpp"
 #include "settings/LLMProviderConfig.hpp"
 
 namespace mervo {

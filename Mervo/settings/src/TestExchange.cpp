@@ -8,7 +8,7 @@
 #include "foundation/Text.hpp"
 #include "foundation/URLCredentials.hpp"
 #include "foundation/URLSession.hpp"
-#include "router/ProviderWire.hpp"
+#include "shared_settings/ProviderWire.hpp"
 #include "settings/LLMAPIError.hpp"
 
 namespace mervo::connection_test {

@@ -4,7 +4,7 @@
 #include "ConnectionTest.hpp"
 #include "foundation/Json.hpp"
 #include "foundation/Text.hpp"
-#include "router/ProviderWire.hpp"
+#include "shared_settings/ProviderWire.hpp"
 #include "settings/LLMAPIError.hpp"
 
 namespace mervo::connection_test {

@@ -2,7 +2,8 @@
 
 #include "foundation/NotificationCenter.hpp"
 #include "foundation/Text.hpp"
-#include "router/SystemPromptTexts.hpp"
+#include "shared_settings/SuiteKeys.hpp"
+#include "shared_settings/SystemPromptTexts.hpp"
 
 namespace mervo {
 
@@ -15,13 +16,14 @@ struct StorageKeys {
 };
 
 StorageKeys storageKeys(const EnvironmentConfig& env) {
+  namespace plain = quorbel::suite_keys;
   return {
-      env.value("CUSTOM_SYSTEM_PROMPT_KEY", "customSystemPrompt"),
-      env.value("USE_CUSTOM_PROMPT_KEY", "useCustomPrompt"),
-      env.value("EMAIL_TONE_KEY", "emailTone"),
-      env.value("RESPONSE_LENGTH_KEY", "responseLength"),
-      env.value("INCLUDE_CONTEXT_KEY", "includeContext"),
-      env.value("AUTO_SUGGEST_REPLIES_KEY", "autoSuggestReplies"),
+      env.value("CUSTOM_SYSTEM_PROMPT_KEY", plain::customSystemPrompt),
+      env.value("USE_CUSTOM_PROMPT_KEY", plain::useCustomPrompt),
+      env.value("EMAIL_TONE_KEY", plain::emailTone),
+      env.value("RESPONSE_LENGTH_KEY", plain::responseLength),
+      env.value("INCLUDE_CONTEXT_KEY", plain::includeContext),
+      env.value("AUTO_SUGGEST_REPLIES_KEY", plain::autoSuggestReplies),
   };
 }
 

@@ -6,12 +6,14 @@
 #include "foundation/Json.hpp"
 #include "settings/SaveFailure.hpp"
 #include "settings/UserSettings.hpp"
+#include "shared_settings/SuiteKeys.hpp"
 
 namespace mervo {
 
 namespace {
 
 namespace json = platform::json;
+namespace plain = quorbel::suite_keys;
 
 // What became of one member of an imported file.
 enum class Member { absent, applied, skipped };
@@ -57,12 +59,12 @@ std::string SettingsImportError::localizedDescription() const {
 
 std::optional<std::string> UserSettings::exportSettings() const {
   json::Value file = {
-      {"customSystemPrompt", *customSystemPrompt},
-      {"useCustomPrompt", *useCustomPrompt},
-      {"emailTone", rawValue(*emailTone)},
-      {"responseLength", rawValue(*responseLength)},
-      {"includeContext", *includeContext},
-      {"autoSuggestReplies", *autoSuggestReplies},
+      {plain::customSystemPrompt, *customSystemPrompt},
+      {plain::useCustomPrompt, *useCustomPrompt},
+      {plain::emailTone, rawValue(*emailTone)},
+      {plain::responseLength, rawValue(*responseLength)},
+      {plain::includeContext, *includeContext},
+      {plain::autoSuggestReplies, *autoSuggestReplies},
   };
   // Fails, rather than throws, on a prompt that is not valid UTF-8.
   auto text = json::serializePretty(file);
@@ -81,12 +83,12 @@ std::expected<SettingsImport, SettingsImportError> UserSettings::importSettings(
   const auto before = std::make_tuple(*customSystemPrompt, *useCustomPrompt, *emailTone, *responseLength,
                                       *includeContext, *autoSuggestReplies);
   const std::pair<const char*, Member> members[] = {
-      {"customSystemPrompt", importMember(*file, "customSystemPrompt", customSystemPrompt, textMember)},
-      {"useCustomPrompt", importMember(*file, "useCustomPrompt", useCustomPrompt, flagMember)},
-      {"emailTone", importMember(*file, "emailTone", emailTone, rawValueMember<EmailTone>)},
-      {"responseLength", importMember(*file, "responseLength", responseLength, rawValueMember<ResponseLength>)},
-      {"includeContext", importMember(*file, "includeContext", includeContext, flagMember)},
-      {"autoSuggestReplies", importMember(*file, "autoSuggestReplies", autoSuggestReplies, flagMember)},
+      {plain::customSystemPrompt, importMember(*file, plain::customSystemPrompt, customSystemPrompt, textMember)},
+      {plain::useCustomPrompt, importMember(*file, plain::useCustomPrompt, useCustomPrompt, flagMember)},
+      {plain::emailTone, importMember(*file, plain::emailTone, emailTone, rawValueMember<EmailTone>)},
+      {plain::responseLength, importMember(*file, plain::responseLength, responseLength, rawValueMember<ResponseLength>)},
+      {plain::includeContext, importMember(*file, plain::includeContext, includeContext, flagMember)},
+      {plain::autoSuggestReplies, importMember(*file, plain::autoSuggestReplies, autoSuggestReplies, flagMember)},
   };
   std::vector<std::string> skipped;
   bool applied = false;

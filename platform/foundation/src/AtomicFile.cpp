@@ -168,7 +168,7 @@ FileFailure FileLock::failure() const {
   return {error_, "cannot lock " + file_.string() + ".lock: " + std::strerror(error_)};
 }
 
-std::expected<void, FileFailure> FileLock::replaceAtomically(std::string_view contents) const {
+std::expected<void, FileFailure> FileLock::replaceAtomically(std::string_view contents, Durability durability) const {
   if (!held()) return std::unexpected(failure());
   const auto target = fileBehindLinks(file_);
   if (!target) return std::unexpected(target.error());
@@ -187,7 +187,7 @@ std::expected<void, FileFailure> FileLock::replaceAtomically(std::string_view co
     ::unlink(temporary.c_str());
     return std::unexpected(systemFailure(error));
   }
-  syncFolder(target->parent_path());
+  if (durability == Durability::survivesCrash) syncFolder(target->parent_path());
   return {};
 }
 

@@ -1,11 +1,7 @@
 #include "foundation/UserDefaults.hpp"
 
-#include <sys/stat.h>
-
-#include <cerrno>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <limits>
 #include <map>
@@ -15,6 +11,7 @@
 #include "foundation/AtomicFile.hpp"
 #include "foundation/Bundle.hpp"
 #include "foundation/Dispatch.hpp"
+#include "foundation/OSLog.hpp"
 #include "foundation/PrivateFiles.hpp"
 #include "foundation/PropertyList.hpp"
 #include "foundation/Text.hpp"
@@ -22,9 +19,17 @@
 namespace platform {
 namespace {
 
-constexpr const char* kErrorDomain = "UserDefaultsErrorDomain";
+using Case = UserDefaultsError::Case;
 
-ErrorPtr suiteError(long code, const std::string& reason) { return makeError(kErrorDomain, code, reason); }
+ErrorPtr defaultsError(Case errorCase, std::string subject, std::string cause = {}) {
+  return std::make_shared<UserDefaultsError>(errorCase, std::move(subject), std::move(cause));
+}
+
+// Failures nobody asked for (a refused value, a write in the background).
+void logFailure(const std::string& message) {
+  static const OSLog log("com.quorbel.foundation", "UserDefaults");
+  log.log(LogType::error, message);
+}
 
 bool isSafeDomainName(const std::string& name) {
   if (name.empty() || name == "." || name == ".." || name.size() > 200) return false;
@@ -38,19 +43,20 @@ bool isSafeDomainName(const std::string& name) {
 // that names the file and the cause.
 std::expected<PropertyValue::Dictionary, ErrorPtr> readDomainFile(const std::filesystem::path& file) {
   if (auto guarded = files::guardPrivateFile(paths::configHome(), file, files::MissingFolders::leave); !guarded)
-    return std::unexpected(
-        suiteError(5, "The settings file " + file.string() + " cannot be used: " + guarded.error().reason));
+    return std::unexpected(defaultsError(Case::unreadable, file.string(),
+                                         "The settings file " + file.string() + " cannot be used: " +
+                                             guarded.error().reason));
   auto value = plist::readFile(file);
   if (!value) {
     const long code = value.error()->code();
     if (code == plist::kFileReadNoSuchFileCode) return PropertyValue::Dictionary{};
-    if (code != plist::kFormatCode) return std::unexpected(suiteError(5, value.error()->localizedDescription()));
+    if (code != plist::kFormatCode)
+      return std::unexpected(defaultsError(Case::unreadable, file.string(), value.error()->localizedDescription()));
     const auto* reason = errorAs<DomainError>(value.error());
-    return std::unexpected(suiteError(2, "The settings file " + file.string() + " is not a property list (" +
-                                             (reason ? reason->userInfo().at("NSDebugDescription") : "") + ")"));
+    return std::unexpected(defaultsError(Case::notAPropertyList, file.string(),
+                                         reason ? reason->userInfo().at("NSDebugDescription") : ""));
   }
-  if (!value->isDictionary())
-    return std::unexpected(suiteError(3, "The settings file " + file.string() + " does not hold a dictionary"));
+  if (!value->isDictionary()) return std::unexpected(defaultsError(Case::notADictionary, file.string()));
   return *value->asDictionary();
 }
 
@@ -83,6 +89,26 @@ std::int64_t truncatedToInt64(double d) {
 
 }  // namespace
 
+UserDefaultsError::UserDefaultsError(Case errorCase, std::string subject, std::string cause)
+    : case_(errorCase), subject_(std::move(subject)), cause_(std::move(cause)) {}
+
+std::string UserDefaultsError::domain() const { return "UserDefaultsErrorDomain"; }
+
+std::string UserDefaultsError::localizedDescription() const {
+  switch (case_) {
+    case Case::unusableSuiteName: return "The suite name \"" + subject_ + "\" is not usable";
+    case Case::standardDomainName: return "The suite name \"" + subject_ + "\" names the program's own defaults";
+    case Case::notAPropertyList: return "The settings file " + subject_ + " is not a property list (" + cause_ + ")";
+    case Case::notADictionary: return "The settings file " + subject_ + " does not hold a dictionary";
+    case Case::folderNotCreated:
+      return "Cannot create the settings folder " + subject_ + (cause_.empty() ? "" : ": " + cause_);
+    case Case::unreadable: return cause_;
+    case Case::notWritten: return "The settings file " + subject_ + " couldn\u2019t be written: " + cause_;
+    case Case::notStorable: return "The value of \"" + subject_ + "\" cannot be stored: " + cause_;
+  }
+  return {};
+}
+
 // Owns every open domain of the process and the queue that writes changes
 // shortly after they are made.
 class UserDefaultsRegistry {
@@ -107,16 +133,15 @@ class UserDefaultsRegistry {
   }
 
   std::expected<std::shared_ptr<UserDefaults>, ErrorPtr> suite(const std::string& name) {
-    if (!isSafeDomainName(name)) return std::unexpected(suiteError(1, "The suite name \"" + name + "\" is not usable"));
+    if (!isSafeDomainName(name)) return std::unexpected(defaultsError(Case::unusableSuiteName, name));
     auto standardDomain = Bundle::main().bundleIdentifier();
     if (name == standardDomain || name == "NSGlobalDomain")
-      return std::unexpected(suiteError(1, "The suite name \"" + name + "\" names the program's own defaults"));
+      return std::unexpected(defaultsError(Case::standardDomainName, name));
     std::lock_guard lock(mutex_);
     if (auto it = suites_.find(name); it != suites_.end()) return it->second;
     auto file = UserDefaults::fileForDomain(name);
     if (auto folder = files::makePrivateFolders(file.parent_path()); !folder)
-      return std::unexpected(suiteError(4, "Cannot create the settings folder " + file.parent_path().string() + ": " +
-                                               folder.error().reason));
+      return std::unexpected(defaultsError(Case::folderNotCreated, file.parent_path().string(), folder.error().reason));
     std::shared_ptr<UserDefaults> suite(new UserDefaults(name, file));
     {
       std::lock_guard instanceLock(suite->mutex_);
@@ -200,19 +225,15 @@ std::filesystem::path UserDefaults::fileForDomain(const std::string& domain) {
 
 void UserDefaults::resetForTesting() { UserDefaultsRegistry::instance().reset(); }
 
-UserDefaults::FileStamp UserDefaults::stampOfFile() const {
-  struct stat st {};
-  if (::stat(file_.c_str(), &st) != 0) return {.error = errno == ENOENT ? 0 : errno};
-  return {static_cast<std::uintmax_t>(st.st_size),
-          static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec,
-          static_cast<std::uint64_t>(st.st_ino), true};
-}
-
 std::expected<void, ErrorPtr> UserDefaults::reloadIfChanged() {
-  auto stamp = stampOfFile();
-  if (stamp == stamp_ && stamp.error == 0) return {};
+  if (!stampCheck_.due()) return {};
+  auto stamp = files::stampOf(file_);
+  if (stamp == stamp_ && stamp.isReliable()) return {};
   auto contents = readDomainFile(file_);
-  if (!contents) return std::unexpected(contents.error());  // keep what we had
+  if (!contents) {
+    stampCheck_.forget();  // reported again at the next read
+    return std::unexpected(contents.error());  // keep what we had
+  }
   stamp_ = stamp;
   values_ = std::move(*contents);
   if (removeAllPending_) values_.clear();
@@ -304,8 +325,8 @@ bool UserDefaults::set(const std::string& key, PropertyValue value) {
   // it would hold back every other change of the domain.
   PropertyValue::Dictionary entry{{key, value}};
   if (auto storable = plist::toBinary(PropertyValue(std::move(entry))); !storable) {
-    std::fprintf(stderr, "UserDefaults: not storing \"%s\" in %s: %s\n", text::repairUTF8(key).c_str(),
-                 domain_.c_str(), storable.error()->localizedDescription().c_str());
+    UserDefaultsError refused(Case::notStorable, text::repairUTF8(key), storable.error()->localizedDescription());
+    logFailure("Not storing in " + domain_ + ": " + refused.localizedDescription());
     return false;
   }
   {
@@ -345,37 +366,36 @@ void UserDefaults::scheduleWrite() {
   UserDefaultsRegistry::instance().scheduleWrite(this);
 }
 
-bool UserDefaults::synchronize() {
-  auto written = writeChanges();
-  if (!written)
-    std::fprintf(stderr, "UserDefaults: not writing %s: %s\n", domain_.c_str(),
-                 written.error()->localizedDescription().c_str());
+bool UserDefaults::synchronize(files::Durability durability) {
+  auto written = writeChanges(durability);
+  if (!written) logFailure("Not writing " + domain_ + ": " + written.error()->localizedDescription());
   return written.has_value();
 }
 
-std::expected<void, ErrorPtr> UserDefaults::writeChanges() {
+std::expected<void, ErrorPtr> UserDefaults::writeChanges(files::Durability durability) {
   std::lock_guard lock(mutex_);
   writeScheduled_ = false;
   if (pending_.empty() && !removeAllPending_) {
     (void)reloadIfChanged();
     return {};
   }
-  return writePending();
+  return writePending(durability);
 }
 
 std::expected<void, ErrorPtr> UserDefaults::update(const std::string& key,
-                                                  const std::function<PropertyValue(std::optional<PropertyValue>)>& change) {
+                                                  const std::function<PropertyValue(std::optional<PropertyValue>)>& change,
+                                                  files::Durability durability) {
   std::lock_guard lock(mutex_);
-  return writePending([&](PropertyValue::Dictionary& merged) {
+  return writePending(durability, [&](PropertyValue::Dictionary& merged) {
     auto it = merged.find(key);
     merged[key] = change(it == merged.end() ? std::nullopt : std::optional(it->second));
   });
 }
 
-std::expected<void, ErrorPtr> UserDefaults::writePending(const std::function<void(PropertyValue::Dictionary&)>& amend) {
+std::expected<void, ErrorPtr> UserDefaults::writePending(files::Durability durability,
+                                                        const std::function<void(PropertyValue::Dictionary&)>& amend) {
   auto notWritten = [&](const std::string& cause) {
-    return std::unexpected(
-        suiteError(6, "The settings file " + file_.string() + " couldn\u2019t be written: " + cause));
+    return std::unexpected(defaultsError(Case::notWritten, file_.string(), cause));
   };
   (void)files::makePrivateFolders(file_.parent_path());  // a failure shows in the lock or the read
   files::FileLock lock(file_);
@@ -395,11 +415,12 @@ std::expected<void, ErrorPtr> UserDefaults::writePending(const std::function<voi
   // Binary, because it keeps every value the reader accepts exactly.
   auto encoded = plist::toBinary(PropertyValue(merged));
   if (!encoded) return notWritten(encoded.error()->localizedDescription());
-  if (auto replaced = lock.replaceAtomically(*encoded); !replaced) return notWritten(replaced.error().reason);
+  if (auto replaced = lock.replaceAtomically(*encoded, durability); !replaced)
+    return notWritten(replaced.error().reason);
   values_ = std::move(merged);
   pending_.clear();
   removeAllPending_ = false;
-  stamp_ = stampOfFile();
+  stamp_ = files::stampOf(file_);
   return {};
 }
 

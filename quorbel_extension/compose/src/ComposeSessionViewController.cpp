@@ -3,7 +3,7 @@
 #include "compose/PopoverSizeDefaults.hpp"
 #include "foundation/Console.hpp"
 #include "foundation/OSLog.hpp"
-#include "router/BuiltInModel.hpp"
+#include "shared_settings/BuiltInModel.hpp"
 #include "router/ExtensionConfig.hpp"
 
 namespace quorbel {

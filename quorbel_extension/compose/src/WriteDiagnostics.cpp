@@ -20,11 +20,14 @@ void recordGenerateReplyCall() {
   std::string stamp = "Extension generateReply called at " + defaultDateDescription(std::chrono::system_clock::now());
   auto& standard = platform::UserDefaults::standard();
   standard.set("extension_test_regular", stamp);
-  standard.synchronize();
+  // The stamps are diagnostics that nothing reads: a crash may take them
+  // back, never the settings written beside them.
+  constexpr auto durability = platform::files::Durability::mayRevertOnCrash;
+  standard.synchronize(durability);
   auto suite = platform::UserDefaults::suite(ExtensionConfig::value("APP_GROUP_ID", "group.tesvarin.quorbel"));
   // Success only once the stamp is on disk (a read-only folder or a full
   // disk fails the write, not the opening).
-  if (!suite || !suite->set("extension_test_shared", stamp) || !suite->synchronize()) {
+  if (!suite || !suite->set("extension_test_shared", stamp) || !suite->synchronize(durability)) {
     platform::console::print("❌ Extension: Failed to access App Group UserDefaults");
     return;
   }

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "foundation/URLCredentials.hpp"
-#include "router/ProviderErrorTexts.hpp"
+#include "shared_settings/ProviderErrorTexts.hpp"
 
 namespace quorbel {
 

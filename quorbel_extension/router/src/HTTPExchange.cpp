@@ -5,7 +5,7 @@
 #include "foundation/Text.hpp"
 #include "router/ExtensionLLMAPIError.hpp"
 #include "router/ExtensionLLMAPIService.hpp"
-#include "router/ProviderWire.hpp"
+#include "shared_settings/ProviderWire.hpp"
 
 namespace quorbel {
 

@@ -3,7 +3,7 @@
 #include "Diagnostics.hpp"
 #include "foundation/Text.hpp"
 #include "router/ExtensionLLMAPIError.hpp"
-#include "router/ProviderWire.hpp"
+#include "shared_settings/ProviderWire.hpp"
 
 namespace quorbel::provider_reply {
 

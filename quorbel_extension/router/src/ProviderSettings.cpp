@@ -8,12 +8,10 @@
 #include "foundation/DiagnosticText.hpp"
 #include "foundation/UserDefaults.hpp"
 #include "router/ExtensionLLMAPIService.hpp"
+#include "shared_settings/SuiteKeys.hpp"
 
 namespace quorbel {
 namespace {
-constexpr double kDefaultTimeout = 30.0;
-constexpr std::int64_t kDefaultMaxTokens = 2048;
-
 // The shared suite, or nothing. Its getters then answer their defaults,
 // which would pass for settings the user chose (a provider of Ollama would
 // quietly become the built-in service), so the reason goes to standard error
@@ -54,7 +52,7 @@ ExtensionLLMAPIService& ExtensionLLMAPIService::shared() {
 void ExtensionLLMAPIService::resetForTesting() { sharedService().resetForTesting(); }
 
 ExtensionLLMAPIService::ExtensionLLMAPIService()
-    : appGroupID_(ExtensionConfig::value("APP_GROUP_ID", "group.tesvarin.quorbel")) {
+    : appGroupID_(ExtensionConfig::value("APP_GROUP_ID", suite_defaults::appGroupID)) {
   platform::console::print("🚀 ExtensionLLMAPIService: Initialized with appGroupID: " + appGroupID_);
 }
 
@@ -64,10 +62,10 @@ std::string ExtensionLLMAPIService::stringSetting(const std::string& key) const 
 }
 
 ExtensionConfig::LLMProvider ExtensionLLMAPIService::currentProvider() const {
-  return providerFromRawValue(stringSetting("llm_provider")).value_or(ExtensionConfig::LLMProvider::gemini);
+  return providerFromRawValue(stringSetting(suite_keys::llmProvider)).value_or(ExtensionConfig::LLMProvider::gemini);
 }
 
-std::string ExtensionLLMAPIService::apiKey() const { return stringSetting("llm_api_key"); }
+std::string ExtensionLLMAPIService::apiKey() const { return stringSetting(suite_keys::llmAPIKey); }
 
 std::string ExtensionLLMAPIService::endpoint() const {
   auto suite = openSharedSuite(appGroupID_);
@@ -75,30 +73,30 @@ std::string ExtensionLLMAPIService::endpoint() const {
     diagnostics::debug("⚠️ ExtensionLLMAPIService: Cannot access UserDefaults with app group: {}", appGroupID_);
     return "";
   }
-  std::string value = suite->string("llm_endpoint").value_or("");
+  std::string value = suite->string(suite_keys::llmEndpoint).value_or("");
   diagnostics::debug("🔧 ExtensionLLMAPIService: Read endpoint from UserDefaults: '{}'", value);
   return value;
 }
 
-std::string ExtensionLLMAPIService::model() const { return stringSetting("llm_model"); }
+std::string ExtensionLLMAPIService::model() const { return stringSetting(suite_keys::llmModel); }
 
-std::string ExtensionLLMAPIService::customModel() const { return stringSetting("llm_custom_model"); }
+std::string ExtensionLLMAPIService::customModel() const { return stringSetting(suite_keys::llmCustomModel); }
 
 double ExtensionLLMAPIService::timeout() const {
   auto suite = openSharedSuite(appGroupID_);
-  double seconds = suite ? suite->doubleValue("llm_timeout") : 0;
-  return seconds > 0 ? seconds : kDefaultTimeout;
+  double seconds = suite ? suite->doubleValue(suite_keys::llmTimeout) : 0;
+  return seconds > 0 ? seconds : suite_defaults::llmTimeout;
 }
 
 std::int64_t ExtensionLLMAPIService::maxTokens() const {
   auto suite = openSharedSuite(appGroupID_);
-  std::int64_t tokens = suite ? suite->integer("llm_max_tokens") : 0;
-  return tokens > 0 ? tokens : kDefaultMaxTokens;
+  std::int64_t tokens = suite ? suite->integer(suite_keys::llmMaxTokens) : 0;
+  return tokens > 0 ? tokens : suite_defaults::llmMaxTokens;
 }
 
 std::string ExtensionLLMAPIService::effectiveModel() const {
   switch (currentProvider()) {
-    case ExtensionConfig::LLMProvider::gemini: return ExtensionConfig::value("GEMINI_MODEL", "gemini-2.0-flash-lite");
+    case ExtensionConfig::LLMProvider::gemini: return ExtensionConfig::value("GEMINI_MODEL", suite_defaults::geminiModel);
     case ExtensionConfig::LLMProvider::openai:
     case ExtensionConfig::LLMProvider::ollama: {
       std::string chosen = model();

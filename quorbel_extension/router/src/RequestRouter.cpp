@@ -4,12 +4,13 @@
 
 #include "Diagnostics.hpp"
 #include "foundation/Dispatch.hpp"
+#include "foundation/FileStamp.hpp"
 #include "foundation/Text.hpp"
 #include "firebase_core/FIRApp.hpp"
-#include "router/BuiltInModel.hpp"
+#include "shared_settings/BuiltInModel.hpp"
 #include "router/ExtensionLLMAPIError.hpp"
 #include "router/ExtensionLLMAPIService.hpp"
-#include "router/ProviderWire.hpp"
+#include "shared_settings/ProviderWire.hpp"
 
 namespace quorbel {
 
@@ -25,6 +26,9 @@ double secondsSince(std::chrono::steady_clock::time_point start) {
 
 void ExtensionLLMAPIService::generateContent(const std::string& prompt, const std::optional<std::string>& systemPrompt,
                                              LLMCompletion completion) {
+  // The suite and the ".env" are read afresh for each request, not for each
+  // of the dozen values it looks up.
+  platform::files::ReadOnceScope oneReading;
   if (diagnostics::enabled()) {
     debug("🔗 ExtensionLLMAPIService: Starting Content Generation");
     debug("  🎯 Current Provider: {}", rawValue(currentProvider()));

@@ -2,9 +2,11 @@
 
 #include "ProcessWide.hpp"
 #include "foundation/Console.hpp"
+#include "foundation/FileStamp.hpp"
 #include "foundation/Text.hpp"
 #include "router/ExtensionConfig.hpp"
-#include "router/SystemPromptTexts.hpp"
+#include "shared_settings/SuiteKeys.hpp"
+#include "shared_settings/SystemPromptTexts.hpp"
 
 namespace quorbel {
 
@@ -36,17 +38,18 @@ UserSettingsAccessor::UserSettingsAccessor() : appGroupID_(ExtensionConfig::appG
 }
 
 std::string UserSettingsAccessor::effectiveSystemPrompt() {
-  bool useCustom = userDefaults_->boolean(useCustomPromptKey);
-  std::string custom = userDefaults_->string(customSystemPromptKey).value_or("");
+  platform::files::ReadOnceScope oneReading;  // one look at the suite for all its keys
+  bool useCustom = userDefaults_->boolean(suite_keys::useCustomPrompt);
+  std::string custom = userDefaults_->string(suite_keys::customSystemPrompt).value_or("");
   if (useCustom && !platform::text::isBlank(custom)) return custom;
   return buildSystemPrompt();
 }
 
 std::string UserSettingsAccessor::buildSystemPrompt() {
-  std::string_view tone = prompt_texts::toneText(userDefaults_->string(emailToneKey).value_or("professional"));
-  if (tone.empty()) tone = prompt_texts::toneText("professional");
-  std::string_view length = prompt_texts::lengthText(userDefaults_->string(responseLengthKey).value_or("medium"));
-  if (length.empty()) length = prompt_texts::lengthText("medium");
+  std::string_view tone = prompt_texts::toneText(userDefaults_->string(suite_keys::emailTone).value_or(suite_defaults::emailTone));
+  if (tone.empty()) tone = prompt_texts::toneText(suite_defaults::emailTone);
+  std::string_view length = prompt_texts::lengthText(userDefaults_->string(suite_keys::responseLength).value_or(suite_defaults::responseLength));
+  if (length.empty()) length = prompt_texts::lengthText(suite_defaults::responseLength);
 
   std::string prompt(prompt_texts::defaultSystemPrompt);
   prompt += prompt_texts::toneHeader;

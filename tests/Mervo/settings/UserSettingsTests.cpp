@@ -4,7 +4,7 @@
 #include <fstream>
 
 #include "foundation/NotificationCenter.hpp"
-#include "router/SystemPromptTexts.hpp"
+#include "shared_settings/SystemPromptTexts.hpp"
 #include "SettingsTestSupport.hpp"
 #include "settings/UserSettings.hpp"
 

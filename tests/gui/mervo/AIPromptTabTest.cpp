@@ -15,7 +15,7 @@
 #include "app_views/AIPromptTab.hpp"
 #include "app_views/ToggleRow.hpp"
 #include "foundation/NotificationCenter.hpp"
-#include "router/SystemPromptTexts.hpp"
+#include "shared_settings/SystemPromptTexts.hpp"
 #include "ui/TextEditor.hpp"
 
 namespace {

@@ -141,6 +141,50 @@ TEST_F(UserDefaultsTest, AFileThatIsNotAPropertyListIsRefusedAndLeftAlone) {
   }
 }
 
+TEST_F(UserDefaultsTest, EveryRefusalIsATypedErrorOfItsCase) {
+  using Case = platform::UserDefaultsError::Case;
+  auto file = UserDefaults::fileForDomain("group.test.refused");
+  std::filesystem::create_directories(file.parent_path());
+  struct Refusal {
+    std::string name, contents;  // contents: "" leaves no file
+    Case expected;
+  };
+  for (const auto& [name, contents, expected] : std::vector<Refusal>{
+           {"a/b", "", Case::unusableSuiteName},
+           {platform::Bundle::main().bundleIdentifier(), "", Case::standardDomainName},
+           {"group.test.refused", "not a plist", Case::notAPropertyList},
+           {"group.test.refused", "<plist><array/></plist>", Case::notADictionary}}) {
+    UserDefaults::resetForTesting();
+    std::filesystem::remove(file);
+    if (!contents.empty()) std::ofstream(file) << contents;
+    auto opened = UserDefaults::openSuite(name);
+    ASSERT_FALSE(opened) << name;
+    const auto* error = platform::errorAs<platform::UserDefaultsError>(opened.error());
+    ASSERT_NE(error, nullptr) << name;
+    EXPECT_EQ(error->errorCase(), expected) << name;
+    EXPECT_EQ(error->code(), static_cast<long>(expected));
+  }
+}
+
+TEST_F(UserDefaultsTest, WithinAReadOnceScopeAnOutsideWriteShowsOnlyAtTheNextScope) {
+  auto suite = UserDefaults::suite("group.test.scope");
+  ASSERT_TRUE(suite);
+  suite->set("k", "before");
+  ASSERT_TRUE(suite->synchronize());
+  auto writeOutside = [] {
+    auto file = UserDefaults::fileForDomain("group.test.scope");
+    auto bytes = platform::plist::toBinary(PropertyValue(PropertyValue::Dictionary{{"k", PropertyValue("after")}}));
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << *bytes;
+  };
+  {
+    platform::files::ReadOnceScope request;
+    EXPECT_EQ(suite->string("k"), "before");
+    writeOutside();
+    EXPECT_EQ(suite->string("k"), "before");  // the request reads the suite as it began
+  }
+  EXPECT_EQ(suite->string("k"), "after");
+}
+
 TEST_F(UserDefaultsTest, ASuiteDamagedAfterOpeningKeepsItsValuesAndRefusesToOverwrite) {
   auto suite = UserDefaults::suite("group.test.damaged");
   suite->set("kept", "yes");

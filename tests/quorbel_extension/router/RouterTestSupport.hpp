@@ -17,7 +17,7 @@
 #include "router/ExtensionConfig.hpp"
 #include "router/ExtensionLLMAPIError.hpp"
 #include "router/ExtensionLLMAPIService.hpp"
-#include "router/LLMResult.hpp"
+#include "shared_settings/LLMResult.hpp"
 #include "router/UserSettingsAccessor.hpp"
 #include "test_doubles/VertexAIBackend.hpp"
 #include "test_support/TempDir.hpp"

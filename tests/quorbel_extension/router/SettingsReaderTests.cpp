@@ -3,7 +3,7 @@
 #include "RouterTestSupport.hpp"
 #include "foundation/Text.hpp"
 #include "router/ExtensionLLMAPIService.hpp"
-#include "router/SystemPromptTexts.hpp"
+#include "shared_settings/SystemPromptTexts.hpp"
 #include "router/UserSettingsAccessor.hpp"
 
 using platform::PropertyValue;
@@ -160,24 +160,6 @@ TEST_F(RouterTest, ProviderSettingsFollowAppGroupId) {
 }
 
 // --- Prompt texts and the effective system prompt ---------------------------
-
-TEST(PromptTexts, HaveTheirExactLengthsAndEnds) {
-  auto count = [](std::string_view s) { return platform::text::characterCount(s); };
-  EXPECT_EQ(count(texts::defaultSystemPrompt), 399u);
-  EXPECT_EQ(count(texts::toneHeader), 21u);
-  EXPECT_EQ(count(texts::lengthHeader), 19u);
-  EXPECT_EQ(count(texts::contextSection), 159u);
-  for (auto [tone, length] : std::vector<std::pair<const char*, std::size_t>>{
-           {"professional", 100}, {"friendly", 89}, {"casual", 72}, {"formal", 83}})
-    EXPECT_EQ(count(texts::toneText(tone)), length) << tone;
-  for (auto [name, length] :
-       std::vector<std::pair<const char*, std::size_t>>{{"short", 77}, {"medium", 83}, {"long", 87}})
-    EXPECT_EQ(count(texts::lengthText(name)), length) << name;
-  EXPECT_EQ(texts::toneText("Friendly"), "");
-  EXPECT_TRUE(texts::contextSection.starts_with("\n\nContext Analysis:\n"));
-  EXPECT_TRUE(texts::defaultSystemPrompt.starts_with("You are Mervo, an AI email assistant"));
-  EXPECT_TRUE(texts::defaultSystemPrompt.ends_with("- Suggest improvements when appropriate"));
-}
 
 TEST_F(RouterTest, FirstRunSettingsGiveThe781CharacterPrompt) {
   std::string prompt = UserSettingsAccessor::shared().effectiveSystemPrompt();

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "router/LLMResult.hpp"
+#include "shared_settings/LLMResult.hpp"
 #include "settings/EnvironmentConfig.hpp"
 #include "settings/LLMProviderConfig.hpp"
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "settings/RawValueEnum.hpp"
+#include "shared_settings/SuiteKeys.hpp"
 
 namespace mervo {
 
@@ -17,10 +18,10 @@ enum class LLMProvider { gemini, openai, ollama, custom };
 template <>
 struct RawValueCases<LLMProvider> {
   static constexpr std::array cases{
-      std::pair{LLMProvider::gemini, std::string_view("gemini")},
-      std::pair{LLMProvider::openai, std::string_view("openai")},
-      std::pair{LLMProvider::ollama, std::string_view("ollama")},
-      std::pair{LLMProvider::custom, std::string_view("custom")},
+      std::pair{LLMProvider::gemini, quorbel::suite_defaults::providerRawValues[0]},
+      std::pair{LLMProvider::openai, quorbel::suite_defaults::providerRawValues[1]},
+      std::pair{LLMProvider::ollama, quorbel::suite_defaults::providerRawValues[2]},
+      std::pair{LLMProvider::custom, quorbel::suite_defaults::providerRawValues[3]},
   };
 };
 

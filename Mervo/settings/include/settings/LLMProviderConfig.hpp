@@ -36,7 +36,7 @@ class LLMProviderConfig {
   platform::Published<std::string> selectedModel{std::string()};
   platform::Published<std::string> customModelName{std::string()};
   platform::Published<double> timeout{30.0};  // seconds
-  platform::Published<std::int64_t> maxTokens{2048};
+  platform::Published<std::int64_t> maxTokens{quorbel::suite_defaults::llmMaxTokens};
   platform::Published<bool> hasUnsavedChanges{false};
   // Why the last save did not reach the stores (the shared suite could not be
   // opened, or a file not written: the values stay unsaved and wait for the
@@ -67,13 +67,13 @@ class LLMProviderConfig {
   std::optional<ProviderRequest> buildCustomRequest(const std::string& prompt,
                                                     const std::optional<std::string>& systemPrompt) const;
 
-  static constexpr const char* providerKey = "llm_provider";
-  static constexpr const char* apiKeyKey = "llm_api_key";
-  static constexpr const char* endpointKey = "llm_endpoint";
-  static constexpr const char* modelKey = "llm_model";
-  static constexpr const char* customModelKey = "llm_custom_model";
-  static constexpr const char* timeoutKey = "llm_timeout";
-  static constexpr const char* maxTokensKey = "llm_max_tokens";
+  static constexpr const char* providerKey = quorbel::suite_keys::llmProvider;
+  static constexpr const char* apiKeyKey = quorbel::suite_keys::llmAPIKey;
+  static constexpr const char* endpointKey = quorbel::suite_keys::llmEndpoint;
+  static constexpr const char* modelKey = quorbel::suite_keys::llmModel;
+  static constexpr const char* customModelKey = quorbel::suite_keys::llmCustomModel;
+  static constexpr const char* timeoutKey = quorbel::suite_keys::llmTimeout;
+  static constexpr const char* maxTokensKey = quorbel::suite_keys::llmMaxTokens;
 
  private:
   // Everything that is saved, as a whole: what the fields hold now, or what
@@ -81,8 +81,8 @@ class LLMProviderConfig {
   struct Settings {
     LLMProvider provider = LLMProvider::gemini;
     std::string apiKey, endpoint, selectedModel, customModelName;
-    double timeout = 30.0;
-    std::int64_t maxTokens = 2048;
+    double timeout = quorbel::suite_defaults::llmTimeout;
+    std::int64_t maxTokens = quorbel::suite_defaults::llmMaxTokens;
     bool operator==(const Settings&) const = default;
   };
 

@@ -25,6 +25,14 @@ struct FileFailure {
 // directory").
 std::expected<std::string, FileFailure> readWholeFile(const std::filesystem::path& file, std::size_t maxBytes);
 
+// How far a replacement goes before it returns. Either way the new content is
+// synced before the rename, so a reader, and the file after a crash, holds
+// the old content or the new, never a part. `survivesCrash` syncs the folder
+// too, so that a crash leaves the new content; `mayRevertOnCrash` leaves the
+// rename to the system's next write-back, one sync less, for changes that
+// nobody needs back after a crash (diagnostics).
+enum class Durability { survivesCrash, mayRevertOnCrash };
+
 // An exclusive advisory lock on "<file>.lock", shared by every process, held
 // for as long as the object lives. The lock lives on a file of its own
 // because the file it guards is replaced on every write. A symbolic link in
@@ -56,7 +64,8 @@ class FileLock {
   //
   // Fails when the lock is not held or a step fails; the file is then as it
   // was and no temporary file is left behind.
-  std::expected<void, FileFailure> replaceAtomically(std::string_view contents) const;
+  std::expected<void, FileFailure> replaceAtomically(std::string_view contents,
+                                                     Durability durability = Durability::survivesCrash) const;
 
  private:
   std::filesystem::path file_;

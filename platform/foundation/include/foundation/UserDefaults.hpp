@@ -11,10 +11,42 @@
 #include <string>
 #include <vector>
 
+#include "foundation/AtomicFile.hpp"
 #include "foundation/Error.hpp"
+#include "foundation/FileStamp.hpp"
 #include "foundation/PropertyValue.hpp"
 
 namespace platform {
+
+// Why a domain could not be opened, read or written. The description names
+// the suite, the file or the folder, and the cause.
+class UserDefaultsError : public Error {
+ public:
+  enum class Case {
+    unusableSuiteName = 1,  // empty, too long, not UTF-8, or holding "/" or a control character
+    notAPropertyList = 2,
+    notADictionary = 3,
+    folderNotCreated = 4,
+    unreadable = 5,  // not a regular file, too large, links that loop...
+    notWritten = 6,
+    standardDomainName = 7,  // the suite name is the program's own domain
+    notStorable = 8,         // a key or text that is not valid UTF-8
+  };
+
+  // `subject`: the suite name, key, file or folder the description names;
+  // `cause`: the reason from below, where there is one.
+  UserDefaultsError(Case errorCase, std::string subject, std::string cause = {});
+  Case errorCase() const { return case_; }
+
+  std::string domain() const override;
+  long code() const override { return static_cast<long>(case_); }
+  std::string localizedDescription() const override;
+
+ private:
+  Case case_;
+  std::string subject_;
+  std::string cause_;
+};
 
 // Persistent key-value settings of one domain, shared between processes.
 //
@@ -67,8 +99,8 @@ class UserDefaults {
   // Every key and value of the domain.
   PropertyValue::Dictionary dictionaryRepresentation();
 
-  // False, with a line on standard error and nothing changed, for a value
-  // that cannot be stored: a text or key that is not valid UTF-8.
+  // False, with a line in the log and nothing changed, for a value that
+  // cannot be stored: a text or key that is not valid UTF-8.
   bool set(const std::string& key, PropertyValue value);
   void remove(const std::string& key);
   // Removes every key of the domain.
@@ -76,42 +108,33 @@ class UserDefaults {
 
   // Writes pending changes now. False when the file could not be written; the
   // changes stay pending and are tried again by the next write, and the
-  // reason goes to standard error.
-  bool synchronize();
+  // reason goes to the log. `mayRevertOnCrash` suits changes that are only
+  // diagnostics (see files::Durability); every other write survives a crash.
+  bool synchronize(files::Durability durability = files::Durability::survivesCrash);
   // synchronize, answering the reason when the file could not be written
   // (the file cannot be read, the lock cannot be taken, the disk is full...)
-  // instead of printing it.
-  std::expected<void, ErrorPtr> writeChanges();
+  // instead of logging it.
+  std::expected<void, ErrorPtr> writeChanges(files::Durability durability = files::Durability::survivesCrash);
   // Reads, changes and writes one key as one step against every other
   // writer of the domain, in this process or another: under the domain's
   // lock, `change` gets the key's value as the file holds it now and answers
   // the value to store, which is written at once with every pending change.
   // Fails as writeChanges does; the change is then not kept.
   std::expected<void, ErrorPtr> update(const std::string& key,
-                                       const std::function<PropertyValue(std::optional<PropertyValue>)>& change);
+                                       const std::function<PropertyValue(std::optional<PropertyValue>)>& change,
+                                       files::Durability durability = files::Durability::survivesCrash);
 
   ~UserDefaults();
   UserDefaults(const UserDefaults&) = delete;
   UserDefaults& operator=(const UserDefaults&) = delete;
 
  private:
-  struct FileStamp {
-    std::uintmax_t size = 0;
-    std::int64_t modified = 0;
-    std::uint64_t inode = 0;
-    bool exists = false;
-    // Why the file could not be looked at, unless it is simply absent: such
-    // a file is read again (and its failure reported) every time.
-    int error = 0;
-    bool operator==(const FileStamp&) const = default;
-  };
-
   UserDefaults(std::string domain, std::filesystem::path file);
   std::expected<void, ErrorPtr> reloadIfChanged();  // caller holds mutex_
   void scheduleWrite();
   // Caller holds mutex_; `amend` changes what is written, under the lock.
-  std::expected<void, ErrorPtr> writePending(const std::function<void(PropertyValue::Dictionary&)>& amend = {});
-  FileStamp stampOfFile() const;
+  std::expected<void, ErrorPtr> writePending(files::Durability durability,
+                                             const std::function<void(PropertyValue::Dictionary&)>& amend = {});
 
   std::string domain_;
   std::filesystem::path file_;
@@ -119,7 +142,10 @@ class UserDefaults {
   PropertyValue::Dictionary values_;  // what the file held, with our changes on top
   std::map<std::string, std::optional<PropertyValue>> pending_;  // our unwritten changes
   bool removeAllPending_ = false;
-  FileStamp stamp_;
+  // A file that could not be looked at is read again (and its failure
+  // reported) every time.
+  files::FileStamp stamp_;
+  files::ScopedStampCheck stampCheck_;
   bool writeScheduled_ = false;
 
   friend class UserDefaultsRegistry;

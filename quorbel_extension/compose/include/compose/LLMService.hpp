@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "router/LLMResult.hpp"
+#include "shared_settings/LLMResult.hpp"
 
 namespace quorbel {
 

@@ -13,7 +13,7 @@
 #include "compose/ModelConfiguration.hpp"
 #include "foundation/Error.hpp"
 #include "observable/Published.hpp"
-#include "router/LLMResult.hpp"
+#include "shared_settings/LLMResult.hpp"
 
 namespace quorbel {
 

@@ -9,7 +9,7 @@
 #include "foundation/Json.hpp"
 #include "foundation/URLSession.hpp"
 #include "router/ExtensionConfig.hpp"
-#include "router/LLMResult.hpp"
+#include "shared_settings/LLMResult.hpp"
 
 namespace quorbel {
 

@@ -23,13 +23,6 @@ class UserSettingsAccessor {
 
   const std::string& appGroupID() const { return appGroupID_; }
 
-  static constexpr const char* customSystemPromptKey = "customSystemPrompt";
-  static constexpr const char* useCustomPromptKey = "useCustomPrompt";
-  static constexpr const char* emailToneKey = "emailTone";
-  static constexpr const char* responseLengthKey = "responseLength";
-  static constexpr const char* includeContextKey = "includeContext";
-  static constexpr const char* autoSuggestRepliesKey = "autoSuggestReplies";
-
  private:
   UserSettingsAccessor();
   std::string appGroupID_;

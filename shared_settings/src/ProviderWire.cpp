@@ -1,4 +1,4 @@
-#include "router/ProviderWire.hpp"
+#include "shared_settings/ProviderWire.hpp"
 
 #include <optional>
 

@@ -1,4 +1,4 @@
-#include "router/SystemPromptTexts.hpp"
+#include "shared_settings/SystemPromptTexts.hpp"
 
 #include <array>
 #include <utility>

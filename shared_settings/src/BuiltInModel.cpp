@@ -1,4 +1,4 @@
-#include "router/BuiltInModel.hpp"
+#include "shared_settings/BuiltInModel.hpp"
 
 #include "FirebaseVertexAI/VertexAI.hpp"
 
