@@ -79,6 +79,12 @@ class PlainTextWriter {
     endLine();
     text(s);
     pendingSpace_ = true;
+    lineHoldsOnlyMarker_ = true;
+  }
+  // A block starts a line of its own, except right after a list item's
+  // marker, which stands on the line of the item's first block.
+  void blockStart() {
+    if (!lineHoldsOnlyMarker_) endLine();
   }
   void lineBreak() {
     if (!lineHasText_) startLine();
@@ -86,6 +92,7 @@ class PlainTextWriter {
     out_ += '\n';
     pendingSpace_ = false;
     lineHasText_ = false;
+    lineHoldsOnlyMarker_ = false;
   }
   void endLine() {
     if (lineHasText_) lineBreak();
@@ -115,12 +122,14 @@ class PlainTextWriter {
     if (!lineHasText_) startLine();
     lineHasText_ = true;
     pendingSpace_ = false;
+    lineHoldsOnlyMarker_ = false;
     out_ += c;
   }
 
   std::string out_;
   bool pendingSpace_ = false;
   bool lineHasText_ = false;
+  bool lineHoldsOnlyMarker_ = false;
   int preformatted_ = 0;
   int quoteDepth_ = 0;
 };
@@ -189,7 +198,8 @@ class TreeWalker {
     switch (roleOf(element)) {
       case Role::hidden: return false;
       case Role::inlineContent: break;
-      case Role::block: case Role::tableRow: writer_.endLine(); break;
+      case Role::block: writer_.blockStart(); break;
+      case Role::tableRow: writer_.endLine(); break;
       case Role::lineBreak: writer_.lineBreak(); break;
       case Role::orderedList:
         writer_.endLine();

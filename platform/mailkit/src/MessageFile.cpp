@@ -59,13 +59,18 @@ void appendMailboxes(InternetAddressList* list, std::vector<MEEmailAddress>& add
   }
 }
 
-// The body's first text part of that kind, looked for in the order the parts
-// stand.
-const BodyPart* firstTextPart(const BodyPart& part, BodyPart::Kind kind) {
-  if (part.kind == kind) return &part;
+// What a person reads of the body's first text part of that kind that is not
+// blank, looked for in the order the parts stand: an empty plain
+// alternative beside the HTML one gives no text.
+std::optional<std::string> firstText(const BodyPart& part, BodyPart::Kind kind) {
+  if (part.kind == kind) {
+    std::string text = readableText(part);
+    if (platform::text::trimWhitespaceAndNewlines(text).empty()) return std::nullopt;
+    return text;
+  }
   for (const auto& inner : part.parts)
-    if (const BodyPart* found = firstTextPart(inner, kind)) return found;
-  return nullptr;
+    if (auto found = firstText(inner, kind)) return found;
+  return std::nullopt;
 }
 
 }  // namespace
@@ -116,9 +121,8 @@ std::vector<MEEmailAddress> MessageFile::addresses(std::string_view name) const 
 }
 
 std::string MessageFile::bodyText() const {
-  const BodyPart* text = firstTextPart(body_, BodyPart::Kind::plainText);
-  if (!text) text = firstTextPart(body_, BodyPart::Kind::htmlText);
-  return text ? readableText(*text) : "";
+  if (auto text = firstText(body_, BodyPart::Kind::plainText)) return *text;
+  return firstText(body_, BodyPart::Kind::htmlText).value_or("");
 }
 
 MEMessage MessageFile::message() const {

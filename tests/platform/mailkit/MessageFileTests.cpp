@@ -212,6 +212,11 @@ TEST(MessageFile, BodyTextPrefersThePlainPart) {
   // An HTML-only message gives what a browser shows of it.
   EXPECT_EQ(MessageFile::parse(mail_samples::kBase64HTML).bodyText(), "Hola, ¿vienes el viernes?");
   EXPECT_EQ(MessageFile::parse(mail_samples::kAttachmentOnly).bodyText(), "");
+  // A blank plain alternative gives way to the HTML one.
+  EXPECT_EQ(MessageFile::parse("Content-Type: multipart/alternative; boundary=b\r\n\r\n--b\r\nContent-Type: text/plain\r\n"
+                               "\r\n \r\n\r\n--b\r\nContent-Type: text/html\r\n\r\n<p>Only &eacute;</p>\r\n--b--\r\n")
+                .bodyText(),
+            "Only é");
   // A flowed plain part is read with its Content-Type's parameters.
   EXPECT_EQ(MessageFile::parse("Content-Type: text/plain; charset=utf-8; Format=\"Flowed\"; DelSp=Yes\r\n\r\n"
                                "Gr\xC3\xBC \r\n\xC3\x9F" "e  \r\naus K\xC3\xB6ln\r\n")
