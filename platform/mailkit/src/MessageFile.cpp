@@ -59,20 +59,6 @@ void appendMailboxes(InternetAddressList* list, std::vector<MEEmailAddress>& add
   }
 }
 
-// What a person reads of the body's first text part of that kind that is not
-// blank, looked for in the order the parts stand: an empty plain
-// alternative beside the HTML one gives no text.
-std::optional<std::string> firstText(const BodyPart& part, BodyPart::Kind kind) {
-  if (part.kind == kind) {
-    std::string text = readableText(part);
-    if (platform::text::trimWhitespaceAndNewlines(text).empty()) return std::nullopt;
-    return text;
-  }
-  for (const auto& inner : part.parts)
-    if (auto found = firstText(inner, kind)) return found;
-  return std::nullopt;
-}
-
 }  // namespace
 
 std::expected<MessageFile, std::string> MessageFile::read(const std::filesystem::path& path) {
@@ -120,10 +106,7 @@ std::vector<MEEmailAddress> MessageFile::addresses(std::string_view name) const 
   return addresses;
 }
 
-std::string MessageFile::bodyText() const {
-  if (auto text = firstText(body_, BodyPart::Kind::plainText)) return *text;
-  return firstText(body_, BodyPart::Kind::htmlText).value_or("");
-}
+std::string MessageFile::bodyText() const { return readableBodyText(body_, BodyPart::Kind::plainText); }
 
 MEMessage MessageFile::message() const {
   MEMessage message;

@@ -222,6 +222,12 @@ TEST(MessageFile, BodyTextPrefersThePlainPart) {
                                "Gr\xC3\xBC \r\n\xC3\x9F" "e  \r\naus K\xC3\xB6ln\r\n")
                 .bodyText(),
             "Grüße aus Köln\n");
+  // Every inline text part of a mixed message, as the assistant's quote has them.
+  EXPECT_EQ(MessageFile::parse("Content-Type: multipart/mixed; boundary=b\r\n\r\n--b\r\nContent-Type: text/plain\r\n"
+                               "\r\nFirst part\r\n--b\r\nContent-Type: text/plain\r\nContent-Disposition: inline; "
+                               "filename=notes.txt\r\n\r\nThe notes\r\n--b--\r\n")
+                .bodyText(),
+            "First part\n\nThe notes");
 }
 
 // --- Address lists and outgoing header fields ---------------------------------

@@ -27,4 +27,11 @@ struct BodyPart {
 // browser shows it.
 std::string readableText(const BodyPart& textPart);
 
+// What a person reads of a whole body, what the quote and the compose window
+// both show of it: every text part that is not blank, in order, a blank line
+// between them; of alternatives the most faithful with text of the
+// `preferred` kind (plainText or htmlText), else any with text. Empty when
+// no part has text.
+std::string readableBodyText(const BodyPart& body, BodyPart::Kind preferred);
+
 }  // namespace mailkit

@@ -32,8 +32,9 @@ class MessageFile {
   // message, and its whole text is the body, one plain text part.
   bool hasHeaderFields() const { return hasHeaderFields_; }
   const BodyPart& body() const { return body_; }
-  // What the compose window quotes of the body: the readable text of the
-  // first plain text part, else of the first HTML part.
+  // What the compose window quotes of the body: every inline text part, as
+  // the assistant's quote reads them, but of alternatives the plain one, as
+  // a reply in plain text quotes it (see readableBodyText).
   std::string bodyText() const;
 
   // The message as received, raw bytes included.
