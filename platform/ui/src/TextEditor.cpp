@@ -98,16 +98,18 @@ class PlainTextEdit : public QPlainTextEdit {
   }
 
   // Between two pieces of a line there is no character to delete: Backspace
-  // at the start of a piece deletes the last character of the one before,
-  // and Delete at the end of a piece the first of the next.
+  // at the start of a piece deletes the last character (or, with Ctrl, word)
+  // of the one before, and Delete at the end of a piece the first of the next.
   void stepOverPieceBreak(QKeyEvent* event) {
     QTextCursor cursor = textCursor();
     if (cursor.hasSelection()) return;
     const QTextBlock block = cursor.block();
-    const bool backspace = event->key() == Qt::Key_Backspace && !(event->modifiers() & ~Qt::ShiftModifier);
+    const bool backspace = (event->key() == Qt::Key_Backspace && !(event->modifiers() & ~Qt::ShiftModifier)) ||
+                           event->matches(QKeySequence::DeleteStartOfWord);
+    const bool forwardDelete = event->matches(QKeySequence::Delete) || event->matches(QKeySequence::DeleteEndOfWord);
     if (backspace && cursor.atBlockStart() && short_blocks::continuesLine(block) && block.previous().isValid())
       cursor.movePosition(QTextCursor::PreviousCharacter);
-    else if (event->matches(QKeySequence::Delete) && cursor.atBlockEnd() && short_blocks::continuesLine(block.next()))
+    else if (forwardDelete && cursor.atBlockEnd() && short_blocks::continuesLine(block.next()))
       cursor.movePosition(QTextCursor::NextCharacter);
     else
       return;

@@ -444,15 +444,21 @@ TEST(TextEditor, KeysAtTheBreakBetweenTwoPiecesActOnTheText) {
   const QTextBlock second = edit->document()->begin().next();
   ASSERT_TRUE(second.isValid());
   const qsizetype cut = second.position() - 1;  // where the second piece starts, in the text
+  const qsizetype secondPiece = second.length() - 1;
   struct Key {
     const char* name;
     int documentPosition;
     Qt::Key key;
     QString expected;
+    Qt::KeyboardModifiers modifiers = Qt::NoModifier;
   } keys[] = {
       {"Backspace", second.position(), Qt::Key_Backspace, QString(line).remove(cut - 1, 1)},
       {"Delete", second.position() - 1, Qt::Key_Delete, QString(line).remove(cut, 1)},
       {"Return", second.position(), Qt::Key_Return, QString(line).insert(cut, u'\n')},
+      // The word before, back to where the line starts; the word after, up
+      // to where the next piece ends at the most.
+      {"CtrlBackspace", second.position(), Qt::Key_Backspace, QString(line).remove(0, cut), Qt::ControlModifier},
+      {"CtrlDelete", second.position() - 1, Qt::Key_Delete, QString(line).remove(cut, secondPiece), Qt::ControlModifier},
   };
   for (const auto& key : keys) {
     SCOPED_TRACE(key.name);
@@ -460,7 +466,7 @@ TEST(TextEditor, KeysAtTheBreakBetweenTwoPiecesActOnTheText) {
     QTextCursor cursor = edit->textCursor();
     cursor.setPosition(key.documentPosition);
     edit->setTextCursor(cursor);
-    QTest::keyClick(edit, key.key);
+    QTest::keyClick(edit, key.key, key.modifiers);
     EXPECT_EQ(editor.text().toStdString(), key.expected.toStdString()) << editor.text().size() << " " << key.expected.size();
     for (QTextBlock block = edit->document()->begin(); block.isValid(); block = block.next())
       EXPECT_GT(block.length(), 1) << "an empty line shows where the text has none";
