@@ -101,7 +101,12 @@ std::string escapedControls(std::string_view s, LineFeeds lineFeeds) {
   return out;
 }
 
-bool isWhitespaceOrNewline(char32_t c) { return c == 0x09 || isNewline(c) || u_charType(c) == U_SPACE_SEPARATOR; }
+// ASCII, most of any text, is answered without asking ICU: its white space
+// is the tab, the newlines and the space.
+bool isWhitespaceOrNewline(char32_t c) {
+  if (c < 0x80) return c == ' ' || (c >= 0x09 && c <= 0x0D);
+  return isNewline(c) || u_charType(c) == U_SPACE_SEPARATOR;
+}
 
 // Grapheme-cluster boundaries of valid or invalid UTF-8 (invalid bytes are
 // read as U+FFFD by ICU), as byte offsets, calling f(offset) for each boundary

@@ -36,6 +36,7 @@ TEST(Text, TrimsUnicodeWhiteSpaceAndNewlines) {
   EXPECT_EQ(text::trimWhitespaceAndNewlines("\xC2\xA0x\xE2\x80\xA8"), "x");  // no-break space, line separator
   EXPECT_EQ(text::trimWhitespaceAndNewlines("\xC2\x85x\r"), "x");            // next line
   EXPECT_EQ(text::trimWhitespaceAndNewlines(" \n "), "");
+  EXPECT_EQ(text::trimWhitespaceAndNewlines("\x0B\x0C\x1Fx\x7F\x1C"), "\x1Fx\x7F\x1C");  // only some controls are white space
   EXPECT_TRUE(text::isBlank(" \n\t "));
   EXPECT_FALSE(text::isBlank(" . "));
 }
