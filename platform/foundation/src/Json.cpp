@@ -19,16 +19,27 @@ ErrorPtr readError(const std::string& detail) {
                    {{"NSDebugDescription", detail}});
 }
 
+// Where the string whose opening quote is at `quote` ends (at its closing
+// quote; the end of the text when it has none). Strings make up most of a
+// reply: they are crossed by searches for the next quote and backslash.
+std::size_t stringEnd(std::string_view bytes, std::size_t quote) {
+  std::size_t close = quote;
+  for (std::size_t from = quote + 1; from < bytes.size();) {
+    // A quote found before stays the first one after each later start up to it.
+    if (close < from) close = std::min(bytes.find('"', from), bytes.size());
+    const std::size_t escape = bytes.substr(0, close).find('\\', from);
+    if (escape == std::string_view::npos) return close;
+    from = escape + 2;  // past the escaped character, which may be a quote
+  }
+  return bytes.size();
+}
+
 bool nestsTooDeep(std::string_view bytes) {
   int depth = 0;
-  bool inString = false;
   for (std::size_t i = 0; i < bytes.size(); ++i) {
     char c = bytes[i];
-    if (inString) {
-      if (c == '\\') ++i;
-      else if (c == '"') inString = false;
-    } else if (c == '"') {
-      inString = true;
+    if (c == '"') {
+      i = stringEnd(bytes, i);
     } else if (c == '[' || c == '{') {
       if (++depth > kMaxDepth) return true;
     } else if (c == ']' || c == '}') {

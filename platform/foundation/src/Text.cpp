@@ -1,6 +1,7 @@
 #include "foundation/Text.hpp"
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
 
 #include <fmt/format.h>
@@ -47,11 +48,20 @@ char32_t decode(std::string_view s, std::size_t& i) {
   return cp;
 }
 
-bool isASCII(std::string_view s) {
-  for (unsigned char c : s)
-    if (c >= 0x80) return false;
-  return true;
+// The offset of the first byte at or after i that is not ASCII (s.size()
+// when there is none). Mail is mostly ASCII: eight bytes are looked at at
+// once.
+std::size_t endOfASCII(std::string_view s, std::size_t i) {
+  constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
+  for (std::uint64_t word; i + sizeof word <= s.size(); i += sizeof word) {
+    std::memcpy(&word, s.data() + i, sizeof word);
+    if (word & kHighBits) break;
+  }
+  while (i < s.size() && static_cast<unsigned char>(s[i]) < 0x80) ++i;
+  return i;
 }
+
+bool isASCII(std::string_view s) { return endOfASCII(s, 0) == s.size(); }
 
 bool isNewline(char32_t c) { return (c >= 0x0A && c <= 0x0D) || c == 0x85 || c == 0x2028 || c == 0x2029; }
 
@@ -91,7 +101,12 @@ std::string escapedControls(std::string_view s, LineFeeds lineFeeds) {
   return out;
 }
 
-bool isWhitespaceOrNewline(char32_t c) { return c == 0x09 || isNewline(c) || u_charType(c) == U_SPACE_SEPARATOR; }
+// ASCII, most of any text, is answered without asking ICU: its white space
+// is the tab, the newlines and the space.
+bool isWhitespaceOrNewline(char32_t c) {
+  if (c < 0x80) return c == ' ' || (c >= 0x09 && c <= 0x0D);
+  return isNewline(c) || u_charType(c) == U_SPACE_SEPARATOR;
+}
 
 // Grapheme-cluster boundaries of valid or invalid UTF-8 (invalid bytes are
 // read as U+FFFD by ICU), as byte offsets, calling f(offset) for each boundary
@@ -113,7 +128,7 @@ void forEachCharacterBoundary(std::string_view s, F&& f) {
 }  // namespace
 
 bool isValidUTF8(std::string_view s) {
-  for (std::size_t i = 0; i < s.size();)
+  for (std::size_t i = endOfASCII(s, 0); i < s.size(); i = endOfASCII(s, i))
     if (decode(s, i) == kInvalid) return false;
   return true;
 }
@@ -123,7 +138,10 @@ std::string repairUTF8(std::string_view s) {
   out.reserve(s.size());
   for (std::size_t i = 0; i < s.size();) {
     std::size_t start = i;
-    if (decode(s, i) == kInvalid)
+    if (std::size_t ascii = endOfASCII(s, i); ascii > i) {
+      out.append(s.substr(i, ascii - i));
+      i = ascii;
+    } else if (decode(s, i) == kInvalid)
       out += "\xEF\xBF\xBD";
     else
       out.append(s.substr(start, i - start));

@@ -7,6 +7,9 @@
 namespace json = platform::json;
 
 TEST(Json, ParsesOnlyObjectsAndArraysAtTheTop) {
+  std::string siblings = "[";
+  for (int i = 0; i < 600; ++i) siblings += "[],";
+  siblings += "[]]";
   struct Case {
     std::string input;
     bool accepted;
@@ -26,6 +29,11 @@ TEST(Json, ParsesOnlyObjectsAndArraysAtTheTop) {
       {"<html>", false},
       {"{\"a\":\"\xFF\"}", false},  // invalid UTF-8 in a string
       {std::string(600, '[') + std::string(600, ']'), false},
+      // Many brackets, yet shallow: side by side, or inside a string.
+      {siblings, true},
+      {R"({"a":")" + std::string(600, '[') + R"("})", true},
+      {R"({"a":"\")" + std::string(600, '[') + R"("})", true},  // after an escaped quote, still inside
+      {R"({"a":"\\","b":)" + std::string(600, '[') + std::string(600, ']') + "}", false},  // an escaped backslash ends it
   };
   for (const auto& c : cases) {
     auto parsed = json::parse(c.input);

@@ -36,6 +36,7 @@ TEST(Text, TrimsUnicodeWhiteSpaceAndNewlines) {
   EXPECT_EQ(text::trimWhitespaceAndNewlines("\xC2\xA0x\xE2\x80\xA8"), "x");  // no-break space, line separator
   EXPECT_EQ(text::trimWhitespaceAndNewlines("\xC2\x85x\r"), "x");            // next line
   EXPECT_EQ(text::trimWhitespaceAndNewlines(" \n "), "");
+  EXPECT_EQ(text::trimWhitespaceAndNewlines("\x0B\x0C\x1Fx\x7F\x1C"), "\x1Fx\x7F\x1C");  // only some controls are white space
   EXPECT_TRUE(text::isBlank(" \n\t "));
   EXPECT_FALSE(text::isBlank(" . "));
 }
@@ -70,6 +71,27 @@ TEST(Text, ValidatesAndRepairsUTF8) {
   for (std::string bad : {"\xFF", "\xC0\xAF", "\xED\xA0\x80", "\xE2\x82", "\xF4\x90\x80\x80"})
     EXPECT_FALSE(text::isValidUTF8(bad)) << "bytes " << bad.size();
   EXPECT_EQ(text::repairUTF8("a\xFF" "b"), "a\xEF\xBF\xBD" "b");
+}
+
+// ASCII is read eight bytes at a time: a bad or multi-byte sequence is found
+// wherever it falls in or across those words, and near the end of the text.
+TEST(Text, FindsSequencesAtEveryOffsetInAndAcrossASCIIRuns) {
+  struct Case {
+    std::string sequence, repaired;
+    bool valid;
+  };
+  const Case cases[] = {{"\xFF", "\xEF\xBF\xBD", false},
+                        {"\xE2\x82", "\xEF\xBF\xBD\xEF\xBF\xBD", false},
+                        {"\xC3\xA9", "\xC3\xA9", true},
+                        {"\xF0\x9F\x98\x80", "\xF0\x9F\x98\x80", true}};
+  for (const Case& c : cases)
+    for (std::size_t before = 0; before < 17; ++before)
+      for (std::size_t after : {0, 1, 7, 8, 9}) {
+        const std::string text = std::string(before, 'a') + c.sequence + std::string(after, 'b');
+        EXPECT_EQ(text::isValidUTF8(text), c.valid) << before << " + " << after;
+        EXPECT_EQ(text::repairUTF8(text), std::string(before, 'a') + c.repaired + std::string(after, 'b'))
+            << before << " + " << after;
+      }
 }
 
 // What a terminal would act on is written as an escape: in a log line every
