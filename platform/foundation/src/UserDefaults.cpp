@@ -375,10 +375,10 @@ bool UserDefaults::synchronize(files::Durability durability) {
 std::expected<void, ErrorPtr> UserDefaults::writeChanges(files::Durability durability) {
   std::lock_guard lock(mutex_);
   writeScheduled_ = false;
-  if (pending_.empty() && !removeAllPending_) {
-    (void)reloadIfChanged();
-    return {};
-  }
+  // Nothing to write: the file is looked at by the next read, on the thread
+  // and in the request of that read, not here on the writer's queue, where it
+  // would change the values under a request that is reading them.
+  if (pending_.empty() && !removeAllPending_) return {};
   return writePending(durability);
 }
 
