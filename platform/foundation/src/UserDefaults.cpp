@@ -386,6 +386,9 @@ std::expected<void, ErrorPtr> UserDefaults::update(const std::string& key,
                                                   const std::function<PropertyValue(std::optional<PropertyValue>)>& change,
                                                   files::Durability durability) {
   std::lock_guard lock(mutex_);
+  // A weaker durability is the update's own: changes set before it, which
+  // go into the same write, survive a crash as their own write would have.
+  if (!pending_.empty() || removeAllPending_) durability = files::Durability::survivesCrash;
   return writePending(durability, [&](PropertyValue::Dictionary& merged) {
     auto it = merged.find(key);
     merged[key] = change(it == merged.end() ? std::nullopt : std::optional(it->second));
