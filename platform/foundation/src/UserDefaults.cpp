@@ -27,8 +27,10 @@ ErrorPtr defaultsError(Case errorCase, std::string subject, std::string cause = 
 
 // Failures nobody asked for (a refused value, a write in the background).
 void logFailure(const std::string& message) {
-  static const OSLog log("com.quorbel.foundation", "UserDefaults");
-  log.log(LogType::error, message);
+  // Never destroyed: the writes at exit log through it after static objects
+  // made later than the exit handler are gone.
+  static const auto* log = new OSLog("com.quorbel.foundation", "UserDefaults");
+  log->log(LogType::error, message);
 }
 
 bool isSafeDomainName(const std::string& name) {
