@@ -27,8 +27,10 @@ ErrorPtr defaultsError(Case errorCase, std::string subject, std::string cause = 
 
 // Failures nobody asked for (a refused value, a write in the background).
 void logFailure(const std::string& message) {
-  static const OSLog log("com.quorbel.foundation", "UserDefaults");
-  log.log(LogType::error, message);
+  // Never destroyed: the writes at exit log through it after static objects
+  // made later than the exit handler are gone.
+  static const auto* log = new OSLog("com.quorbel.foundation", "UserDefaults");
+  log->log(LogType::error, message);
 }
 
 bool isSafeDomainName(const std::string& name) {
@@ -375,10 +377,10 @@ bool UserDefaults::synchronize(files::Durability durability) {
 std::expected<void, ErrorPtr> UserDefaults::writeChanges(files::Durability durability) {
   std::lock_guard lock(mutex_);
   writeScheduled_ = false;
-  if (pending_.empty() && !removeAllPending_) {
-    (void)reloadIfChanged();
-    return {};
-  }
+  // Nothing to write: the file is looked at by the next read, on the thread
+  // and in the request of that read, not here on the writer's queue, where it
+  // would change the values under a request that is reading them.
+  if (pending_.empty() && !removeAllPending_) return {};
   return writePending(durability);
 }
 
@@ -386,6 +388,9 @@ std::expected<void, ErrorPtr> UserDefaults::update(const std::string& key,
                                                   const std::function<PropertyValue(std::optional<PropertyValue>)>& change,
                                                   files::Durability durability) {
   std::lock_guard lock(mutex_);
+  // A weaker durability is the update's own: changes set before it, which
+  // go into the same write, survive a crash as their own write would have.
+  if (!pending_.empty() || removeAllPending_) durability = files::Durability::survivesCrash;
   return writePending(durability, [&](PropertyValue::Dictionary& merged) {
     auto it = merged.find(key);
     merged[key] = change(it == merged.end() ? std::nullopt : std::optional(it->second));

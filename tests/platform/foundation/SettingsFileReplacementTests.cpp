@@ -10,10 +10,12 @@
 #include <fstream>
 #include <functional>
 #include <sstream>
+#include <thread>
 
 #include <gtest/gtest.h>
 
 #include "foundation/DefaultsCommand.hpp"
+#include "foundation/FileStamp.hpp"
 #include "foundation/PropertyList.hpp"
 #include "foundation/UserDefaults.hpp"
 #include "test_support/TempDir.hpp"
@@ -205,3 +207,21 @@ TEST(SettingsFileReplacement, AWriteThatFailsSaysWhyAndLeavesTheFileAsItWas) {
 }
 
 }  // namespace
+
+// Where file times come from a coarse clock, a change in the tick a reader
+// looked at the file in (or a rename onto it of a file given its freed inode)
+// can carry the very stamp the reader kept: a stamp whose times are not yet
+// a tick in the past is not trusted, so the next request reads the file again.
+TEST(SettingsFileReplacement, AStampIsTrustedOnlyOnceItsTimesLieATickInThePast) {
+  test_support::TempDir dir;
+  const auto file = dir.write("domain.plist", "one");
+  const auto now = std::filesystem::file_time_type::clock::now();
+  std::filesystem::last_write_time(file, now + std::chrono::hours(1));
+  EXPECT_FALSE(platform::files::stampOf(file).isReliable());
+  std::filesystem::last_write_time(file, now - std::chrono::hours(1));
+  // The change time, which only the clock sets, has to age too.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (!platform::files::stampOf(file).isReliable() && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::yield();
+  EXPECT_TRUE(platform::files::stampOf(file).isReliable());
+}

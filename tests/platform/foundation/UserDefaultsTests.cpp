@@ -331,3 +331,22 @@ TEST_F(UserDefaultsTest, AFileThatCannotBeReadIsReportedWithItsCause) {
   EXPECT_NE(message.find("Permission denied"), std::string::npos) << message;
   EXPECT_EQ(message.find("not a property list"), std::string::npos) << message;
 }
+
+// Changes still pending at exit are written then; a write refused at that
+// point is logged whole, naming its source, after the program's other static
+// objects are gone.
+TEST_F(UserDefaultsTest, AWriteRefusedAtExitIsLoggedWhole) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");  // a fresh process: no other threads
+  auto file = UserDefaults::fileForDomain("group.test.exit");
+  EXPECT_EXIT(
+      {
+        auto suite = UserDefaults::suite("group.test.exit");
+        suite->set("k", "v");
+        suite->synchronize();
+        std::filesystem::permissions(file, std::filesystem::perms::others_write, std::filesystem::perm_options::add);
+        suite->set("k", "w");
+        std::exit(0);
+      },
+      ::testing::ExitedWithCode(0),
+      "\\[com\\.quorbel\\.foundation:UserDefaults\\] <Error> Not writing group\\.test\\.exit: .*writable by others");
+}

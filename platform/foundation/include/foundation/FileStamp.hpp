@@ -11,7 +11,11 @@ namespace platform::files {
 // size in the same second is told apart wherever the file system's clock
 // does so (Linux gives a file that was looked at since its last change a
 // finer time stamp at the next change); a replacement by rename changes the
-// inode.
+// inode. Where the clock is coarse (kernels before 6.13 stamp files to the
+// tick of the coarse clock, a few milliseconds), a change in the tick in
+// which the file was looked at, or a rename onto it of a file that was given
+// its freed inode, can leave every field as it was: a stamp taken within
+// that tick is not trusted, as git does not trust a "racy" index entry.
 struct FileStamp {
   std::uintmax_t size = 0;
   std::int64_t modified = 0;  // nanoseconds
@@ -22,10 +26,13 @@ struct FileStamp {
   // Why the file could not be looked at, unless it is simply absent: such a
   // file counts as changed every time.
   int error = 0;
+  // Changed so shortly before it was looked at that a change still to come
+  // could carry the same times.
+  bool tooRecent = false;
 
   bool operator==(const FileStamp&) const = default;
   // Worth trusting as "unchanged" when equal to the stamp of the last read.
-  bool isReliable() const { return error == 0; }
+  bool isReliable() const { return error == 0 && !tooRecent; }
 };
 
 // The stamp of the file at the path, following links.

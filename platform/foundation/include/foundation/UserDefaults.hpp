@@ -119,7 +119,9 @@ class UserDefaults {
   // writer of the domain, in this process or another: under the domain's
   // lock, `change` gets the key's value as the file holds it now and answers
   // the value to store, which is written at once with every pending change.
-  // Fails as writeChanges does; the change is then not kept.
+  // Fails as writeChanges does; the change is then not kept. `durability`
+  // is the change's own: pending changes written with it always survive a
+  // crash.
   std::expected<void, ErrorPtr> update(const std::string& key,
                                        const std::function<PropertyValue(std::optional<PropertyValue>)>& change,
                                        files::Durability durability = files::Durability::survivesCrash);
