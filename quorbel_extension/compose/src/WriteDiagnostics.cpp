@@ -21,7 +21,8 @@ void recordGenerateReplyCall() {
   auto& standard = platform::UserDefaults::standard();
   standard.set("extension_test_regular", stamp);
   // The stamps are diagnostics that nothing reads: a crash may take them
-  // back, never the settings written beside them.
+  // back, with whatever this write carries beside them (a popover size set
+  // just before), to the file as it stood, never to a damaged one.
   constexpr auto durability = platform::files::Durability::mayRevertOnCrash;
   standard.synchronize(durability);
   auto suite = platform::UserDefaults::suite(ExtensionConfig::value("APP_GROUP_ID", "group.tesvarin.quorbel"));
