@@ -7,6 +7,8 @@
 #include "AsciiText.hpp"
 #include "MessageRepairs.hpp"
 #include "mailkit/Charsets.hpp"
+#include "mailkit/EncodedWords.hpp"
+#include "mailkit/MessageFile.hpp"
 
 namespace mailkit {
 
@@ -21,6 +23,10 @@ constexpr int kDeepestNesting = 32;
 // content past that is read as its readable lines, so that a message mended
 // at every level costs a few copies of itself, not one for every level.
 constexpr std::size_t kMendedCopiesOfTheBody = 2;
+// Messages inside messages are read again the same way, each one whole: a
+// forward of a forward of a small message is read however it nests, the
+// nesting bounded by this much read again.
+constexpr std::size_t kLeastReadAgain = 1 << 20;
 
 bool isAttachment(GMimeObject* object) {
   GMimeContentDisposition* disposition = g_mime_object_get_content_disposition(object);
@@ -91,6 +97,60 @@ std::string metaCharset(std::string_view html) {
   return "";
 }
 
+// The value of each Content-Type field of a part, in order.
+std::vector<std::string> contentTypeValues(GMimeObject* object) {
+  std::vector<std::string> values;
+  GMimeHeaderList* headers = g_mime_object_get_header_list(object);
+  for (int i = 0; i < g_mime_header_list_get_count(headers); ++i) {
+    GMimeHeader* header = g_mime_header_list_get_header_at(headers, i);
+    const char* raw = g_mime_header_get_raw_value(header);
+    if (ascii::equalsIgnoringCase(g_mime_header_get_name(header), "Content-Type")) values.push_back(raw ? raw : "");
+  }
+  return values;
+}
+
+// The content of a part as it stands in the message: a leaf's still encoded,
+// a multipart's with its delimiters.
+std::string contentAsItStands(GMimeObject* object) {
+  if (GMIME_IS_PART(object)) return rawContent(GMIME_PART(object));
+  gmime::Object<GMimeStream> memory(g_mime_stream_mem_new());
+  g_mime_object_write_content_to_stream(object, nullptr, memory.get());
+  return bytesOf(memory.get());
+}
+
+// Whether GMime read the part with this Content-Type value.
+bool isReadAs(GMimeObject* object, const std::string& value) {
+  gmime::Object<GMimeContentType> type(g_mime_content_type_parse(gmime::parserOptions(), value.c_str()));
+  GMimeContentType* read = g_mime_object_get_content_type(object);
+  if (!type || !read) return false;
+  auto same = [](const char* a, const char* b) { return ascii::equalsIgnoringCase(a ? a : "", b ? b : ""); };
+  return same(g_mime_content_type_get_media_type(type.get()), g_mime_content_type_get_media_type(read)) &&
+         same(g_mime_content_type_get_media_subtype(type.get()), g_mime_content_type_get_media_subtype(read)) &&
+         same(g_mime_content_type_get_parameter(type.get(), "boundary"), g_mime_content_type_get_parameter(read, "boundary"));
+}
+
+// The header block of a message inside the message, as a reader shows it
+// above the message: its From, Date, Subject and To, decoded, raw 8-bit text
+// in the charset of its text part. Trace fields are never shown.
+std::string headerBlock(const std::vector<std::pair<std::string, std::string>>& fields, std::string_view charset) {
+  std::string block;
+  for (std::string_view name : {"From", "Date", "Subject", "To"}) {
+    auto field = std::ranges::find_if(fields, [&](const auto& f) { return ascii::equalsIgnoringCase(f.first, name); });
+    if (field == fields.end()) continue;
+    std::string value;
+    if (name == "From" || name == "To") {
+      for (const auto& address : parseAddressList(field->second, charset))
+        value += (value.empty() ? "" : ", ") + address.rawString;
+    } else {
+      value = decodedHeaderText(field->second, charset);
+    }
+    if (value.empty()) continue;
+    if (!block.empty()) block += '\n';
+    block += std::string(name) + ": " + value;
+  }
+  return block;
+}
+
 // The format and DelSp parameters of a text/plain part (RFC 3676).
 PlainTextFormat plainTextFormat(GMimeObject* object) {
   auto is = [object](const char* name, std::string_view value) {
@@ -106,7 +166,8 @@ PlainTextFormat plainTextFormat(GMimeObject* object) {
 // boundary never occurs.
 class BodyReader {
  public:
-  explicit BodyReader(std::size_t bodySize) : mendBudget_(kMendedCopiesOfTheBody * bodySize) {}
+  explicit BodyReader(std::size_t bodySize)
+      : mendBudget_(std::max(kMendedCopiesOfTheBody * bodySize, kLeastReadAgain)) {}
 
   BodyPart read(GMimeObject* body) {
     BodyPart top;  // holds the body's part, if it has one to read
@@ -141,8 +202,10 @@ class BodyReader {
 
   void visit(GMimeObject* object, Holder holder, std::string_view siblingCharset) {
     if (isAttachment(object)) return;
+    if (GMimeObject* reread = readAsAReaderDoes(object)) object = reread;
     if (GMIME_IS_MULTIPART(object)) return openMultipart(object, holder);
-    if (!isTextPart(object)) return;  // attached messages, pictures, calendars...
+    if (gmime::isMessage(object)) return readMessage(GMIME_PART(object), holder);
+    if (!isTextPart(object)) return;  // pictures, calendars, opaque S/MIME...
     if (!g_mime_object_get_header(object, "Content-Type")) {
       // A multipart by its delimiter lines: whatever transfer encoding the
       // part names is not the one of the parts inside.
@@ -151,11 +214,81 @@ class BodyReader {
     }
     std::string bytes = decodedContent(GMIME_PART(object));
     bool isHTML = g_mime_content_type_is_type(g_mime_object_get_content_type(object), "text", "html");
+    std::string ownCharset = isHTML ? metaCharset(bytes) : "";
     std::string charset = declaredCharset(object);
-    if (charset.empty() && isHTML) charset = metaCharset(bytes);
+    if (charset.empty()) charset = ownCharset;
     if (charset.empty()) charset = siblingCharset;
     holder.part->parts.push_back(BodyPart{isHTML ? BodyPart::Kind::htmlText : BodyPart::Kind::plainText,
-                                          textInUTF8(bytes, charset), {}, plainTextFormat(object)});
+                                          textInUTF8(bytes, charset, ownCharset), {}, plainTextFormat(object)});
+  }
+
+  // A part with several Content-Type fields read again with the one a reader
+  // takes, where GMime took another (it takes the last); null when GMime
+  // read it so already, or when it may not be read again.
+  GMimeObject* readAsAReaderDoes(GMimeObject* object) {
+    const std::vector<std::string> values = contentTypeValues(object);
+    if (values.size() < 2) return nullptr;
+    std::optional<std::string> content = readAgain(contentAsItStands(object));
+    if (!content) return nullptr;
+    const std::size_t chosen = repairs::readableContentType({values.begin(), values.end()}, *content);
+    if (isReadAs(object, values[chosen])) return nullptr;
+    std::string source;
+    GMimeHeaderList* headers = g_mime_object_get_header_list(object);
+    for (int i = 0, type = 0; i < g_mime_header_list_get_count(headers); ++i) {
+      GMimeHeader* header = g_mime_header_list_get_header_at(headers, i);
+      const char* name = g_mime_header_get_name(header);
+      if (ascii::equalsIgnoringCase(name, "Content-Type") && type++ != static_cast<int>(chosen)) continue;
+      const char* raw = g_mime_header_get_raw_value(header);
+      source += std::string(name) + ":" + (raw ? raw : "");
+      if (!source.ends_with('\n')) source += "\r\n";
+    }
+    source += "\r\n" + *content;
+    gmime::Object<GMimeObject> part = gmime::parsedEntity(source);
+    if (!part) return nullptr;
+    mended_.push_back(std::move(part));
+    return mended_.back().get();
+  }
+
+  // Content read once more, as long as what may be read again allows it;
+  // once it does not, nothing more is.
+  std::optional<std::string> readAgain(std::string content) {
+    if (content.size() > mendBudget_) {
+      mendBudget_ = 0;
+      return std::nullopt;
+    }
+    mendBudget_ -= content.size();
+    return content;
+  }
+
+  // A message inside the message (forwarded, returned, of a digest), read
+  // as the message itself is: its header block, then its body in place.
+  // Each is read whole once more, within what may be read again, which also
+  // bounds how deeply messages read so nest in one another; past the
+  // deepest nesting the message joins the part that holds it.
+  void readMessage(GMimePart* part, Holder holder) {
+    gmime::Object<GMimeObject> body;
+    BodyPart read{BodyPart::Kind::message, "", {}, {}};
+    {
+      std::optional<std::string> content = readAgain(decodedContent(part));
+      if (!content) return;
+      std::optional<repairs::ReadableMessage> message = repairs::readableMessage(*content);
+      if (!message) {
+        holder.part->parts.push_back(BodyPart{BodyPart::Kind::plainText, textInUTF8(*content, ""), {}, {}});
+        return;
+      }
+      body = gmime::parsedEntity(message->mimeEntity);
+      read.text = headerBlock(message->fields, textPartCharset(body.get()));
+    }
+    Holder inner = holder;
+    if (holder.depth < kDeepestNesting) {
+      holder.part->parts.push_back(std::move(read));
+      inner = {&holder.part->parts.back(), holder.depth + 1, true};
+    } else {
+      holder.part->parts.push_back(BodyPart{BodyPart::Kind::plainText, std::move(read.text), {}, {}});
+    }
+    if (!body) return;
+    mended_.push_back(std::move(body));
+    visit(mended_.back().get(), inner, "");
   }
 
   void openMultipart(GMimeObject* object, Holder holder) {
@@ -185,24 +318,28 @@ class BodyReader {
   }
 
   // A multipart body read with the boundary its own delimiter lines use;
-  // failing that, its readable lines as plain text.
+  // failing that, its readable lines, plain or HTML as the fields before
+  // them say.
   void mend(std::string_view content, std::string_view subtype, Holder holder) {
     if (content.size() <= mendBudget_) {
       if (auto boundary = repairs::impliedBoundary(content)) {
         mendBudget_ -= content.size();
         std::string source = "Content-Type: multipart/" + std::string(subtype) + "; boundary=\"" + *boundary +
                              "\"\r\n\r\n" + std::string(content);
-        gmime::Object<GMimeStream> stream(g_mime_stream_mem_new_with_buffer(source.data(), source.size()));
-        gmime::Object<GMimeParser> parser(g_mime_parser_new_with_stream(stream.get()));
-        gmime::Object<GMimeObject> part(g_mime_parser_construct_part(parser.get(), gmime::parserOptions()));
+        gmime::Object<GMimeObject> part = gmime::parsedEntity(source);
         if (part && GMIME_IS_MULTIPART(part.get()) && g_mime_multipart_get_count(GMIME_MULTIPART(part.get())) > 0) {
           mended_.push_back(std::move(part));
           return openMultipart(mended_.back().get(), holder);
         }
       }
     }
-    holder.part->parts.push_back(
-        BodyPart{BodyPart::Kind::plainText, textInUTF8(repairs::readableLines(content), ""), {}, {}});
+    std::vector<repairs::ReadableStretch> stretches = repairs::readableLines(content);
+    BodyPart lines{BodyPart::Kind::sequence, "", {}, {}};
+    for (auto& stretch : stretches)
+      lines.parts.push_back(BodyPart{stretch.isHTML ? BodyPart::Kind::htmlText : BodyPart::Kind::plainText,
+                                     textInUTF8(stretch.text, ""), {}, {}});
+    if (lines.parts.size() == 1) return holder.part->parts.push_back(std::move(lines.parts.front()));
+    holder.part->parts.push_back(std::move(lines));
   }
 
   std::vector<OpenMultipart> open_;
@@ -211,6 +348,19 @@ class BodyReader {
 };
 
 }  // namespace
+
+std::string textPartCharset(GMimeObject* body) {
+  if (!body) return "";
+  if (isTextPart(body)) return declaredCharset(body);
+  std::string charset;
+  GMimePartIter* parts = g_mime_part_iter_new(body);
+  for (bool more = g_mime_part_iter_is_valid(parts); more && charset.empty(); more = g_mime_part_iter_next(parts)) {
+    GMimeObject* part = g_mime_part_iter_get_current(parts);
+    if (isTextPart(part) && !isAttachment(part)) charset = declaredCharset(part);
+  }
+  g_mime_part_iter_free(parts);
+  return charset;
+}
 
 BodyPart readBody(GMimeObject* body, std::size_t bodySize) {
   if (!body) return {};

@@ -7,8 +7,12 @@ namespace mailkit {
 
 // The readable parts of a MIME body as GMime read it. Each text part is
 // decoded from its transfer encoding and from its charset: the declared one;
-// for HTML without one the charset its <meta> element names; else the one a
-// sibling text part declares. A multipart's own transfer encoding means
+// for HTML without one, or with one that reads it poorly, the charset its
+// <meta> element names; without either, the one a sibling text part
+// declares. A message inside it that is no attachment (forwarded, returned,
+// of a digest) is read in place, as the message itself is: its header block
+// (From, Date, Subject, To), then its body. A part with several Content-Type
+// fields is read with the one a reader takes. A multipart's own transfer encoding means
 // nothing: each part inside keeps its own. A part marked inline is read, file
 // name or not; a named part without a disposition is a file. A multipart
 // whose boundary never occurs, and a part without a Content-Type whose text
@@ -18,5 +22,9 @@ namespace mailkit {
 // that holds them, so that the parts handed on stay shallow. `bodySize`, the
 // length of the MIME entity read, bounds what mending may read again.
 BodyPart readBody(GMimeObject* body, std::size_t bodySize);
+
+// The charset that the first text part of a MIME body declares, or "": the
+// one older mail programs also write raw 8-bit header text in.
+std::string textPartCharset(GMimeObject* body);
 
 }  // namespace mailkit

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include <unicode/ucnv.h>
+#include <unicode/ucnv_cb.h>
 
 #include "AsciiText.hpp"
 #include "foundation/Text.hpp"
@@ -56,51 +57,92 @@ std::string withoutIdleEscapes(std::string_view bytes) {
 
 bool isUTF8Label(std::string_view charset) { return ucnv_compareNames(std::string(charset).c_str(), "utf-8") == 0; }
 
-// The bytes decoded with the charset, or nothing when the charset is unknown
-// or some byte sequence is not valid in it.
-std::optional<std::string> strictlyDecoded(std::string_view bytes, std::string_view charset) {
+// A text read with a charset, and how many of the byte sequences read were
+// not valid in it (each read as U+FFFD).
+struct Reading {
+  std::string text;
+  std::size_t replaced = 0;
+};
+
+// A reading is poor when more than half of the characters outside ASCII it
+// gives are replacements: a cut sequence or two in text of the label's
+// charset stays far below, while text in another charset, where nearly every
+// such character fails, is far above it.
+constexpr std::size_t kPoorReadingReplacedPerHundred = 50;
+
+bool isPoor(const Reading& reading) {
+  if (reading.replaced == 0) return false;
+  const auto outsideASCII = static_cast<std::size_t>(std::ranges::count_if(
+      reading.text, [](char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0xC0; }));  // lead bytes
+  return reading.replaced * 100 > outsideASCII * kPoorReadingReplacedPerHundred;
+}
+
+// Counts each sequence the charset does not take and reads it as U+FFFD,
+// whatever substitute the charset itself would give.
+void replaceAndCount(const void* context, UConverterToUnicodeArgs* args, const char*, int32_t,
+                     UConverterCallbackReason reason, UErrorCode* status) {
+  if (reason > UCNV_IRREGULAR) return;  // reset, close, clone: nothing read
+  ++*static_cast<std::size_t*>(const_cast<void*>(context));
+  static constexpr UChar kReplacement = 0xFFFD;
+  *status = U_ZERO_ERROR;
+  ucnv_cbToUWriteUChars(args, &kReplacement, 1, 0, status);
+}
+
+// The bytes read with the charset, or nothing when the charset is unknown.
+std::optional<Reading> readWith(std::string_view bytes, std::string_view charset) {
   if (charset.empty()) return std::nullopt;
-  if (isUTF8Label(charset)) {
-    if (!platform::text::isValidUTF8(bytes)) return std::nullopt;
-    return std::string(bytes);
-  }
+  if (isUTF8Label(charset) && platform::text::isValidUTF8(bytes)) return Reading{std::string(bytes), 0};
   UErrorCode status = U_ZERO_ERROR;
   std::unique_ptr<UConverter, ConverterClose> converter(ucnv_open(std::string(widerCharset(charset)).c_str(), &status));
   if (U_FAILURE(status)) return std::nullopt;
-  ucnv_setToUCallBack(converter.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
+  Reading reading;
+  ucnv_setToUCallBack(converter.get(), replaceAndCount, &reading.replaced, nullptr, nullptr, &status);
   std::string kept;
   std::string_view input = bytes;
   if (ascii::startsWithIgnoringCase(charset, "iso-2022")) input = kept = withoutIdleEscapes(bytes);
-  // Three UTF-8 bytes for each byte read are room enough for every charset;
-  // ICU says so when they are not, and is asked again with the room it needs.
+  // Three UTF-8 bytes for each byte read are room enough for every charset
+  // (a replacement too); ICU says so when they are not, and is asked again
+  // with the room it needs.
   if (U_FAILURE(status) || input.size() > static_cast<std::size_t>(INT32_MAX / 4)) return std::nullopt;
-  std::string utf8(3 * input.size() + 4, '\0');
+  reading.text.assign(3 * input.size() + 4, '\0');
   for (int attempt = 0; attempt < 2; ++attempt) {
     status = U_ZERO_ERROR;
+    reading.replaced = 0;
     ucnv_resetToUnicode(converter.get());
-    int32_t length = ucnv_toAlgorithmic(UCNV_UTF8, converter.get(), utf8.data(), static_cast<int32_t>(utf8.size()),
-                                        input.data(), static_cast<int32_t>(input.size()), &status);
+    int32_t length =
+        ucnv_toAlgorithmic(UCNV_UTF8, converter.get(), reading.text.data(), static_cast<int32_t>(reading.text.size()),
+                           input.data(), static_cast<int32_t>(input.size()), &status);
     if (status == U_BUFFER_OVERFLOW_ERROR) {
-      utf8.resize(static_cast<std::size_t>(length) + 1);
+      reading.text.resize(static_cast<std::size_t>(length) + 1);
       continue;
     }
     if (U_FAILURE(status)) return std::nullopt;
-    utf8.resize(static_cast<std::size_t>(length));
-    return utf8;
+    reading.text.resize(static_cast<std::size_t>(length));
+    return reading;
   }
   return std::nullopt;
 }
 
+std::optional<std::string> goodReading(std::string_view bytes, std::string_view charset) {
+  std::optional<Reading> reading = readWith(bytes, charset);
+  if (!reading || isPoor(*reading)) return std::nullopt;
+  return std::move(reading->text);
+}
+
 }  // namespace
 
-std::string textInUTF8(std::string_view bytes, std::string_view charset) {
-  std::optional<std::string> text = strictlyDecoded(bytes, charset);
+std::string textInUTF8(std::string_view bytes, std::string_view charset, std::string_view nextCharset) {
+  std::optional<std::string> text = goodReading(bytes, charset);
   constexpr char kEscape = '\x1b';
   if ((!text || text->find(kEscape) != std::string::npos) && bytes.find(kEscape) != std::string_view::npos) {
-    if (auto japanese = strictlyDecoded(bytes, "ISO-2022-JP")) text = std::move(japanese);
+    if (auto japanese = goodReading(bytes, "ISO-2022-JP")) text = std::move(japanese);
   }
+  if (!text) text = goodReading(bytes, nextCharset);
   if (!text && platform::text::isValidUTF8(bytes)) text = std::string(bytes);
-  if (!text) text = strictlyDecoded(bytes, "windows-1252");
+  // windows-1252 takes nearly every byte; what it does not is replaced.
+  if (!text) {
+    if (auto latin = readWith(bytes, "windows-1252")) text = std::move(latin->text);
+  }
   std::string result = text ? std::move(*text) : platform::text::repairUTF8(bytes);
   std::erase(result, '\0');
   return result;

@@ -83,7 +83,7 @@ struct Piece {
 
 // The unfolded text cut into plain stretches and runs of encoded words; the
 // white space inside a run is dropped.
-std::vector<Piece> pieces(std::string_view raw) {
+std::vector<Piece> pieces(std::string_view raw, std::string_view eightBitCharset) {
   std::string text(raw);
   std::erase_if(text, [](char c) { return c == '\r' || c == '\n'; });
   std::vector<Piece> pieces;
@@ -102,7 +102,8 @@ std::vector<Piece> pieces(std::string_view raw) {
     run.clear();
   };
   auto endPlain = [&] {
-    if (!plain.empty()) pieces.push_back({textInUTF8(plain, ""), false});
+    if (!plain.empty())
+      pieces.push_back({textInUTF8(plain, platform::text::isValidUTF8(plain) ? "" : eightBitCharset), false});
     plain.clear();
   };
   bool inRun = false;
@@ -141,18 +142,18 @@ std::vector<Piece> pieces(std::string_view raw) {
 
 }  // namespace
 
-std::string decodedHeaderText(std::string_view raw) {
+std::string decodedHeaderText(std::string_view raw, std::string_view eightBitCharset) {
   std::string text;
-  for (const auto& piece : pieces(raw)) text += piece.text;
+  for (const auto& piece : pieces(raw, eightBitCharset)) text += piece.text;
   // The field is one line wherever it is shown; a line break decoded from a
   // word would end a subject or a "wrote:" line early.
   std::ranges::replace_if(text, [](char c) { return c == '\r' || c == '\n'; }, ' ');
   return platform::text::trimWhitespaceAndNewlines(text);
 }
 
-std::string withEncodedWordsJoined(std::string_view raw) {
+std::string withEncodedWordsJoined(std::string_view raw, std::string_view eightBitCharset) {
   std::string field;
-  for (const auto& piece : pieces(raw)) {
+  for (const auto& piece : pieces(raw, eightBitCharset)) {
     if (!piece.encoded || piece.text.empty()) {
       field += piece.text;
       continue;

@@ -7,11 +7,19 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace mailkit::gmime {
 
 // Starts the library the first time it is called, from any thread.
 void initialise();
+
+// Whether a part is a mail message (message/rfc822, global or news). GMime
+// keeps such parts as they stand, their content unread: a message inside a
+// message is read as the message itself is, by our own reader, where GMime
+// would read its address fields as it builds it, following groups inside
+// groups by recursion.
+bool isMessage(GMimeObject* object);
 
 // How every header, parameter and address is read: encoded words decoded
 // only where they stand as words of their own. GMime's looser reading looks
@@ -25,6 +33,10 @@ struct ObjectRelease {
 };
 template <typename T>
 using Object = std::unique_ptr<T, ObjectRelease>;
+
+// GMime's reading of a MIME entity: its header fields, a blank line, its
+// body. Null when GMime reads nothing.
+Object<GMimeObject> parsedEntity(std::string_view entity);
 
 // Takes a string GMime allocated; null becomes the empty string.
 std::string take(char* text);

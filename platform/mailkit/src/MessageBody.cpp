@@ -33,7 +33,8 @@ bool hasText(std::string_view text) {
 }
 
 // What a body part gives, in order: a text part what a person reads of it,
-// unless that is blank; a sequence every part in turn; alternatives the most
+// unless that is blank; a message its header block, then its body; a
+// sequence every part in turn; alternatives the most
 // faithful one that gives text of the preferred kind, else the most faithful
 // that gives any text.
 std::vector<ReadPiece> readPieces(const BodyPart& part, BodyPart::Kind preferred) {
@@ -46,6 +47,9 @@ std::vector<ReadPiece> readPieces(const BodyPart& part, BodyPart::Kind preferred
       if (hasText(text)) pieces.push_back({std::move(text), part.kind});
       break;
     }
+    case Kind::message:
+      if (hasText(part.text)) pieces.push_back({part.text, Kind::plainText});
+      [[fallthrough]];
     case Kind::sequence:
       for (const auto& inner : part.parts) std::ranges::move(readPieces(inner, preferred), std::back_inserter(pieces));
       break;

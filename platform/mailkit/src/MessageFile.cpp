@@ -82,17 +82,15 @@ MessageFile MessageFile::parse(std::string rawData) {
   // Values are decoded here when they are asked for: GMime's own decoding of
   // encoded words stops after a padded Base64 word.
   file.fields_ = std::move(readable->fields);
-  const std::string& entity = readable->mimeEntity;
-  gmime::Object<GMimeStream> stream(g_mime_stream_mem_new_with_buffer(entity.data(), entity.size()));
-  gmime::Object<GMimeParser> parser(g_mime_parser_new_with_stream(stream.get()));
-  gmime::Object<GMimeObject> body(g_mime_parser_construct_part(parser.get(), gmime::parserOptions()));
-  file.body_ = readBody(body.get(), entity.size());
+  gmime::Object<GMimeObject> body = gmime::parsedEntity(readable->mimeEntity);
+  file.headerCharset_ = textPartCharset(body.get());
+  file.body_ = readBody(body.get(), readable->mimeEntity.size());
   return file;
 }
 
 std::optional<std::string> MessageFile::header(std::string_view name) const {
   for (const auto& [field, value] : fields_)
-    if (ascii::equalsIgnoringCase(field, name)) return decodedHeaderText(value);
+    if (ascii::equalsIgnoringCase(field, name)) return decodedHeaderText(value, headerCharset_);
   return std::nullopt;
 }
 
@@ -100,7 +98,7 @@ std::vector<MEEmailAddress> MessageFile::addresses(std::string_view name) const 
   std::vector<MEEmailAddress> addresses;
   for (const auto& [field, value] : fields_) {
     if (!ascii::equalsIgnoringCase(field, name)) continue;
-    auto more = parseAddressList(value);
+    auto more = parseAddressList(value, headerCharset_);
     addresses.insert(addresses.end(), more.begin(), more.end());
   }
   return addresses;
@@ -183,10 +181,10 @@ std::string withGroupSeparatorsMended(std::string_view field) {
 
 }  // namespace
 
-std::vector<MEEmailAddress> parseAddressList(std::string_view field) {
+std::vector<MEEmailAddress> parseAddressList(std::string_view field, std::string_view eightBitCharset) {
   gmime::initialise();
   std::vector<MEEmailAddress> addresses;
-  std::string readable = withGroupSeparatorsMended(withEncodedWordsJoined(field));
+  std::string readable = withGroupSeparatorsMended(withEncodedWordsJoined(field, eightBitCharset));
   gmime::Object<InternetAddressList> list(internet_address_list_parse(gmime::parserOptions(), readable.c_str()));
   appendMailboxes(list.get(), addresses);
   return addresses;

@@ -71,11 +71,10 @@ std::unordered_set<std::string_view> dashLines(std::string_view body) {
   return lines;
 }
 
-// Whether a Content-Type field names a multipart whose delimiter is one of
+// Whether a Content-Type value names a multipart whose delimiter is one of
 // the body's lines.
-bool fitsBody(std::string_view field, const std::unordered_set<std::string_view>& bodyDashLines) {
-  std::string value(field.substr(field.find(':') + 1));
-  gmime::Object<GMimeContentType> type(g_mime_content_type_parse(gmime::parserOptions(), value.c_str()));
+bool fitsBody(std::string_view value, const std::unordered_set<std::string_view>& bodyDashLines) {
+  gmime::Object<GMimeContentType> type(g_mime_content_type_parse(gmime::parserOptions(), std::string(value).c_str()));
   if (!type || !g_mime_content_type_is_type(type.get(), "multipart", "*")) return false;
   const char* boundary = g_mime_content_type_get_parameter(type.get(), "boundary");
   return boundary && *boundary && bodyDashLines.contains(std::string("--") + boundary);
@@ -156,18 +155,14 @@ std::optional<ReadableMessage> readableMessage(std::string_view raw) {
   std::string_view body = raw.substr(bodyStart);
 
   auto fieldText = [&](const Field& f) { return raw.substr(f.start, f.end - f.start); };
-  const Field* contentType = nullptr;
-  std::optional<std::unordered_set<std::string_view>> bodyDashLines;  // needed only for a second Content-Type
+  std::vector<const Field*> contentTypes;
+  std::vector<std::string_view> values;
   for (const auto& field : fields) {
     if (!isContentType(field)) continue;
-    if (!contentType) {
-      contentType = &field;
-      continue;
-    }
-    if (!bodyDashLines) bodyDashLines = dashLines(body);
-    if (fitsBody(fieldText(*contentType), *bodyDashLines)) break;
-    if (fitsBody(fieldText(field), *bodyDashLines)) contentType = &field;
+    contentTypes.push_back(&field);
+    values.push_back(fieldText(field).substr(fieldText(field).find(':') + 1));
   }
+  const Field* contentType = contentTypes.empty() ? nullptr : contentTypes[readableContentType(values, body)];
 
   ReadableMessage message;
   message.mimeEntity.reserve(body.size() + 2 * lineBreak.size());
@@ -182,6 +177,15 @@ std::optional<ReadableMessage> readableMessage(std::string_view raw) {
   message.mimeEntity += lineBreak;
   message.mimeEntity += body;
   return message;
+}
+
+std::size_t readableContentType(const std::vector<std::string_view>& values, std::string_view body) {
+  if (values.size() < 2) return 0;
+  const auto bodyDashLines = dashLines(body);
+  if (fitsBody(values.front(), bodyDashLines)) return 0;
+  for (std::size_t i = 1; i < values.size(); ++i)
+    if (fitsBody(values[i], bodyDashLines)) return i;
+  return 0;
 }
 
 std::optional<std::string> impliedBoundary(std::string_view content) {
@@ -200,7 +204,7 @@ std::optional<std::string> impliedBoundary(std::string_view content) {
   return std::nullopt;
 }
 
-std::string readableLines(std::string_view text) {
+std::vector<ReadableStretch> readableLines(std::string_view text) {
   auto isBase64Line = [](std::string_view line) {
     return line.size() >= 40 && std::ranges::all_of(line, [](char c) {
              return std::isalnum(static_cast<unsigned char>(c)) || c == '+' || c == '/' || c == '=';
@@ -209,13 +213,31 @@ std::string readableLines(std::string_view text) {
   auto isDelimiter = [](std::string_view line) {
     return line.size() > 2 && line.starts_with("--") && !isBlank(line[2]);
   };
-  std::string readable;
+  std::vector<ReadableStretch> stretches(1);
+  bool inFields = false;  // the last line was a MIME field or its continuation
   for (Line line = lineAt(text, 0); line.start < text.size(); line = lineAt(text, line.next)) {
     std::string_view content = textOf(text, line);
-    if (isMIMEField(content) || isDelimiter(content) || isBase64Line(content)) continue;
-    readable += text.substr(line.start, line.next - line.start);
+    if (isMIMEField(content)) {
+      if (!inFields) stretches.emplace_back();
+      inFields = true;
+      if (ascii::equalsIgnoringCase(fieldName(content), "Content-Type")) {
+        std::string_view value = content.substr(content.find(':') + 1);
+        value.remove_prefix(std::min(value.find_first_not_of(" \t"), value.size()));
+        stretches.back().isHTML = ascii::startsWithIgnoringCase(value, "text/html");
+      }
+      continue;
+    }
+    if (inFields && isContinuation(content)) continue;
+    inFields = false;
+    if (isDelimiter(content)) {
+      stretches.emplace_back();
+      continue;
+    }
+    if (isBase64Line(content)) continue;
+    stretches.back().text += text.substr(line.start, line.next - line.start);
   }
-  return readable;
+  std::erase_if(stretches, [](const ReadableStretch& stretch) { return stretch.text.empty(); });
+  return stretches;
 }
 
 }  // namespace mailkit::repairs

@@ -29,10 +29,14 @@ struct ReadableMessage {
 // gateway mail) and an mbox "From " line dropped; a stray line inside the
 // header block dropped; the blank line after the header block put in where
 // the body follows without one; of several Content-Type fields only the one
-// that fits the body kept (a multipart whose delimiter occurs in the body,
-// else the first). Nothing when the data does not begin with a header field:
+// that a reader takes kept (see readableContentType). Nothing when the data does not begin with a header field:
 // then it is no mail message.
 std::optional<ReadableMessage> readableMessage(std::string_view raw);
+
+// Of the values of several Content-Type fields in one header block, the
+// index of the one a reader takes: the first, unless it is no multipart
+// whose delimiter occurs in the body and a later one is.
+std::size_t readableContentType(const std::vector<std::string_view>& values, std::string_view body);
 
 // The boundary that a multipart body's delimiter lines use: the first line
 // "--X" followed by a MIME header field or closed later by "--X--". Nothing
@@ -40,7 +44,13 @@ std::optional<ReadableMessage> readableMessage(std::string_view raw);
 std::optional<std::string> impliedBoundary(std::string_view content);
 
 // The lines of a text meant for people: MIME header fields, delimiter lines
-// and Base64 lines left out.
-std::string readableLines(std::string_view text);
+// and Base64 lines left out. They come in stretches, apart where a
+// delimiter or MIME fields stood; a stretch after a Content-Type of text/html
+// is HTML.
+struct ReadableStretch {
+  std::string text;
+  bool isHTML = false;
+};
+std::vector<ReadableStretch> readableLines(std::string_view text);
 
 }  // namespace mailkit::repairs

@@ -11,13 +11,14 @@ struct CharsetCase {
   std::string bytes;
   std::string charset;
   std::string text;
+  std::string nextCharset = "";  // read next when the label reads the bytes poorly
 };
 void PrintTo(const CharsetCase& c, std::ostream* os) { *os << c.name; }
 
 class CharsetTest : public ::testing::TestWithParam<CharsetCase> {};
 
 TEST_P(CharsetTest, ReadsTheTextInUTF8) {
-  EXPECT_EQ(mailkit::textInUTF8(GetParam().bytes, GetParam().charset), GetParam().text);
+  EXPECT_EQ(mailkit::textInUTF8(GetParam().bytes, GetParam().charset, GetParam().nextCharset), GetParam().text);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -41,6 +42,22 @@ INSTANTIATE_TEST_SUITE_P(
         // A declared charset that does not take the bytes is not trusted.
         CharsetCase{"ASCIILabelWithUTF8", "Grüße", "us-ascii", "Grüße"},
         CharsetCase{"UTF8LabelWithLatin1", "Gr\xfc\xdf" "e", "utf-8", "Grüße"},
+        // A label that reads the bytes well is kept, a bad sequence read as
+        // U+FFFD: poor is more than half of the characters outside ASCII
+        // replaced. Half of them replaced is still well read.
+        CharsetCase{"UTF8LabelWithOneCutCharacter", "\xd0\x9f\xd1\x80\xd0\xb8\xd0\xb2\xd0\xb5\xd1 \xd0\xbc\xd0\xb8\xd1\x80",
+                    "utf-8", "Приве\uFFFD мир"},
+        CharsetCase{"UTF8LabelHalfReplaced", "caf\xc3\xa9 na\xefve", "utf-8", "café na\uFFFDve"},
+        CharsetCase{"UTF8LabelMostlyReplaced", "caf\xc3\xa9 na\xefve \xfc" "ber", "utf-8", "cafÃ© naïve über"},
+        CharsetCase{"UTF8LabelOnASCIIWithOneStrayByte", "Price: 10\x80", "utf-8", "Price: 10€"},
+        CharsetCase{"ShiftJISLabelWithOneBadByte", "\x82\xb1\x82\xf1\x82\xc9\x82\xbf\x82\xcd\xff", "Shift_JIS",
+                    "こんにちは\uFFFD"},
+        // When the label reads the bytes poorly, the part's own charset (an
+        // HTML part's <meta>) is the next reading, before UTF-8 and windows-1252.
+        CharsetCase{"WrongLabelThenTheNextCharset", "\x89\xef\x8b\x63\x82\xcc\x8c\x8f", "iso-2022-jp", "会議の件",
+                    "shift_jis"},
+        CharsetCase{"GoodLabelBeforeTheNextCharset", "Gr\xfc\xdf" "e", "iso-8859-1", "Grüße", "shift_jis"},
+        CharsetCase{"PoorNextCharsetThenUTF8", "Grüße", "us-ascii", "Grüße", "iso-2022-jp"},
         // ISO-2022 escapes left standing are read as Japanese.
         CharsetCase{"UndeclaredISO2022JP", "\x1b$B$3$s\x1b(B", "", "こん"},
         CharsetCase{"ISO2022JPLabelledASCII", "\x1b$B$3$s\x1b(B", "us-ascii", "こん"},

@@ -4,6 +4,8 @@
 
 #include "MailSamples.hpp"
 #include "mailkit/MessageFile.hpp"
+#include "mailkit/ReplySession.hpp"
+#include "foundation/Text.hpp"
 #include "test_support/TempDir.hpp"
 
 namespace {
@@ -110,7 +112,8 @@ INSTANTIATE_TEST_SUITE_P(
         HeadersCase{"utf7_single_part", "Reunião", "Inês <ines@example.pt>"},
         HeadersCase{"gb2312_label_gbk_text_binary", "报告", "王芳 <fang@example.cn>"},
         HeadersCase{"iphone_blank_first_line", "Whiteboard", "Kim Lee <kim@example.org>"},
-        HeadersCase{"stray_eight_bit_header", "Offsite agenda", "Dana Ito <dana@example.org>"}),
+        HeadersCase{"stray_eight_bit_header", "Offsite agenda", "Dana Ito <dana@example.org>"},
+        HeadersCase{"raw_eight_bit_big5_headers", "下週會議時間", "陳小明 <ming@example.tw>"}),
     [](const auto& info) { return std::string(info.param.file); });
 
 TEST(MessageFile, StrayEightBitByteInAHeaderIsReadAsWindows1252) {
@@ -148,6 +151,7 @@ std::string shape(const mailkit::BodyPart& part) {
   using Kind = mailkit::BodyPart::Kind;
   if (part.kind == Kind::plainText) return "plain";
   if (part.kind == Kind::htmlText) return "html";
+  if (part.kind == Kind::message) return "message(" + (part.parts.empty() ? "" : shape(part.parts.front())) + ")";
   std::string inner;
   for (const auto& p : part.parts) inner += (inner.empty() ? "" : ", ") + shape(p);
   return (part.kind == Kind::alternatives ? "alternatives(" : "sequence(") + inner + ")";
@@ -228,6 +232,222 @@ TEST(MessageFile, BodyTextPrefersThePlainPart) {
                                "filename=notes.txt\r\n\r\nThe notes\r\n--b--\r\n")
                 .bodyText(),
             "First part\n\nThe notes");
+}
+
+// --- What the quote holds ----------------------------------------------------
+
+// What the assistant quotes of a message: of alternatives the HTML.
+std::string quote(const std::string& message) {
+  return mailkit::readableBodyText(MessageFile::parse(message).body(), mailkit::BodyPart::Kind::htmlText);
+}
+
+struct QuoteCase {
+  const char* name;
+  std::string message;
+  std::string quote;
+};
+void PrintTo(const QuoteCase& c, std::ostream* os) { *os << c.name; }
+
+class QuoteTest : public ::testing::TestWithParam<QuoteCase> {};
+
+TEST_P(QuoteTest, QuotesWhatAReaderShows) { EXPECT_EQ(quote(GetParam().message), GetParam().quote); }
+
+using mail_samples::crlf;
+
+// A message inside a message, headers given, its body below them.
+std::string embedded(std::string_view disposition, std::string_view headersAndBody) {
+  return crlf("Content-Type: multipart/mixed; boundary=\"fwd\"\n\n--fwd\nContent-Type: text/plain\n\nLook at this.\n"
+              "--fwd\nContent-Type: message/rfc822") +
+         std::string(disposition) + "\r\n\r\n" + crlf(headersAndBody) + "\r\n--fwd--\r\n";
+}
+
+const std::string kForwarded = R"(Received: from mx.example.de by mx.example.org; Tue, 4 Mar 2025 10:12:05 +0100
+Return-Path: <joerg@example.de>
+From: =?ISO-8859-1?Q?J=F6rg_M=FCller?= <joerg@example.de>
+Date: Tue, 4 Mar 2025 10:12:00 +0100
+Subject: =?UTF-8?Q?Saal_f=C3=BCr_Freitag?=
+To: Sam Lee <sam@example.org>, kim@example.org
+Message-ID: <venue@example.de>
+MIME-Version: 1.0
+Content-Type: multipart/mixed; boundary="inner"
+
+--inner
+Content-Type: multipart/alternative; boundary="alt"
+
+--alt
+Content-Type: text/plain; charset=iso-8859-1
+
+Der Saal ist gebucht.
+--alt
+Content-Type: text/html; charset=iso-8859-1
+Content-Transfer-Encoding: quoted-printable
+
+<p>Der Saal f=FCr Freitag ist <b>gebucht</b>.</p><blockquote>Gibt es einen Beamer?</blockquote>
+--alt--
+--inner
+Content-Type: application/pdf; name="plan.pdf"
+Content-Disposition: attachment; filename="plan.pdf"
+Content-Transfer-Encoding: base64
+
+JVBERi0xLjQK
+--inner--)";
+
+const std::string kForwardedQuote =
+    "Look at this.\n\nFrom: Jörg Müller <joerg@example.de>\nDate: Tue, 4 Mar 2025 10:12:00 +0100\n"
+    "Subject: Saal für Freitag\nTo: Sam Lee <sam@example.org>, kim@example.org\n\n"
+    "Der Saal für Freitag ist gebucht.\n> Gibt es einen Beamer?";
+
+// Forwarded, returned and digested messages are quoted in place under a
+// short header block; attached ones stay out.
+INSTANTIATE_TEST_SUITE_P(
+    Messages, QuoteTest,
+    ::testing::Values(
+        QuoteCase{"InlineForward", embedded("\r\nContent-Disposition: inline", kForwarded), kForwardedQuote},
+        QuoteCase{"ForwardWithoutDisposition", embedded("", kForwarded), kForwardedQuote},
+        QuoteCase{"AttachedMessageStaysOut", embedded("\r\nContent-Disposition: attachment", kForwarded),
+                  "Look at this."},
+        QuoteCase{"NamedMessageStaysOut", embedded("; name=\"venue.eml\"", kForwarded), "Look at this."},
+        QuoteCase{"DigestPartsAreMessages",
+                  crlf("Content-Type: multipart/digest; boundary=\"dg\"\n\n--dg\n\nFrom: a@x.org\nSubject: One\n\n"
+                       "First message.\n--dg\n\nFrom: b@x.org\nSubject: Two\nContent-Type: text/plain; charset=utf-8\n\n"
+                       "> Second\nmessage.\n--dg--\n"),
+                  "From: a@x.org\nSubject: One\n\nFirst message.\n\nFrom: b@x.org\nSubject: Two\n\n> Second\nmessage."},
+        QuoteCase{"ForwardedMessageWithoutText",
+                  embedded("", "From: a@x.org\nSubject: Scan\nContent-Type: application/pdf\n\nJVBERi0xLjQK"),
+                  "Look at this.\n\nFrom: a@x.org\nSubject: Scan"},
+        // A part that names two Content-Types is read with the one a reader
+        // takes: the first, unless only another fits the body.
+        QuoteCase{"TwoContentTypesInAPart",
+                  crlf("Content-Type: multipart/mixed; boundary=\"o\"\n\n--o\n"
+                       "Content-Type: multipart/alternative; boundary=\"b1\"\nContent-Type: text/plain\n\n"
+                       "Hello in plain\n--b1\nContent-Type: text/html\n\n<p>Hello in <b>HTML</b></p>\n--b1--\n--o--\n"),
+                  "Hello in HTML"},
+        QuoteCase{"TwoContentTypesInTheMessage",
+                  crlf("Content-Type: multipart/alternative; boundary=\"b1\"\nContent-Type: text/plain\n\n"
+                       "Hello in plain\n--b1\nContent-Type: text/html\n\n<p>Hello in <b>HTML</b></p>\n--b1--\n"),
+                  "Hello in HTML"},
+        QuoteCase{"TwoContentTypesAndNoDelimiters",
+                  crlf("Content-Type: multipart/alternative; boundary=\"b1\"\nContent-Type: text/plain\n\n"
+                       "Hello in plain\nContent-Type: text/html\n\n<p>Hello in <b>HTML</b></p>\n--b1--\n"),
+                  "Hello in plain\n\nHello in HTML"},
+        QuoteCase{"TextPlainFirstThenTheMultipartThatFits",
+                  crlf("Content-Type: multipart/mixed; boundary=\"o\"\n\n--o\nContent-Type: text/plain\n"
+                       "Content-Type: multipart/alternative; boundary=\"b1\"\n\n--b1\nContent-Type: text/plain\n\n"
+                       "Hello in plain\n--b1\nContent-Type: text/html\n\n<p>Hello in <b>HTML</b></p>\n--b1--\n--o--\n"),
+                  "Hello in HTML"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A forward of a forward: each message under its own header block, its
+// history kept.
+TEST(MessageFile, ForwardOfAForwardIsQuotedInPlace) {
+  const std::string message = crlf(R"(From: Kim <kim@example.org>
+To: Sam <sam@example.org>
+Subject: Fwd: Fwd: Lunch
+Content-Type: message/rfc822
+
+From: Lee <lee@example.org>
+Date: Wed, 5 Mar 2025 09:00:00 +0000
+Subject: Fwd: Lunch
+To: Kim <kim@example.org>
+Content-Type: multipart/mixed; boundary="f2"
+
+--f2
+Content-Type: text/plain
+
+Kim, see Dana's note.
+--f2
+Content-Type: message/rfc822
+
+Received: from mx.example.org by mx.example.org
+From: Dana <dana@example.org>
+Date: Tue, 4 Mar 2025 18:30:00 +0000
+Subject: Lunch
+To: Lee <lee@example.org>
+
+Lunch at noon?
+> Friday?
+--f2--
+)");
+  EXPECT_EQ(quote(message),
+            "From: Lee <lee@example.org>\nDate: Wed, 5 Mar 2025 09:00:00 +0000\nSubject: Fwd: Lunch\n"
+            "To: Kim <kim@example.org>\n\nKim, see Dana's note.\n\nFrom: Dana <dana@example.org>\n"
+            "Date: Tue, 4 Mar 2025 18:30:00 +0000\nSubject: Lunch\nTo: Lee <lee@example.org>\n\nLunch at noon?\n> Friday?");
+  EXPECT_TRUE(mailkit::quotedOriginal(MessageFile::parse(message))
+                  .starts_with("\n\nKim <kim@example.org> wrote:\n> From: Lee <lee@example.org>\n> Date: "));
+}
+
+// Messages inside messages, deeper than real mail nests them: the text at
+// the bottom is reached and the parts stay shallow; a forwarded message's
+// address fields are read as the message's own are, groups inside groups
+// included.
+TEST(MessageFile, ForwardedMessagesNestShallowAndAreReadSafely) {
+  std::string message;
+  for (int i = 0; i < 40; ++i) message += "From: l" + std::to_string(i) + "@x.org\r\nContent-Type: message/rfc822\r\n\r\n";
+  message += "From: bottom@x.org\r\n\r\nDeep text\r\n";
+  auto file = MessageFile::parse(message);
+  EXPECT_TRUE(file.bodyText().ends_with("From: bottom@x.org\n\nDeep text")) << file.bodyText();
+  EXPECT_LE(nesting(file.body()), 34);
+
+  std::string colons;
+  for (int i = 0; i < 50000; ++i) colons += "g:";
+  EXPECT_EQ(quote(embedded("", "From: " + colons + " Dana <d@x.org>;\nTo: " + colons + "\nSubject: Inner\n\nInner text")),
+            "Look at this.\n\nFrom: Dana <d@x.org>\nSubject: Inner\n\nInner text");
+}
+
+// Raw 8-bit header fields, without encoded words: UTF-8 when they are valid
+// UTF-8, else in the charset of the message's text part, else windows-1252.
+struct RawHeaderCase {
+  const char* name;
+  std::string textCharset;  // of the message's text part, or none
+  std::string subject;      // raw bytes
+  std::string fromName;     // raw bytes
+  std::string replySubject;
+  std::string wroteLine;
+};
+void PrintTo(const RawHeaderCase& c, std::ostream* os) { *os << c.name; }
+
+class RawHeaderTest : public ::testing::TestWithParam<RawHeaderCase> {};
+
+TEST_P(RawHeaderTest, ReadsTheFieldsAsTheMessageIsWritten) {
+  const auto& c = GetParam();
+  std::string type = c.textCharset.empty() ? "" : "Content-Type: text/plain; charset=" + c.textCharset + "\r\n";
+  auto file = MessageFile::parse("From: " + c.fromName + " <f@example.org>\r\nSubject: " + c.subject + "\r\n" + type +
+                                 "\r\nHi\r\n");
+  EXPECT_EQ(file.replyDraft().subject, c.replySubject);
+  EXPECT_EQ(mailkit::quotedOriginal(file).substr(0, mailkit::quotedOriginal(file).find('\n', 2) + 1), c.wroteLine);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fields, RawHeaderTest,
+    ::testing::Values(
+        RawHeaderCase{"Big5", "big5", "\xa4\x55\xb6\x67\xb7\x7c\xc4\xb3", "\xb3\xaf\xa4\x70\xa9\xfa", "Re: 下週會議",
+                      "\n\n陳小明 <f@example.org> wrote:\n"},
+        RawHeaderCase{"ShiftJIS", "shift_jis", "\x89\xef\x8b\x63\x82\xcc\x8c\x8f", "\x8e\x52\x93\x63",
+                      "Re: 会議の件", "\n\n山田 <f@example.org> wrote:\n"},
+        RawHeaderCase{"KOI8R", "koi8-r", "\xf0\xd2\xc9\xd7\xc5\xd4", "\xef\xcc\xd8\xc7\xc1", "Re: Привет",
+                      "\n\nОльга <f@example.org> wrote:\n"},
+        RawHeaderCase{"UTF8WhateverThePartSays", "koi8-r", "Grüße", "Jörg", "Re: Grüße", "\n\nJörg <f@example.org> wrote:\n"},
+        RawHeaderCase{"NoTextCharsetReadsWindows1252", "", "Caf\xe9", "Ren\xe9" "e", "Re: Café",
+                      "\n\nRenée <f@example.org> wrote:\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// An HTML part whose label does not read it, but whose own <meta> names the
+// charset it is written in.
+TEST(MessageFile, HTMLPartWithAWrongLabelIsReadWithItsMetaCharset) {
+  EXPECT_EQ(quote("Content-Type: text/html; charset=iso-2022-jp\r\n\r\n<html><head><meta http-equiv=\"Content-Type\" "
+                  "content=\"text/html; charset=shift_jis\"></head><body><p>\x89\xef\x8b\x63\x82\xcc\x8c\x8f</p></body></html>"),
+            "会議の件");
+  EXPECT_EQ(quote("Content-Type: text/html; charset=us-ascii\r\n\r\n<meta charset=\"koi8-r\"><p>\xf0\xd2\xc9\xd7\xc5\xd4</p>"),
+            "Привет");
+}
+
+// A long UTF-8 part with one cut character reads as UTF-8 with one
+// replacement, not as windows-1252 from its first word to its last.
+TEST(MessageFile, OneBadByteKeepsTheLabel) {
+  std::string words;
+  for (int i = 0; i < 200; ++i) words += "Grüße aus Köln. ";
+  auto text = quote("Content-Type: text/html; charset=utf-8\r\n\r\n<p>" + words + "\xc3</p>");
+  EXPECT_EQ(text, platform::text::trimWhitespaceAndNewlines(words) + " \uFFFD");
 }
 
 // --- Address lists and outgoing header fields ---------------------------------

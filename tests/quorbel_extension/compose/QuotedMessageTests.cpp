@@ -188,9 +188,11 @@ INSTANTIATE_TEST_SUITE_P(
         CorpusCase{"outlook_html_reply",
                    "Works for me – see you in Malmö.\n\u00A0\n1. Agenda\n2. Budget\nDay\tRoom\nFri\t4.01\n"
                    "From: Sam\nSent: Monday\n> Can we meet on Friday?\n> > Lunch first…"},
+        // The returned message is quoted in place; the delivery status is not text.
         CorpusCase{"bounce_report",
                    "I'm sorry to have to inform you that your message could not\nbe delivered to one or more "
-                   "recipients.\n\n<nobody@example.com>: host mx.example.com said: 550 5.1.1 User unknown"},
+                   "recipients.\n\n<nobody@example.com>: host mx.example.com said: 550 5.1.1 User unknown\n\n"
+                   "From: sam@example.org\nSubject: Hello\nTo: nobody@example.com\n\nThe returned message, quoted in place."},
         CorpusCase{"inline_named_text_part_shift_jis", "サムさん\n議事録です。\n\n一、予算は承認されました。"},
         // Transfer encodings that a multipart names for itself mean nothing.
         CorpusCase{"multipart_with_transfer_encoding", "Профиль обновлён."},

@@ -8,14 +8,16 @@
 namespace mailkit {
 
 // What there is to read in a message body: its text parts, decoded to UTF-8,
-// and the multiparts that hold them, in the order they stand. Attachments,
-// attached messages and content of other types are left out.
+// the multiparts that hold them and the messages inside it (forwarded,
+// returned, of a digest), in the order they stand. Attachments, attached
+// messages among them, and content of other types are left out.
 struct BodyPart {
   enum class Kind {
     plainText,
     htmlText,
     alternatives,  // one content in several forms, the most faithful last
     sequence,      // every other multipart: mixed, related, signed, report...
+    message,       // a message inside the message: `text` its header block, `parts` its body
   };
   Kind kind = Kind::sequence;
   std::string text;             // of a text part
@@ -29,7 +31,7 @@ std::string readableText(const BodyPart& textPart);
 
 // What a person reads of a whole body, what the quote and the compose window
 // both show of it: every text part that is not blank, in order, a blank line
-// between them; of alternatives the most faithful with text of the
+// between them, a message inside it as its header block and its text; of alternatives the most faithful with text of the
 // `preferred` kind (plainText or htmlText), else any with text. Empty when
 // no part has text.
 std::string readableBodyText(const BodyPart& body, BodyPart::Kind preferred);

@@ -14,7 +14,8 @@
 namespace mailkit {
 
 // A raw RFC 5322 message as read from a file: its header fields (unfolded,
-// encoded words decoded), what there is to read in its body (its MIME
+// encoded words decoded, raw 8-bit text read as UTF-8 when it is valid
+// UTF-8, else in the charset of the message's text part), what there is to read in its body (its MIME
 // structure read with GMime), and its untouched bytes. Every text it hands out is UTF-8. Shapes of
 // mail that GMime cannot take as they are (blank lines before the headers, a
 // missing blank line after them, several Content-Type fields, delimiters
@@ -48,6 +49,7 @@ class MessageFile {
   std::vector<MEEmailAddress> addresses(std::string_view field) const;
 
   std::vector<std::pair<std::string, std::string>> fields_;  // names and raw values
+  std::string headerCharset_;  // of raw 8-bit text in the fields: the one the message's text part declares
   std::string rawData_;
   bool hasHeaderFields_ = false;
   BodyPart body_;
@@ -56,8 +58,9 @@ class MessageFile {
 // The mailboxes of an address-list field, each as "Name <address>" (the name
 // decoded and quoted where it must be) or as the bare address; the members
 // of a group stand in its place. A ";" outside a group separates addresses
-// as a "," does. What is not an address at all is dropped.
-std::vector<MEEmailAddress> parseAddressList(std::string_view field);
+// as a "," does. What is not an address at all is dropped. Raw 8-bit text
+// that is not UTF-8 is read in `eightBitCharset`, if given.
+std::vector<MEEmailAddress> parseAddressList(std::string_view field, std::string_view eightBitCharset = {});
 
 // An address-list entry ready for a header field: entries in ASCII stay as
 // they are; others get their names as encoded words.
