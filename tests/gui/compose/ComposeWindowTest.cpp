@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QScreen>
 #include <QTest>
 #include <QToolButton>
@@ -273,7 +274,8 @@ INSTANTIATE_TEST_SUITE_P(
                       other->resize(100, 60);
                       gui_test::showAndWait(*other);
                       other->activateWindow();
-                      gui_test::waitUntil([&] { return !popover.isVisible(); });
+                      const QPointer<QWidget> shown(&popover);  // deleted once it has closed
+                      gui_test::waitUntil([&] { return !shown || !shown->isVisible(); });
                     },
                     false},
         DismissCase{"PressInside",
