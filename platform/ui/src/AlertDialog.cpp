@@ -6,13 +6,18 @@
 #include "ui/Text.hpp"
 #include "ui/Typography.hpp"
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QScrollArea>
+#include <QScreen>
 #include <QScrollBar>
 #include <QVBoxLayout>
+#include <QWindow>
+
+#include <algorithm>
 
 namespace ui {
 namespace {
@@ -108,6 +113,46 @@ void AlertDialog::press(int index) {
   emit buttonClicked(index);
   if (roles_.value(index) == Role::cancel) reject();
   else accept();
+}
+
+void AlertDialog::setVisible(bool visible) {
+  const bool opening = visible && !isVisible();
+  const bool closing = !visible && isVisible();
+  if (opening) {
+    returnFocus_ = chosenFocus_ ? chosenFocus_.data() : QApplication::focusWidget();
+    returnWindow_ = returnFocus_ ? returnFocus_->window() : parentWidget() ? parentWidget()->window() : nullptr;
+    placeOverItsWindow();
+  }
+  // Asked for while the alert is still the active window: a window manager
+  // grants that to the window it belongs to, where once the alert is gone it
+  // would already have activated one of its own choosing (the main window
+  // rather than the popover) and refuse to change that.
+  if (closing) giveFocusBack();
+  QDialog::setVisible(visible);
+}
+
+// Left to it, a window manager places the alert where it sees fit, not
+// necessarily over its window; so the alert says where.
+void AlertDialog::placeOverItsWindow() {
+  if (!testAttribute(Qt::WA_Resized)) adjustSize();
+  const QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
+  const QScreen* screen = owner ? owner->screen() : this->screen();
+  if (!screen) return;
+  const QRect room = screen->availableGeometry();
+  const QRect over = owner && owner->isVisible() ? owner->frameGeometry() : room;
+  create();  // its frame, where the platform knows it before the window shows
+  const QSize size = this->size().grownBy(windowHandle() ? windowHandle()->frameMargins() : QMargins());
+  const QPoint centred = over.center() - QPoint(size.width() / 2, size.height() / 2);
+  move(std::clamp(centred.x(), room.left(), std::max(room.left(), room.right() + 1 - size.width())),
+       std::clamp(centred.y(), room.top(), std::max(room.top(), room.bottom() + 1 - size.height())));
+}
+
+void AlertDialog::giveFocusBack() {
+  if (!returnWindow_ || !returnWindow_->isVisible()) return;
+  returnWindow_->activateWindow();
+  // Given while the window is not yet active again, the focus arrives as it becomes so.
+  if (returnFocus_ && returnFocus_->window() == returnWindow_ && returnFocus_->isVisible() && returnFocus_->isEnabled())
+    returnFocus_->setFocus(Qt::OtherFocusReason);
 }
 
 void AlertDialog::keyPressEvent(QKeyEvent* event) {

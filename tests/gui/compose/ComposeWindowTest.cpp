@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QScreen>
 #include <QTest>
 #include <QToolButton>
@@ -14,10 +15,12 @@
 #include "compose_views/ExtensionViews.hpp"
 #include "compose_views/MailPopoverView.hpp"
 #include "compose_views/ModePanels.hpp"
+#include "compose_views/ResizeHandleView.hpp"
 #include "qtbridge/QtMainQueue.hpp"
 #include "mailkit/ReplySession.hpp"
 #include "mailkit_window/ComposeWindow.hpp"
 #include "test_support/TempDir.hpp"
+#include "ui/AlertDialog.hpp"
 
 namespace {
 
@@ -139,9 +142,9 @@ class ComposeWindowPopoverTest : public ::testing::Test {
   void SetUp() override {
     test_support::resetDefaults();  // the popover's stored size
     auto session = ReplySession::open(extension, folder.write("original.eml", mail_samples::kAlternativeQuotedPrintable));
-    auto view = [](MEExtensionViewController&, QWidget* parent) -> QWidget* {
+    auto view = [this](MEExtensionViewController&, QWidget* parent) -> QWidget* {
       auto* field = new QLineEdit(parent);
-      field->setFixedSize(kViewSize);
+      field->setFixedSize(viewSize);
       return field;
     };
     window = std::make_unique<ComposeWindow>(std::move(*session), view, folder.path() / "sent.eml");
@@ -164,9 +167,22 @@ class ComposeWindowPopoverTest : public ::testing::Test {
   // What closes the popover deletes it when the event loop next runs.
   void deliverDeletions() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
+  // A window whose popover is the assistant's own, answering through `service`.
+  quorbel::views::MailPopoverView& openAssistant() {
+    extension.makeController = [this] { return std::make_shared<quorbel::ComposeSessionViewController>(service); };
+    auto session = ReplySession::open(extension, folder.path() / "original.eml");
+    window = std::make_unique<ComposeWindow>(std::move(*session), &quorbel::views::makeExtensionView, std::nullopt);
+    gui_test::showAndWait(*window);
+    auto* view = openPopover().findChild<quorbel::views::MailPopoverView*>();
+    EXPECT_NE(view, nullptr);
+    return *view;
+  }
+
   QuietExtension extension;
   test_support::TempDir folder;
   std::unique_ptr<ComposeWindow> window;
+  QSize viewSize = kViewSize;
+  std::shared_ptr<compose_test::RecordingLLMService> service = std::make_shared<compose_test::RecordingLLMService>();
 };
 
 // Where the window goes after the popover has opened, as a window manager
@@ -250,6 +266,18 @@ INSTANTIATE_TEST_SUITE_P(
                       QTest::mouseClick(window.extensionButton(), Qt::LeftButton);
                     },
                     false},
+        // As a press in another program's window, or on the desktop, makes the
+        // compose window lose the activation.
+        DismissCase{"AnotherWindowBecomesActive",
+                    [](ComposeWindow&, QWidget& popover) {
+                      auto other = std::make_unique<QWidget>();
+                      other->resize(100, 60);
+                      gui_test::showAndWait(*other);
+                      other->activateWindow();
+                      const QPointer<QWidget> shown(&popover);  // deleted once it has closed
+                      gui_test::waitUntil([&] { return !shown || !shown->isVisible(); });
+                    },
+                    false},
         DismissCase{"PressInside",
                     [](ComposeWindow&, QWidget& popover) { QTest::mouseClick(popover.focusWidget(), Qt::LeftButton); },
                     true},
@@ -323,14 +351,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 // The assistant's own popover, closed while a request is out.
 TEST_F(ComposeWindowPopoverTest, EscapeMidRequestKeepsTheSizeAndDropsTheLateAnswer) {
-  auto service = std::make_shared<compose_test::RecordingLLMService>();
-  extension.makeController = [service] { return std::make_shared<quorbel::ComposeSessionViewController>(service); };
-  auto session = ReplySession::open(extension, folder.path() / "original.eml");
-  window = std::make_unique<ComposeWindow>(std::move(*session), &quorbel::views::makeExtensionView, std::nullopt);
-  gui_test::showAndWait(*window);
-
-  auto* view = openPopover().findChild<quorbel::views::MailPopoverView*>();
-  ASSERT_NE(view, nullptr);
+  auto* view = &openAssistant();
   view->popover().resizeDragChanged(40, 30);
   view->popover().resizeDragEnded();
   ASSERT_TRUE(gui_test::waitUntil([&] { return window->popover()->size() == QSize(490, 580); }))
@@ -347,6 +368,106 @@ TEST_F(ComposeWindowPopoverTest, EscapeMidRequestKeepsTheSizeAndDropsTheLateAnsw
   view = openPopover().findChild<quorbel::views::MailPopoverView*>();
   EXPECT_EQ(window->popover()->size(), QSize(490, 580));
   EXPECT_EQ(view->popover().currentDraft.get(), "");
+}
+
+// However the popover's "Unsaved Changes" alert closes, the popover is the
+// active window again with the focus on the mode control that opened the
+// alert: what is typed next goes there, not into the mail, and Escape then
+// closes the popover.
+struct AlertCloseCase {
+  const char* name;
+  std::function<void(ui::AlertDialog& alert)> close;
+  quorbel::EditorMode modeAfter;
+};
+void PrintTo(const AlertCloseCase& c, std::ostream* os) { *os << c.name; }
+
+class PopoverAlertTest : public ComposeWindowPopoverTest, public ::testing::WithParamInterface<AlertCloseCase> {};
+
+TEST_P(PopoverAlertTest, GivesTheKeyboardBackToTheModeControl) {
+  auto& view = openAssistant();
+  QTest::mouseClick(view.writePanel()->draftButton(), Qt::LeftButton);
+  service->answer(0, std::string("Dear Dana"));
+  ASSERT_TRUE(gui_test::waitUntil([&] { return view.popover().hasGeneratedDraft.get(); }));
+  auto* modes = view.modePicker();
+  modes->setFocus(Qt::TabFocusReason);
+  QTest::keyClick(modes, Qt::Key_Right);  // "AI Agent"
+  ASSERT_TRUE(gui_test::waitUntil([&] {
+    return view.modeChangeAlert() && QApplication::activeWindow() == view.modeChangeAlert();
+  }));
+  GetParam().close(*view.modeChangeAlert());
+  EXPECT_TRUE(gui_test::waitUntil([&] { return QApplication::activeWindow() == window->popover() && modes->hasFocus(); }))
+      << (QApplication::activeWindow() ? QApplication::activeWindow()->metaObject()->className() : "no window")
+      << " is active";
+  EXPECT_EQ(view.popover().currentMode.get(), GetParam().modeAfter);
+
+  const QString body = window->bodyEditor()->toPlainText();
+  QTest::keyClicks(QApplication::focusWidget(), "abc");
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+  deliverDeletions();
+  EXPECT_FALSE(isOpen());
+  EXPECT_EQ(window->bodyEditor()->toPlainText(), body);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Closes, PopoverAlertTest,
+    ::testing::Values(
+        AlertCloseCase{"Escape", [](ui::AlertDialog& alert) { QTest::keyClick(&alert, Qt::Key_Escape); },
+                       quorbel::EditorMode::write},
+        AlertCloseCase{"Return", [](ui::AlertDialog& alert) { QTest::keyClick(&alert, Qt::Key_Return); },
+                       quorbel::EditorMode::write},
+        AlertCloseCase{"Cancel", [](ui::AlertDialog& alert) { QTest::mouseClick(alert.button(1), Qt::LeftButton); },
+                       quorbel::EditorMode::write},
+        AlertCloseCase{"LeaveTab", [](ui::AlertDialog& alert) { QTest::mouseClick(alert.button(0), Qt::LeftButton); },
+                       quorbel::EditorMode::aiAgent},
+        AlertCloseCase{"CloseButton", [](ui::AlertDialog& alert) { alert.close(); }, quorbel::EditorMode::write}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A popover that fits neither below nor above its button is moved onto the
+// screen, and shortened when it is taller than the screen's room; the compose
+// window opens within that room too (at twice the scale the offscreen screen
+// is smaller than the window's own size).
+struct FitCase {
+  const char* name;
+  int heightOverRoom;  // the view's height less the room's
+  bool shortened;
+};
+void PrintTo(const FitCase& c, std::ostream* os) { *os << c.name; }
+
+class PopoverFitTest : public ComposeWindowPopoverTest, public ::testing::WithParamInterface<FitCase> {};
+
+TEST_P(PopoverFitTest, LiesOnTheScreen) {
+  viewSize = QSize(kViewSize.width(), room().height() + GetParam().heightOverRoom);
+  window->move(room().left() + 20, room().center().y() - 40);  // the button half way down
+  QWidget& popover = openPopover();
+  EXPECT_TRUE(room().contains(popover.geometry()))
+      << popover.x() << "," << popover.y() << " " << popover.width() << "x" << popover.height();
+  EXPECT_EQ(popover.height(), GetParam().shortened ? room().height() : viewSize.height());
+}
+
+INSTANTIATE_TEST_SUITE_P(Fits, PopoverFitTest,
+                         ::testing::Values(FitCase{"NeitherBelowNorAbove", -40, false},
+                                           FitCase{"TallerThanTheScreen", 100, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ComposeWindowOnScreen, OpensWithinTheAvailableArea) {
+  test_support::TempDir folder;
+  auto window = windowAnswering(mail_samples::kAlternativeQuotedPrintable, folder);
+  gui_test::showAndWait(*window);
+  const QRect room = window->screen()->availableGeometry();
+  EXPECT_TRUE(gui_test::waitUntil([&] { return room.contains(window->frameGeometry()); }))
+      << window->width() << "x" << window->height() << " in " << room.width() << "x" << room.height();
+}
+
+// The assistant's popover at its own size (450 by 550), on whatever screen
+// the test runs on (CTest runs it on one of 1600 by 1000 at twice the scale).
+TEST_F(ComposeWindowPopoverTest, TheAssistantsPopoverLiesOnTheScreen) {
+  auto& view = openAssistant();
+  QWidget& popover = *window->popover();
+  EXPECT_TRUE(room().contains(popover.geometry()))
+      << popover.x() << "," << popover.y() << " " << popover.width() << "x" << popover.height();
+  EXPECT_EQ(popover.height(), std::min(550, room().height()));
+  EXPECT_TRUE(popover.rect().contains(view.resizeHandle()->geometry()));  // within reach
+  EXPECT_EQ(view.popover().currentHeight.get(), 550);  // kept for a larger screen
 }
 
 }  // namespace

@@ -23,6 +23,7 @@
 #include "qtbridge/QtMainQueue.hpp"
 #include "test_support/TestEnvironment.hpp"
 #include "ui/DisclosureGroup.hpp"
+#include "ui/FocusRing.hpp"
 #include "ui/StepSlider.hpp"
 
 namespace {
@@ -168,10 +169,35 @@ TEST_F(MailPopoverViewTest, ControlsFollowTheWriteRequest) {
   EXPECT_FALSE(area->refineButton()->isEnabled());
   QTest::keyClicks(area->refinementField()->lineEdit(), "shorter");
   EXPECT_TRUE(area->refineButton()->isEnabled());
+  QTest::keyClick(area->refinementField()->lineEdit(), Qt::Key_Return);  // refines, as Return above drafts
+  ASSERT_EQ(service->requests.size(), 2u);
+  answer(std::string("Yes."));
 
   area->draftEditor()->setText({});  // the user deletes the draft
   EXPECT_FALSE(area->copyButton()->isEnabled());
   EXPECT_TRUE(write->group()->isExpanded());
+}
+
+// Tab goes round the popover's controls, each showing its ring, as a
+// keyboard user meets them with a draft shown: none is skipped, none is a
+// stop that shows nothing (the scrolling area), and Tab moves on from the
+// draft's editor rather than typing a tab into the draft.
+TEST_F(MailPopoverViewTest, TabGoesRoundTheControlsWithADraft) {
+  draftInWriteMode("Dear Dana");
+  ASSERT_TRUE(gui_test::waitUntilAnimationsEnd(*view));  // "Customize Draft" folds
+  auto* area = view->draftArea();
+  view->modePicker()->setFocus(Qt::TabFocusReason);
+  ASSERT_TRUE(gui_test::waitUntil([&] { return view->modePicker()->hasFocus(); }));
+  std::vector<QWidget*> stops;
+  for (int i = 0; i < 8 && (stops.empty() || stops.back() != view->modePicker()); ++i) {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    stops.push_back(QApplication::focusWidget());
+    EXPECT_TRUE(ui::showsFocusRing(*stops.back())) << stops.back()->metaObject()->className();
+  }
+  // The Refine button waits for an instruction.
+  EXPECT_EQ(stops, (std::vector<QWidget*>{view->writePanel()->group()->header(), area->draftEditor()->plainTextEdit(),
+                                          area->refinementField()->lineEdit(), area->copyButton(), view->modePicker()}));
+  EXPECT_EQ(popover().currentDraft.get(), "Dear Dana");
 }
 
 TEST_F(MailPopoverViewTest, DraftIsCopiedAsTheProviderSentIt) {

@@ -25,7 +25,8 @@ void quietSizeHintWarnings(QtMsgType type, const QMessageLogContext& context, co
 }  // namespace
 
 int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
+  // Offscreen, on a screen of the test's choosing where it names one.
+  if (!qEnvironmentVariable("QT_QPA_PLATFORM").startsWith("offscreen:")) qputenv("QT_QPA_PLATFORM", "offscreen");
   qtHandler = qInstallMessageHandler(quietSizeHintWarnings);
   QApplication application(argc, argv);
   ui::applyTheme(application);

@@ -6,13 +6,19 @@
 #include "ui/StyledButton.hpp"
 
 #include <QAbstractScrollArea>
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QVBoxLayout>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace {
 
@@ -84,6 +90,71 @@ TEST(AlertDialog, ReturnPressesThePlainButtonAndALoneButtonAnswersEscape) {
   QTest::keyClick(&notice, Qt::Key_Escape);
   ASSERT_EQ(noticed.count(), 1);
   EXPECT_EQ(noticed[0][0].toInt(), ok);
+}
+
+// However an alert closes, the window it opened from is active again with
+// the focus where it was (or on the control named for it), and the alert
+// opened centred over that window.
+struct AlertClose {
+  const char* name;
+  std::function<void(AlertDialog& alert)> close;
+  bool chosenControl = false;
+};
+void PrintTo(const AlertClose& c, std::ostream* os) { *os << c.name; }
+
+class AlertDialogClose : public ::testing::TestWithParam<AlertClose> {};
+
+TEST_P(AlertDialogClose, GivesItsWindowTheKeyboardBack) {
+  QWidget owner;
+  auto* column = new QVBoxLayout(&owner);
+  auto* control = new QLineEdit(&owner);
+  auto* chosen = new QLineEdit(&owner);
+  column->addWidget(control);
+  column->addWidget(chosen);
+  owner.setGeometry(QRect(QPoint(60, 50), QSize(300, 200)));
+  gui_test::showAndWait(owner);
+  control->setFocus();
+  ASSERT_TRUE(gui_test::waitUntil([&] { return QApplication::activeWindow() == &owner && control->hasFocus(); }));
+  // Another window, such as one a window manager might activate instead.
+  QWidget other;
+  other.setGeometry(QRect(QPoint(400, 300), QSize(100, 80)));
+  gui_test::showAndWait(other);
+
+  AlertDialog alert("Import Settings", "This will replace your current settings. Are you sure?", &owner);
+  alert.addButton("Cancel", Role::cancel);
+  alert.addButton("Import");
+  if (GetParam().chosenControl) alert.returnFocusTo(chosen);
+  alert.open();
+  ASSERT_TRUE(gui_test::waitUntil([&] { return QApplication::activeWindow() == &alert; }));
+  EXPECT_LE((alert.frameGeometry().center() - owner.frameGeometry().center()).manhattanLength(), 2)
+      << alert.x() << "," << alert.y() << " over " << owner.x() << "," << owner.y();
+  GetParam().close(alert);
+  QWidget* expected = GetParam().chosenControl ? chosen : control;
+  EXPECT_TRUE(gui_test::waitUntil([&] { return QApplication::activeWindow() == &owner && expected->hasFocus(); }))
+      << (QApplication::focusWidget() ? QApplication::focusWidget()->metaObject()->className() : "no focus");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    AlertDialog, AlertDialogClose,
+    ::testing::Values(AlertClose{"Escape", [](AlertDialog& alert) { QTest::keyClick(&alert, Qt::Key_Escape); }},
+                      AlertClose{"Return", [](AlertDialog& alert) { QTest::keyClick(&alert, Qt::Key_Return); }},
+                      AlertClose{"Button", [](AlertDialog& alert) { QTest::mouseClick(alert.button(1), Qt::LeftButton); }},
+                      AlertClose{"CloseButton", [](AlertDialog& alert) { alert.close(); }},
+                      AlertClose{"ReturnToAChosenControl",
+                                 [](AlertDialog& alert) { QTest::keyClick(&alert, Qt::Key_Return); }, true}),
+    [](const ::testing::TestParamInfo<AlertClose>& info) { return std::string(info.param.name); });
+
+// Over a window at the screen's edge, the alert stays on the screen.
+TEST(AlertDialog, StaysOnTheScreen) {
+  QWidget owner;
+  const QRect room = owner.screen()->availableGeometry();
+  owner.setGeometry(QRect(room.bottomRight() - QPoint(40, 30), QSize(200, 150)));
+  gui_test::showAndWait(owner);
+  AlertDialog alert("Mervo", "Version 1.0 (1)", &owner);
+  alert.addButton("OK");
+  alert.open();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&alert));
+  EXPECT_TRUE(room.contains(alert.frameGeometry())) << alert.x() << "," << alert.y();
 }
 
 // Every line of a message is shown: a wrapped message is given its height at

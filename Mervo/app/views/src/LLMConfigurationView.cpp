@@ -197,10 +197,7 @@ void LLMConfigurationView::presentAlert(QPointer<ui::AlertDialog>& slot, const Q
   slot = new ui::AlertDialog(title, message, this);
   slot->addButton("OK");
   slot->setAttribute(Qt::WA_DeleteOnClose);
-  // Given while the alert is still the active window, the focus arrives as
-  // the screen's window becomes active again.
-  if (returningFocusTo)
-    connect(slot, &QDialog::finished, returningFocusTo, [returningFocusTo] { returningFocusTo->setFocus(Qt::OtherFocusReason); });
+  if (returningFocusTo) slot->returnFocusTo(returningFocusTo);
   slot->open();
 }
 

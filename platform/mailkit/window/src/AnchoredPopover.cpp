@@ -4,6 +4,8 @@
 #include <QMouseEvent>
 #include <QScreen>
 #include <QShortcut>
+#include <QVBoxLayout>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -19,6 +21,18 @@ AnchoredPopover::AnchoredPopover(QWidget* anchor)
   anchor->installEventFilter(this);
   anchor->window()->installEventFilter(this);
   qApp->installEventFilter(this);
+  // A press on the desktop or in another program reaches no window of ours;
+  // it shows as this program losing activation.
+  connect(qApp, &QGuiApplication::focusWindowChanged, this, &AnchoredPopover::closeUnlessOurs);
+}
+
+void AnchoredPopover::setContent(QWidget* content) {
+  content_ = content;
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSizeConstraint(QLayout::SetFixedSize);  // follows the content's size
+  layout->addWidget(content);
+  content->installEventFilter(this);
 }
 
 bool AnchoredPopover::eventFilter(QObject* watched, QEvent* event) {
@@ -27,6 +41,7 @@ bool AnchoredPopover::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::Resize:
     case QEvent::Show:
       if (watched == anchor_ || (anchor_ && watched == anchor_->window())) place();
+      if (watched == content_ && event->type() == QEvent::Resize) fitContent();
       break;
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick: {
@@ -42,6 +57,8 @@ bool AnchoredPopover::eventFilter(QObject* watched, QEvent* event) {
 
 void AnchoredPopover::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
+  fitContent();
+  if (layout()) layout()->activate();  // the fitted size, before it is placed
   place();  // before the window is mapped, so that it never shows elsewhere
 }
 
@@ -56,16 +73,34 @@ void AnchoredPopover::closeEvent(QCloseEvent* event) {
   if (anchor_ && isActiveWindow()) anchor_->window()->activateWindow();
 }
 
+QRect AnchoredPopover::room() const {
+  const QScreen* screen = anchor_ ? anchor_->screen() : nullptr;
+  return screen ? screen->availableGeometry() : QRect();
+}
+
+void AnchoredPopover::fitContent() {
+  const QSize room = this->room().size();
+  if (!content_ || room.isEmpty()) return;
+  // Shortened rather than left reaching past the screen's edge, where its
+  // lower part (and a resize grip there) could not be reached. The content
+  // keeps the size it asks for; the next size it sets is fitted again.
+  if (content_->height() > room.height()) content_->setFixedHeight(room.height());
+  if (content_->width() > room.width()) content_->setFixedWidth(room.width());
+}
+
 void AnchoredPopover::place() {
   if (!anchor_) return;
   // Global coordinates are device-independent pixels, as sizes are, at any
   // scale factor.
   const QRect button(anchor_->mapToGlobal(QPoint(0, 0)), anchor_->size());
   QPoint at(button.left(), button.bottom() + 1);
-  if (const QScreen* screen = anchor_->screen()) {
-    const QRect room = screen->availableGeometry();
+  if (const QRect room = this->room(); !room.isEmpty()) {
     const bool fitsBelow = at.y() + height() <= room.bottom() + 1;
-    if (!fitsBelow && button.top() - height() >= room.top()) at.setY(button.top() - height());
+    const bool fitsAbove = button.top() - height() >= room.top();
+    if (!fitsBelow && fitsAbove) at.setY(button.top() - height());
+    // Room for neither: moved up until it ends at the screen's lower edge
+    // (its top at the upper edge, when it is as tall as the screen).
+    if (!fitsBelow && !fitsAbove) at.setY(std::max(room.top(), room.bottom() + 1 - height()));
     at.setX(std::clamp(at.x(), room.left(), std::max(room.left(), room.right() + 1 - width())));
   }
   move(at);
@@ -77,6 +112,16 @@ bool AnchoredPopover::holds(const QWidget* widget) const {
   for (; widget; widget = widget->parentWidget())
     if (widget == this) return true;
   return false;
+}
+
+void AnchoredPopover::closeUnlessOurs(QWindow* activated) {
+  if (!isVisible()) return;
+  // The anchor's window may be active while the popover is open (an alert
+  // of the popover's, closing, may hand it the activation for a moment).
+  for (QWidget* window : QApplication::topLevelWidgets())
+    if (activated && window->windowHandle() == activated && (holds(window) || (anchor_ && window == anchor_->window())))
+      return;
+  close();
 }
 
 }  // namespace mailkit

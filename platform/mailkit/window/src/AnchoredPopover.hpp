@@ -7,9 +7,11 @@ namespace mailkit {
 
 // A frameless window that hangs from a widget of another window, as Mail's
 // extension popover hangs from its toolbar button: below it (above it where
-// the screen has no room below), following it when its window moves or
-// resizes, and closing (deleting itself) on Escape or a press outside it.
-// A press on the anchor is left to the anchor, which opens and closes it.
+// the screen has no room below, and moved onto the screen where it has room
+// for neither), following it when its window moves or resizes, and closing
+// (deleting itself) on Escape, a press outside it, or when another window
+// (of this program or another) becomes active. A press on the anchor is left
+// to the anchor, which opens and closes it.
 //
 // It is a tool window rather than a Qt::Popup: a popup takes every mouse and
 // key event of the program while it is open, so the alerts the popover's view
@@ -18,6 +20,10 @@ class AnchoredPopover : public QWidget {
  public:
   explicit AnchoredPopover(QWidget* anchor);
 
+  // Shows `content` (which sets its own size), never taller or wider than
+  // the screen's available area: a taller one is shortened to fit.
+  void setContent(QWidget* content);
+
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void showEvent(QShowEvent* event) override;
@@ -25,10 +31,14 @@ class AnchoredPopover : public QWidget {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  QRect room() const;
+  void fitContent();
   void place();
   bool holds(const QWidget* widget) const;
+  void closeUnlessOurs(QWindow* activated);
 
   QPointer<QWidget> anchor_;
+  QPointer<QWidget> content_;
 };
 
 }  // namespace mailkit

@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QList>
+#include <QPointer>
 
 class QHBoxLayout;
 class QLabel;
@@ -14,6 +15,11 @@ class StyledButton;
 // button answers Escape; Return presses the first plain button, or the
 // cancel button when the others would destroy something. Pressing any
 // button emits `buttonClicked` with its index and closes the alert.
+//
+// It opens centred over the window it belongs to, and however it closes
+// (a button, Escape, Return, its window's close button), that window is
+// active again with the keyboard focus where it was when the alert opened:
+// keys typed next go where the person was, never into another window.
 class AlertDialog : public QDialog {
   Q_OBJECT
 
@@ -31,6 +37,12 @@ class AlertDialog : public QDialog {
   QLabel* messageLabel() const { return message_; }
   // The index of the button that closed the alert, or -1.
   int clickedIndex() const { return clicked_; }
+  // The control that has the focus back once the alert has closed, in place
+  // of the one that had it when it opened (one that gave the focus away
+  // while its work ran, being disabled meanwhile).
+  void returnFocusTo(QWidget* control) { chosenFocus_ = control; }
+
+  void setVisible(bool visible) override;
 
  signals:
   void buttonClicked(int index);
@@ -43,12 +55,17 @@ class AlertDialog : public QDialog {
   void press(int index);
   int defaultIndex() const;
   int cancelIndex() const;
+  void placeOverItsWindow();
+  void giveFocusBack();
 
   QLabel* message_ = nullptr;
   QList<StyledButton*> buttons_;
   QList<Role> roles_;
   QHBoxLayout* buttonRow_;
   int clicked_ = -1;
+  QPointer<QWidget> chosenFocus_;
+  QPointer<QWidget> returnFocus_;
+  QPointer<QWidget> returnWindow_;
 };
 
 }  // namespace ui

@@ -79,6 +79,8 @@ DraftArea::DraftArea(MailPopoverModel& popover, QWidget* parent) : QWidget(paren
   row->setSpacing(8);
   refinement_ = new ui::TextField("Refine instructions...", ui::FieldStyle::roundedBorder(), draftSection_);
   bindings_.text(refinement_, popover.refinementPrompt);
+  // As Return in the Write instruction drafts.
+  connect(refinement_, &ui::TextField::returnPressed, this, [&popover] { popover.refineDraft(); });
   row->addWidget(refinement_, 1);
   refine_ = new ui::StyledButton("Refine", ui::ButtonStyle::bordered(), draftSection_);
   connect(refine_, &ui::StyledButton::clicked, this, [&popover] { popover.refineDraft(); });

@@ -38,6 +38,9 @@ MailPopoverView::MailPopoverView(std::shared_ptr<MailPopoverModel> popover, QWid
   scroll_->setFrameShape(QFrame::NoFrame);
   scroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);  // the content wraps to the width instead
+  // No stop of Tab: it could show no focus ring, and the keys that scroll it
+  // reach it from whichever control in it has the focus.
+  scroll_->setFocusPolicy(Qt::NoFocus);
   auto* content = new QWidget(scroll_);
   auto* stack = new QVBoxLayout(content);
   stack->setContentsMargins(12, 0, 12, 12);

@@ -24,7 +24,8 @@ using ViewFactory = std::function<QWidget*(MEExtensionViewController& controller
 // extension's toolbar button that opens its popover below it, recipient
 // annotations, and Send. Both buttons take the keyboard focus and have keys:
 // Ctrl+Return sends, Alt+Q opens and closes the popover (from the window:
-// keys typed in the popover are its own).
+// keys typed in the popover are its own). It opens within the screen's
+// available area, smaller where the screen has less room.
 class ComposeWindow : public QMainWindow {
  public:
   ComposeWindow(std::unique_ptr<ReplySession> session, ViewFactory viewFactory,
@@ -46,6 +47,7 @@ class ComposeWindow : public QMainWindow {
   void send();
 
  private:
+  void fitOnScreen();
   void openPopover();
   void closePopover();
   void updateDraft();
