@@ -4,6 +4,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -16,6 +17,7 @@
 #include "app_views/MainWindow.hpp"
 #include "sparkle/Updater.hpp"
 #include "ui/FieldBox.hpp"
+#include "ui/FocusRing.hpp"
 #include "ui/Palette.hpp"
 #include "ui/StyledButton.hpp"
 
@@ -130,6 +132,36 @@ TEST_F(WindowTest, EveryPlaceTabReachesShowsTheFocus) {
       if (focused == home) break;
     }
     EXPECT_LT(stops, 40);
+  }
+}
+
+// A tab chosen with the mouse takes the focus from the one Tab had reached,
+// without a ring: no ring stays on a tab no longer chosen, and the next Tab
+// goes on from the chosen one.
+TEST_F(WindowTest, TheFocusFollowsATabChosenWithTheMouse) {
+  view->activateWindow();
+  auto* home = view->tabButton(MainTab::home);
+  home->setFocus(Qt::TabFocusReason);
+  ASSERT_TRUE(gui_test::waitUntil([&] { return home->hasFocus(); }));
+  ASSERT_TRUE(ui::showsFocusRing(*home));
+  clickTab(MainTab::prompt);
+  for (MainTab tab : mervo::allCases<MainTab>()) EXPECT_FALSE(ui::showsFocusRing(*view->tabButton(tab)));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  EXPECT_TRUE(ui::showsFocusRing(*view->tabButton(MainTab::apiConfig)));
+}
+
+// Each tab opens at its top, wherever the one before had been scrolled to.
+TEST_F(WindowTest, ANewlyChosenTabOpensAtItsTop) {
+  llmConfig->switchProvider(mervo::LLMProvider::openai);
+  auto* bar = view->scrollArea()->verticalScrollBar();
+  clickTab(MainTab::apiConfig);
+  for (MainTab tab : {MainTab::features, MainTab::apiConfig}) {
+    SCOPED_TRACE(std::string(mervo::rawValue(tab)));
+    ASSERT_TRUE(gui_test::waitUntil([&] { return bar->maximum() > 0; }));
+    bar->setValue(bar->maximum());
+    clickTab(tab);
+    ASSERT_TRUE(gui_test::waitUntil([&] { return bar->maximum() > 0; }));
+    EXPECT_EQ(bar->value(), 0);
   }
 }
 
