@@ -25,7 +25,9 @@ void quietSizeHintWarnings(QtMsgType type, const QMessageLogContext& context, co
 }  // namespace
 
 int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
+  // The offscreen platform, with the options given (a screen of another
+  // size: "offscreen:configfile=FILE.json").
+  if (!qEnvironmentVariable("QT_QPA_PLATFORM").startsWith("offscreen:")) qputenv("QT_QPA_PLATFORM", "offscreen");
   qtHandler = qInstallMessageHandler(quietSizeHintWarnings);
   QApplication application(argc, argv);
   ui::applyTheme(application);

@@ -1,5 +1,6 @@
 #include "app_views/SettingsSheets.hpp"
 
+#include <QKeyEvent>
 #include <QVBoxLayout>
 
 #include "app_views/Stacks.hpp"
@@ -55,6 +56,11 @@ ExportSheet::ExportSheet(ContentViewState& state, QWidget* parent) : QDialog(par
                                  [this](const std::string& text) { text_->setText(QString::fromStdString(text)); });
   connect(copy_, &QAbstractButton::clicked, this, [&state] { state.copyExportedSettings(); });
   connect(done_, &QAbstractButton::clicked, this, [&state] { state.dismissExportSheet(); });
+}
+
+void ExportSheet::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) return done_->click();
+  QDialog::keyPressEvent(event);
 }
 
 ImportSheet::ImportSheet(ContentViewState& state, QWidget* parent) : QDialog(parent) {
