@@ -3,6 +3,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTest>
@@ -230,6 +231,49 @@ TEST_F(WindowTest, TheWindowFetchesTheStoresItemsOldestFirst) {
   ASSERT_EQ(another.items().size(), 3u);
   EXPECT_EQ(another.items()[0]->timestamp(), coredata::Date(std::chrono::seconds(10)));
   EXPECT_EQ(another.items()[2]->timestamp(), coredata::Date(std::chrono::seconds(30)));
+}
+
+// Whether the window lies within its screen's available area as far as its
+// minimum size lets it: its frame within the area on each side where it
+// fits, else its title bar, and its content's leading edge, on the area.
+bool liesOnTheScreen(const QWidget& window) {
+  const QRect area = window.screen()->availableGeometry();
+  const QRect frame = window.frameGeometry();
+  const QRect content = window.geometry();
+  const bool across = frame.width() <= area.width() ? frame.left() >= area.left() && frame.right() <= area.right()
+                                                     : content.left() == area.left() &&
+                                                           content.width() == std::max(area.width(), window.minimumWidth());
+  const bool down = frame.height() <= area.height()
+                        ? frame.top() >= area.top() && frame.bottom() <= area.bottom()
+                        : frame.top() == area.top() && content.height() == window.minimumHeight();
+  return across && down;
+}
+
+std::string describe(const QWidget& window) {
+  const auto rect = [](const QRect& r) {
+    return std::to_string(r.x()) + "," + std::to_string(r.y()) + " " + std::to_string(r.width()) + "x" +
+           std::to_string(r.height());
+  };
+  return "frame " + rect(window.frameGeometry()) + " on " + rect(window.screen()->availableGeometry());
+}
+
+// The window and its sheets open within the screen (run again on a screen
+// of 1600 by 1000 pixels at twice the scale, where the window as made is
+// 1600 by 1242 pixels).
+TEST_F(WindowTest, TheWindowAndItsSheetsOpenOnTheScreen) {
+  sparkle::Updater updater(sparkle::UpdaterConfiguration{}, std::make_shared<SilentDriver>());
+  mervo::views::MainWindow window(environment(), updater);
+  gui_test::showAndWait(window);
+  EXPECT_TRUE(gui_test::waitUntil([&] { return liesOnTheScreen(window); })) << describe(window);
+  auto& state = window.contentView()->state();
+  state.exportSettings();
+  state.openImportSheet();
+  for (QWidget* sheet : {static_cast<QWidget*>(window.contentView()->exportSheet()),
+                         static_cast<QWidget*>(window.contentView()->importSheet())}) {
+    ASSERT_NE(sheet, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(sheet));
+    EXPECT_TRUE(gui_test::waitUntil([&] { return liesOnTheScreen(*sheet); })) << describe(*sheet);
+  }
 }
 
 TEST_F(WindowTest, MenusPutCheckForUpdatesRightAfterAboutAndTheSheetsInFile) {

@@ -25,8 +25,7 @@ void quietSizeHintWarnings(QtMsgType type, const QMessageLogContext& context, co
 }  // namespace
 
 int main(int argc, char** argv) {
-  // The offscreen platform, with the options given (a screen of another
-  // size: "offscreen:configfile=FILE.json").
+  // Offscreen, on a screen of the test's choosing where it names one.
   if (!qEnvironmentVariable("QT_QPA_PLATFORM").startsWith("offscreen:")) qputenv("QT_QPA_PLATFORM", "offscreen");
   qtHandler = qInstallMessageHandler(quietSizeHintWarnings);
   QApplication application(argc, argv);
