@@ -4,9 +4,9 @@
 
 #include "app_views/CheckForUpdatesView.hpp"
 #include "app_views/ContentView.hpp"
-#include "app_views/OnScreen.hpp"
 #include "foundation/Bundle.hpp"
 #include "ui/AlertDialog.hpp"
+#include "ui/OnScreen.hpp"
 
 namespace mervo::views {
 namespace {
@@ -40,7 +40,7 @@ MainWindow::MainWindow(AppEnvironment environment, sparkle::Updater& updater, QW
   close->setShortcut(QKeySequence::Close);
 
   resize(800, 600 + menuBar()->sizeHint().height());
-  keepOnScreen(*this);
+  ui::keepOnScreen(*this);
 }
 
 void MainWindow::showAbout() {

@@ -3,8 +3,8 @@
 #include <QKeyEvent>
 #include <QVBoxLayout>
 
-#include "app_views/OnScreen.hpp"
 #include "app_views/Stacks.hpp"
+#include "ui/OnScreen.hpp"
 #include "ui/Palette.hpp"
 #include "ui/StyledButton.hpp"
 #include "ui/TextEditor.hpp"
@@ -29,7 +29,7 @@ ui::FieldStyle boxStyle() {
 QVBoxLayout* sheetColumn(QDialog* sheet, const QString& title, const QString& explanation) {
   sheet->setWindowTitle(title);
   sheet->setMinimumSize(520, 420);
-  keepOnScreen(*sheet);
+  ui::keepOnScreen(*sheet);
   auto* column = verticalStack(sheet, 16, kDefaultPadding);
   column->addWidget(wrappingText(explanation, ui::systemFont(16), ui::color::secondaryLabel(), sheet));
   return column;

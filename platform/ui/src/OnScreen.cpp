@@ -1,4 +1,4 @@
-#include "app_views/OnScreen.hpp"
+#include "ui/OnScreen.hpp"
 
 #include <QEvent>
 #include <QScreen>
@@ -7,7 +7,7 @@
 
 #include <algorithm>
 
-namespace mervo::views {
+namespace ui {
 namespace {
 
 // Where a frame `length` long, now at `at`, goes in the area from `start`
@@ -61,4 +61,4 @@ class OnScreen : public QObject {
 
 void keepOnScreen(QWidget& window) { new OnScreen(window); }
 
-}  // namespace mervo::views
+}  // namespace ui
