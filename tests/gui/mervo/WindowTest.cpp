@@ -142,8 +142,10 @@ TEST_F(WindowTest, EveryPlaceTabReachesShowsTheFocus) {
 TEST_F(WindowTest, TheFocusFollowsATabChosenWithTheMouse) {
   view->activateWindow();
   auto* home = view->tabButton(MainTab::home);
-  home->setFocus(Qt::TabFocusReason);
-  ASSERT_TRUE(gui_test::waitUntil([&] { return home->hasFocus(); }));
+  auto* features = view->tabButton(MainTab::features);
+  features->setFocus(Qt::TabFocusReason);
+  ASSERT_TRUE(gui_test::waitUntil([&] { return features->hasFocus(); }));
+  QTest::keyClick(features, Qt::Key_Backtab, Qt::ShiftModifier);
   ASSERT_TRUE(ui::showsFocusRing(*home));
   clickTab(MainTab::prompt);
   for (MainTab tab : mervo::allCases<MainTab>()) EXPECT_FALSE(ui::showsFocusRing(*view->tabButton(tab)));
