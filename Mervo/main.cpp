@@ -129,11 +129,13 @@ int main(int argc, char** argv) {
   window->contentView()->state().selectTab(command->tab);
   if (command->provider)
     static_cast<views::LLMConfigurationView*>(window->contentView()->tabContent())->selectProvider(*command->provider);
-  if (command->size) window->resize(command->size->first, command->size->second + window->height() - 600);
   QObject::connect(&instance, &platform::qtbridge::SingleInstance::anotherStartHandedOver, window.get(),
                    [&window] { bringToFront(*window); });
   window->winId();  // makes the platform window that the exposure is watched on
   new FirstExposure(window->windowHandle(), [&window, &command] {
+    // A picture may be taller than the screen, where the window opens smaller.
+    if (command->size)
+      window->resize(command->size->first, command->size->second + window->height() - window->contentView()->height());
     platform::console::print("🪟 Mervo: Window shown at " + std::to_string(window->contentView()->width()) + "x" +
                              std::to_string(window->contentView()->height()));
     if (command->screenshot)

@@ -30,6 +30,17 @@ std::size_t utf8Size(QStringView text) {
   return bytes;
 }
 
+// Whether the base class would type the key's text, as it decides that: a
+// formatting character (a joiner, a direction mark) always, what comes with
+// Ctrl alone or Ctrl+Shift never (a shortcut's), nor a control character
+// (Backspace, Escape).
+bool typesText(const QKeyEvent& event) {
+  const QString text = event.text();
+  if (text.isEmpty() || text[0].category() == QChar::Other_Control) return false;
+  if (text[0].category() == QChar::Other_Format) return true;
+  return event.modifiers() != Qt::ControlModifier && event.modifiers() != (Qt::ControlModifier | Qt::ShiftModifier);
+}
+
 // The plain-text edit with its document kept in short blocks (see
 // ShortBlocks.hpp): everything that puts text in goes through them, and
 // what it gives out (the text, a copy) leaves out the breaks between the
@@ -70,12 +81,16 @@ class PlainTextEdit : public QPlainTextEdit {
 
   void keyPressEvent(QKeyEvent* event) override {
     if (isReadOnly()) return QPlainTextEdit::keyPressEvent(event);
-    if (event->matches(QKeySequence::InsertParagraphSeparator)) {
-      insertAtCursor(QStringLiteral("\n"));
+    // Tab has moved the focus on already, where anything could take it; it
+    // never types a tab, with or without Ctrl.
+    if (event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab) return event->ignore();
+    // Return starts a line, Shift+Return breaks one (a line separator).
+    const bool lineSeparator = event->matches(QKeySequence::InsertLineSeparator);
+    if (lineSeparator || event->matches(QKeySequence::InsertParagraphSeparator)) {
+      insertAtCursor(lineSeparator ? QString(QChar::LineSeparator) : QStringLiteral("\n"));
       return event->accept();
     }
-    const QString typed = event->text();
-    if (!typed.isEmpty() && (typed[0].isPrint() || typed[0] == u'\t') && refuses(typed)) return event->accept();
+    if (typesText(*event) && refuses(event->text())) return event->accept();
     stepOverPieceBreak(event);
     editThenTidy([&] { QPlainTextEdit::keyPressEvent(event); });
   }
@@ -152,6 +167,10 @@ TextEditor::TextEditor(const FieldStyle& style, QWidget* parent) : FieldBox(new 
   // scrolling sideways; the text cursor alone would otherwise add a one-pixel
   // horizontal scroll bar under a full line.
   edit_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  // Tab goes on to the next control, as in any form: a tab typed by a
+  // keyboard user moving on would change the text unseen (a prompt is saved
+  // at every change).
+  edit_->setTabChangesFocus(true);
   styleScrollBars(edit_);
   setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
   connect(edit_, &QPlainTextEdit::textChanged, this, [this] { emit textChanged(text()); });

@@ -167,6 +167,18 @@ TEST_F(AIModelsConnectionTest, ATestStartedFromTheKeyboardGivesTheFocusBackToIts
   EXPECT_EQ(QApplication::focusWidget(), next);
 }
 
+// Test Connection is enabled by the last check of the settings (a Save), but
+// tests them as the screen shows them: an endpoint edited since the Save is
+// the one tested.
+TEST_F(AIModelsConnectionTest, ATestSendsTheSettingsOnTheScreenSavedOrNot) {
+  server.reply(compose_test::chatReply("Hello"));
+  configure(LLMProvider::openai, "http://127.0.0.1:" + std::to_string(test_support::closedLoopbackPort()));
+  type(screen()->providerFields()->endpointField(), server.baseURL());
+  ASSERT_TRUE(screen()->saveButton()->isVisible());  // not saved
+  EXPECT_EQ(testConnection(), "✅ Connection successful!\n\nResponse: Hello");
+  EXPECT_EQ(server.requestCount(), 1u);
+}
+
 TEST_F(AIModelsConnectionTest, AnUnreachableServerFailsTheTest) {
   configure(LLMProvider::ollama, "http://127.0.0.1:" + std::to_string(test_support::closedLoopbackPort()));
   EXPECT_EQ(testConnection(), "❌ Connection failed!\n\nError: Could not connect to the server.");

@@ -90,6 +90,26 @@ TEST_F(AIPromptTabTest, EveryKeystrokeSavesAndThePreviewFollows) {
   EXPECT_EQ(preview(), " Be brief. ");
 }
 
+// A keyboard user moving on with Tab leaves the prompt, which every change
+// would save, as it was: Tab goes on to the preview, Shift+Tab back to the
+// switch.
+TEST_F(AIPromptTabTest, TabInThePromptMovesOnAndChangesNothing) {
+  userSettings->customSystemPrompt = std::string("Be brief.");
+  toggle();
+  const int before = saves;
+  tab->activateWindow();
+  auto* edit = tab->editor()->plainTextEdit();
+  edit->setFocus(Qt::TabFocusReason);
+  ASSERT_TRUE(gui_test::waitUntil([&] { return edit->hasFocus(); }));
+  QTest::keyClick(edit, Qt::Key_Tab);
+  EXPECT_TRUE(tab->activePrompt()->plainTextEdit()->hasFocus());
+  edit->setFocus(Qt::TabFocusReason);
+  QTest::keyClick(edit, Qt::Key_Backtab, Qt::ShiftModifier);
+  EXPECT_TRUE(tab->customPromptRow()->toggle()->hasFocus());
+  EXPECT_EQ(saves, before);
+  EXPECT_EQ(storedPrompt(), "Be brief.");
+}
+
 TEST_F(AIPromptTabTest, ABlankPromptLeavesTheAssembledOneInForce) {
   toggle();
   userSettings->customSystemPrompt = std::string("  \n \t");

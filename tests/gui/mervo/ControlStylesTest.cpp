@@ -50,6 +50,8 @@ class PressedLook : public ::testing::TestWithParam<Look> {};
 TEST_P(PressedLook, DimsTheBackgroundAndShrinksTheButton) {
   const auto& look = GetParam();
   StyledButton button("Test Connection", look.style());
+  // Without a focus ring, which a key pressed by an earlier test would show.
+  button.setFocusPolicy(Qt::NoFocus);
   gui_test::showAndWait(button);
   // In the leading padding: inside the box also when it is scaled down.
   const QPoint background(8, button.height() / 2);

@@ -1,3 +1,4 @@
+#include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLabel>
@@ -13,6 +14,7 @@
 #include "app_views/AIPromptTab.hpp"
 #include "app_views/ContentView.hpp"
 #include "app_views/SettingsSheets.hpp"
+#include "ui/FocusRing.hpp"
 #include "ui/StyledButton.hpp"
 #include "ui/TextEditor.hpp"
 
@@ -20,9 +22,12 @@ namespace {
 
 using mervo::EmailTone;
 using mervo::views::ContentView;
+using mervo::views::ExportSheet;
+using mervo::views::ImportSheet;
 
+// Public: the cases of parameterised tests act on it.
 class SettingsSheetsTest : public mervo_gui_test::MervoGuiTest {
- protected:
+ public:
   void SetUp() override {
     MervoGuiTest::SetUp();
     view = std::make_unique<ContentView>(environment());
@@ -242,6 +247,73 @@ TEST_F(SettingsSheetsTest, ALongPasteIsTakenExactlyAndOnePastTheLimitIsRefused) 
             "The text is longer than a settings export can be (8 MB). Nothing was changed.");
   EXPECT_TRUE(view->importSheet()->isVisible());
 }
+
+// However a sheet closes, the keyboard focus is back on the control that had
+// it when the sheet opened, ring and all where a key closed it.
+struct SheetClose {
+  const char* name;
+  bool importSheet;
+  std::function<void(SettingsSheetsTest&, QDialog&)> close;
+  bool byKey;
+};
+void PrintTo(const SheetClose& c, std::ostream* os) { *os << c.name; }
+
+class SheetClosing : public SettingsSheetsTest, public ::testing::WithParamInterface<SheetClose> {};
+
+TEST_P(SheetClosing, GivesTheFocusBackToTheControlThatHadIt) {
+  view->activateWindow();
+  auto* opener = view->tabButton(mervo::MainTab::features);
+  opener->setFocus(Qt::TabFocusReason);
+  ASSERT_TRUE(gui_test::waitUntil([&] { return opener->hasFocus(); }));
+  if (GetParam().importSheet) {
+    paste(R"({"emailTone": "casual"})");
+  } else {
+    state().exportSettings();
+  }
+  QDialog* sheet = GetParam().importSheet ? static_cast<QDialog*>(view->importSheet()) : view->exportSheet();
+  ASSERT_TRUE(gui_test::waitUntil([&] { return sheet->isVisible(); }));
+  sheet->activateWindow();
+  ASSERT_TRUE(gui_test::waitUntil([&] { return QApplication::activeWindow() == sheet; }));
+  GetParam().close(*this, *sheet);
+  ASSERT_TRUE(gui_test::waitUntil([&] { return !view->exportSheet() && !view->importSheet(); }));
+  // The window manager makes the window active again (the offscreen
+  // platform leaves that to the test).
+  view->activateWindow();
+  EXPECT_TRUE(gui_test::waitUntil([&] { return opener->hasFocus(); }))
+      << (QApplication::focusWidget() ? QApplication::focusWidget()->metaObject()->className() : "nothing") << " has it";
+  EXPECT_EQ(ui::showsFocusRing(*opener), GetParam().byKey);
+}
+
+// Presses the sheet's button from the keyboard: Tab until it has the focus, then Space.
+void pressFromTheKeyboard(QAbstractButton* button) {
+  for (int stops = 0; !button->hasFocus() && stops < 10; ++stops) QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  QTest::keyClick(button, Qt::Key_Space);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SettingsSheets, SheetClosing,
+    ::testing::Values(
+        SheetClose{"ExportDoneClicked", false,
+                   [](SettingsSheetsTest&, QDialog& sheet) { SettingsSheetsTest::click(static_cast<ExportSheet&>(sheet).doneButton()); }, false},
+        SheetClose{"ExportDoneFromTheKeyboard", false,
+                   [](SettingsSheetsTest&, QDialog& sheet) { pressFromTheKeyboard(static_cast<ExportSheet&>(sheet).doneButton()); },
+                   true},
+        SheetClose{"ExportReturn", false, [](SettingsSheetsTest&, QDialog& sheet) { QTest::keyClick(&sheet, Qt::Key_Return); },
+                   true},
+        SheetClose{"ExportEscape", false, [](SettingsSheetsTest&, QDialog& sheet) { QTest::keyClick(&sheet, Qt::Key_Escape); },
+                   true},
+        SheetClose{"ImportCancelClicked", true,
+                   [](SettingsSheetsTest&, QDialog& sheet) { SettingsSheetsTest::click(static_cast<ImportSheet&>(sheet).cancelButton()); }, false},
+        SheetClose{"ImportEscape", true, [](SettingsSheetsTest&, QDialog& sheet) { QTest::keyClick(&sheet, Qt::Key_Escape); },
+                   true},
+        SheetClose{"ImportConfirmedWithReturn", true,
+                   [](SettingsSheetsTest& test, QDialog& sheet) {
+                     pressFromTheKeyboard(static_cast<ImportSheet&>(sheet).importButton());
+                     ASSERT_TRUE(gui_test::waitUntil([&] { return test.view->importAlert() && test.view->importAlert()->isVisible(); }));
+                     QTest::keyClick(test.view->importAlert(), Qt::Key_Return);
+                   },
+                   true}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // What the export sheet shows, pasted into the import sheet, brings back the
 // very prompt: no-break spaces, line separators and emoji included.

@@ -3,7 +3,9 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -16,6 +18,7 @@
 #include "app_views/MainWindow.hpp"
 #include "sparkle/Updater.hpp"
 #include "ui/FieldBox.hpp"
+#include "ui/FocusRing.hpp"
 #include "ui/Palette.hpp"
 #include "ui/StyledButton.hpp"
 
@@ -133,6 +136,38 @@ TEST_F(WindowTest, EveryPlaceTabReachesShowsTheFocus) {
   }
 }
 
+// A tab chosen with the mouse takes the focus from the one Tab had reached,
+// without a ring: no ring stays on a tab no longer chosen, and the next Tab
+// goes on from the chosen one.
+TEST_F(WindowTest, TheFocusFollowsATabChosenWithTheMouse) {
+  view->activateWindow();
+  auto* home = view->tabButton(MainTab::home);
+  auto* features = view->tabButton(MainTab::features);
+  features->setFocus(Qt::TabFocusReason);
+  ASSERT_TRUE(gui_test::waitUntil([&] { return features->hasFocus(); }));
+  QTest::keyClick(features, Qt::Key_Backtab, Qt::ShiftModifier);
+  ASSERT_TRUE(ui::showsFocusRing(*home));
+  clickTab(MainTab::prompt);
+  for (MainTab tab : mervo::allCases<MainTab>()) EXPECT_FALSE(ui::showsFocusRing(*view->tabButton(tab)));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  EXPECT_TRUE(ui::showsFocusRing(*view->tabButton(MainTab::apiConfig)));
+}
+
+// Each tab opens at its top, wherever the one before had been scrolled to.
+TEST_F(WindowTest, ANewlyChosenTabOpensAtItsTop) {
+  llmConfig->switchProvider(mervo::LLMProvider::openai);
+  auto* bar = view->scrollArea()->verticalScrollBar();
+  clickTab(MainTab::apiConfig);
+  for (MainTab tab : {MainTab::features, MainTab::apiConfig}) {
+    SCOPED_TRACE(std::string(mervo::rawValue(tab)));
+    ASSERT_TRUE(gui_test::waitUntil([&] { return bar->maximum() > 0; }));
+    bar->setValue(bar->maximum());
+    clickTab(tab);
+    ASSERT_TRUE(gui_test::waitUntil([&] { return bar->maximum() > 0; }));
+    EXPECT_EQ(bar->value(), 0);
+  }
+}
+
 TEST_F(WindowTest, CannotBeMadeSmallerThan800By400) {
   EXPECT_EQ(view->minimumSize(), QSize(800, 400));
   view->resize(500, 300);
@@ -198,6 +233,49 @@ TEST_F(WindowTest, TheWindowFetchesTheStoresItemsOldestFirst) {
   ASSERT_EQ(another.items().size(), 3u);
   EXPECT_EQ(another.items()[0]->timestamp(), coredata::Date(std::chrono::seconds(10)));
   EXPECT_EQ(another.items()[2]->timestamp(), coredata::Date(std::chrono::seconds(30)));
+}
+
+// Whether the window lies within its screen's available area as far as its
+// minimum size lets it: its frame within the area on each side where it
+// fits, else its title bar, and its content's leading edge, on the area.
+bool liesOnTheScreen(const QWidget& window) {
+  const QRect area = window.screen()->availableGeometry();
+  const QRect frame = window.frameGeometry();
+  const QRect content = window.geometry();
+  const bool across = frame.width() <= area.width() ? frame.left() >= area.left() && frame.right() <= area.right()
+                                                     : content.left() == area.left() &&
+                                                           content.width() == std::max(area.width(), window.minimumWidth());
+  const bool down = frame.height() <= area.height()
+                        ? frame.top() >= area.top() && frame.bottom() <= area.bottom()
+                        : frame.top() == area.top() && content.height() == window.minimumHeight();
+  return across && down;
+}
+
+std::string describe(const QWidget& window) {
+  const auto rect = [](const QRect& r) {
+    return std::to_string(r.x()) + "," + std::to_string(r.y()) + " " + std::to_string(r.width()) + "x" +
+           std::to_string(r.height());
+  };
+  return "frame " + rect(window.frameGeometry()) + " on " + rect(window.screen()->availableGeometry());
+}
+
+// The window and its sheets open within the screen (run again on a screen
+// of 1600 by 1000 pixels at twice the scale, where the window as made is
+// 1600 by 1242 pixels).
+TEST_F(WindowTest, TheWindowAndItsSheetsOpenOnTheScreen) {
+  sparkle::Updater updater(sparkle::UpdaterConfiguration{}, std::make_shared<SilentDriver>());
+  mervo::views::MainWindow window(environment(), updater);
+  gui_test::showAndWait(window);
+  EXPECT_TRUE(gui_test::waitUntil([&] { return liesOnTheScreen(window); })) << describe(window);
+  auto& state = window.contentView()->state();
+  state.exportSettings();
+  state.openImportSheet();
+  for (QWidget* sheet : {static_cast<QWidget*>(window.contentView()->exportSheet()),
+                         static_cast<QWidget*>(window.contentView()->importSheet())}) {
+    ASSERT_NE(sheet, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(sheet));
+    EXPECT_TRUE(gui_test::waitUntil([&] { return liesOnTheScreen(*sheet); })) << describe(*sheet);
+  }
 }
 
 TEST_F(WindowTest, MenusPutCheckForUpdatesRightAfterAboutAndTheSheetsInFile) {

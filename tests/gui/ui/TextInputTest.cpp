@@ -8,15 +8,18 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextBlock>
+#include <QVBoxLayout>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <ostream>
 
 namespace {
@@ -498,6 +501,102 @@ TEST(TextEditor, ALimitedEditorRefusesWhatWouldPassTheLimit) {
   edit->paste();
   EXPECT_EQ(editor.text(), "abc");
   EXPECT_EQ(refusals.count(), 2);
+}
+
+// Every way text enters an editor keeps to its limit: a way that puts text
+// in where there is room refuses the same text where there is none.
+struct Entry {
+  const char* name;
+  QString inserted;  // what it puts in, as the editor's text holds it
+  std::function<void(QPlainTextEdit*)> enter;
+};
+void PrintTo(const Entry& e, std::ostream* os) { *os << e.name; }
+
+void typeKey(QPlainTextEdit* edit, Qt::Key key, const QString& text, Qt::KeyboardModifiers modifiers = {}) {
+  QTest::sendKeyEvent(QTest::Click, edit, key, text, modifiers);
+}
+
+void drop(QPlainTextEdit* edit, const QString& text) {
+  QMimeData data;
+  data.setText(text);
+  const QPointF at = edit->cursorRect().center();
+  QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, {});
+  QCoreApplication::sendEvent(edit->viewport(), &enter);
+  QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+  QCoreApplication::sendEvent(edit->viewport(), &dropped);
+}
+
+class TextEditorEntry : public ::testing::TestWithParam<Entry> {};
+
+TEST_P(TextEditorEntry, KeepsToTheLimit) {
+  const auto& entry = GetParam();
+  const qsizetype bytes = entry.inserted.toUtf8().size();
+  for (const bool room : {true, false}) {
+    SCOPED_TRACE(room ? "room" : "no room");
+    ui::TextEditor editor;
+    editor.limitText(8 + bytes - (room ? 0 : 1));
+    gui_test::showAndWait(editor);
+    QSignalSpy refusals(&editor, &ui::TextEditor::insertionRefused);
+    editor.setText("12345678");
+    auto* edit = editor.plainTextEdit();
+    edit->setFocus();
+    edit->moveCursor(QTextCursor::End);
+    entry.enter(edit);
+    EXPECT_EQ(editor.text(), room ? "12345678" + entry.inserted : QString("12345678"));
+    EXPECT_EQ(refusals.count(), room ? 0 : 1);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    TextEditor, TextEditorEntry,
+    ::testing::Values(
+        Entry{"TypedLetter", "x", [](QPlainTextEdit* e) { typeKey(e, Qt::Key_X, "x"); }},
+        Entry{"Return", "\n", [](QPlainTextEdit* e) { typeKey(e, Qt::Key_Return, "\r"); }},
+        Entry{"ShiftReturn", QString(QChar::LineSeparator),
+              [](QPlainTextEdit* e) { typeKey(e, Qt::Key_Return, "\r", Qt::ShiftModifier); }},
+        Entry{"TypedEmoji", "😀", [](QPlainTextEdit* e) { typeKey(e, Qt::Key_unknown, "😀"); }},
+        Entry{"TypedJoiner", "\u200d", [](QPlainTextEdit* e) { typeKey(e, Qt::Key_unknown, "\u200d"); }},
+        Entry{"Paste", "pasted",
+              [](QPlainTextEdit* e) {
+                QGuiApplication::clipboard()->setText("pasted");
+                QTest::keyClick(e, Qt::Key_V, Qt::ControlModifier);
+              }},
+        Entry{"Drop", "dropped", [](QPlainTextEdit* e) { drop(e, "dropped"); }},
+        Entry{"InputMethod", "日本",
+              [](QPlainTextEdit* e) {
+                QInputMethodEvent composing;
+                composing.setCommitString("日本");
+                QCoreApplication::sendEvent(e, &composing);
+              }}),
+    [](const ::testing::TestParamInfo<Entry>& info) { return std::string(info.param.name); });
+
+// Tab and Shift+Tab move the focus on and back, as in any form; they never
+// type a tab, not even where nothing else could take the focus.
+TEST(TextEditor, TabMovesTheFocus) {
+  QWidget form;
+  auto* before = new QLineEdit(&form);
+  auto* editor = new ui::TextEditor(FieldStyle::roundedBorder(), &form);
+  auto* after = new QLineEdit(&form);
+  auto* column = new QVBoxLayout(&form);
+  for (QWidget* widget : {static_cast<QWidget*>(before), static_cast<QWidget*>(editor), static_cast<QWidget*>(after)})
+    column->addWidget(widget);
+  gui_test::showAndWait(form);
+  form.activateWindow();
+  editor->setText("Dear Anna,");
+  auto* edit = editor->plainTextEdit();
+  edit->setFocus(Qt::TabFocusReason);
+  ASSERT_TRUE(gui_test::waitUntil([&] { return edit->hasFocus(); }));
+  QTest::keyClick(edit, Qt::Key_Tab);
+  EXPECT_TRUE(after->hasFocus());
+  edit->setFocus(Qt::TabFocusReason);
+  QTest::keyClick(edit, Qt::Key_Backtab, Qt::ShiftModifier);
+  EXPECT_TRUE(before->hasFocus());
+  EXPECT_EQ(editor->text(), "Dear Anna,");
+  ui::TextEditor alone;
+  gui_test::showAndWait(alone);
+  for (const auto modifiers : {Qt::NoModifier, Qt::ShiftModifier, Qt::ControlModifier})
+    QTest::keyClick(alone.plainTextEdit(), Qt::Key_Tab, modifiers);
+  EXPECT_EQ(alone.text(), "");
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <QLabel>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 #include "app_views/AIPromptTab.hpp"
@@ -127,6 +128,9 @@ QWidget* ContentView::makeSidebar() {
     auto* button = new ui::StyledButton(qt(rawValue(tab)), tabButtonStyle(false), sidebar);
     button->setSymbol(qt(symbol(tab)), 14);
     button->setObjectName(qt(rawValue(tab)));
+    // A click takes the focus too (without a ring), so that no ring stays on
+    // a tab no longer chosen and the next Tab goes on from the chosen one.
+    button->setFocusPolicy(Qt::StrongFocus);
     connect(button, &QAbstractButton::clicked, this, [this, tab] { state_.selectTab(tab); });
     tabButtons_[tab] = button;
     tabs->addWidget(button);
@@ -157,6 +161,8 @@ void ContentView::showTab(MainTab tab) {
   tabContent_->setParent(page_->parentWidget());
   page_->insertWidget(0, tabContent_);
   tabContent_->show();
+  // Each tab opens at its top, not where the one before was scrolled to.
+  scroll_->verticalScrollBar()->setValue(0);
 }
 
 // In front of the sheet while it is open; on the window once it has closed

@@ -6,6 +6,7 @@
 #include "app_views/ContentView.hpp"
 #include "foundation/Bundle.hpp"
 #include "ui/AlertDialog.hpp"
+#include "ui/OnScreen.hpp"
 
 namespace mervo::views {
 namespace {
@@ -39,6 +40,7 @@ MainWindow::MainWindow(AppEnvironment environment, sparkle::Updater& updater, QW
   close->setShortcut(QKeySequence::Close);
 
   resize(800, 600 + menuBar()->sizeHint().height());
+  ui::keepOnScreen(*this);
 }
 
 void MainWindow::showAbout() {

@@ -1,8 +1,10 @@
 #include "app_views/SettingsSheets.hpp"
 
+#include <QKeyEvent>
 #include <QVBoxLayout>
 
 #include "app_views/Stacks.hpp"
+#include "ui/OnScreen.hpp"
 #include "ui/Palette.hpp"
 #include "ui/StyledButton.hpp"
 #include "ui/TextEditor.hpp"
@@ -27,6 +29,7 @@ ui::FieldStyle boxStyle() {
 QVBoxLayout* sheetColumn(QDialog* sheet, const QString& title, const QString& explanation) {
   sheet->setWindowTitle(title);
   sheet->setMinimumSize(520, 420);
+  ui::keepOnScreen(*sheet);
   auto* column = verticalStack(sheet, 16, kDefaultPadding);
   column->addWidget(wrappingText(explanation, ui::systemFont(16), ui::color::secondaryLabel(), sheet));
   return column;
@@ -55,6 +58,11 @@ ExportSheet::ExportSheet(ContentViewState& state, QWidget* parent) : QDialog(par
                                  [this](const std::string& text) { text_->setText(QString::fromStdString(text)); });
   connect(copy_, &QAbstractButton::clicked, this, [&state] { state.copyExportedSettings(); });
   connect(done_, &QAbstractButton::clicked, this, [&state] { state.dismissExportSheet(); });
+}
+
+void ExportSheet::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) return done_->click();
+  QDialog::keyPressEvent(event);
 }
 
 ImportSheet::ImportSheet(ContentViewState& state, QWidget* parent) : QDialog(parent) {

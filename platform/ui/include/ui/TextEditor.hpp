@@ -13,7 +13,8 @@ namespace ui {
 // every change of its text. Texts of megabytes stay quick, with or without
 // spaces: only the lines on screen are laid out, and a long line in pieces
 // (its plainTextEdit's document holds a break between two pieces that the
-// text does not: read the text here).
+// text does not: read the text here). Tab and Shift+Tab move the focus on
+// and back; no key types a tab.
 class TextEditor : public FieldBox {
   Q_OBJECT
 
@@ -26,8 +27,9 @@ class TextEditor : public FieldBox {
   // more character costs that character.
   void setText(const QString& text);
   void setPlaceholder(const QString& placeholder);
-  // Refuses, as a whole, what is typed, pasted or dropped when the text
-  // would then take more than `utf8Bytes` bytes in UTF-8, and says so with
+  // Refuses, as a whole, what is typed (line breaks included), pasted,
+  // dropped or composed by an input method when the text would then take
+  // more than `utf8Bytes` bytes in UTF-8, and says so with
   // `insertionRefused`; before any of it is laid out.
   void limitText(std::size_t utf8Bytes);
   // A text to read and select, not to edit.

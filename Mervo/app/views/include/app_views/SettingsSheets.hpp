@@ -12,7 +12,8 @@ class TextEditor;
 
 namespace mervo::views {
 
-// The settings as JSON text, with "Copy to Clipboard" and "Done".
+// The settings as JSON text, with "Copy to Clipboard" and "Done", which
+// Return presses (the sheet's confirmation).
 class ExportSheet : public QDialog {
   Q_OBJECT
 
@@ -21,6 +22,9 @@ class ExportSheet : public QDialog {
   ui::TextEditor* settingsText() const { return text_; }
   ui::StyledButton* copyButton() const { return copy_; }
   ui::StyledButton* doneButton() const { return done_; }
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   ui::TextEditor* text_;
