@@ -54,7 +54,7 @@ bool Writer::beforeValue() {
   if (failed()) return false;
   if (levels_.empty()) {
     if (wroteTopLevel_) {
-      fail("a second value at the top level");
+      fail("a value after the end of the document");
       return false;
     }
     wroteTopLevel_ = true;

@@ -221,7 +221,7 @@ const WriterCase kWriterCases[] = {
        w.endObject();
        w.integer(std::int64_t{2});
      },
-     fails("a second value at the top level (at the top level)")},
+     fails("a value after the end of the document (at the top level)")},
     {"NothingWritten", [](json::Writer&) {}, fails("the document is empty (at the top level)")},
     // The key is the writer's own: the failure still names a key whose text is gone.
     {"AFailureAfterAKeyWhoseTextIsGone",
