@@ -25,9 +25,9 @@ ImagenInlineImage readImage(Decoder& decoder, std::type_identity<ImagenInlineIma
   ImagenInlineImage image;
   image.mimeType = decoder.required("mimeType").string();
   auto encoded = decoder.required("bytesBase64Encoded");
-  const std::string text = encoded.string();
-  auto bytes = platform::base64::decode(text);
-  if (!bytes) encoded.failDataCorrupted("Failed to decode data from base64-encoded string: " + text);
+  auto bytes = platform::base64::decode(encoded.string());
+  // Without the string: it is the server's, raw, and may be megabytes long.
+  if (!bytes) encoded.failDataCorrupted("Failed to decode data from base64-encoded string.");
   image.data = std::move(*bytes);
   return image;
 }

@@ -203,7 +203,12 @@ const FailureCase kFailures[] = {
     {"ImageBytesThatAreNotBase64",
      predictions({inlineImage("image/png", "AAAA"), R"({"raiFilteredReason":"r"})", inlineImage("image/png", "@@@=")}),
      DecodingError::Kind::dataCorrupted, {"predictions", "Index 2", "bytesBase64Encoded"},
-     "Failed to decode data from base64-encoded string: @@@="},
+     "Failed to decode data from base64-encoded string."},
+    // The server's string stays out of the error: controls, escapes, bidi overrides, line breaks.
+    {"ImageBytesWithControlsNotBase64",
+     predictions({inlineImage("image/png", "iVBOR\x7f" R"(0KGgo=\u001b[2J\u009b\u202e\r\n)")}),
+     DecodingError::Kind::dataCorrupted, {"predictions", "Index 0", "bytesBase64Encoded"},
+     "Failed to decode data from base64-encoded string."},
     {"ImageBytesNotAString", predictions({R"({"mimeType":"image/png","bytesBase64Encoded":12})"}),
      DecodingError::Kind::typeMismatch, {"predictions", "Index 0", "bytesBase64Encoded"},
      "Expected to decode String but found a number instead."},

@@ -3,16 +3,25 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <map>
+#include <memory>
+#include <mutex>
+#include <new>
 #include <sstream>
+#include <stdexcept>
 #include <thread>
+#include <vector>
 
 #include "firebase_core/FIRLogger.hpp"
 #include "foundation/Console.hpp"
+#include "foundation/LogOutput.hpp"
 #include "foundation/OSLog.hpp"
 #include "test_support/TempDir.hpp"
+#include "test_support/TestEnvironment.hpp"
 
 namespace firebase {
 namespace {
@@ -99,6 +108,99 @@ TEST(LogOrder, LinesOfEveryThreadAndSourceComeOutWholeAndInTheOrderLogged) {
   }
   for (int w = 0; w < kWriters; ++w) EXPECT_EQ(nextOf[w], kLinesEach) << "writer " << w;
 }
+
+// A line that fails to be written, in each of the ways a line can fail.
+struct LineFailure {
+  const char* name;
+  std::function<void()> fail;
+};
+
+void PrintTo(const LineFailure& c, std::ostream* os) { *os << c.name; }
+
+void throwFromSink() { throw std::runtime_error("the sink failed"); }
+
+const LineFailure kLineFailures[] = {
+    // As the core's logger's line when its work cannot be queued: the place
+    // is taken, and its work dropped without running.
+    {"APlaceWhoseLineIsNeverQueued",
+     [] {
+       std::function<void()> line = [place = platform::log_output::reserve()] {
+         platform::log_output::writeAt(place, [] {});
+       };
+     }},
+    {"ALineWhoseWriteRunsOutOfMemory",
+     [] { platform::log_output::writeNext([] { throw std::bad_alloc(); }); }},
+    {"AConsoleSinkThatThrows",
+     [] {
+       platform::console::setSink([](std::string_view) { throwFromSink(); });
+       platform::console::print("a line its sink refuses");
+     }},
+    {"AnOSLogSinkThatThrows",
+     [] {
+       platform::oslog::setSink([](const platform::OSLog&, platform::LogType, std::string_view) { throwFromSink(); });
+       platform::OSLog("log.failure.test", "stand-in").log(platform::LogType::error, "a line its sink refuses");
+     }},
+    // Written on the core's queue, by whichever thread's line comes last.
+    {"ACoreLoggerLineWhoseSinkThrows",
+     [] {
+       platform::oslog::setSink([](const platform::OSLog&, platform::LogType, std::string_view) { throwFromSink(); });
+       FIRLogBasic(kGULLoggerLevelError, "[LogOrderTest]", "I-TST000003", "a line its sink refuses");
+       GULLoggerDrain();
+     }},
+};
+
+class LineFailureTest : public ::testing::TestWithParam<LineFailure> {};
+
+// The lines after a failed one go out, from the thread whose line failed and
+// from any other; each source's in the order logged.
+TEST_P(LineFailureTest, LosesThatLineOnlyAndTheNextLinesGoOut) {
+  struct Captured {
+    std::mutex mutex;
+    std::vector<std::string> lines;
+    void add(std::string_view line) {
+      std::lock_guard lock(mutex);
+      lines.emplace_back(line);
+    }
+    // Exactly these lines, each ending with its text (the core's lead with their version).
+    bool are(const std::vector<std::string>& expected) {
+      std::lock_guard lock(mutex);
+      return std::equal(lines.begin(), lines.end(), expected.begin(), expected.end(),
+                        [](const std::string& line, const std::string& text) { return line.ends_with(text); });
+    }
+  };
+  auto captured = std::make_shared<Captured>();
+  FIRLoggerResetForTesting();
+  // Threads that stall are left behind rather than hang the test.
+  auto run = [](std::function<void()> lines) { std::thread(std::move(lines)).detach(); };
+
+  run([captured, fail = GetParam().fail] {
+    try {
+      fail();
+    } catch (...) {
+      // a line's failure reaching its caller is not what is checked here
+    }
+    platform::console::setSink([captured](std::string_view line) { captured->add(line); });
+    platform::oslog::setSink([captured](const platform::OSLog&, platform::LogType, std::string_view message) {
+      captured->add(message);
+    });
+    platform::console::print("the failing thread's next line");
+  });
+  ASSERT_TRUE(test_support::waitUntil([&] { return captured->are({"the failing thread's next line"}); }));
+
+  run([] {
+    FIRLogBasic(kGULLoggerLevelError, "[LogOrderTest]", "I-TST000004", "another thread's core line");
+    platform::console::print("another thread's line");
+  });
+  ASSERT_TRUE(test_support::waitUntil([&] {
+    return captured->are({"the failing thread's next line", "[LogOrderTest][I-TST000004] another thread's core line",
+                          "another thread's line"});
+  }));
+  platform::console::setSink({});
+  platform::oslog::setSink({});
+}
+
+INSTANTIATE_TEST_SUITE_P(Failures, LineFailureTest, ::testing::ValuesIn(kLineFailures),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace firebase

@@ -48,41 +48,65 @@ void Writer::newLine(std::size_t depth) {
   out_.append(2 * depth, ' ');
 }
 
-void Writer::beforeValue() {
-  if (levels_.empty()) return;
+// Whether a value may come here (its comma and line written); fails the
+// writer where it may not.
+bool Writer::beforeValue() {
+  if (failed()) return false;
+  if (levels_.empty()) {
+    if (wroteTopLevel_) {
+      fail("a value after the end of the document");
+      return false;
+    }
+    wroteTopLevel_ = true;
+    return true;
+  }
   Level& level = levels_.back();
-  if (level.isObject) return;  // the key came first
+  if (level.isObject) {
+    if (!level.keyed) {
+      fail("a value without a key in an object");
+      return false;
+    }
+    level.keyed = false;
+    return true;
+  }
   if (level.count++ > 0) out_ += ',';
   newLine(levels_.size());
+  return true;
 }
 
 void Writer::open(char bracket, bool isObject) {
-  if (failed()) return;
-  beforeValue();
+  if (!beforeValue()) return;
   if (levels_.size() == kMaxDepth) {
     fail("the document nests deeper than JSON readers accept");
     return;
   }
   out_ += bracket;
-  levels_.push_back({isObject, 0, {}});
+  levels_.push_back({isObject, 0, {}, false});
 }
 
-void Writer::close(char bracket) {
+void Writer::close(bool isObject) {
   if (failed()) return;
-  if (levels_.back().count > 0) newLine(levels_.size() - 1);
-  out_ += bracket;
+  if (levels_.empty()) return fail("a close with nothing open");
+  const Level& level = levels_.back();
+  if (level.isObject != isObject) return fail(isObject ? "an array closed as an object" : "an object closed as an array");
+  if (level.keyed) return fail("a key without a value");
+  if (level.count > 0) newLine(levels_.size() - 1);
+  out_ += isObject ? '}' : ']';
   levels_.pop_back();
 }
 
 void Writer::beginObject() { open('{', true); }
-void Writer::endObject() { close('}'); }
+void Writer::endObject() { close(true); }
 void Writer::beginArray() { open('[', false); }
-void Writer::endArray() { close(']'); }
+void Writer::endArray() { close(false); }
 
 void Writer::key(std::string_view name) {
   if (failed()) return;
+  if (levels_.empty() || !levels_.back().isObject) return fail("a key outside an object");
   Level& level = levels_.back();
+  if (level.keyed) return fail("a second key before a value");
   level.key = name;
+  level.keyed = true;
   if (!text::isValidUTF8(name)) {
     fail("the key is not valid UTF-8");
     return;
@@ -94,8 +118,7 @@ void Writer::key(std::string_view name) {
 }
 
 void Writer::string(std::string_view text) {
-  if (failed()) return;
-  beforeValue();
+  if (!beforeValue()) return;
   if (!text::isValidUTF8(text)) {
     fail("the string is not valid UTF-8");
     return;
@@ -104,22 +127,19 @@ void Writer::string(std::string_view text) {
 }
 
 void Writer::base64(std::span<const std::uint8_t> bytes) {
-  if (failed()) return;
-  beforeValue();
+  if (!beforeValue()) return;
   out_ += '"';
   base64::appendEncoded(out_, bytes);
   out_ += '"';
 }
 
 void Writer::integer(std::int64_t value) {
-  if (failed()) return;
-  beforeValue();
+  if (!beforeValue()) return;
   fmt::format_to(std::back_inserter(out_), "{}", value);
 }
 
 void Writer::integer(std::uint64_t value) {
-  if (failed()) return;
-  beforeValue();
+  if (!beforeValue()) return;
   fmt::format_to(std::back_inserter(out_), "{}", value);
 }
 
@@ -127,8 +147,7 @@ void Writer::integer(std::uint64_t value) {
 // written 0.7, not as the double it widens to.
 template <typename T>
 void Writer::floatingPoint(T value) {
-  if (failed()) return;
-  beforeValue();
+  if (!beforeValue()) return;
   if (!std::isfinite(value)) {
     fail(fmt::format("Unable to encode {} directly in JSON", value));
     return;
@@ -140,14 +159,12 @@ void Writer::number(double value) { floatingPoint(value); }
 void Writer::number(float value) { floatingPoint(value); }
 
 void Writer::boolean(bool value) {
-  if (failed()) return;
-  beforeValue();
+  if (!beforeValue()) return;
   out_ += value ? "true" : "false";
 }
 
 void Writer::null() {
-  if (failed()) return;
-  beforeValue();
+  if (!beforeValue()) return;
   out_ += "null";
 }
 
@@ -173,6 +190,10 @@ void Writer::fail(std::string_view reason) {
 }
 
 std::expected<std::string, ErrorPtr> Writer::finish() && {
+  if (!levels_.empty())
+    fail(levels_.back().isObject ? "the document ends inside an object" : "the document ends inside an array");
+  else if (!wroteTopLevel_)
+    fail("the document is empty");
   if (error_) return std::unexpected(error_);
   return std::move(out_);
 }

@@ -1,22 +1,31 @@
 #include "foundation/LogOutput.hpp"
 
 #include <condition_variable>
+#include <cstdint>
 #include <cstdio>
-#include <map>
+#include <deque>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 
 namespace platform::log_output {
 namespace {
 
+struct Slot {
+  std::function<void()> write;
+  bool due = false;  // written, or given up: its turn may pass
+};
+
 struct Output {
   std::mutex mutex;
   std::condition_variable written;
   std::uint64_t nextPlace = 0;
   std::uint64_t nextToWrite = 0;
-  // Lines whose turn has not come yet, by place.
-  std::map<std::uint64_t, std::function<void()>> waiting;
+  // Every place from nextToWrite on, in order. A place has its slot from the
+  // moment it is taken, so writing or giving it up later allocates nothing
+  // and cannot fail.
+  std::deque<Slot> slots;
   // The thread writing lines now, if any: it writes every line whose turn
   // comes meanwhile.
   std::thread::id writer;
@@ -32,38 +41,67 @@ Output& output() {
 void writeDueLines(Output& out, std::unique_lock<std::mutex>& lock) {
   if (out.writer != std::thread::id()) return;
   out.writer = std::this_thread::get_id();
-  while (!out.waiting.empty() && out.waiting.begin()->first == out.nextToWrite) {
-    auto write = std::move(out.waiting.begin()->second);
-    out.waiting.erase(out.waiting.begin());
-    lock.unlock();
-    write();
+  while (!out.slots.empty() && out.slots.front().due) {
+    {
+      auto write = std::move(out.slots.front().write);
+      lock.unlock();
+      if (write) {
+        // A log has nowhere to report its own failure: the line is lost and
+        // its turn passes, so that no later line waits for it.
+        try {
+          write();
+        } catch (...) {
+        }
+      }
+    }  // dropped unlocked: the work may hold a place, which takes the lock to give itself up
     lock.lock();
+    out.slots.pop_front();
     ++out.nextToWrite;
   }
   out.writer = std::thread::id();
   out.written.notify_all();
 }
 
+// Marks `place` due, with the line that writes it or with none.
+void makeDue(std::uint64_t place, std::function<void()> write) {
+  Output& out = output();
+  std::unique_lock lock(out.mutex);
+  Slot& slot = out.slots[place - out.nextToWrite];
+  slot.write = std::move(write);
+  slot.due = true;
+  writeDueLines(out, lock);
+}
+
 }  // namespace
 
+struct Place::Reservation {
+  std::optional<std::uint64_t> unwritten;
+  ~Reservation() {
+    if (unwritten) makeDue(*unwritten, {});
+  }
+};
+
 Place reserve() {
+  auto reservation = std::make_shared<Place::Reservation>();
   Output& out = output();
   std::lock_guard lock(out.mutex);
-  return {out.nextPlace++};
+  out.slots.emplace_back();
+  reservation->unwritten = out.nextPlace++;
+  return Place(std::move(reservation));
 }
 
 void writeAt(Place place, std::function<void()> write) {
-  Output& out = output();
-  std::unique_lock lock(out.mutex);
-  out.waiting.emplace(place.number, std::move(write));
-  writeDueLines(out, lock);
+  auto& unwritten = place.reservation_->unwritten;
+  if (!unwritten) return;
+  const std::uint64_t number = *std::exchange(unwritten, std::nullopt);
+  makeDue(number, std::move(write));
 }
 
 void writeNext(std::function<void()> write) {
   Output& out = output();
   std::unique_lock lock(out.mutex);
+  out.slots.push_back({std::move(write), true});
   const std::uint64_t place = out.nextPlace++;
-  out.waiting.emplace(place, std::move(write));
   writeDueLines(out, lock);
   // A line logged while a line is written by this very thread follows it.
   if (out.writer == std::this_thread::get_id()) return;

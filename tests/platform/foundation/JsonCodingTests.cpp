@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <expected>
+#include <functional>
 #include <limits>
 
 #include "foundation/DateComponents.hpp"
@@ -70,6 +72,171 @@ TEST(JsonWriter, RefusesToNestDeeperThanReadersAccept) {
   EXPECT_TRUE(json::parse(*nested(512)));
   EXPECT_FALSE(nested(513));
 }
+
+namespace {
+
+// A sequence of writer calls and what the writer must answer for it.
+struct WriterCase {
+  const char* name;
+  std::function<void(json::Writer&)> calls;
+  // The document written, or the failure's reason and place.
+  std::expected<std::string, std::string> answer;
+  json::Writer::Layout layout = json::Writer::Layout::compact;
+};
+
+void PrintTo(const WriterCase& c, std::ostream* os) { *os << c.name; }
+
+class JsonWriterCalls : public ::testing::TestWithParam<WriterCase> {};
+
+TEST_P(JsonWriterCalls, WriteTheirDocumentOrFailSayingWhy) {
+  const auto& c = GetParam();
+  json::Writer writer(c.layout);
+  c.calls(writer);
+  const auto text = std::move(writer).finish();
+  if (c.answer) {
+    ASSERT_TRUE(text) << text.error()->debugDescription();
+    EXPECT_EQ(*text, *c.answer);
+    EXPECT_TRUE(json::parseAllowingFragments(*text));
+  } else {
+    ASSERT_FALSE(text) << "written as a success: " << *text;
+    EXPECT_EQ(text.error()->code(), json::kEncodingInvalidValueCode);
+    const auto* error = platform::errorAs<platform::DomainError>(text.error());
+    ASSERT_NE(error, nullptr);
+    EXPECT_EQ(error->userInfo().at("NSDebugDescription"), c.answer.error());
+  }
+}
+
+std::unexpected<std::string> fails(const char* reason) { return std::unexpected<std::string>(reason); }
+
+const WriterCase kWriterCases[] = {
+    {"AnObjectOfMembers",
+     [](json::Writer& w) {
+       w.beginObject();
+       w.key("a");
+       w.beginArray();
+       w.beginObject();
+       w.key("b");
+       w.null();
+       w.endObject();
+       w.endArray();
+       w.key("c");
+       w.beginObject();
+       w.endObject();
+       w.endObject();
+     },
+     R"({"a":[{"b":null}],"c":{}})"},
+    {"IndentedMembersAndElements",
+     [](json::Writer& w) {
+       w.beginObject();
+       w.key("a");
+       w.beginArray();
+       w.integer(std::int64_t{1});
+       w.integer(std::int64_t{2});
+       w.endArray();
+       w.key("b");
+       w.beginArray();
+       w.endArray();
+       w.endObject();
+     },
+     "{\n  \"a\": [\n    1,\n    2\n  ],\n  \"b\": []\n}", json::Writer::Layout::indented},
+    {"AStringAlone", [](json::Writer& w) { w.string("x"); }, R"("x")"},
+    {"AValueWithoutAKeyInAnObject",
+     [](json::Writer& w) {
+       w.beginObject();
+       w.integer(std::int64_t{1});
+       w.endObject();
+     },
+     fails("a value without a key in an object (at the top level)")},
+    {"AKeyInAnArray",
+     [](json::Writer& w) {
+       w.beginArray();
+       w.key("k");
+       w.integer(std::int64_t{1});
+       w.endArray();
+     },
+     fails("a key outside an object (at [0])")},
+    {"AKeyAtTheTopLevel",
+     [](json::Writer& w) {
+       w.key("k");
+       w.integer(std::int64_t{1});
+     },
+     fails("a key outside an object (at the top level)")},
+    {"TwoValuesAfterOneKey",
+     [](json::Writer& w) {
+       w.beginObject();
+       w.key("k");
+       w.integer(std::int64_t{1});
+       w.integer(std::int64_t{2});
+       w.endObject();
+     },
+     fails("a value without a key in an object (at k)")},
+    {"TwoKeysBeforeAValue",
+     [](json::Writer& w) {
+       w.beginObject();
+       w.key("k");
+       w.key("l");
+       w.null();
+       w.endObject();
+     },
+     fails("a second key before a value (at k)")},
+    {"AKeyWithoutAValue",
+     [](json::Writer& w) {
+       w.beginObject();
+       w.key("k");
+       w.endObject();
+     },
+     fails("a key without a value (at k)")},
+    {"AnObjectAndAnArrayLeftOpen",
+     [](json::Writer& w) {
+       w.beginObject();
+       w.key("k");
+       w.beginArray();
+     },
+     fails("the document ends inside an array (at k[0])")},
+    {"AnObjectLeftOpen", [](json::Writer& w) { w.beginObject(); }, fails("the document ends inside an object (at the top level)")},
+    {"AnObjectClosedAsAnArray",
+     [](json::Writer& w) {
+       w.beginObject();
+       w.endArray();
+     },
+     fails("an object closed as an array (at the top level)")},
+    {"AnArrayClosedAsAnObject",
+     [](json::Writer& w) {
+       w.beginArray();
+       w.null();
+       w.endObject();
+     },
+     fails("an array closed as an object (at [0])")},
+    {"AnObjectClosedWithNothingOpen", [](json::Writer& w) { w.endObject(); }, fails("a close with nothing open (at the top level)")},
+    {"AnArrayClosedTwice",
+     [](json::Writer& w) {
+       w.beginArray();
+       w.endArray();
+       w.endArray();
+     },
+     fails("a close with nothing open (at the top level)")},
+    {"TwoValuesAtTheTopLevel",
+     [](json::Writer& w) {
+       w.beginObject();
+       w.endObject();
+       w.integer(std::int64_t{2});
+     },
+     fails("a value after the end of the document (at the top level)")},
+    {"NothingWritten", [](json::Writer&) {}, fails("the document is empty (at the top level)")},
+    // The key is the writer's own: the failure still names a key whose text is gone.
+    {"AFailureAfterAKeyWhoseTextIsGone",
+     [](json::Writer& w) {
+       w.beginObject();
+       w.key(std::string(40, 'k'));
+       w.number(std::nan(""));
+     },
+     fails("Unable to encode nan directly in JSON (at kkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkk)")},
+};
+
+INSTANTIATE_TEST_SUITE_P(Sequences, JsonWriterCalls, ::testing::ValuesIn(kWriterCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
 
 namespace {
 

@@ -30,6 +30,10 @@ inline constexpr long kEncodingInvalidValueCode = 4866;
 // A value JSON cannot hold makes the writer fail: the first failure is kept
 // (naming where in the document it happened), later writes are ignored, and
 // `finish` answers the error instead of the text. Writing never throws.
+// Calls that would not make one JSON document fail the same way: a value
+// without its key in an object, a key outside an object or a second key
+// before its value, a close that does not match what is open, a second value
+// at the top level, and a document left unclosed or empty at `finish`.
 class Writer {
  public:
   enum class Layout {
@@ -69,13 +73,14 @@ class Writer {
  private:
   struct Level {
     bool isObject;
-    std::size_t count = 0;
-    std::string_view key;
+    std::size_t count = 0;  // members or elements begun
+    std::string key;        // the last key, kept for a later failure to name
+    bool keyed = false;     // that key still waits for its value
   };
-  void beforeValue();
+  bool beforeValue();
   void newLine(std::size_t depth);
   void open(char bracket, bool isObject);
-  void close(char bracket);
+  void close(bool isObject);
   template <typename T>
   void floatingPoint(T value);
   std::string position() const;
@@ -84,6 +89,7 @@ class Writer {
   long errorCode_;
   std::string out_;
   std::vector<Level> levels_;
+  bool wroteTopLevel_ = false;
   ErrorPtr error_;
 };
 
