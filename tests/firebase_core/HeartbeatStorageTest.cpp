@@ -14,6 +14,7 @@
 #include "CoreTestEnvironment.hpp"
 #include "HeartbeatTestSupport.hpp"
 #include "firebase_core/HeartbeatStorage.hpp"
+#include "foundation/Bundle.hpp"
 #include "test_support/TempDir.hpp"
 #include "test_support/TestEnvironment.hpp"
 
@@ -136,6 +137,25 @@ TEST_F(HeartbeatStorageTest, TheStoreIsTheUsersAloneWhateverTheUmaskAndRefusedWh
   });
   EXPECT_TRUE(sawNothing);
   EXPECT_EQ(test_support::readFile(file), before);
+}
+
+// The data root ($XDG_DATA_HOME) keeps the mode its user gave it; one that
+// others may write in without the sticky bit gets no store made in it.
+TEST_F(HeartbeatStorageTest, TheDataRootKeepsItsModeAndOneOpenToAllGetsNoStore) {
+  const std::string id = "1:12:ios:root";
+  const auto file = FileStorage::urlForHeartbeatId(id);
+  const auto dataRoot = platform::paths::applicationSupport();
+  for (const mode_t mode : {mode_t{01777}, mode_t{0777}}) {
+    std::filesystem::remove_all(dataRoot);
+    std::filesystem::create_directories(dataRoot);
+    ASSERT_EQ(::chmod(dataRoot.c_str(), mode), 0);
+    HeartbeatStorage::instance(id)->updateSync([](auto stored) { return appendDay(std::move(stored), 0); });
+    struct stat status {};
+    ASSERT_EQ(::stat(dataRoot.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, mode) << std::oct << mode;
+    EXPECT_EQ(std::filesystem::exists(file), mode == 01777) << std::oct << mode;
+    EXPECT_EQ(std::filesystem::is_empty(dataRoot), mode == 0777) << std::oct << mode;
+  }
 }
 
 TEST_F(HeartbeatStorageTest, UnreadableContentLoadsAsNothingAndIsReplaced) {

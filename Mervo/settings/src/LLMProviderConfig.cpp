@@ -213,7 +213,11 @@ void LLMProviderConfig::applyLaunchProviderPolicy() {
   currentProvider = LLMProvider::gemini;
   applyProviderDefaults();
   saveConfiguration();
-  platform::console::print("✅ Built-in AI has been set as the default LLM provider");
+  // A save that did not land made nothing the default: say why instead.
+  if (const auto& failure = *saveFailure)
+    platform::console::print("❌ Built-in AI could not be set as the default LLM provider: " + *failure);
+  else
+    platform::console::print("✅ Built-in AI has been set as the default LLM provider");
 }
 
 }  // namespace mervo

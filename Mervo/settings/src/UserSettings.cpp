@@ -62,6 +62,7 @@ std::expected<std::shared_ptr<platform::UserDefaults>, platform::ErrorPtr> UserS
 void UserSettings::loadSettings() {
   // The standard defaults stand in for a suite that cannot be opened.
   auto suite = openSharedSuite();
+  if (!suite) loadFailure = suite.error()->localizedDescription();
   auto& store = suite ? **suite : platform::UserDefaults::standard();
   auto keys = storageKeys(envConfig_);
   customSystemPrompt = store.string(keys.customSystemPrompt).value_or("");
@@ -112,6 +113,7 @@ void UserSettings::saveSettings() {
     saveFailure = written.error()->localizedDescription();
   else
     saveFailure = std::nullopt;
+  if (!saveFailure->has_value()) loadFailure = std::nullopt;  // the suite now holds what is shown
   platform::NotificationCenter::defaultCenter().post(kChangedNotification);
 }
 

@@ -73,22 +73,17 @@ void removeLeftoverTemporaries(const std::filesystem::path& file) {
 // The file a write of `file` replaces: `file` itself, or the end of its
 // chain of symbolic links (which need not exist yet), so that the links stay
 // and keep leading to the new content.
-std::expected<std::filesystem::path, FileFailure> fileBehindLinks(std::filesystem::path file) {
-  for (int followed = 0; followed <= kMaxLinksFollowed; ++followed) {
-    struct stat status {};
-    if (::lstat(file.c_str(), &status) != 0) {
-      if (errno == ENOENT) return file;
-      return std::unexpected(systemFailure(errno));
-    }
-    if (S_ISDIR(status.st_mode)) return std::unexpected(systemFailure(EISDIR));
-    if (S_ISREG(status.st_mode)) return file;
-    if (!S_ISLNK(status.st_mode)) return std::unexpected(refusal("Not a regular file"));
-    std::error_code error;
-    const auto target = std::filesystem::read_symlink(file, error);
-    if (error) return std::unexpected(systemFailure(error.value()));
-    file = target.is_absolute() ? target : file.parent_path() / target;
+std::expected<std::filesystem::path, FileFailure> fileBehindLinks(const std::filesystem::path& file) {
+  auto links = linkChain(file);
+  if (!links) return std::unexpected(links.error());
+  struct stat status {};
+  if (::lstat(links->back().c_str(), &status) != 0) {
+    if (errno == ENOENT) return links->back();
+    return std::unexpected(systemFailure(errno));
   }
-  return std::unexpected(systemFailure(ELOOP));
+  if (S_ISDIR(status.st_mode)) return std::unexpected(systemFailure(EISDIR));
+  if (!S_ISREG(status.st_mode)) return std::unexpected(refusal("Not a regular file"));
+  return links->back();
 }
 
 bool writeAll(int descriptor, std::string_view contents) {
@@ -116,6 +111,24 @@ void syncFolder(const std::filesystem::path& folder) {
 }  // namespace
 
 bool FileFailure::isMissing() const { return error == ENOENT; }
+
+std::expected<std::vector<std::filesystem::path>, FileFailure> linkChain(const std::filesystem::path& file) {
+  std::vector<std::filesystem::path> chain{file};
+  for (int followed = 0; followed <= kMaxLinksFollowed; ++followed) {
+    struct stat status {};
+    if (::lstat(chain.back().c_str(), &status) != 0) {
+      if (errno == ENOENT) return chain;
+      return std::unexpected(systemFailure(errno));
+    }
+    if (!S_ISLNK(status.st_mode)) return chain;
+    std::error_code error;
+    auto target = std::filesystem::read_symlink(chain.back(), error);
+    if (error) return std::unexpected(systemFailure(error.value()));
+    if (target.is_relative()) target = chain.back().parent_path() / target;
+    chain.push_back(std::move(target));
+  }
+  return std::unexpected(systemFailure(ELOOP));
+}
 
 std::expected<std::string, FileFailure> readWholeFile(const std::filesystem::path& file, std::size_t maxBytes) {
   // Without O_NONBLOCK, opening a FIFO waits for a writer that may never come.

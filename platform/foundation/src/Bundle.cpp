@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <mutex>
 
-#include "foundation/PrivateFiles.hpp"
 #include "foundation/PropertyList.hpp"
 
 namespace platform {
@@ -18,11 +17,6 @@ std::mutex& mainBundleMutex() {
 std::unique_ptr<Bundle>& mainBundleSlot() {
   static std::unique_ptr<Bundle> bundle;
   return bundle;
-}
-
-std::filesystem::path ensureFolder(std::filesystem::path folder) {
-  (void)files::makePrivateFolders(folder);  // what cannot be made fails where it is used, naming it
-  return folder;
 }
 
 std::filesystem::path homeFolder() {
@@ -125,8 +119,8 @@ void setArguments(int argc, char** argv) { argumentStore().assign(argv, argv + a
 }  // namespace process_info
 
 namespace paths {
-std::filesystem::path configHome() { return ensureFolder(xdgFolder("XDG_CONFIG_HOME", ".config")); }
-std::filesystem::path applicationSupport() { return ensureFolder(xdgFolder("XDG_DATA_HOME", ".local/share")); }
+std::filesystem::path configHome() { return xdgFolder("XDG_CONFIG_HOME", ".config"); }
+std::filesystem::path applicationSupport() { return xdgFolder("XDG_DATA_HOME", ".local/share"); }
 }  // namespace paths
 
 }  // namespace platform

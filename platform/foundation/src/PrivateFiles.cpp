@@ -1,19 +1,28 @@
 #include "foundation/PrivateFiles.hpp"
 
+#include <grp.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <mutex>
 #include <string>
 #include <vector>
+
+#include "foundation/Bundle.hpp"
 
 namespace platform::files {
 namespace {
 
 constexpr mode_t kPrivateFolderMode = 0700;
+constexpr mode_t kOpenToOthers = S_IRWXG | S_IRWXO;
 constexpr mode_t kWritableByOthers = S_IWGRP | S_IWOTH;
+// Account entries are small; a larger one is read with a larger buffer, up
+// to this.
+constexpr std::size_t kMaxAccountEntryBytes = 1024 * 1024;
 
 std::atomic<long long> ownUserForTesting{-1};
 
@@ -28,6 +37,182 @@ FileFailure folderFailure(const std::filesystem::path& folder, int error) {
   return {error, "Cannot make the folder " + folder.string() + ": " + std::strerror(error)};
 }
 
+// Makes one folder 0700: mkdir's mode passes through the umask, which may
+// take more than group and other bits. One made meanwhile by another process
+// counts as made; the caller checks what it found.
+std::expected<void, FileFailure> makeFolder(const std::filesystem::path& folder) {
+  if (::mkdir(folder.c_str(), kPrivateFolderMode) != 0) {
+    if (errno == EEXIST) return {};
+    return std::unexpected(folderFailure(folder, errno));
+  }
+  if (::chmod(folder.c_str(), kPrivateFolderMode) != 0) return std::unexpected(folderFailure(folder, errno));
+  return {};
+}
+
+// Reads an account entry with `read(buffer, size)`, one of the reentrant
+// lookups, into `buffer`, made larger while the entry does not fit. The
+// entry's texts point into the buffer.
+template <typename Read>
+int readAccountEntry(std::vector<char>& buffer, Read read) {
+  if (buffer.empty()) buffer.resize(16 * 1024);
+  for (;; buffer.resize(buffer.size() * 2)) {
+    const int result = read(buffer.data(), buffer.size());
+    if (result != ERANGE || buffer.size() >= kMaxAccountEntryBytes) return result;
+  }
+}
+
+bool namesOwnUser(const char* name) {
+  std::vector<char> buffer;
+  struct passwd account {};
+  struct passwd* found = nullptr;
+  const int result = readAccountEntry(
+      buffer, [&](char* data, std::size_t size) { return ::getpwnam_r(name, &account, data, size, &found); });
+  return result == 0 && found && found->pw_uid == ownUser();
+}
+
+// Whether anyone but the user is in the group: named among its members, or
+// having it as their primary group. Where the accounts cannot be read to
+// the end, someone may be.
+bool groupHasOtherMembers(gid_t group) {
+  std::vector<char> buffer;
+  struct group entry {};
+  struct group* found = nullptr;
+  if (readAccountEntry(buffer, [&](char* data, std::size_t size) {
+        return ::getgrgid_r(group, &entry, data, size, &found);
+      }) != 0)
+    return true;
+  if (found)
+    for (char** member = found->gr_mem; *member; ++member)
+      if (!namesOwnUser(*member)) return true;
+
+  // The enumeration of the accounts has one position per process.
+  static std::mutex enumeration;
+  std::lock_guard lock(enumeration);
+  ::setpwent();
+  bool other = false;
+  for (;;) {
+    struct passwd account {};
+    struct passwd* user = nullptr;
+    const int result = readAccountEntry(
+        buffer, [&](char* data, std::size_t size) { return ::getpwent_r(&account, data, size, &user); });
+    if (result != 0 || !user) {
+      other = result != ENOENT;
+      break;
+    }
+    if (user->pw_gid == group && user->pw_uid != ownUser()) {
+      other = true;
+      break;
+    }
+  }
+  ::endpwent();
+  return other;
+}
+
+std::string groupName(gid_t group) {
+  std::vector<char> buffer;
+  struct group entry {};
+  struct group* found = nullptr;
+  const int result = readAccountEntry(
+      buffer, [&](char* data, std::size_t size) { return ::getgrgid_r(group, &entry, data, size, &found); });
+  return result == 0 && found ? found->gr_name : std::to_string(group);
+}
+
+// Who, besides its owner, could rename or remove what is in the folder:
+// those who may write in it, unless the sticky bit keeps each to their own
+// entries. A group's write counts only when anyone but the user is in it
+// (a private group, as most systems give each user, is the user alone).
+std::optional<std::string> othersWhoMayReplace(const struct stat& folder) {
+  if ((folder.st_mode & S_ISVTX) != 0) return std::nullopt;
+  if ((folder.st_mode & S_IWOTH) != 0) return "others";
+  if ((folder.st_mode & S_IWGRP) != 0 && groupHasOtherMembers(folder.st_gid))
+    return "its group " + groupName(folder.st_gid) + ", which has other members";
+  return std::nullopt;
+}
+
+// A folder of the user's: a root (an XDG home, given by the user or made
+// for them) or one that a link leads into. Its mode is the user's to set and
+// is never changed; one through which another user could replace what is
+// kept in it is refused. `subject` names it in the refusal, `remedy` says
+// what to do instead. One that cannot be looked at is left to the read or
+// write that follows, which says why it fails.
+std::expected<void, FileFailure> checkUsersFolder(const std::filesystem::path& folder, const std::string& subject,
+                                                  const std::string& remedy) {
+  struct stat status {};
+  if (::stat(folder.c_str(), &status) != 0) return {};
+  if (!S_ISDIR(status.st_mode)) return std::unexpected(refusal(folder.string() + " is not a folder"));
+  if (status.st_uid != ownUser())
+    return std::unexpected(
+        refusal(subject + " belongs to another user, who could replace what is kept in it; " + remedy));
+  if (auto others = othersWhoMayReplace(status))
+    return std::unexpected(refusal(subject + " is writable by " + *others +
+                                   ", who could replace what is kept in it; take that right away (chmod go-w " +
+                                   folder.string() + ") or " + remedy));
+  return {};
+}
+
+// One of the folders the programs make below a root: a folder of the user's
+// own that is open to others (as older versions made them under a lax
+// umask) is made 0700 again. A link in its place is the user's, and so is
+// the folder it leads to.
+std::expected<void, FileFailure> checkProgramsFolder(const std::filesystem::path& folder) {
+  struct stat status {};
+  if (::lstat(folder.c_str(), &status) != 0) return {};
+  if (S_ISLNK(status.st_mode))
+    return checkUsersFolder(folder, "The folder " + folder.string(), "make it a folder of your own");
+  if (!S_ISDIR(status.st_mode)) return std::unexpected(refusal(folder.string() + " is not a folder"));
+  if (status.st_uid != ownUser())
+    return std::unexpected(refusal("The folder " + folder.string() +
+                                   " belongs to another user, who could replace what is kept in it; remove it or "
+                                   "make it yours (chown)"));
+  if ((status.st_mode & kOpenToOthers) != 0 && ::chmod(folder.c_str(), kPrivateFolderMode) != 0)
+    return std::unexpected(refusal("The folder " + folder.string() + " is open to others and cannot be made private: " +
+                                   std::strerror(errno)));
+  return {};
+}
+
+// What to do instead of keeping files in a refused root.
+std::string remedyFor(const std::filesystem::path& root) {
+  const auto normal = root.lexically_normal();
+  if (normal == paths::configHome().lexically_normal()) return "set XDG_CONFIG_HOME to a folder of your own";
+  if (normal == paths::applicationSupport().lexically_normal()) return "set XDG_DATA_HOME to a folder of your own";
+  return "use a folder of your own";
+}
+
+// The file, and what its links lead to. Special files, folders and links
+// that loop are left to the read or write, which refuses them with its own
+// reason; a link that leads nowhere is refused here, since a write would
+// make its target, wherever that is.
+std::expected<void, FileFailure> checkFile(const std::filesystem::path& file) {
+  const auto links = linkChain(file);
+  if (!links) return {};
+  const auto& target = links->back();
+  const bool linked = links->size() > 1;
+  struct stat status {};
+  if (::stat(target.c_str(), &status) != 0) {
+    if (errno == ENOENT && linked)
+      return std::unexpected(refusal("The link " + file.string() + " leads to " + target.string() +
+                                     ", which does not exist; make the file there or remove the link"));
+    return {};
+  }
+  if (!S_ISREG(status.st_mode)) return {};
+  const std::string linkNote = linked ? ", to which the link " + file.string() + " leads," : "";
+  for (auto hop = links->begin() + 1; hop != links->end(); ++hop) {
+    const auto folder = hop->parent_path();
+    if (auto checked = checkUsersFolder(folder, "The folder " + folder.string() + linkNote,
+                                        "keep the file in a folder of your own");
+        !checked)
+      return checked;
+  }
+  const std::string subject = "The file " + target.string() + linkNote;
+  if (status.st_uid != ownUser())
+    return std::unexpected(
+        refusal(subject + " belongs to another user, who could change it; remove it or make it yours (chown)"));
+  if ((status.st_mode & kWritableByOthers) != 0)
+    return std::unexpected(refusal(subject + " is writable by others, who could change it; take that right away "
+                                   "(chmod go-w " + target.string() + ")"));
+  return {};
+}
+
 // The folders from root down to `folder`; only `folder` when it does not lie
 // below root.
 std::vector<std::filesystem::path> foldersFrom(const std::filesystem::path& root, const std::filesystem::path& folder) {
@@ -37,31 +222,6 @@ std::vector<std::filesystem::path> foldersFrom(const std::filesystem::path& root
   for (const auto& part : below)
     if (part != ".") chain.push_back(chain.back() / part);
   return chain;
-}
-
-// A folder that is not there yet counts as checked: nothing in it can be
-// read, and what is made in it is made private. One that cannot be looked at
-// is left to the read or write that follows, which says why it fails.
-std::expected<void, FileFailure> checkFolder(const std::filesystem::path& folder) {
-  struct stat status {};
-  if (::stat(folder.c_str(), &status) != 0) return {};
-  if (!S_ISDIR(status.st_mode)) return std::unexpected(refusal(folder.string() + " is not a folder"));
-  if (status.st_uid != ownUser())
-    return std::unexpected(refusal("The folder " + folder.string() + " belongs to another user"));
-  if ((status.st_mode & kWritableByOthers) != 0 && ::chmod(folder.c_str(), kPrivateFolderMode) != 0)
-    return std::unexpected(refusal("The folder " + folder.string() + " is writable by others"));
-  return {};
-}
-
-// Special files, folders and links that lead nowhere are left to the read
-// or write, which refuses them with its own reason.
-std::expected<void, FileFailure> checkFile(const std::filesystem::path& file) {
-  struct stat status {};
-  if (::stat(file.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return {};
-  if (status.st_uid != ownUser()) return std::unexpected(refusal("The file " + file.string() + " belongs to another user"));
-  if ((status.st_mode & kWritableByOthers) != 0)
-    return std::unexpected(refusal("The file " + file.string() + " is writable by others"));
-  return {};
 }
 
 }  // namespace
@@ -74,23 +234,29 @@ std::expected<void, FileFailure> makePrivateFolders(const std::filesystem::path&
     if (up == up.parent_path()) break;
   }
   for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
-    if (::mkdir(it->c_str(), kPrivateFolderMode) != 0) {
-      if (errno == EEXIST && std::filesystem::is_directory(*it, error)) continue;  // made meanwhile by another
-      return std::unexpected(folderFailure(*it, errno));
-    }
-    // mkdir's mode passes through the umask, which may take more than group
-    // and other bits.
-    if (::chmod(it->c_str(), kPrivateFolderMode) != 0) return std::unexpected(folderFailure(*it, errno));
+    if (auto made = makeFolder(*it); !made) return made;
+    if (!std::filesystem::is_directory(*it, error)) return std::unexpected(folderFailure(*it, EEXIST));
   }
   return {};
 }
 
 std::expected<void, FileFailure> guardPrivateFile(const std::filesystem::path& root, const std::filesystem::path& file,
                                                   MissingFolders missing) {
+  const auto chain = foldersFrom(root, file.parent_path());
+  // A root that is not there yet is made for the user, as theirs.
   if (missing == MissingFolders::create)
-    if (auto made = makePrivateFolders(file.parent_path()); !made) return made;
-  for (const auto& folder : foldersFrom(root, file.parent_path()))
-    if (auto checked = checkFolder(folder); !checked) return checked;
+    if (auto made = makePrivateFolders(chain.front()); !made) return made;
+  if (auto checked = checkUsersFolder(chain.front(), "The folder " + chain.front().string(), remedyFor(chain.front()));
+      !checked)
+    return checked;
+  // Each folder below is checked before anything is made in it.
+  for (auto folder = chain.begin() + 1; folder != chain.end(); ++folder) {
+    if (std::error_code error; !std::filesystem::exists(std::filesystem::symlink_status(*folder, error))) {
+      if (missing == MissingFolders::leave) return {};  // nothing below it to read
+      if (auto made = makeFolder(*folder); !made) return made;
+    }
+    if (auto checked = checkProgramsFolder(*folder); !checked) return checked;
+  }
   return checkFile(file);
 }
 

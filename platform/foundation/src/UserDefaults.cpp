@@ -40,14 +40,25 @@ bool isSafeDomainName(const std::string& name) {
   return text::isValidUTF8(name);
 }
 
+// Checks the settings folders and the domain file before they are read or
+// written (and, for a write, makes the folders that are missing); a refusal
+// names the file and what is at fault.
+std::expected<void, ErrorPtr> guardDomainFile(const std::filesystem::path& file, files::MissingFolders missing) {
+  auto guarded = files::guardPrivateFile(paths::configHome(), file, missing);
+  if (guarded) return {};
+  if (guarded.error().error != 0)
+    return std::unexpected(defaultsError(Case::folderNotCreated, file.parent_path().string(), guarded.error().reason));
+  return std::unexpected(defaultsError(Case::unreadable, file.string(),
+                                       "The settings file " + file.string() + " cannot be used: " +
+                                           guarded.error().reason));
+}
+
 // Reads a domain file: an absent file is an empty domain; a file that cannot
 // be read, or holds anything but a dictionary property list, is an error
 // that names the file and the cause.
 std::expected<PropertyValue::Dictionary, ErrorPtr> readDomainFile(const std::filesystem::path& file) {
-  if (auto guarded = files::guardPrivateFile(paths::configHome(), file, files::MissingFolders::leave); !guarded)
-    return std::unexpected(defaultsError(Case::unreadable, file.string(),
-                                         "The settings file " + file.string() + " cannot be used: " +
-                                             guarded.error().reason));
+  if (auto guarded = guardDomainFile(file, files::MissingFolders::leave); !guarded)
+    return std::unexpected(guarded.error());
   auto value = plist::readFile(file);
   if (!value) {
     const long code = value.error()->code();
@@ -142,8 +153,9 @@ class UserDefaultsRegistry {
     std::lock_guard lock(mutex_);
     if (auto it = suites_.find(name); it != suites_.end()) return it->second;
     auto file = UserDefaults::fileForDomain(name);
-    if (auto folder = files::makePrivateFolders(file.parent_path()); !folder)
-      return std::unexpected(defaultsError(Case::folderNotCreated, file.parent_path().string(), folder.error().reason));
+    // Refused folders are reported even where there is no file yet to read.
+    if (auto guarded = guardDomainFile(file, files::MissingFolders::leave); !guarded)
+      return std::unexpected(guarded.error());
     std::shared_ptr<UserDefaults> suite(new UserDefaults(name, file));
     {
       std::lock_guard instanceLock(suite->mutex_);
@@ -402,7 +414,9 @@ std::expected<void, ErrorPtr> UserDefaults::writePending(files::Durability durab
   auto notWritten = [&](const std::string& cause) {
     return std::unexpected(defaultsError(Case::notWritten, file_.string(), cause));
   };
-  (void)files::makePrivateFolders(file_.parent_path());  // a failure shows in the lock or the read
+  // Nothing, the lock file included, is made in folders the guard refuses.
+  if (auto guarded = guardDomainFile(file_, files::MissingFolders::create); !guarded)
+    return std::unexpected(guarded.error());
   files::FileLock lock(file_);
   if (!lock.held()) return notWritten(lock.failure().reason);
   // Never replace a file we cannot read: the changes stay pending.

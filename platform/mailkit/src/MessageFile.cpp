@@ -1,13 +1,12 @@
 #include "mailkit/MessageFile.hpp"
 
 #include <algorithm>
-#include <fstream>
-#include <sstream>
 
 #include "AsciiText.hpp"
 #include "BodyReader.hpp"
 #include "GMime.hpp"
 #include "MessageRepairs.hpp"
+#include "foundation/AtomicFile.hpp"
 #include "foundation/Text.hpp"
 #include "mailkit/Charsets.hpp"
 #include "mailkit/EncodedWords.hpp"
@@ -62,11 +61,9 @@ void appendMailboxes(InternetAddressList* list, std::vector<MEEmailAddress>& add
 }  // namespace
 
 std::expected<MessageFile, std::string> MessageFile::read(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::unexpected("Cannot read the message file " + path.string());
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return parse(std::move(bytes).str());
+  auto bytes = platform::files::readWholeFile(path, kMaxFileBytes);
+  if (!bytes) return std::unexpected("Cannot read the message file " + path.string() + ": " + bytes.error().reason);
+  return parse(std::move(*bytes));
 }
 
 MessageFile MessageFile::parse(std::string rawData) {

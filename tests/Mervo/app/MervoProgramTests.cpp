@@ -215,7 +215,8 @@ TEST_F(MervoProgramTest, TwoSettingsFoldersRunSideBySideOverOneStore) {
 }
 
 // A shared suite left unreadable (a typo in a hand-edited file) is never
-// written over; the start's save of the built-in service says it did not land.
+// written over; the start's save of the built-in service says it did not
+// land, and why, where it would say that it did.
 TEST_F(MervoProgramTest, AnUnreadableSharedSuiteIsKeptAndTheLaunchSaveSaysItDidNotLand) {
   const auto suiteFile = platform::UserDefaults::fileForDomain("group.tesvarin.quorbel");
   const std::string handEdited = "<plist><dict><key>llm_provider</key><string>openai</dict></plist>";
@@ -229,6 +230,12 @@ TEST_F(MervoProgramTest, AnUnreadableSharedSuiteIsKeptAndTheLaunchSaveSaysItDidN
             std::string::npos)
       << mervo.out();
   EXPECT_EQ(mervo.out().find("💾 LLMProviderConfig: Settings saved to shared UserDefaults"), std::string::npos);
+  EXPECT_EQ(mervo.out().find("✅ Built-in AI has been set as the default LLM provider"), std::string::npos)
+      << mervo.out();
+  EXPECT_NE(mervo.out().find("❌ Built-in AI could not be set as the default LLM provider: The settings file " +
+                             suiteFile.string() + " is not a property list"),
+            std::string::npos)
+      << mervo.out();
   EXPECT_EQ(test_support::readFile(suiteFile), handEdited);
 }
 

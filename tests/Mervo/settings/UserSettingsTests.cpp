@@ -148,6 +148,7 @@ TEST_F(UserSettingsTest, ASaveTheSuiteFileDidNotTakeSaysWhyUntilOneDoes) {
   const auto suiteFile = platform::UserDefaults::fileForDomain(settings_test::kSuiteName);
   UserSettings settings;
   suite();
+  std::filesystem::create_directories(suiteFile.parent_path());
   { std::ofstream(suiteFile) << "<plist><dict><key>emailTone</dict></plist>"; }
   ChangeCounter changes;
   settings.useCustomPrompt = true;

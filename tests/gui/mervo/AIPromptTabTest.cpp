@@ -263,6 +263,31 @@ TEST_F(AIPromptTabTest, AChangeTheSuiteDidNotTakeSaysSoUntilASaveDoes) {
   EXPECT_TRUE(storedPrompt()->ends_with("!"));
 }
 
+// Stored settings that cannot be read at the start are not shown, and the
+// tab says they are left as they are, until a save reaches the suite.
+TEST_F(AIPromptTabTest, StoredSettingsThatCannotBeReadAreSaidToBeLeftAsTheyAre) {
+  const auto file = platform::UserDefaults::fileForDomain(settings_test::kSuiteName);
+  std::filesystem::create_directories(file.parent_path());
+  { std::ofstream(file) << "not a property list"; }
+  tab.reset();
+  promptInForce.reset();
+  platform::UserDefaults::resetForTesting();
+  userSettings = std::make_unique<UserSettings>();
+  promptInForce = std::make_unique<mervo::PromptInForce>(*userSettings);
+  tab = std::make_unique<AIPromptTab>(*userSettings, *promptInForce);
+  gui_test::showAndWait(*tab);
+  auto* notice = tab->saveFailureNotice();
+  EXPECT_TRUE(notice->isVisible());
+  EXPECT_TRUE(notice->text().startsWith("The stored settings could not be read and are left as they are. The "
+                                        "settings file " + QString::fromStdString(file.string())))
+      << notice->text().toStdString();
+  EXPECT_EQ(test_support::readFile(file), "not a property list");
+
+  std::filesystem::remove(file);
+  toggle();
+  EXPECT_FALSE(notice->isVisible());
+}
+
 }  // namespace
 
 namespace {

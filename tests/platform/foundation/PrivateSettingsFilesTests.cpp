@@ -1,12 +1,16 @@
+#include <grp.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <functional>
 #include <optional>
+#include <sstream>
 
 #include <gtest/gtest.h>
 
 #include "foundation/Bundle.hpp"
+#include "foundation/DefaultsCommand.hpp"
 #include "foundation/PrivateFiles.hpp"
 #include "foundation/UserDefaults.hpp"
 #include "test_support/TempDir.hpp"
@@ -123,7 +127,13 @@ INSTANTIATE_TEST_SUITE_P(
                                                 std::filesystem::perm_options::add);
                    std::filesystem::remove(file);
                    std::filesystem::create_symlink(elsewhere, file);
-                   return std::optional("The file " + file.string() + " is writable by others");
+                   return std::optional("The file " + elsewhere.string() + ", to which the link " + file.string() +
+                                        " leads, is writable by others");
+                 }},
+        Exposure{"SettingsFolderReadableByAll",
+                 [](const auto& file) {
+                   std::filesystem::permissions(file.parent_path().parent_path(), static_cast<std::filesystem::perms>(0755));
+                   return std::optional<std::string>();
                  }},
         Exposure{"FoldersOfAnotherUser",
                  [](const auto&) {
@@ -132,5 +142,130 @@ INSTANTIATE_TEST_SUITE_P(
                                         " belongs to another user");
                  }}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A settings file that links to a file not there: a write would make that
+// file wherever the link leads, in a folder nobody checked.
+TEST_F(PrivateSettingsTest, ALinkToAMissingFileIsRefusedNamingBoth) {
+  auto opened = UserDefaults::openSuite(kSuite);  // before the link: the write is refused later
+  ASSERT_TRUE(opened);
+  test_support::TempDir elsewhere;
+  const auto target = elsewhere.path() / "gone.plist";
+  const auto file = UserDefaults::fileForDomain(kSuite);
+  std::filesystem::create_directories(file.parent_path());
+  std::filesystem::create_symlink(target, file);
+  const std::string refusal = "The link " + file.string() + " leads to " + target.string() + ", which does not exist";
+
+  (*opened)->set("k", "v");
+  auto written = (*opened)->writeChanges();
+  ASSERT_FALSE(written);
+  EXPECT_NE(written.error()->localizedDescription().find(refusal), std::string::npos)
+      << written.error()->localizedDescription();
+  UserDefaults::resetForTesting();
+  auto reopened = UserDefaults::openSuite(kSuite);
+  ASSERT_FALSE(reopened);
+  EXPECT_NE(reopened.error()->localizedDescription().find(refusal), std::string::npos)
+      << reopened.error()->localizedDescription();
+  EXPECT_TRUE(std::filesystem::is_empty(elsewhere.path()));
+}
+
+struct CommandRun {
+  int status;
+  std::string out, err;
+};
+
+CommandRun defaults(const std::vector<std::string>& args) {
+  UserDefaults::resetForTesting();
+  std::ostringstream out, err;
+  const int status = platform::runDefaultsCommand(args, out, err);
+  return {status, out.str(), err.str()};
+}
+
+// The test's own group where no other account is in it, as a user's private
+// group is; nothing where the machine gives the test a shared group.
+std::optional<gid_t> privateGroup() {
+  const gid_t group = ::getegid();
+  if (const auto* entry = ::getgrgid(group); entry && entry->gr_mem[0]) return std::nullopt;
+  std::optional<gid_t> found = group;
+  ::setpwent();
+  while (const auto* account = ::getpwent())
+    if (account->pw_gid == group && account->pw_uid != ::geteuid()) found.reset();
+  ::endpwent();
+  return found;
+}
+
+// The settings root ($XDG_CONFIG_HOME) as the user made it. Its mode is the
+// user's: it stays, whether the settings are kept in it or refused. A root
+// through which another user could replace them is refused, with nothing
+// made in it; a group counts as others only when anyone but the user is in it.
+struct SettingsRoot {
+  const char* name;
+  mode_t mode;
+  enum class Group { own, nobodys } group;
+  bool ownedByNobody;
+  const char* refusal;  // nothing: the settings are kept there
+};
+void PrintTo(const SettingsRoot& root, std::ostream* os) { *os << root.name; }
+
+class SettingsRootTest : public PrivateSettingsTest, public ::testing::WithParamInterface<SettingsRoot> {};
+
+TEST_P(SettingsRootTest, KeepsItsModeAndIsUsedOrRefusedWithNothingMadeInIt) {
+  const auto& c = GetParam();
+  const auto* nobody = ::getpwnam("nobody");
+  if (!nobody || nobody->pw_uid == ::geteuid()) GTEST_SKIP() << "no account of another user to lend its group";
+  if (c.group == SettingsRoot::Group::own && !privateGroup()) GTEST_SKIP() << "the test's group has other members";
+  test_support::TempDir home;
+  const auto root = home.path() / "config";
+  std::filesystem::create_directory(root);
+  const uid_t owner = c.ownedByNobody ? nobody->pw_uid : ::geteuid();
+  const gid_t group = c.group == SettingsRoot::Group::nobodys ? nobody->pw_gid : ::getegid();
+  if (::chown(root.c_str(), owner, group) != 0) GTEST_SKIP() << "only root can give a folder away";
+  ASSERT_EQ(::chmod(root.c_str(), c.mode), 0);
+  test_support::ScopedEnv config("XDG_CONFIG_HOME", root.string());
+
+  const auto written = defaults({"write", kSuite, "llm_timeout", "-float", "45"});
+  const auto read = defaults({"read", kSuite});
+  const auto keyRead = defaults({"read", "group.test.never.written", "llm_timeout"});
+  EXPECT_EQ(modeOf(root), c.mode);
+  if (!c.refusal) {
+    EXPECT_EQ(written.status, 0) << written.err;
+    EXPECT_NE(read.out.find("llm_timeout = 45"), std::string::npos) << read.out << read.err;
+    EXPECT_EQ(keyRead.err, "The domain/default pair of (group.test.never.written, llm_timeout) does not exist\n");
+    return;
+  }
+  for (const auto* run : {&written, &read, &keyRead}) {
+    EXPECT_EQ(run->status, 1);
+    EXPECT_NE(run->err.find("The folder " + root.string() + " " + c.refusal), std::string::npos) << run->err;
+    EXPECT_NE(run->err.find("set XDG_CONFIG_HOME to a folder of your own"), std::string::npos) << run->err;
+  }
+  EXPECT_TRUE(std::filesystem::is_empty(root));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Modes, SettingsRootTest,
+    ::testing::Values(
+        SettingsRoot{"Private0700", 0700, SettingsRoot::Group::own, false, nullptr},
+        SettingsRoot{"ReadableByAll0755", 0755, SettingsRoot::Group::own, false, nullptr},
+        SettingsRoot{"WritableByAPrivateGroup0775", 0775, SettingsRoot::Group::own, false, nullptr},
+        SettingsRoot{"SetgidForAPrivateGroup2775", 02775, SettingsRoot::Group::own, false, nullptr},
+        SettingsRoot{"StickyAndWritableByAll1777", 01777, SettingsRoot::Group::own, false, nullptr},
+        SettingsRoot{"WritableByASharedGroup0775", 0775, SettingsRoot::Group::nobodys, false,
+                     "is writable by its group"},
+        SettingsRoot{"WritableByAll0777", 0777, SettingsRoot::Group::own, false, "is writable by others"},
+        SettingsRoot{"OfAnotherUser0755", 0755, SettingsRoot::Group::own, true, "belongs to another user"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A folder below the root is the programs' own, and the settings kept in it
+// are replaced by whoever owns it.
+TEST_F(PrivateSettingsTest, ASettingsFolderOfAnotherUserIsRefused) {
+  const auto* nobody = ::getpwnam("nobody");
+  const auto folder = platform::paths::configHome() / "quorbel";
+  std::filesystem::create_directories(folder);
+  if (!nobody || ::chown(folder.c_str(), nobody->pw_uid, nobody->pw_gid) != 0) GTEST_SKIP() << "needs root";
+  const auto written = defaults({"write", kSuite, "k", "v"});
+  EXPECT_EQ(written.status, 1);
+  EXPECT_NE(written.err.find("The folder " + folder.string() + " belongs to another user"), std::string::npos)
+      << written.err;
+  EXPECT_TRUE(std::filesystem::is_empty(folder));
+}
 
 }  // namespace

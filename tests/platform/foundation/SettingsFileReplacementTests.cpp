@@ -53,7 +53,6 @@ void store(const std::filesystem::path& file, const PropertyValue::Dictionary& v
 struct LinkedSettings {
   std::string name;
   std::function<std::filesystem::path(const std::filesystem::path& file, const std::filesystem::path& elsewhere)> link;
-  bool targetExists = true;
   friend void PrintTo(const LinkedSettings& value, std::ostream* out) { *out << value.name; }
 };
 
@@ -77,13 +76,6 @@ const LinkedSettings kLinkedSettings[] = {
        std::filesystem::create_symlink(elsewhere / "current.plist", file);
        return target;
      }},
-    {"LinkToAFileNotYetThere",
-     [](const auto& file, const auto& elsewhere) {
-       const auto target = elsewhere / "dotfiles" / "quorbel.plist";
-       std::filesystem::create_symlink(target, file);
-       return target;
-     },
-     false},
 };
 
 class LinkedSettingsFileTest : public ::testing::TestWithParam<LinkedSettings> {
@@ -98,16 +90,12 @@ TEST_P(LinkedSettingsFileTest, AWriteGoesThroughTheLinkWhichStays) {
   std::filesystem::create_directories(elsewhere_.path() / "dotfiles");
   const auto target = GetParam().link(file, elsewhere_.path());
   const auto linkText = std::filesystem::read_symlink(file);
-  PropertyValue::Dictionary expected;
-  if (GetParam().targetExists) {
-    expected = {{"llm_provider", "ollama"}};
-    store(target, expected);
-  }
+  PropertyValue::Dictionary expected{{"llm_provider", "ollama"}};
+  store(target, expected);
 
   auto suite = UserDefaults::suite("group.test.linked");
   ASSERT_TRUE(suite);
-  const std::optional<std::string> before = GetParam().targetExists ? std::optional<std::string>("ollama") : std::nullopt;
-  EXPECT_EQ(suite->string("llm_provider"), before);
+  EXPECT_EQ(suite->string("llm_provider"), "ollama");
   ASSERT_TRUE(suite->set("llm_model", "llama3.2"));
   ASSERT_TRUE(suite->writeChanges());
   expected["llm_model"] = "llama3.2";

@@ -289,6 +289,7 @@ TEST_F(UserDefaultsTest, TheLockFileIsNeverOpenedThroughASymbolicLink) {
   test_support::TempDir elsewhere;
   const auto target = elsewhere.path() / "created-through-the-link";
   const auto lockFile = UserDefaults::fileForDomain("group.test.lock-link").string() + ".lock";
+  std::filesystem::create_directories(std::filesystem::path(lockFile).parent_path());
   std::filesystem::create_symlink(target, lockFile);  // dangling
 
   suite->set("key", "value");

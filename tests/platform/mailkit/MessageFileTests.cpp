@@ -126,7 +126,7 @@ TEST(MessageFile, StrayEightBitByteInAHeaderIsReadAsWindows1252) {
 TEST(MessageFile, MissingFileIsAnError) {
   auto file = MessageFile::read("/nonexistent/message.eml");
   ASSERT_FALSE(file.has_value());
-  EXPECT_EQ(file.error(), "Cannot read the message file /nonexistent/message.eml");
+  EXPECT_EQ(file.error(), "Cannot read the message file /nonexistent/message.eml: No such file or directory");
 }
 
 TEST(MessageFile, NoBlankLineMeansAllHeaders) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <pty.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -8,6 +9,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <ostream>
 #include <sstream>
 
@@ -279,6 +282,49 @@ TEST_F(ExtensionProgramTest, OtherHandlersOnDemand) {
             "can sign: false\ncan encrypt: false\nsecurity error: none\naddresses failing encryption: none\n");
   EXPECT_EQ(runProgram("send", folder).status, 2);
 }
+
+// Message files that are no message: each handler that reads one ends at
+// once with the reason, whatever the file would give when read on.
+struct SpecialMessageFile {
+  const char* name;
+  std::function<void(const std::filesystem::path&)> make;
+  const char* reason;
+};
+void PrintTo(const SpecialMessageFile& c, std::ostream* os) { *os << c.name; }
+
+class SpecialMessageFileTest : public ExtensionProgramTest, public ::testing::WithParamInterface<SpecialMessageFile> {};
+
+TEST_P(SpecialMessageFileTest, IsRefusedWithItsReasonByEveryHandler) {
+  const auto file = folder.path() / "special.eml";
+  GetParam().make(file);
+  const std::string line = "Cannot read the message file " + file.string() + ": " + GetParam().reason + "\n";
+  // The window reads the file before it opens, as the session does.
+  for (const std::string& arguments : {"action " + file.string(), "reply " + file.string() + " --mode write",
+                                       "reply " + file.string()}) {
+    // A file read on until its end would never end here.
+    auto outcome = runProgram(arguments, folder, "QT_QPA_PLATFORM=offscreen timeout 120 ");
+    EXPECT_EQ(outcome.status, 1) << arguments;
+    EXPECT_TRUE(outcome.err.ends_with(line)) << arguments << outcome.err;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, SpecialMessageFileTest,
+    ::testing::Values(
+        SpecialMessageFile{"Missing", [](const auto&) {}, "No such file or directory"},
+        SpecialMessageFile{"Folder", [](const auto& file) { std::filesystem::create_directory(file); },
+                           "Is a directory"},
+        SpecialMessageFile{"Fifo", [](const auto& file) { ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0); },
+                           "Not a regular file"},
+        SpecialMessageFile{"LinkToDevZero", [](const auto& file) { std::filesystem::create_symlink("/dev/zero", file); },
+                           "Not a regular file"},
+        SpecialMessageFile{"OneByteOver64MiB",
+                           [](const auto& file) {
+                             std::ofstream(file) << "Subject: big\n\n";
+                             std::filesystem::resize_file(file, 64 * 1024 * 1024 + 1);  // a hole, no disk
+                           },
+                           "Larger than 64 MiB"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ExtensionProgramTest, ComposeWindowWithoutADisplaySaysWhatToDoInOneLine) {
   auto outcome = runProgram("reply " + message, folder, kNoDisplay);

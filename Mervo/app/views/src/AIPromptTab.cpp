@@ -77,13 +77,20 @@ QWidget* AIPromptTab::makeConfigurationContent(UserSettings& userSettings) {
   stack->addWidget(editorSection_);
 
   // Every change is saved at once; one that did not reach the shared suite
-  // says so here until a save does.
+  // says so here until a save does, and so do stored settings that could
+  // not be read at the start.
   saveFailureNotice_ = wrappingText({}, ui::systemFont(12), ui::color::red(), content);
   stack->addWidget(saveFailureNotice_);
-  bindings_.observe<std::optional<std::string>>(userSettings.saveFailure, [this](const std::optional<std::string>& failure) {
-    if (failure) saveFailureNotice_->setText(QString::fromStdString(notSavedMessage(*failure)));
-    saveFailureNotice_->setVisible(failure.has_value());
-  });
+  bindings_.recompute(
+      [this, &userSettings] {
+        const auto& saveFailure = *userSettings.saveFailure;
+        const auto& loadFailure = *userSettings.loadFailure;
+        if (saveFailure || loadFailure)
+          saveFailureNotice_->setText(QString::fromStdString(saveFailure ? notSavedMessage(*saveFailure)
+                                                                         : notReadMessage(*loadFailure)));
+        saveFailureNotice_->setVisible(saveFailure || loadFailure);
+      },
+      userSettings.saveFailure, userSettings.loadFailure);
 
   bindings_.text(editor_, userSettings.customSystemPrompt);
   bindings_.visible(editorSection_, userSettings.useCustomPrompt);

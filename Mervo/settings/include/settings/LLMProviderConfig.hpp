@@ -55,7 +55,8 @@ class LLMProviderConfig {
   void saveConfigurationManually();
   // Messages that make the configuration unusable; empty when it is valid.
   std::vector<std::string> validateConfiguration() const;
-  // Makes `gemini` current with its defaults and saves it.
+  // Makes `gemini` current with its defaults and saves it; prints that it
+  // did, or, when the save did not land, why not.
   void applyLaunchProviderPolicy();
 
   // Request descriptions for the connection test; nothing when the body

@@ -72,6 +72,11 @@ class UserSettings {
   // or its file not written: the values then wait for the next save); nothing
   // after a save that did. The compose assistant reads only the suite.
   platform::Published<std::optional<std::string>> saveFailure{std::nullopt};
+  // Why the stored settings could not be read at the start (the shared suite
+  // could not be opened: the fields then come from the program's own
+  // defaults, and the suite's file is left as it is); nothing once a save
+  // has reached the suite.
+  platform::Published<std::optional<std::string>> loadFailure{std::nullopt};
 
   // The settings file: one JSON object with the six settings under their plain
   // names. Nothing when it cannot be written (a prompt that is not UTF-8).

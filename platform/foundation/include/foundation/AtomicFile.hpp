@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Whole-file reads, and whole-file writes that readers and other processes
 // can rely on.
@@ -17,6 +18,11 @@ struct FileFailure {
 
   bool isMissing() const;  // no such file
 };
+
+// `file` and, when it is a symbolic link, every file its chain of links
+// leads to, in order: the last is no link, and may not exist. Links that
+// loop, or cannot be read, fail as the system says.
+std::expected<std::vector<std::filesystem::path>, FileFailure> linkChain(const std::filesystem::path& file);
 
 // The whole content of a regular file of at most maxBytes. Opening never
 // waits, and nothing is read beyond maxBytes: a FIFO, a device or another

@@ -53,7 +53,9 @@ const std::vector<std::string>& arguments();
 void setArguments(int argc, char** argv);
 }  // namespace process_info
 
-// Folders of the user's data (created 0700 on first use).
+// Folders of the user's data. Nothing here makes them: what keeps a file
+// there makes what is missing once the folders have been checked
+// (PrivateFiles.hpp).
 namespace paths {
 // $XDG_CONFIG_HOME, or ~/.config.
 std::filesystem::path configHome();

@@ -22,12 +22,18 @@ enum class MissingFolders { create, leave };
 
 // Checks, before a private file is read or written, every folder from
 // `root` (a folder of the user's, one of the XDG homes) down to the file's
-// folder, and the file itself when it is there, through symbolic links:
-// one that belongs to another user, or a file that others may write, is
-// refused with a reason that names it. A folder of the user's own that
-// others may write (as older versions made them under a lax umask) is made
-// 0700 instead. Missing folders are made (as makePrivateFolders does) or, for
-// a read, left missing: there is then nothing to read.
+// folder, and the file itself when it is there, through symbolic links. The
+// root is the user's: its mode is never changed, and it is refused when it
+// belongs to another user, or when others may write in it without the
+// sticky bit (a group counts as others only when anyone but the user is in
+// it). The folders below it are the programs' own: one of the user's that
+// is open to others (as older versions made them under a lax umask) is made
+// 0700 again, one of another user is refused. A file of another user, or
+// one that others may write, is refused, and so is a link that leads to no
+// file; the reason names what is at fault (a link's target, and the link)
+// and what to do. Missing folders are made (0700, each only once the folder
+// it goes into has passed) or, for a read, left missing: there is then
+// nothing to read. Nothing is made before the check has passed.
 std::expected<void, FileFailure> guardPrivateFile(const std::filesystem::path& root, const std::filesystem::path& file,
                                                   MissingFolders missing);
 

@@ -26,7 +26,7 @@ class UserDefaultsError : public Error {
     unusableSuiteName = 1,  // empty, too long, not UTF-8, or holding "/" or a control character
     notAPropertyList = 2,
     notADictionary = 3,
-    folderNotCreated = 4,
+    folderNotCreated = 4,  // at a write
     unreadable = 5,  // not a regular file, too large, links that loop...
     notWritten = 6,
     standardDomainName = 7,  // the suite name is the program's own domain
@@ -64,11 +64,13 @@ class UserDefaults {
   static UserDefaults& standard();
 
   // The shared suite of that name, or an error when it cannot be opened: an
-  // empty or unsafe name, the name of the standard domain, a folder that cannot
-  // be created, or an existing file that cannot be read (a FIFO or device in
-  // its place, a file too large, links that loop) or is not a dictionary
-  // property list read exactly (left untouched); the error names the file and
-  // the cause. One instance per name and process.
+  // empty or unsafe name, the name of the standard domain, settings folders
+  // or a file that another user could replace (files::guardPrivateFile), or
+  // an existing file that cannot be read (a FIFO or device in its place, a
+  // file too large, links that loop) or is not a dictionary property list
+  // read exactly (left untouched); the error names the file and the cause.
+  // Opening makes nothing: the first write makes the missing folders. One
+  // instance per name and process.
   static std::expected<std::shared_ptr<UserDefaults>, ErrorPtr> openSuite(const std::string& name);
   // openSuite without the reason.
   static std::shared_ptr<UserDefaults> suite(const std::string& name);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <expected>
 #include <filesystem>
 #include <optional>
@@ -22,6 +23,12 @@ namespace mailkit {
 // that do not match the boundary) are mended before it reads them.
 class MessageFile {
  public:
+  // Far more than any mail server takes: what is larger is no message.
+  static constexpr std::size_t kMaxFileBytes = 64 * 1024 * 1024;
+
+  // The message in a regular file of at most kMaxFileBytes; anything else (a
+  // FIFO, a device, a folder, a larger file) fails without waiting or reading
+  // on, with "Cannot read the message file …: " and the reason.
   static std::expected<MessageFile, std::string> read(const std::filesystem::path& path);
   static MessageFile parse(std::string rawData);
 
