@@ -39,12 +39,13 @@ void PersistentContainer::loadPersistentStores(const LoadCompletion& completion)
 
 std::expected<void, platform::ErrorPtr> PersistentContainer::load(const PersistentStoreDescription& description) {
   if (!model_) return std::unexpected(model_.error());
-  // A folder made here is the user's alone; one that was there keeps the
-  // permissions its owner gave it.
-  if (auto made = platform::files::makePrivateFolders(description.url.parent_path()); !made)
-    return std::unexpected(makeCoreDataError(PersistentStoreOpenError, "The store's folder could not be created.",
-                                             {{"NSFilePath", description.url.parent_path().string()},
-                                              {"reason", made.error().reason}}));
+  // Checked before anything is made: a store that another user could replace
+  // or read is refused, naming the folder or file at fault.
+  if (auto guarded = platform::files::guardPrivateFile(platform::paths::applicationSupport(), description.url,
+                                                       platform::files::MissingFolders::create);
+      !guarded)
+    return std::unexpected(
+        makeCoreDataError(PersistentStoreOpenError, guarded.error().reason, {{"NSFilePath", description.url.string()}}));
   auto store = SQLiteStore::open(description.url, *model_);
   if (!store) return std::unexpected(store.error());
   viewContext_.attach(std::move(*store), &*model_);

@@ -224,8 +224,8 @@ std::vector<std::filesystem::path> foldersFrom(const std::filesystem::path& root
   return chain;
 }
 
-}  // namespace
-
+// Makes the folder and every folder above it that is missing, each 0700.
+// Folders that are there are left as they are.
 std::expected<void, FileFailure> makePrivateFolders(const std::filesystem::path& folder) {
   std::vector<std::filesystem::path> missing;
   std::error_code error;
@@ -239,6 +239,8 @@ std::expected<void, FileFailure> makePrivateFolders(const std::filesystem::path&
   }
   return {};
 }
+
+}  // namespace
 
 std::expected<void, FileFailure> guardPrivateFile(const std::filesystem::path& root, const std::filesystem::path& file,
                                                   MissingFolders missing) {

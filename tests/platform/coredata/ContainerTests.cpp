@@ -373,23 +373,32 @@ TEST_P(UnwritableStore, CannotBeOpenedAndSaysWhy) {
   const std::string before = test_support::readFile(storeFile());
   const auto filesBefore = filesInStoreFolder();
 
-  // Root writes everywhere, so the loading then runs as "nobody", with the
-  // folders on the way open to it; the store's folder and file stay root's.
+  // Root writes everywhere, so the loading then runs as "nobody", to whom the
+  // data folder, the store's folder and file are given, with the folder above
+  // open to it. The folders stay closed to others: the programs would take
+  // others' rights to their own folders away.
   const bool asRoot = geteuid() == 0;
   std::vector<std::pair<std::filesystem::path, std::filesystem::perms>> restore;
   auto setPermissions = [&](const std::filesystem::path& path, std::filesystem::perms perms) {
     restore.emplace_back(path, std::filesystem::status(path).permissions());
     std::filesystem::permissions(path, perms);
   };
+  std::vector<std::filesystem::path> givenAway;
   using std::filesystem::perms;
-  if (asRoot)
-    for (auto up = folder.parent_path(); up != test_support::IsolatedEnvironment::root().parent_path(); up = up.parent_path())
-      setPermissions(up, std::filesystem::status(up).permissions() | perms::others_exec);
-  setPermissions(folder, u.folderWritable ? perms::all : perms::owner_read | perms::owner_exec | perms::others_read |
-                                                             perms::others_exec);
-  if (u.storeExists) setPermissions(storeFile(), perms::owner_read | perms::others_read);
+  if (asRoot) {
+    const auto above = test_support::IsolatedEnvironment::root();
+    setPermissions(above, std::filesystem::status(above).permissions() | perms::others_exec);
+    for (const auto& path : {folder.parent_path(), folder, storeFile()})
+      if (std::filesystem::exists(path)) {
+        ASSERT_EQ(::chown(path.c_str(), 65534, 65534), 0) << path;
+        givenAway.push_back(path);
+      }
+  }
+  setPermissions(folder, u.folderWritable ? perms::owner_all : perms::owner_read | perms::owner_exec);
+  if (u.storeExists) setPermissions(storeFile(), perms::owner_read);
   const LoadReport report = loadAsAnotherUser(asRoot ? std::optional<uid_t>(65534) : std::nullopt);
   for (auto it = restore.rbegin(); it != restore.rend(); ++it) std::filesystem::permissions(it->first, it->second);
+  for (const auto& path : givenAway) EXPECT_EQ(::chown(path.c_str(), ::geteuid(), ::getegid()), 0) << path;
 
   EXPECT_FALSE(report.loaded);
   EXPECT_EQ(report.code, coredata::PersistentStoreOpenError);
@@ -405,6 +414,57 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(Unwritable{"FolderWithoutAStore", false, false, "its folder "},
                       Unwritable{"FolderHoldingAStore", true, false, "its folder "},
                       Unwritable{"StoreFile", true, true, "the file cannot be written"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The data root ($XDG_DATA_HOME) as its user made it: its mode stays, and
+// one through which another user could replace the store gets nothing made
+// in it and stops the load with the reason.
+struct DataRoot {
+  const char* name;
+  mode_t mode;
+  bool ownedByNobody;
+  const char* refusal;  // nothing: the store is kept there
+};
+void PrintTo(const DataRoot& root, std::ostream* os) { *os << root.name; }
+
+class DataRootTest : public ContainerTest, public ::testing::WithParamInterface<DataRoot> {};
+
+TEST_P(DataRootTest, KeepsItsModeAndIsUsedOrRefusedWithNothingMadeInIt) {
+  const auto& c = GetParam();
+  test_support::TempDir home;
+  const auto root = home.path() / "data";
+  std::filesystem::create_directory(root);
+  if (c.ownedByNobody && (::geteuid() == 0 ? ::chown(root.c_str(), 65534, 65534) : -1) != 0)
+    GTEST_SKIP() << "only root can give a folder away";
+  ASSERT_EQ(::chmod(root.c_str(), c.mode), 0);
+  test_support::ScopedEnv data("XDG_DATA_HOME", root.string());
+
+  auto store = container();
+  const auto error = load(*store);
+  struct stat status {};
+  ASSERT_EQ(::stat(root.c_str(), &status), 0);
+  EXPECT_EQ(status.st_mode & 07777, c.mode);
+  if (!c.refusal) {
+    ASSERT_EQ(error, nullptr) << error->debugDescription();
+    EXPECT_EQ(std::filesystem::status(storeFile().parent_path()).permissions(), std::filesystem::perms::owner_all);
+    EXPECT_EQ(std::filesystem::status(storeFile()).permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    return;
+  }
+  ASSERT_NE(error, nullptr);
+  EXPECT_EQ(error->code(), coredata::PersistentStoreOpenError);
+  EXPECT_TRUE(error->localizedDescription().starts_with("The folder " + root.string() + " " + c.refusal))
+      << error->localizedDescription();
+  EXPECT_NE(error->localizedDescription().find("set XDG_DATA_HOME to a folder of your own"), std::string::npos);
+  EXPECT_NE(error->userInfoDescription().find(storeFile().string()), std::string::npos);
+  EXPECT_TRUE(std::filesystem::is_empty(root));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Container, DataRootTest,
+    ::testing::Values(DataRoot{"StickyAndWritableByAll1777", 01777, false, nullptr},
+                      DataRoot{"WritableByAll0777", 0777, false, "is writable by others"},
+                      DataRoot{"OfAnotherUser0755", 0755, true, "belongs to another user"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ContainerTest, AFolderInPlaceOfTheStoreIsRefused) {

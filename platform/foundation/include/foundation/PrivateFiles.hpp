@@ -13,11 +13,6 @@
 // put them there or could swap them.
 namespace platform::files {
 
-// Makes the folder and every folder above it that is missing, each 0700
-// (the umask does not narrow or widen it). Folders that are there are left
-// as they are.
-std::expected<void, FileFailure> makePrivateFolders(const std::filesystem::path& folder);
-
 enum class MissingFolders { create, leave };
 
 // Checks, before a private file is read or written, every folder from
