@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# The compose window and its popover as a person meets them, under a real X
-# server with a window manager (Xvfb and openbox), at twice the scale on a
-# screen of 1600 by 1000 pixels, drafting through a loopback
-# OpenAI-compatible server, keyboard and mouse driven by xdotool. It checks
+# The compose window and its popover, then Mervo and its Export Settings
+# sheet, as a person meets them, under a real X server with a window manager
+# (Xvfb and openbox), at twice the scale on a screen of 1600 by 1000 pixels,
+# drafting through a loopback OpenAI-compatible server, keyboard and mouse
+# driven by xdotool. It checks
 # what only a window manager shows (where windows go, which one is active)
 # and prints the windows' geometry; it exits non-zero when a check fails.
 #
@@ -32,7 +33,8 @@ if [ ${#missing[@]} -gt 0 ]; then
   $sudo apt-get update -qq
   $sudo apt-get install -y -qq --no-install-recommends $(printf '%s\n' "${missing[@]}" | sort -u)
 fi
-[ -x build/bin/quorbel_extension ] && [ -x build/bin/defaults ] || scripts/build.sh quorbel_extension defaults
+[ -x build/bin/quorbel_extension ] && [ -x build/bin/defaults ] && [ -x build/bin/Mervo ] ||
+  scripts/build.sh quorbel_extension defaults Mervo
 
 work=$(mktemp -d)
 pids=()
@@ -100,18 +102,17 @@ build/bin/defaults write group.tesvarin.quorbel llm_endpoint "http://127.0.0.1:$
 build/bin/defaults write group.tesvarin.quorbel llm_model loopback
 
 # --- geometry ------------------------------------------------------------------
+# "X Y WIDTH HEIGHT" of a window's content, without the frame.
+inner() {
+  xwininfo -id "$1" | awk '/Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {y = $NF}
+    /Width:/ {w = $NF} /Height:/ {h = $NF} END {print x, y, w, h}'
+}
 # "X Y WIDTH HEIGHT" of a window's outside, frame included.
 outer() {
-  local info frame
-  info=$(xwininfo -id "$1")
+  local frame left=0 right=0 top=0 bottom=0 x y w h
   frame=$(xprop -id "$1" _NET_FRAME_EXTENTS 2>/dev/null | grep -o '[0-9, ]*$' | tr -d ' ' || true)
-  local left=0 right=0 top=0 bottom=0
   [ -n "$frame" ] && IFS=, read -r left right top bottom <<<"$frame"
-  local x y w h
-  x=$(awk '/Absolute upper-left X/ {print $NF}' <<<"$info")
-  y=$(awk '/Absolute upper-left Y/ {print $NF}' <<<"$info")
-  w=$(awk '/Width:/ {print $NF}' <<<"$info")
-  h=$(awk '/Height:/ {print $NF}' <<<"$info")
+  read -r x y w h <<<"$(inner "$1")"
   echo "$((x - left)) $((y - top)) $((w + left + right)) $((h + top + bottom))"
 }
 on_screen() {  # on_screen X Y WIDTH HEIGHT
@@ -212,9 +213,54 @@ open_popover
 xdotool windowactivate "$other"
 check "the popover closes when another program's window is activated" wait_for is_gone "$popover"
 
+# --- Mervo and its Export Settings sheet -----------------------------------------
+# Settings of its own: each start of Mervo writes the provider settings over.
+export XDG_CONFIG_HOME="$work/mervo/config" XDG_DATA_HOME="$work/mervo/data"
+mkdir -p -m 700 "$XDG_CONFIG_HOME" "$XDG_DATA_HOME"
+QT_SCALE_FACTOR=2 build/bin/Mervo >"$work/mervo.log" 2>&1 &
+mervo_app=$!
+pids+=($mervo_app)
+wait_for window_named "$mervo_app" "^Mervo$"
+mervo=$(window_named "$mervo_app" "^Mervo$")
+check "Mervo's window is active" wait_for is_active "$mervo"
+shot mervo
+mervo_at=$(outer "$mervo")
+mervo_content=$(inner "$mervo")
+describe "Mervo" "$mervo_at"
+read -r mx my mw mh <<<"$mervo_content"
+echo "# Mervo's content: ${mw}x${mh} at ${mx},${my}"
+# The window is never narrower than 800 points, at this scale the screen's
+# whole width: then its content spans the screen, and only the frame's side
+# borders lie beyond its edges.
+mervo_on_screen() {
+  on_screen $mervo_at && return 0
+  read -r _ y _ h <<<"$mervo_at"
+  [ "$mw" -eq 1600 ] && [ "$mx" -eq 0 ] && [ "$y" -ge 0 ] && [ $((y + h)) -le 1000 ]
+}
+check "Mervo's window lies on the screen (at its minimum width, its content does)" mervo_on_screen
+
+# File ▸ Export Settings…, with the keyboard once the menu bar's first menu
+# is open: Right goes on to File, its first item Export Settings… chosen.
+xdotool mousemove $((mx + 30)) $((my + 20)) click 1
+xdotool key Right Return
+check "File ▸ Export Settings… opens its sheet" wait_for window_named "$mervo_app" "^Export Settings$"
+sheet=$(window_named "$mervo_app" "^Export Settings$" || true)
+if [ -n "$sheet" ]; then
+  check "the sheet is active" wait_for is_active "$sheet"
+  shot export-sheet
+  sheet_at=$(outer "$sheet")
+  describe "Export Settings sheet" "$sheet_at"
+  check "the Export Settings sheet lies on the screen" on_screen $sheet_at
+  xdotool key Escape
+  check "Escape closes the sheet" wait_for is_gone "$sheet"
+fi
+check "the activation is back in Mervo's window" wait_for is_active "$mervo"
+
 [ -n "$shots" ] && echo "# screenshots in $shots"
 if [ "$failures" -gt 0 ]; then
   echo "$failures check(s) failed; the compose window's output:" >&2
   cat "$work/app.log" >&2
+  echo "Mervo's output:" >&2
+  cat "$work/mervo.log" >&2
   exit 1
 fi

@@ -1,6 +1,7 @@
 #include "ui/AlertDialog.hpp"
 
 #include "ui/ButtonStyle.hpp"
+#include "ui/OnScreen.hpp"
 #include "ui/Palette.hpp"
 #include "ui/StyledButton.hpp"
 #include "ui/Text.hpp"
@@ -17,7 +18,6 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
-#include <algorithm>
 
 namespace ui {
 namespace {
@@ -143,8 +143,7 @@ void AlertDialog::placeOverItsWindow() {
   create();  // its frame, where the platform knows it before the window shows
   const QSize size = this->size().grownBy(windowHandle() ? windowHandle()->frameMargins() : QMargins());
   const QPoint centred = over.center() - QPoint(size.width() / 2, size.height() / 2);
-  move(std::clamp(centred.x(), room.left(), std::max(room.left(), room.right() + 1 - size.width())),
-       std::clamp(centred.y(), room.top(), std::max(room.top(), room.bottom() + 1 - size.height())));
+  move(placedWithin(room, QRect(centred, size)));
 }
 
 void AlertDialog::giveFocusBack() {

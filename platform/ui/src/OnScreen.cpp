@@ -10,14 +10,6 @@
 namespace ui {
 namespace {
 
-// Where a frame `length` long, now at `at`, goes in the area from `start`
-// that is `room` long: where it is, moved in as far as needed; one longer
-// than the area begins `lead` before it.
-int placed(int at, int length, int start, int room, int lead) {
-  if (length > room) return start - lead;
-  return std::clamp(at, start, start + room - length);
-}
-
 void fit(QWidget& window) {
   const QRect area = window.screen()->availableGeometry();
   const QRect content = window.geometry();
@@ -26,10 +18,10 @@ void fit(QWidget& window) {
   const QSize room = (area.size() - chrome).expandedTo(window.minimumSize());
   if (content.width() > room.width() || content.height() > room.height()) window.resize(content.size().boundedTo(room));
   const QSize outside = window.size() + chrome;
+  QPoint to = placedWithin(area, QRect(frame.topLeft(), outside));
   // Beyond the area, the content keeps its leading edge on it, the frame
   // its title bar.
-  const QPoint to(placed(frame.x(), outside.width(), area.x(), area.width(), content.x() - frame.x()),
-                  placed(frame.y(), outside.height(), area.y(), area.height(), 0));
+  if (outside.width() > area.width()) to.rx() -= content.x() - frame.x();
   if (to != frame.topLeft()) window.move(to);
 }
 
@@ -60,5 +52,12 @@ class OnScreen : public QObject {
 }  // namespace
 
 void keepOnScreen(QWidget& window) { new OnScreen(window); }
+
+QPoint placedWithin(const QRect& area, const QRect& box) {
+  const auto along = [](int at, int length, int start, int room) {
+    return length > room ? start : std::clamp(at, start, start + room - length);
+  };
+  return {along(box.x(), box.width(), area.x(), area.width()), along(box.y(), box.height(), area.y(), area.height())};
+}
 
 }  // namespace ui

@@ -7,7 +7,7 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
-#include <algorithm>
+#include "ui/OnScreen.hpp"
 
 namespace mailkit {
 
@@ -98,10 +98,10 @@ void AnchoredPopover::place() {
     const bool fitsBelow = at.y() + height() <= room.bottom() + 1;
     const bool fitsAbove = button.top() - height() >= room.top();
     if (!fitsBelow && fitsAbove) at.setY(button.top() - height());
-    // Room for neither: moved up until it ends at the screen's lower edge
-    // (its top at the upper edge, when it is as tall as the screen).
-    if (!fitsBelow && !fitsAbove) at.setY(std::max(room.top(), room.bottom() + 1 - height()));
-    at.setX(std::clamp(at.x(), room.left(), std::max(room.left(), room.right() + 1 - width())));
+    // Never past the screen's edges: with room for neither, it is moved up
+    // until it ends at the lower edge (its top at the upper edge, when it is
+    // as tall as the screen).
+    at = ui::placedWithin(room, QRect(at, size()));
   }
   move(at);
 }

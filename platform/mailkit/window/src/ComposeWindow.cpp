@@ -5,7 +5,6 @@
 #include <QFormLayout>
 #include <QKeySequence>
 #include <QMessageBox>
-#include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -13,11 +12,11 @@
 
 #include <fmt/format.h>
 
-#include <algorithm>
 #include <utility>
 
 #include "AnchoredPopover.hpp"
 #include "foundation/Console.hpp"
+#include "ui/OnScreen.hpp"
 
 namespace mailkit {
 
@@ -107,32 +106,13 @@ ComposeWindow::ComposeWindow(std::unique_ptr<ReplySession> session, ViewFactory 
   for (std::size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
   to_->setFocus();  // not Send, which comes first on screen: Space there would send at once
   resize(720, 560);
-  fitOnScreen();
-  // Once more when shown: only then are the window manager's frame and
-  // placement known.
-  new FirstPaintWatcher(this, [this] { fitOnScreen(); });
+  ui::keepOnScreen(*this);
 
   connect(to_, &QLineEdit::editingFinished, this, [this] { annotate(); });
   QTimer::singleShot(0, this, [this] { annotate(); });
 }
 
 ComposeWindow::~ComposeWindow() { closePopover(); }
-
-void ComposeWindow::fitOnScreen() {
-  const QScreen* screen = this->screen();
-  if (!screen) return;
-  const QRect room = screen->availableGeometry();
-  const QRect outer = frameGeometry();
-  const QRect inner = geometry();
-  const QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
-                       outer.bottom() - inner.bottom());
-  const QSize fitting = size().boundedTo(room.size().shrunkBy(frame));
-  if (fitting != size()) resize(fitting);
-  const QSize whole = fitting.grownBy(frame);
-  const QPoint at(std::clamp(outer.left(), room.left(), std::max(room.left(), room.right() + 1 - whole.width())),
-                  std::clamp(outer.top(), room.top(), std::max(room.top(), room.bottom() + 1 - whole.height())));
-  if (at != outer.topLeft()) move(at);
-}
 
 void ComposeWindow::updateDraft() {
   MEMessage draft = session_->session().mailMessage();

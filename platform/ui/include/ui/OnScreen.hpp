@@ -1,5 +1,7 @@
 #pragma once
 
+class QPoint;
+class QRect;
 class QWidget;
 
 namespace ui {
@@ -10,5 +12,9 @@ namespace ui {
 // manager's frame is known. A window that cannot fit keeps its title bar on
 // the area, and its content's leading edge.
 void keepOnScreen(QWidget& window);
+
+// Where `box` goes to lie within `area`: moved in as far as needed, and, along
+// a side where it is longer than the area, to the area's start.
+QPoint placedWithin(const QRect& area, const QRect& box);
 
 }  // namespace ui

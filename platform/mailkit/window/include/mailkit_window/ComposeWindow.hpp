@@ -47,7 +47,6 @@ class ComposeWindow : public QMainWindow {
   void send();
 
  private:
-  void fitOnScreen();
   void openPopover();
   void closePopover();
   void updateDraft();
