@@ -1,5 +1,6 @@
 #include "foundation/UserDefaults.hpp"
 
+#include <atomic>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -166,7 +167,16 @@ class UserDefaultsRegistry {
   }
 
   void scheduleWrite(UserDefaults* defaults) {
-    writer_.asyncAfter(std::chrono::milliseconds(10), [defaults] { defaults->synchronize(); });
+    writer_.asyncAfter(std::chrono::milliseconds(10), [this, defaults] {
+      if (!ending_) defaults->synchronize();
+    });
+  }
+
+  void synchronizeAtExit() {
+    ending_ = true;
+    // A write the queue is running finishes first; none starts after it.
+    if (!writer_.isCurrent()) writer_.sync([] {});
+    synchronizeAll();
   }
 
   void synchronizeAll() {
@@ -204,11 +214,14 @@ class UserDefaultsRegistry {
   }
 
   UserDefaultsRegistry() : writer_("com.quorbel.defaults-writer") {
-    // Changes not yet written when the program ends are written then.
-    std::atexit([] { UserDefaultsRegistry::instance().synchronizeAll(); });
+    // Changes not yet written when the program ends are written then, by
+    // the exiting thread alone: a write the queue began later would be cut
+    // off by the exit, leaving its temporary file behind.
+    std::atexit([] { UserDefaultsRegistry::instance().synchronizeAtExit(); });
   }
 
   std::mutex mutex_;
+  std::atomic<bool> ending_ = false;
   DispatchQueue writer_;
   std::unique_ptr<UserDefaults> standard_;
   std::map<std::string, std::shared_ptr<UserDefaults>> suites_;
