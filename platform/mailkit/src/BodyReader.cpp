@@ -349,14 +349,29 @@ class BodyReader {
 
 }  // namespace
 
+namespace {
+
+// The charset a text part is read in: the declared one; for HTML whose
+// label is missing or reads it poorly, the one its <meta> names.
+std::string charsetReadIn(GMimeObject* textPart) {
+  std::string declared = declaredCharset(textPart);
+  if (!g_mime_content_type_is_type(g_mime_object_get_content_type(textPart), "text", "html")) return declared;
+  const std::string html = decodedContent(GMIME_PART(textPart));
+  std::string meta = metaCharset(html);
+  if (meta.empty() || (!declared.empty() && readsWell(html, declared))) return declared;
+  return meta;
+}
+
+}  // namespace
+
 std::string textPartCharset(GMimeObject* body) {
   if (!body) return "";
-  if (isTextPart(body)) return declaredCharset(body);
+  if (isTextPart(body)) return charsetReadIn(body);
   std::string charset;
   GMimePartIter* parts = g_mime_part_iter_new(body);
   for (bool more = g_mime_part_iter_is_valid(parts); more && charset.empty(); more = g_mime_part_iter_next(parts)) {
     GMimeObject* part = g_mime_part_iter_get_current(parts);
-    if (isTextPart(part) && !isAttachment(part)) charset = declaredCharset(part);
+    if (isTextPart(part) && !isAttachment(part)) charset = charsetReadIn(part);
   }
   g_mime_part_iter_free(parts);
   return charset;

@@ -23,8 +23,10 @@ namespace mailkit {
 // length of the MIME entity read, bounds what mending may read again.
 BodyPart readBody(GMimeObject* body, std::size_t bodySize);
 
-// The charset that the first text part of a MIME body declares, or "": the
-// one older mail programs also write raw 8-bit header text in.
+// The charset that the first text part of a MIME body is read in, or "":
+// the one it declares; for HTML without a label, or with one that reads it
+// poorly, the one its <meta> names. Older mail programs write raw 8-bit
+// header text in it too.
 std::string textPartCharset(GMimeObject* body);
 
 }  // namespace mailkit

@@ -152,6 +152,8 @@ std::optional<std::string> goodReading(std::string_view bytes, std::string_view 
 
 }  // namespace
 
+bool readsWell(std::string_view bytes, std::string_view charset) { return goodReading(bytes, charset).has_value(); }
+
 std::string textInUTF8(std::string_view bytes, std::string_view charset, std::string_view nextCharset) {
   std::optional<std::string> text = goodReading(bytes, charset);
   constexpr char kEscape = '\x1b';

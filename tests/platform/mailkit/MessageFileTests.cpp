@@ -395,7 +395,8 @@ TEST(MessageFile, ForwardedMessagesNestShallowAndAreReadSafely) {
 }
 
 // Raw 8-bit header fields, without encoded words: UTF-8 when they are valid
-// UTF-8, else in the charset of the message's text part, else windows-1252.
+// UTF-8, else in the charset of the message's text part (an HTML part's
+// <meta> charset where its label is missing or wrong), else windows-1252.
 struct RawHeaderCase {
   const char* name;
   std::string textCharset;  // of the message's text part, or none
@@ -403,6 +404,7 @@ struct RawHeaderCase {
   std::string fromName;     // raw bytes
   std::string replySubject;
   std::string wroteLine;
+  std::string metaCharset = "";  // if given, the text part is HTML naming it, the subject its text
 };
 void PrintTo(const RawHeaderCase& c, std::ostream* os) { *os << c.name; }
 
@@ -411,8 +413,13 @@ class RawHeaderTest : public ::testing::TestWithParam<RawHeaderCase> {};
 TEST_P(RawHeaderTest, ReadsTheFieldsAsTheMessageIsWritten) {
   const auto& c = GetParam();
   std::string type = c.textCharset.empty() ? "" : "Content-Type: text/plain; charset=" + c.textCharset + "\r\n";
+  std::string body = "Hi\r\n";
+  if (!c.metaCharset.empty()) {
+    type = "Content-Type: text/html" + (c.textCharset.empty() ? "" : "; charset=" + c.textCharset) + "\r\n";
+    body = "<meta charset=\"" + c.metaCharset + "\"><p>" + c.subject + "</p>\r\n";
+  }
   auto file = MessageFile::parse("From: " + c.fromName + " <f@example.org>\r\nSubject: " + c.subject + "\r\n" + type +
-                                 "\r\nHi\r\n");
+                                 "\r\n" + body);
   EXPECT_EQ(file.replyDraft().subject, c.replySubject);
   EXPECT_EQ(mailkit::quotedOriginal(file).substr(0, mailkit::quotedOriginal(file).find('\n', 2) + 1), c.wroteLine);
 }
@@ -428,7 +435,11 @@ INSTANTIATE_TEST_SUITE_P(
                       "\n\nОльга <f@example.org> wrote:\n"},
         RawHeaderCase{"UTF8WhateverThePartSays", "koi8-r", "Grüße", "Jörg", "Re: Grüße", "\n\nJörg <f@example.org> wrote:\n"},
         RawHeaderCase{"NoTextCharsetReadsWindows1252", "", "Caf\xe9", "Ren\xe9" "e", "Re: Café",
-                      "\n\nRenée <f@example.org> wrote:\n"}),
+                      "\n\nRenée <f@example.org> wrote:\n"},
+        RawHeaderCase{"KOI8RInTheMetaOfAnUnlabelledHTMLPart", "", "\xf0\xd2\xc9\xd7\xc5\xd4",
+                      "\xef\xcc\xd8\xc7\xc1", "Re: Привет", "\n\nОльга <f@example.org> wrote:\n", "koi8-r"},
+        RawHeaderCase{"ShiftJISInTheMetaOfAWronglyLabelledHTMLPart", "iso-2022-jp", "\x89\xef\x8b\x63\x82\xcc\x8c\x8f",
+                      "\x8e\x52\x93\x63", "Re: 会議の件", "\n\n山田 <f@example.org> wrote:\n", "shift_jis"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // An HTML part whose label does not read it, but whose own <meta> names the

@@ -20,4 +20,7 @@ namespace mailkit {
 // are dropped: they end the text for most readers and mean nothing in mail.
 std::string textInUTF8(std::string_view bytes, std::string_view charset, std::string_view nextCharset = {});
 
+// Whether `textInUTF8` keeps the charset for the bytes: it reads them well.
+bool readsWell(std::string_view bytes, std::string_view charset);
+
 }  // namespace mailkit
