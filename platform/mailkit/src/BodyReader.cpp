@@ -335,9 +335,16 @@ class BodyReader {
     }
     std::vector<repairs::ReadableStretch> stretches = repairs::readableLines(content);
     BodyPart lines{BodyPart::Kind::sequence, "", {}, {}};
-    for (auto& stretch : stretches)
+    for (auto& stretch : stretches) {
+      if (!stretch.headerFields.empty()) {
+        // Of a forwarded message's header block only what a reader shows above it.
+        std::string block = headerBlock(stretch.headerFields, "");
+        if (!block.empty()) lines.parts.push_back(BodyPart{BodyPart::Kind::plainText, std::move(block), {}, {}});
+        continue;
+      }
       lines.parts.push_back(BodyPart{stretch.isHTML ? BodyPart::Kind::htmlText : BodyPart::Kind::plainText,
                                      textInUTF8(stretch.text, ""), {}, {}});
+    }
     if (lines.parts.size() == 1) return holder.part->parts.push_back(std::move(lines.parts.front()));
     holder.part->parts.push_back(std::move(lines));
   }

@@ -204,6 +204,53 @@ std::optional<std::string> impliedBoundary(std::string_view content) {
   return std::nullopt;
 }
 
+namespace {
+
+// A header block inside a text: header fields, each with its continuation
+// lines, up to a blank line or the end of the text.
+struct HeaderBlockLines {
+  std::vector<std::pair<std::string, std::string>> fields;  // names and raw values
+  std::size_t next = 0;                                     // where the line after the last field begins
+  bool isHTML = false;                                      // its Content-Type is text/html
+  bool isMessagePart = false;                               // its Content-Type is message/*
+};
+
+// The header block that begins at the line: one with a MIME field, or any
+// after the header block of a message part, where the message's own follows.
+// Nothing when a line of text comes before the blank line.
+std::optional<HeaderBlockLines> headerBlockAt(std::string_view text, Line line, bool messageFollows) {
+  HeaderBlockLines block;
+  std::vector<Field> fields;
+  bool hasMIMEField = false;
+  for (; line.start < text.size(); line = lineAt(text, line.next)) {
+    std::string_view content = textOf(text, line);
+    if (isBlankLine(content)) break;
+    if (isContinuation(content) && !fields.empty()) {
+      fields.back().end = line.next;
+    } else if (isHeaderField(content)) {
+      fields.push_back({line.start, line.next});
+      hasMIMEField = hasMIMEField || isMIMEField(content);
+    } else {
+      return std::nullopt;
+    }
+    block.next = line.next;
+  }
+  if (!hasMIMEField && !messageFollows) return std::nullopt;
+  for (const auto& field : fields) {
+    std::string_view raw = text.substr(field.start, field.end - field.start);
+    std::string_view value = raw.substr(raw.find(':') + 1);
+    if (ascii::equalsIgnoringCase(fieldName(raw), "Content-Type")) {
+      std::string_view type = value.substr(std::min(value.find_first_not_of(" \t"), value.size()));
+      block.isHTML = ascii::startsWithIgnoringCase(type, "text/html");
+      block.isMessagePart = ascii::startsWithIgnoringCase(type, "message/");
+    }
+    block.fields.emplace_back(fieldName(raw), value);
+  }
+  return block;
+}
+
+}  // namespace
+
 std::vector<ReadableStretch> readableLines(std::string_view text) {
   auto isBase64Line = [](std::string_view line) {
     return line.size() >= 40 && std::ranges::all_of(line, [](char c) {
@@ -214,9 +261,23 @@ std::vector<ReadableStretch> readableLines(std::string_view text) {
     return line.size() > 2 && line.starts_with("--") && !isBlank(line[2]);
   };
   std::vector<ReadableStretch> stretches(1);
-  bool inFields = false;  // the last line was a MIME field or its continuation
+  bool inFields = false;        // the last line was a MIME field or its continuation
+  bool blockMayBegin = true;    // at the start, after a blank line or a delimiter
+  bool messageFollows = false;  // the last header block was a message part's
   for (Line line = lineAt(text, 0); line.start < text.size(); line = lineAt(text, line.next)) {
     std::string_view content = textOf(text, line);
+    if (blockMayBegin && isHeaderField(content)) {
+      if (auto block = headerBlockAt(text, line, messageFollows)) {
+        stretches.emplace_back().headerFields = std::move(block->fields);
+        stretches.emplace_back().isHTML = block->isHTML;
+        messageFollows = block->isMessagePart;
+        line.next = block->next;
+        inFields = blockMayBegin = false;
+        continue;
+      }
+    }
+    blockMayBegin = isBlankLine(content);
+    if (!blockMayBegin) messageFollows = false;
     if (isMIMEField(content)) {
       if (!inFields) stretches.emplace_back();
       inFields = true;
@@ -231,12 +292,13 @@ std::vector<ReadableStretch> readableLines(std::string_view text) {
     inFields = false;
     if (isDelimiter(content)) {
       stretches.emplace_back();
+      blockMayBegin = true;
       continue;
     }
     if (isBase64Line(content)) continue;
     stretches.back().text += text.substr(line.start, line.next - line.start);
   }
-  std::erase_if(stretches, [](const ReadableStretch& stretch) { return stretch.text.empty(); });
+  std::erase_if(stretches, [](const ReadableStretch& s) { return s.text.empty() && s.headerFields.empty(); });
   return stretches;
 }
 

@@ -330,6 +330,18 @@ INSTANTIATE_TEST_SUITE_P(
                   crlf("Content-Type: multipart/alternative; boundary=\"b1\"\nContent-Type: text/plain\n\n"
                        "Hello in plain\nContent-Type: text/html\n\n<p>Hello in <b>HTML</b></p>\n--b1--\n"),
                   "Hello in plain\n\nHello in HTML"},
+        // Where no delimiter matches, the readable lines: of a forwarded
+        // message's header block only its From, Date, Subject and To.
+        QuoteCase{"BrokenMultipartHoldingAForward",
+                  crlf("Content-Type: multipart/mixed; boundary=\"never\"\n\nContent-Type: message/rfc822\n\n"
+                       "Received: from relay.example.net by mx.example.org\nDKIM-Signature: v=1; d=example.net;\n"
+                       " b=c2lnbmF0dXJl\nFrom: Kim <kim@example.net>\nSubject: Plans\n\nThe plans are ready.\n"),
+                  "From: Kim <kim@example.net>\nSubject: Plans\n\nThe plans are ready."},
+        QuoteCase{"BrokenMultipartHoldingAMessageWithMIMEFields",
+                  crlf("Content-Type: multipart/mixed; boundary=\"never\"\n\nSee below.\n\n"
+                       "Return-Path: <kim@example.net>\nFrom: Kim <kim@example.net>\nMIME-Version: 1.0\n"
+                       "Content-Type: text/html\n\n<p>The <b>plans</b></p>\n"),
+                  "See below.\n\nFrom: Kim <kim@example.net>\n\nThe plans"},
         QuoteCase{"TextPlainFirstThenTheMultipartThatFits",
                   crlf("Content-Type: multipart/mixed; boundary=\"o\"\n\n--o\nContent-Type: text/plain\n"
                        "Content-Type: multipart/alternative; boundary=\"b1\"\n\n--b1\nContent-Type: text/plain\n\n"
