@@ -126,6 +126,7 @@ std::optional<ReadableMessage> readableMessage(std::string_view raw) {
   Line line = lineAt(raw, 0);
   while (line.start < raw.size() && (isBlankLine(textOf(raw, line)) || textOf(raw, line).starts_with("From ")))
     line = lineAt(raw, line.next);
+  bool mended = line.start > 0;
   if (line.start >= raw.size() || !isHeaderField(textOf(raw, line))) return std::nullopt;
   // A line break put in is of the kind the message uses.
   std::string_view lineBreak = raw.substr(line.end, line.next - line.end);
@@ -143,7 +144,9 @@ std::optional<ReadableMessage> readableMessage(std::string_view raw) {
       fields.back().end = line.next;
     } else if (isHeaderField(text)) {
       fields.push_back({line.start, line.next});
-    } else if (!isStrayLine(raw, line)) {
+    } else {
+      mended = true;
+      if (isStrayLine(raw, line)) continue;
       bodyStart = line.start;  // the blank line is missing
       break;
     }
@@ -151,7 +154,11 @@ std::optional<ReadableMessage> readableMessage(std::string_view raw) {
   auto isContentType = [&](const Field& f) {
     return ascii::equalsIgnoringCase(fieldName(textOf(raw, lineAt(raw, f.start))), "Content-Type");
   };
-  if (std::ranges::none_of(fields, isContentType)) bodyStart = afterDisplacedFields(raw, bodyStart, fields);
+  if (std::ranges::none_of(fields, isContentType)) {
+    const std::size_t displacedEnd = afterDisplacedFields(raw, bodyStart, fields);
+    mended = mended || displacedEnd != bodyStart;
+    bodyStart = displacedEnd;
+  }
   std::string_view body = raw.substr(bodyStart);
 
   auto fieldText = [&](const Field& f) { return raw.substr(f.start, f.end - f.start); };
@@ -165,17 +172,17 @@ std::optional<ReadableMessage> readableMessage(std::string_view raw) {
   const Field* contentType = contentTypes.empty() ? nullptr : contentTypes[readableContentType(values, body)];
 
   ReadableMessage message;
-  message.mimeEntity.reserve(body.size() + 2 * lineBreak.size());
   for (const auto& field : fields) {
     if (isContentType(field) && &field != contentType) continue;
     std::string_view text = fieldText(field);
     message.fields.emplace_back(fieldName(text), text.substr(text.find(':') + 1));
     if (!isMIMEField(text)) continue;
-    message.mimeEntity += text;
-    if (!message.mimeEntity.ends_with('\n')) message.mimeEntity += lineBreak;
+    message.mimeFields += text;
+    if (!message.mimeFields.ends_with('\n')) message.mimeFields += lineBreak;
   }
-  message.mimeEntity += lineBreak;
-  message.mimeEntity += body;
+  message.mimeFields += lineBreak;
+  message.body = body;
+  message.asItStands = !mended && contentTypes.size() < 2;
   return message;
 }
 

@@ -22,7 +22,10 @@ bool isHeaderField(std::string_view line);
 // groups nested in one another by recursion as deep as a field has colons.
 struct ReadableMessage {
   std::vector<std::pair<std::string, std::string>> fields;
-  std::string mimeEntity;
+  std::string mimeFields;   // each on its line, then the blank line
+  std::string_view body;    // in the raw message
+  bool asItStands = false;  // nothing mended: a MIME reader takes the raw message to the same fields and body
+  std::string mimeEntity() const { return mimeFields + std::string(body); }
 };
 
 // The raw message mended: blank lines before the header block (iPhone and
