@@ -23,10 +23,16 @@ constexpr int kDeepestNesting = 32;
 // content past that is read as its readable lines, so that a message mended
 // at every level costs a few copies of itself, not one for every level.
 constexpr std::size_t kMendedCopiesOfTheBody = 2;
-// Messages inside messages are read again the same way, each one whole: a
-// forward of a forward of a small message is read however it nests, the
-// nesting bounded by this much read again.
+// What may be read again is never less than this, however small the body.
 constexpr std::size_t kLeastReadAgain = 1 << 20;
+// Messages inside messages are read where they stand, without a copy, each
+// one whole, attachments included: a forward of a forward of a forward is
+// read however large the attachment at its bottom, as long as the messages
+// read add up to no more than this many times the body. Past that, and
+// past what mends may read again for one that must be decoded or mended
+// first, a message is left out with a notice in its place.
+constexpr std::size_t kMessagesReadPerBody = 8;
+constexpr std::string_view kMessageLeftOut = "[A forwarded message is left out here: the mail is too large to read all of it.]";
 
 bool isAttachment(GMimeObject* object) {
   GMimeContentDisposition* disposition = g_mime_object_get_content_disposition(object);
@@ -52,6 +58,34 @@ std::string decodedContent(GMimePart* part) {
   gmime::Object<GMimeStream> memory(g_mime_stream_mem_new());
   g_mime_data_wrapper_write_to_stream(content, memory.get());
   return bytesOf(memory.get());
+}
+
+// The content of a leaf part that needs no decoding, where it stands in the
+// memory GMime read it from, and the stream GMime reads it with.
+struct ContentInPlace {
+  std::string_view bytes;
+  GMimeStream* stream;
+  gint64 start;  // of the bytes in the stream
+};
+std::optional<ContentInPlace> contentInPlace(GMimePart* part) {
+  GMimeDataWrapper* content = g_mime_part_get_content(part);
+  if (!content) return std::nullopt;
+  switch (g_mime_data_wrapper_get_encoding(content)) {
+    case GMIME_CONTENT_ENCODING_DEFAULT:
+    case GMIME_CONTENT_ENCODING_7BIT:
+    case GMIME_CONTENT_ENCODING_8BIT:
+    case GMIME_CONTENT_ENCODING_BINARY: break;
+    default: return std::nullopt;
+  }
+  GMimeStream* stream = g_mime_data_wrapper_get_stream(content);
+  if (!stream || !GMIME_IS_STREAM_MEM(stream)) return std::nullopt;
+  GByteArray* memory = g_mime_stream_mem_get_byte_array(GMIME_STREAM_MEM(stream));
+  g_mime_stream_reset(stream);
+  const gint64 start = g_mime_stream_tell(stream);
+  const gint64 length = g_mime_stream_length(stream);
+  if (!memory || start < 0 || length < 0 || start + length > static_cast<gint64>(memory->len)) return std::nullopt;
+  return ContentInPlace{{reinterpret_cast<const char*>(memory->data) + start, static_cast<std::size_t>(length)}, stream,
+                        start};
 }
 
 // The content of a leaf part as it stands in the message, still encoded.
@@ -167,20 +201,34 @@ PlainTextFormat plainTextFormat(GMimeObject* object) {
 class BodyReader {
  public:
   explicit BodyReader(std::size_t bodySize)
-      : mendBudget_(std::max(kMendedCopiesOfTheBody * bodySize, kLeastReadAgain)) {}
+      : mendBudget_(std::max(kMendedCopiesOfTheBody * bodySize, kLeastReadAgain)),
+        messageBudget_(std::max(kMessagesReadPerBody * bodySize, kLeastReadAgain)) {}
+
+  // The messages read in place are read from the streams of the ones that
+  // hold them, each stream holding the one it is read from: freed deepest
+  // first, none frees a chain of them by recursion.
+  ~BodyReader() {
+    while (!mended_.empty()) mended_.pop_back();
+  }
 
   BodyPart read(GMimeObject* body) {
     BodyPart top;  // holds the body's part, if it has one to read
     visit(body, {&top, 0, false}, "");
     while (!open_.empty()) {
-      OpenMultipart& multipart = open_.back();
-      if (multipart.next == g_mime_multipart_get_count(multipart.object)) {
+      Pending& pending = open_.back();
+      if (pending.next == kWhole) {
+        const Pending whole = std::move(pending);
+        open_.pop_back();
+        visit(whole.object, whole.holder, whole.siblingCharset);
+        continue;
+      }
+      if (pending.next == g_mime_multipart_get_count(GMIME_MULTIPART(pending.object))) {
         open_.pop_back();
         continue;
       }
-      GMimeObject* part = g_mime_multipart_get_part(multipart.object, multipart.next++);
-      const Holder holder = multipart.holder;
-      const std::string siblingCharset = multipart.siblingCharset;  // visit() may open another multipart
+      GMimeObject* part = g_mime_multipart_get_part(GMIME_MULTIPART(pending.object), pending.next++);
+      const Holder holder = pending.holder;
+      const std::string siblingCharset = pending.siblingCharset;  // visit() may open another multipart
       visit(part, holder, siblingCharset);
     }
     return top.parts.empty() ? BodyPart{} : std::move(top.parts.front());
@@ -193,8 +241,11 @@ class BodyReader {
     int depth;
     bool isMultipart;
   };
-  struct OpenMultipart {
-    GMimeMultipart* object;
+  // What is still to be read: the parts of a multipart, in turn, from the
+  // next one on; or a part as a whole.
+  static constexpr int kWhole = -1;
+  struct Pending {
+    GMimeObject* object;
     int next;
     Holder holder;
     std::string siblingCharset;
@@ -202,7 +253,8 @@ class BodyReader {
 
   void visit(GMimeObject* object, Holder holder, std::string_view siblingCharset) {
     if (isAttachment(object)) return;
-    if (GMimeObject* reread = readAsAReaderDoes(object)) object = reread;
+    object = asAReaderReadsIt(object, holder);
+    if (!object) return;
     if (GMIME_IS_MULTIPART(object)) return openMultipart(object, holder);
     if (gmime::isMessage(object)) return readMessage(GMIME_PART(object), holder);
     if (!isTextPart(object)) return;  // pictures, calendars, opaque S/MIME...
@@ -222,16 +274,34 @@ class BodyReader {
                                           textInUTF8(bytes, charset, ownCharset), {}, plainTextFormat(object)});
   }
 
-  // A part with several Content-Type fields read again with the one a reader
-  // takes, where GMime took another (it takes the last); null when GMime
-  // read it so already, or when it may not be read again.
-  GMimeObject* readAsAReaderDoes(GMimeObject* object) {
+  // A part with several Content-Type fields as a reader reads it, with the
+  // first unless only another fits the body, where GMime took another (it
+  // takes the last): the part itself, or the part read again. Null when
+  // what may be read again does not allow it and a multipart is read as its
+  // readable lines instead.
+  GMimeObject* asAReaderReadsIt(GMimeObject* object, Holder holder) {
     const std::vector<std::string> values = contentTypeValues(object);
-    if (values.size() < 2) return nullptr;
-    std::optional<std::string> content = readAgain(contentAsItStands(object));
-    if (!content) return nullptr;
-    const std::size_t chosen = repairs::readableContentType({values.begin(), values.end()}, *content);
-    if (isReadAs(object, values[chosen])) return nullptr;
+    if (values.size() < 2 ||
+        std::ranges::all_of(values, [object](const std::string& value) { return isReadAs(object, value); }))
+      return object;
+    // A multipart whose delimiters GMime found fits its body: read with the
+    // first field, it is read as a reader reads it. Else its content holds
+    // every part inside it, and is written out only while what may be read
+    // again allows it: once it does not, nothing more is, so that the parts
+    // nested in it are not written out again and again.
+    const bool isReadMultipart = GMIME_IS_MULTIPART(object) && g_mime_multipart_get_count(GMIME_MULTIPART(object)) > 0;
+    if (isReadMultipart && (isReadAs(object, values.front()) || mendBudget_ == 0)) return object;
+    const std::string content = contentAsItStands(object);
+    if (isReadMultipart && !readAgain(content.size())) {
+      mendBudget_ = 0;
+      return object;
+    }
+    const std::size_t chosen = repairs::readableContentType({values.begin(), values.end()}, content);
+    if (isReadAs(object, values[chosen])) return object;
+    if (!isReadMultipart && !readAgain(content.size())) {
+      readLines(content, holder);
+      return nullptr;
+    }
     std::string source;
     GMimeHeaderList* headers = g_mime_object_get_header_list(object);
     for (int i = 0, type = 0; i < g_mime_header_list_get_count(headers); ++i) {
@@ -242,43 +312,46 @@ class BodyReader {
       source += std::string(name) + ":" + (raw ? raw : "");
       if (!source.ends_with('\n')) source += "\r\n";
     }
-    source += "\r\n" + *content;
+    source += "\r\n" + content;
     gmime::Object<GMimeObject> part = gmime::parsedEntity(source);
-    if (!part) return nullptr;
+    if (!part) return object;
     mended_.push_back(std::move(part));
     return mended_.back().get();
   }
 
-  // Content read once more, as long as what may be read again allows it;
-  // once it does not, nothing more is.
-  std::optional<std::string> readAgain(std::string content) {
-    if (content.size() > mendBudget_) {
-      mendBudget_ = 0;
-      return std::nullopt;
-    }
-    mendBudget_ -= content.size();
-    return content;
+  // Whether content this long may be read once more; if so, it is counted.
+  bool readAgain(std::size_t size) {
+    if (size > mendBudget_) return false;
+    mendBudget_ -= size;
+    return true;
   }
 
   // A message inside the message (forwarded, returned, of a digest), read
   // as the message itself is: its header block, then its body in place.
-  // Each is read whole once more, within what may be read again, which also
-  // bounds how deeply messages read so nest in one another; past the
-  // deepest nesting the message joins the part that holds it.
+  // Past the deepest nesting the message joins the part that holds it.
   void readMessage(GMimePart* part, Holder holder) {
-    gmime::Object<GMimeObject> body;
-    BodyPart read{BodyPart::Kind::message, "", {}, {}};
-    {
-      std::optional<std::string> content = readAgain(decodedContent(part));
-      if (!content) return;
-      std::optional<repairs::ReadableMessage> message = repairs::readableMessage(*content);
-      if (!message) {
-        holder.part->parts.push_back(BodyPart{BodyPart::Kind::plainText, textInUTF8(*content, ""), {}, {}});
-        return;
-      }
-      body = gmime::parsedEntity(message->mimeEntity);
-      read.text = headerBlock(message->fields, textPartCharset(body.get()));
+    const std::optional<ContentInPlace> inPlace = contentInPlace(part);
+    const std::string decoded = inPlace ? "" : decodedContent(part);
+    const std::string_view content = inPlace ? inPlace->bytes : decoded;
+    std::optional<repairs::ReadableMessage> message = repairs::readableMessage(content);
+    if (!message) {
+      holder.part->parts.push_back(BodyPart{BodyPart::Kind::plainText, textInUTF8(content, ""), {}, {}});
+      return;
     }
+    gmime::Object<GMimeObject> body;
+    if (inPlace && message->asItStands && content.size() <= messageBudget_) {
+      messageBudget_ -= content.size();
+      const gint64 start = inPlace->start;
+      gmime::Object<GMimeStream> entity(
+          g_mime_stream_substream(inPlace->stream, start, start + static_cast<gint64>(content.size())));
+      body = gmime::parsedEntity(entity.get());
+    } else if (!(inPlace && message->asItStands) && readAgain(content.size())) {
+      body = gmime::parsedEntity(message->mimeEntity());
+    } else {
+      holder.part->parts.push_back(BodyPart{BodyPart::Kind::plainText, std::string(kMessageLeftOut), {}, {}});
+      return;
+    }
+    BodyPart read{BodyPart::Kind::message, headerBlock(message->fields, textPartCharset(body.get())), {}, {}};
     Holder inner = holder;
     if (holder.depth < kDeepestNesting) {
       holder.part->parts.push_back(std::move(read));
@@ -288,7 +361,7 @@ class BodyReader {
     }
     if (!body) return;
     mended_.push_back(std::move(body));
-    visit(mended_.back().get(), inner, "");
+    open_.push_back({mended_.back().get(), kWhole, inner, ""});
   }
 
   void openMultipart(GMimeObject* object, Holder holder) {
@@ -314,12 +387,11 @@ class BodyReader {
       holder.part->parts.push_back(BodyPart{kind, "", {}, {}});
       inner = {&holder.part->parts.back(), holder.depth + 1, true};
     }
-    open_.push_back({multipart, 0, inner, std::move(siblingCharset)});
+    open_.push_back({object, 0, inner, std::move(siblingCharset)});
   }
 
   // A multipart body read with the boundary its own delimiter lines use;
-  // failing that, its readable lines, plain or HTML as the fields before
-  // them say.
+  // failing that, its readable lines.
   void mend(std::string_view content, std::string_view subtype, Holder holder) {
     if (content.size() <= mendBudget_) {
       if (auto boundary = repairs::impliedBoundary(content)) {
@@ -333,30 +405,59 @@ class BodyReader {
         }
       }
     }
+    readLines(content, holder);
+  }
+
+  // The readable lines of MIME content, plain or HTML as the fields before
+  // them say.
+  void readLines(std::string_view content, Holder holder) {
     std::vector<repairs::ReadableStretch> stretches = repairs::readableLines(content);
     BodyPart lines{BodyPart::Kind::sequence, "", {}, {}};
-    for (auto& stretch : stretches)
+    for (auto& stretch : stretches) {
+      if (!stretch.headerFields.empty()) {
+        // Of a forwarded message's header block only what a reader shows above it.
+        std::string block = headerBlock(stretch.headerFields, "");
+        if (!block.empty()) lines.parts.push_back(BodyPart{BodyPart::Kind::plainText, std::move(block), {}, {}});
+        continue;
+      }
       lines.parts.push_back(BodyPart{stretch.isHTML ? BodyPart::Kind::htmlText : BodyPart::Kind::plainText,
                                      textInUTF8(stretch.text, ""), {}, {}});
+    }
     if (lines.parts.size() == 1) return holder.part->parts.push_back(std::move(lines.parts.front()));
     holder.part->parts.push_back(std::move(lines));
   }
 
-  std::vector<OpenMultipart> open_;
-  std::vector<gmime::Object<GMimeObject>> mended_;  // read from mended content, kept while their parts are read
+  std::vector<Pending> open_;
+  std::vector<gmime::Object<GMimeObject>> mended_;  // read again or in place, kept while their parts are read
   std::size_t mendBudget_;
+  std::size_t messageBudget_;  // what messages inside the message may still read in place
 };
+
+}  // namespace
+
+namespace {
+
+// The charset a text part is read in: the declared one; for HTML whose
+// label is missing or reads it poorly, the one its <meta> names.
+std::string charsetReadIn(GMimeObject* textPart) {
+  std::string declared = declaredCharset(textPart);
+  if (!g_mime_content_type_is_type(g_mime_object_get_content_type(textPart), "text", "html")) return declared;
+  const std::string html = decodedContent(GMIME_PART(textPart));
+  std::string meta = metaCharset(html);
+  if (meta.empty() || (!declared.empty() && readsWell(html, declared))) return declared;
+  return meta;
+}
 
 }  // namespace
 
 std::string textPartCharset(GMimeObject* body) {
   if (!body) return "";
-  if (isTextPart(body)) return declaredCharset(body);
+  if (isTextPart(body)) return charsetReadIn(body);
   std::string charset;
   GMimePartIter* parts = g_mime_part_iter_new(body);
   for (bool more = g_mime_part_iter_is_valid(parts); more && charset.empty(); more = g_mime_part_iter_next(parts)) {
     GMimeObject* part = g_mime_part_iter_get_current(parts);
-    if (isTextPart(part) && !isAttachment(part)) charset = declaredCharset(part);
+    if (isTextPart(part) && !isAttachment(part)) charset = charsetReadIn(part);
   }
   g_mime_part_iter_free(parts);
   return charset;

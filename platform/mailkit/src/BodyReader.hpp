@@ -20,11 +20,14 @@ namespace mailkit {
 // failing that only their readable lines are kept. Text is reached at any
 // depth; multiparts nested more deeply than real mail nests them join the one
 // that holds them, so that the parts handed on stay shallow. `bodySize`, the
-// length of the MIME entity read, bounds what mending may read again.
+// length of the MIME entity read, bounds what mending and the messages inside
+// it may read again; a message past that bound is a notice that it is left out.
 BodyPart readBody(GMimeObject* body, std::size_t bodySize);
 
-// The charset that the first text part of a MIME body declares, or "": the
-// one older mail programs also write raw 8-bit header text in.
+// The charset that the first text part of a MIME body is read in, or "":
+// the one it declares; for HTML without a label, or with one that reads it
+// poorly, the one its <meta> names. Older mail programs write raw 8-bit
+// header text in it too.
 std::string textPartCharset(GMimeObject* body);
 
 }  // namespace mailkit

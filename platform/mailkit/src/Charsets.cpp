@@ -57,32 +57,46 @@ std::string withoutIdleEscapes(std::string_view bytes) {
 
 bool isUTF8Label(std::string_view charset) { return ucnv_compareNames(std::string(charset).c_str(), "utf-8") == 0; }
 
-// A text read with a charset, and how many of the byte sequences read were
-// not valid in it (each read as U+FFFD).
+// A text read with a charset, how many of the byte sequences read were not
+// valid in it (each read as U+FFFD), and how many of those were cut UTF-8
+// characters: a lead byte with some of its continuation bytes, the rest
+// missing, as where a line or a field was cut inside a character.
 struct Reading {
   std::string text;
   std::size_t replaced = 0;
+  std::size_t cut = 0;
 };
 
 // A reading is poor when more than half of the characters outside ASCII it
-// gives are replacements: a cut sequence or two in text of the label's
-// charset stays far below, while text in another charset, where nearly every
-// such character fails, is far above it.
+// gives are replacements of stray bytes: a few bad sequences in text of the
+// label's charset stay far below, while text in another charset, where
+// nearly every such character fails, is far above it. A cut UTF-8 character
+// is UTF-8 that was broken, not a sign of another charset: it never makes a
+// reading poor, so that a short text whose only characters outside ASCII
+// are cut is still read as UTF-8.
 constexpr std::size_t kPoorReadingReplacedPerHundred = 50;
 
 bool isPoor(const Reading& reading) {
-  if (reading.replaced == 0) return false;
+  if (reading.replaced == reading.cut) return false;
   const auto outsideASCII = static_cast<std::size_t>(std::ranges::count_if(
       reading.text, [](char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0xC0; }));  // lead bytes
-  return reading.replaced * 100 > outsideASCII * kPoorReadingReplacedPerHundred;
+  return (reading.replaced - reading.cut) * 100 > outsideASCII * kPoorReadingReplacedPerHundred;
+}
+
+bool hasCharacterOutsideASCII(std::string_view bytes) {
+  return std::ranges::any_of(bytes, [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
 }
 
 // Counts each sequence the charset does not take and reads it as U+FFFD,
-// whatever substitute the charset itself would give.
-void replaceAndCount(const void* context, UConverterToUnicodeArgs* args, const char*, int32_t,
+// whatever substitute the charset itself would give. ICU hands a bad UTF-8
+// sequence over as its longest part that could begin a character, so one
+// of two bytes or more is a cut character.
+void replaceAndCount(const void* context, UConverterToUnicodeArgs* args, const char*, int32_t length,
                      UConverterCallbackReason reason, UErrorCode* status) {
   if (reason > UCNV_IRREGULAR) return;  // reset, close, clone: nothing read
-  ++*static_cast<std::size_t*>(const_cast<void*>(context));
+  auto* reading = static_cast<Reading*>(const_cast<void*>(context));
+  ++reading->replaced;
+  if (length > 1 && ucnv_getType(args->converter) == UCNV_UTF8) ++reading->cut;
   static constexpr UChar kReplacement = 0xFFFD;
   *status = U_ZERO_ERROR;
   ucnv_cbToUWriteUChars(args, &kReplacement, 1, 0, status);
@@ -96,7 +110,7 @@ std::optional<Reading> readWith(std::string_view bytes, std::string_view charset
   std::unique_ptr<UConverter, ConverterClose> converter(ucnv_open(std::string(widerCharset(charset)).c_str(), &status));
   if (U_FAILURE(status)) return std::nullopt;
   Reading reading;
-  ucnv_setToUCallBack(converter.get(), replaceAndCount, &reading.replaced, nullptr, nullptr, &status);
+  ucnv_setToUCallBack(converter.get(), replaceAndCount, &reading, nullptr, nullptr, &status);
   std::string kept;
   std::string_view input = bytes;
   if (ascii::startsWithIgnoringCase(charset, "iso-2022")) input = kept = withoutIdleEscapes(bytes);
@@ -107,7 +121,7 @@ std::optional<Reading> readWith(std::string_view bytes, std::string_view charset
   reading.text.assign(3 * input.size() + 4, '\0');
   for (int attempt = 0; attempt < 2; ++attempt) {
     status = U_ZERO_ERROR;
-    reading.replaced = 0;
+    reading.replaced = reading.cut = 0;
     ucnv_resetToUnicode(converter.get());
     int32_t length =
         ucnv_toAlgorithmic(UCNV_UTF8, converter.get(), reading.text.data(), static_cast<int32_t>(reading.text.size()),
@@ -123,13 +137,22 @@ std::optional<Reading> readWith(std::string_view bytes, std::string_view charset
   return std::nullopt;
 }
 
+// A reading that is not poor; but bytes that are valid UTF-8, characters
+// outside ASCII included, are UTF-8 whenever a label reads any of them as
+// replacements: the decoders of multibyte charsets (Shift_JIS, EUC, GBK)
+// take most pairs of UTF-8 bytes, so UTF-8 text under such a label is read
+// as other characters, a few replacements among them.
 std::optional<std::string> goodReading(std::string_view bytes, std::string_view charset) {
   std::optional<Reading> reading = readWith(bytes, charset);
   if (!reading || isPoor(*reading)) return std::nullopt;
+  if (reading->replaced > 0 && hasCharacterOutsideASCII(bytes) && platform::text::isValidUTF8(bytes))
+    return std::nullopt;
   return std::move(reading->text);
 }
 
 }  // namespace
+
+bool readsWell(std::string_view bytes, std::string_view charset) { return goodReading(bytes, charset).has_value(); }
 
 std::string textInUTF8(std::string_view bytes, std::string_view charset, std::string_view nextCharset) {
   std::optional<std::string> text = goodReading(bytes, charset);

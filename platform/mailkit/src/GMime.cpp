@@ -37,7 +37,11 @@ bool isMessage(GMimeObject* object) {
 
 Object<GMimeObject> parsedEntity(std::string_view entity) {
   Object<GMimeStream> stream(g_mime_stream_mem_new_with_buffer(entity.data(), entity.size()));
-  Object<GMimeParser> parser(g_mime_parser_new_with_stream(stream.get()));
+  return parsedEntity(stream.get());
+}
+
+Object<GMimeObject> parsedEntity(GMimeStream* entity) {
+  Object<GMimeParser> parser(g_mime_parser_new_with_stream(entity));
   return Object<GMimeObject>(g_mime_parser_construct_part(parser.get(), parserOptions()));
 }
 

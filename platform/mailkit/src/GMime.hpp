@@ -35,8 +35,10 @@ template <typename T>
 using Object = std::unique_ptr<T, ObjectRelease>;
 
 // GMime's reading of a MIME entity: its header fields, a blank line, its
-// body. Null when GMime reads nothing.
+// body. Null when GMime reads nothing. The parts read from a stream read
+// their content from it where it stands, holding the stream.
 Object<GMimeObject> parsedEntity(std::string_view entity);
+Object<GMimeObject> parsedEntity(GMimeStream* entity);
 
 // Takes a string GMime allocated; null becomes the empty string.
 std::string take(char* text);

@@ -79,9 +79,10 @@ MessageFile MessageFile::parse(std::string rawData) {
   // Values are decoded here when they are asked for: GMime's own decoding of
   // encoded words stops after a padded Base64 word.
   file.fields_ = std::move(readable->fields);
-  gmime::Object<GMimeObject> body = gmime::parsedEntity(readable->mimeEntity);
+  const std::string entity = readable->mimeEntity();
+  gmime::Object<GMimeObject> body = gmime::parsedEntity(entity);
   file.headerCharset_ = textPartCharset(body.get());
-  file.body_ = readBody(body.get(), readable->mimeEntity.size());
+  file.body_ = readBody(body.get(), entity.size());
   return file;
 }
 

@@ -126,6 +126,7 @@ std::optional<ReadableMessage> readableMessage(std::string_view raw) {
   Line line = lineAt(raw, 0);
   while (line.start < raw.size() && (isBlankLine(textOf(raw, line)) || textOf(raw, line).starts_with("From ")))
     line = lineAt(raw, line.next);
+  bool mended = line.start > 0;
   if (line.start >= raw.size() || !isHeaderField(textOf(raw, line))) return std::nullopt;
   // A line break put in is of the kind the message uses.
   std::string_view lineBreak = raw.substr(line.end, line.next - line.end);
@@ -143,7 +144,9 @@ std::optional<ReadableMessage> readableMessage(std::string_view raw) {
       fields.back().end = line.next;
     } else if (isHeaderField(text)) {
       fields.push_back({line.start, line.next});
-    } else if (!isStrayLine(raw, line)) {
+    } else {
+      mended = true;
+      if (isStrayLine(raw, line)) continue;
       bodyStart = line.start;  // the blank line is missing
       break;
     }
@@ -151,7 +154,11 @@ std::optional<ReadableMessage> readableMessage(std::string_view raw) {
   auto isContentType = [&](const Field& f) {
     return ascii::equalsIgnoringCase(fieldName(textOf(raw, lineAt(raw, f.start))), "Content-Type");
   };
-  if (std::ranges::none_of(fields, isContentType)) bodyStart = afterDisplacedFields(raw, bodyStart, fields);
+  if (std::ranges::none_of(fields, isContentType)) {
+    const std::size_t displacedEnd = afterDisplacedFields(raw, bodyStart, fields);
+    mended = mended || displacedEnd != bodyStart;
+    bodyStart = displacedEnd;
+  }
   std::string_view body = raw.substr(bodyStart);
 
   auto fieldText = [&](const Field& f) { return raw.substr(f.start, f.end - f.start); };
@@ -165,17 +172,17 @@ std::optional<ReadableMessage> readableMessage(std::string_view raw) {
   const Field* contentType = contentTypes.empty() ? nullptr : contentTypes[readableContentType(values, body)];
 
   ReadableMessage message;
-  message.mimeEntity.reserve(body.size() + 2 * lineBreak.size());
   for (const auto& field : fields) {
     if (isContentType(field) && &field != contentType) continue;
     std::string_view text = fieldText(field);
     message.fields.emplace_back(fieldName(text), text.substr(text.find(':') + 1));
     if (!isMIMEField(text)) continue;
-    message.mimeEntity += text;
-    if (!message.mimeEntity.ends_with('\n')) message.mimeEntity += lineBreak;
+    message.mimeFields += text;
+    if (!message.mimeFields.ends_with('\n')) message.mimeFields += lineBreak;
   }
-  message.mimeEntity += lineBreak;
-  message.mimeEntity += body;
+  message.mimeFields += lineBreak;
+  message.body = body;
+  message.asItStands = !mended && contentTypes.size() < 2;
   return message;
 }
 
@@ -204,6 +211,53 @@ std::optional<std::string> impliedBoundary(std::string_view content) {
   return std::nullopt;
 }
 
+namespace {
+
+// A header block inside a text: header fields, each with its continuation
+// lines, up to a blank line or the end of the text.
+struct HeaderBlockLines {
+  std::vector<std::pair<std::string, std::string>> fields;  // names and raw values
+  std::size_t next = 0;                                     // where the line after the last field begins
+  bool isHTML = false;                                      // its Content-Type is text/html
+  bool isMessagePart = false;                               // its Content-Type is message/*
+};
+
+// The header block that begins at the line: one with a MIME field, or any
+// after the header block of a message part, where the message's own follows.
+// Nothing when a line of text comes before the blank line.
+std::optional<HeaderBlockLines> headerBlockAt(std::string_view text, Line line, bool messageFollows) {
+  HeaderBlockLines block;
+  std::vector<Field> fields;
+  bool hasMIMEField = false;
+  for (; line.start < text.size(); line = lineAt(text, line.next)) {
+    std::string_view content = textOf(text, line);
+    if (isBlankLine(content)) break;
+    if (isContinuation(content) && !fields.empty()) {
+      fields.back().end = line.next;
+    } else if (isHeaderField(content)) {
+      fields.push_back({line.start, line.next});
+      hasMIMEField = hasMIMEField || isMIMEField(content);
+    } else {
+      return std::nullopt;
+    }
+    block.next = line.next;
+  }
+  if (!hasMIMEField && !messageFollows) return std::nullopt;
+  for (const auto& field : fields) {
+    std::string_view raw = text.substr(field.start, field.end - field.start);
+    std::string_view value = raw.substr(raw.find(':') + 1);
+    if (ascii::equalsIgnoringCase(fieldName(raw), "Content-Type")) {
+      std::string_view type = value.substr(std::min(value.find_first_not_of(" \t"), value.size()));
+      block.isHTML = ascii::startsWithIgnoringCase(type, "text/html");
+      block.isMessagePart = ascii::startsWithIgnoringCase(type, "message/");
+    }
+    block.fields.emplace_back(fieldName(raw), value);
+  }
+  return block;
+}
+
+}  // namespace
+
 std::vector<ReadableStretch> readableLines(std::string_view text) {
   auto isBase64Line = [](std::string_view line) {
     return line.size() >= 40 && std::ranges::all_of(line, [](char c) {
@@ -214,9 +268,23 @@ std::vector<ReadableStretch> readableLines(std::string_view text) {
     return line.size() > 2 && line.starts_with("--") && !isBlank(line[2]);
   };
   std::vector<ReadableStretch> stretches(1);
-  bool inFields = false;  // the last line was a MIME field or its continuation
+  bool inFields = false;        // the last line was a MIME field or its continuation
+  bool blockMayBegin = true;    // at the start, after a blank line or a delimiter
+  bool messageFollows = false;  // the last header block was a message part's
   for (Line line = lineAt(text, 0); line.start < text.size(); line = lineAt(text, line.next)) {
     std::string_view content = textOf(text, line);
+    if (blockMayBegin && isHeaderField(content)) {
+      if (auto block = headerBlockAt(text, line, messageFollows)) {
+        stretches.emplace_back().headerFields = std::move(block->fields);
+        stretches.emplace_back().isHTML = block->isHTML;
+        messageFollows = block->isMessagePart;
+        line.next = block->next;
+        inFields = blockMayBegin = false;
+        continue;
+      }
+    }
+    blockMayBegin = isBlankLine(content);
+    if (!blockMayBegin) messageFollows = false;
     if (isMIMEField(content)) {
       if (!inFields) stretches.emplace_back();
       inFields = true;
@@ -231,12 +299,13 @@ std::vector<ReadableStretch> readableLines(std::string_view text) {
     inFields = false;
     if (isDelimiter(content)) {
       stretches.emplace_back();
+      blockMayBegin = true;
       continue;
     }
     if (isBase64Line(content)) continue;
     stretches.back().text += text.substr(line.start, line.next - line.start);
   }
-  std::erase_if(stretches, [](const ReadableStretch& stretch) { return stretch.text.empty(); });
+  std::erase_if(stretches, [](const ReadableStretch& s) { return s.text.empty() && s.headerFields.empty(); });
   return stretches;
 }
 

@@ -22,7 +22,10 @@ bool isHeaderField(std::string_view line);
 // groups nested in one another by recursion as deep as a field has colons.
 struct ReadableMessage {
   std::vector<std::pair<std::string, std::string>> fields;
-  std::string mimeEntity;
+  std::string mimeFields;   // each on its line, then the blank line
+  std::string_view body;    // in the raw message
+  bool asItStands = false;  // nothing mended: a MIME reader takes the raw message to the same fields and body
+  std::string mimeEntity() const { return mimeFields + std::string(body); }
 };
 
 // The raw message mended: blank lines before the header block (iPhone and
@@ -46,10 +49,14 @@ std::optional<std::string> impliedBoundary(std::string_view content);
 // The lines of a text meant for people: MIME header fields, delimiter lines
 // and Base64 lines left out. They come in stretches, apart where a
 // delimiter or MIME fields stood; a stretch after a Content-Type of text/html
-// is HTML.
+// is HTML. A header block (fields up to a blank line, with MIME fields
+// among them, or after the header block of a message part, as a forwarded
+// message's own) is a stretch of its own, its fields apart from the text:
+// none of its lines is text.
 struct ReadableStretch {
   std::string text;
   bool isHTML = false;
+  std::vector<std::pair<std::string, std::string>> headerFields;  // a header block's names and raw values
 };
 std::vector<ReadableStretch> readableLines(std::string_view text);
 

@@ -50,8 +50,23 @@ INSTANTIATE_TEST_SUITE_P(
         CharsetCase{"UTF8LabelHalfReplaced", "caf\xc3\xa9 na\xefve", "utf-8", "café na\uFFFDve"},
         CharsetCase{"UTF8LabelMostlyReplaced", "caf\xc3\xa9 na\xefve \xfc" "ber", "utf-8", "cafÃ© naïve über"},
         CharsetCase{"UTF8LabelOnASCIIWithOneStrayByte", "Price: 10\x80", "utf-8", "Price: 10€"},
+        // Only stray bytes count: a cut UTF-8 character (a lead byte and some
+        // of its continuation bytes) is broken UTF-8, however short the text.
+        CharsetCase{"UTF8LabelWithOnlyACutCharacter", "Price: 5 \xe2\x82 only", "utf-8", "Price: 5 \uFFFD only"},
+        CharsetCase{"UTF8LabelWithMoreCutThanWhole", "It\xe2\x80\x99s fine \xe2\x80 and \xe2\x80 ok", "utf-8",
+                    "It\u2019s fine \uFFFD and \uFFFD ok"},
         CharsetCase{"ShiftJISLabelWithOneBadByte", "\x82\xb1\x82\xf1\x82\xc9\x82\xbf\x82\xcd\xff", "Shift_JIS",
                     "こんにちは\uFFFD"},
+        // Valid UTF-8 under the label of a multibyte charset, which reads it as
+        // other characters with a few replacements among them, is UTF-8.
+        CharsetCase{"UTF8UnderAShiftJISLabel", "会議は明日の十時からです。", "shift_jis", "会議は明日の十時からです。"},
+        CharsetCase{"UTF8UnderAnEUCJPLabel", "会議は明日の十時からです。", "euc-jp", "会議は明日の十時からです。"},
+        CharsetCase{"UTF8UnderAGB2312Label", "请准时参加明天的会议。", "gb2312", "请准时参加明天的会议。"},
+        CharsetCase{"UTF8UnderAGB2312LabelAndAUTF8Meta", "<p>请准时参加明天的会议。</p>", "gb2312",
+                    "<p>请准时参加明天的会议。</p>", "utf-8"},
+        // Seven-bit text is valid UTF-8 too: it keeps a label that replaces
+        // one of its sequences (0x2F7E is no JIS character).
+        CharsetCase{"ISO2022JPWithOneUnassignedCharacter", "\x1b$B$3$s/~\x1b(B", "iso-2022-jp", "こん\uFFFD"},
         // When the label reads the bytes poorly, the part's own charset (an
         // HTML part's <meta>) is the next reading, before UTF-8 and windows-1252.
         CharsetCase{"WrongLabelThenTheNextCharset", "\x89\xef\x8b\x63\x82\xcc\x8c\x8f", "iso-2022-jp", "会議の件",

@@ -2,6 +2,8 @@
 
 #include <ostream>
 
+#include <pthread.h>
+
 #include "MailSamples.hpp"
 #include "mailkit/MessageFile.hpp"
 #include "mailkit/ReplySession.hpp"
@@ -330,6 +332,18 @@ INSTANTIATE_TEST_SUITE_P(
                   crlf("Content-Type: multipart/alternative; boundary=\"b1\"\nContent-Type: text/plain\n\n"
                        "Hello in plain\nContent-Type: text/html\n\n<p>Hello in <b>HTML</b></p>\n--b1--\n"),
                   "Hello in plain\n\nHello in HTML"},
+        // Where no delimiter matches, the readable lines: of a forwarded
+        // message's header block only its From, Date, Subject and To.
+        QuoteCase{"BrokenMultipartHoldingAForward",
+                  crlf("Content-Type: multipart/mixed; boundary=\"never\"\n\nContent-Type: message/rfc822\n\n"
+                       "Received: from relay.example.net by mx.example.org\nDKIM-Signature: v=1; d=example.net;\n"
+                       " b=c2lnbmF0dXJl\nFrom: Kim <kim@example.net>\nSubject: Plans\n\nThe plans are ready.\n"),
+                  "From: Kim <kim@example.net>\nSubject: Plans\n\nThe plans are ready."},
+        QuoteCase{"BrokenMultipartHoldingAMessageWithMIMEFields",
+                  crlf("Content-Type: multipart/mixed; boundary=\"never\"\n\nSee below.\n\n"
+                       "Return-Path: <kim@example.net>\nFrom: Kim <kim@example.net>\nMIME-Version: 1.0\n"
+                       "Content-Type: text/html\n\n<p>The <b>plans</b></p>\n"),
+                  "See below.\n\nFrom: Kim <kim@example.net>\n\nThe plans"},
         QuoteCase{"TextPlainFirstThenTheMultipartThatFits",
                   crlf("Content-Type: multipart/mixed; boundary=\"o\"\n\n--o\nContent-Type: text/plain\n"
                        "Content-Type: multipart/alternative; boundary=\"b1\"\n\n--b1\nContent-Type: text/plain\n\n"
@@ -394,8 +408,93 @@ TEST(MessageFile, ForwardedMessagesNestShallowAndAreReadSafely) {
             "Look at this.\n\nFrom: Dana <d@x.org>\nSubject: Inner\n\nInner text");
 }
 
+// Multiparts nested in one another, each naming two Content-Types above a
+// large text: fields that repeat what GMime read spend nothing of what may
+// be read again, so a part deep inside that needs reading again still is;
+// and where the reading again must stop, the rest is quoted as its
+// readable lines, never with its MIME fields and delimiters.
+TEST(MessageFile, PartsWithTwoContentTypesAreReadAgainOnlyAsNeeded) {
+  auto nested = [](int levels, const std::string& secondType, std::size_t fillerSize, const std::string& bottom) {
+    std::string filler;
+    while (filler.size() < fillerSize) filler += "All work and no play makes a long line of text.\r\n";
+    std::string message = "Content-Type: multipart/mixed; boundary=\"b0\"\r\n\r\n";
+    for (int i = 1; i < levels; ++i) {
+      const std::string type = "multipart/mixed; boundary=\"b" + std::to_string(i) + "\"";
+      message += "--b" + std::to_string(i - 1) + "\r\nContent-Type: " + type + "\r\nContent-Type: " +
+                 (secondType.empty() ? type : secondType) + "\r\n\r\n";
+    }
+    message += "--b" + std::to_string(levels - 1) + "\r\nContent-Type: text/plain\r\n\r\n" + filler + bottom;
+    for (int i = levels - 1; i >= 0; --i) message += "\r\n--b" + std::to_string(i) + "--";
+    return message + "\r\n";
+  };
+  const std::string sameTypeTwice = quote(nested(
+      40, "", 64 << 10,
+      "\r\n--b39\r\nContent-Type: multipart/alternative; boundary=\"a\"\r\nContent-Type: text/plain\r\n\r\n"
+      "Hello in plain\r\n--a\r\nContent-Type: text/html\r\n\r\n<p>Hello in <b>HTML</b></p>\r\n--a--"));
+  EXPECT_TRUE(sameTypeTwice.ends_with("\n\nHello in HTML")) << sameTypeTwice.substr(sameTypeTwice.size() - 200);
+  const std::string plainTextSecond =
+      platform::text::trimWhitespaceAndNewlines(quote(nested(10, "text/plain", 600 << 10, "Deep text")));
+  EXPECT_TRUE(plainTextSecond.ends_with("\nDeep text")) << plainTextSecond.substr(plainTextSecond.size() - 200);
+  for (const std::string& text : {sameTypeTwice, plainTextSecond}) {
+    EXPECT_EQ(text.find("Content-Type"), std::string::npos);
+    EXPECT_EQ(text.find("--b"), std::string::npos);
+  }
+}
+
+// Messages inside messages are read without recursion: a chain of them as
+// deep as may be read is read on a thread with a small stack.
+TEST(MessageFile, MessagesInsideMessagesAreReadWithoutRecursion) {
+  std::string message;
+  for (int i = 0; i < 240; ++i) message += "Content-Type: message/rfc822\r\n\r\n";
+  message += "From: bottom@x.org\r\n\r\nDeep text\r\n";
+  auto read = [](void* bytes) -> void* {
+    EXPECT_TRUE(MessageFile::parse(*static_cast<std::string*>(bytes)).bodyText().ends_with("Deep text"));
+    return nullptr;
+  };
+  pthread_attr_t smallStack;
+  pthread_attr_init(&smallStack);
+  pthread_attr_setstacksize(&smallStack, 128 << 10);
+  pthread_t thread;
+  ASSERT_EQ(pthread_create(&thread, &smallStack, read, &message), 0);
+  pthread_join(thread, nullptr);
+  pthread_attr_destroy(&smallStack);
+}
+
+// A forward of a forward ... of a message with a large attachment (1 MiB):
+// every message is quoted under its header block, the original too, as deep
+// as reading each message whole, attachment and all, stays within a few
+// times the mail; deeper, a notice stands where the rest is left out.
+TEST(MessageFile, ForwardsOfALargeMessageAreQuotedOrSaidToBeLeftOut) {
+  std::string original = "From: Alice <alice@example.com>\r\nSubject: Contract\r\nContent-Type: multipart/mixed; "
+                         "boundary=\"o\"\r\n\r\n--o\r\nContent-Type: text/plain\r\n\r\nPlease sign.\r\n--o\r\n"
+                         "Content-Type: application/pdf\r\nContent-Disposition: attachment; filename=c.pdf\r\n"
+                         "Content-Transfer-Encoding: base64\r\n\r\n";
+  for (int i = 0; i < (1 << 20) / 78; ++i) original += std::string(76, 'Q') + "\r\n";
+  original += "--o--\r\n";
+  for (int forwards : {3, 20}) {
+    std::string message = original;
+    std::string quoted = "From: Alice <alice@example.com>\nSubject: Contract\n\nPlease sign.";
+    for (int i = forwards; i > 0; --i) {
+      const std::string b = "f" + std::to_string(i), note = "Note " + std::to_string(i) + ".";
+      message = "From: F" + std::to_string(i) + " <f@example.org>\r\nSubject: Fwd\r\nContent-Type: multipart/mixed; boundary=\"" +
+                b + "\"\r\n\r\n--" + b + "\r\nContent-Type: text/plain\r\n\r\n" + note + "\r\n--" + b +
+                "\r\nContent-Type: message/rfc822\r\n\r\n" + message + "\r\n--" + b + "--\r\n";
+      quoted = (i > 1 ? "From: F" + std::to_string(i) + " <f@example.org>\nSubject: Fwd\n\n" : "") + note + "\n\n" + quoted;
+    }
+    const std::string text = quote(message);
+    if (forwards == 3) {
+      EXPECT_EQ(text, quoted);
+    } else {
+      EXPECT_TRUE(text.starts_with(quoted.substr(0, quoted.find("Note 8.")))) << text.substr(0, 400);
+      EXPECT_TRUE(text.ends_with("\n\n[A forwarded message is left out here: the mail is too large to read all of it.]"))
+          << text.substr(text.size() - std::min<std::size_t>(text.size(), 400));
+    }
+  }
+}
+
 // Raw 8-bit header fields, without encoded words: UTF-8 when they are valid
-// UTF-8, else in the charset of the message's text part, else windows-1252.
+// UTF-8, else in the charset of the message's text part (an HTML part's
+// <meta> charset where its label is missing or wrong), else windows-1252.
 struct RawHeaderCase {
   const char* name;
   std::string textCharset;  // of the message's text part, or none
@@ -403,6 +502,7 @@ struct RawHeaderCase {
   std::string fromName;     // raw bytes
   std::string replySubject;
   std::string wroteLine;
+  std::string metaCharset = "";  // if given, the text part is HTML naming it, the subject its text
 };
 void PrintTo(const RawHeaderCase& c, std::ostream* os) { *os << c.name; }
 
@@ -411,8 +511,13 @@ class RawHeaderTest : public ::testing::TestWithParam<RawHeaderCase> {};
 TEST_P(RawHeaderTest, ReadsTheFieldsAsTheMessageIsWritten) {
   const auto& c = GetParam();
   std::string type = c.textCharset.empty() ? "" : "Content-Type: text/plain; charset=" + c.textCharset + "\r\n";
+  std::string body = "Hi\r\n";
+  if (!c.metaCharset.empty()) {
+    type = "Content-Type: text/html" + (c.textCharset.empty() ? "" : "; charset=" + c.textCharset) + "\r\n";
+    body = "<meta charset=\"" + c.metaCharset + "\"><p>" + c.subject + "</p>\r\n";
+  }
   auto file = MessageFile::parse("From: " + c.fromName + " <f@example.org>\r\nSubject: " + c.subject + "\r\n" + type +
-                                 "\r\nHi\r\n");
+                                 "\r\n" + body);
   EXPECT_EQ(file.replyDraft().subject, c.replySubject);
   EXPECT_EQ(mailkit::quotedOriginal(file).substr(0, mailkit::quotedOriginal(file).find('\n', 2) + 1), c.wroteLine);
 }
@@ -428,7 +533,11 @@ INSTANTIATE_TEST_SUITE_P(
                       "\n\nОльга <f@example.org> wrote:\n"},
         RawHeaderCase{"UTF8WhateverThePartSays", "koi8-r", "Grüße", "Jörg", "Re: Grüße", "\n\nJörg <f@example.org> wrote:\n"},
         RawHeaderCase{"NoTextCharsetReadsWindows1252", "", "Caf\xe9", "Ren\xe9" "e", "Re: Café",
-                      "\n\nRenée <f@example.org> wrote:\n"}),
+                      "\n\nRenée <f@example.org> wrote:\n"},
+        RawHeaderCase{"KOI8RInTheMetaOfAnUnlabelledHTMLPart", "", "\xf0\xd2\xc9\xd7\xc5\xd4",
+                      "\xef\xcc\xd8\xc7\xc1", "Re: Привет", "\n\nОльга <f@example.org> wrote:\n", "koi8-r"},
+        RawHeaderCase{"ShiftJISInTheMetaOfAWronglyLabelledHTMLPart", "iso-2022-jp", "\x89\xef\x8b\x63\x82\xcc\x8c\x8f",
+                      "\x8e\x52\x93\x63", "Re: 会議の件", "\n\n山田 <f@example.org> wrote:\n", "shift_jis"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // An HTML part whose label does not read it, but whose own <meta> names the
