@@ -63,7 +63,8 @@ bool Writer::beforeValue() {
   Level& level = levels_.back();
   if (level.isObject) {
     if (!level.keyed) {
-      fail("a value without a key in an object");
+      // Where the object has members, the last key has had its value.
+      failAt("a value without a key in an object", (level.count > 0 ? "after " : "at ") + position());
       return false;
     }
     level.keyed = false;
@@ -182,11 +183,13 @@ std::string Writer::position() const {
   return path.empty() ? "the top level" : path;
 }
 
-void Writer::fail(std::string_view reason) {
+void Writer::fail(std::string_view reason) { failAt(reason, "at " + position()); }
+
+void Writer::failAt(std::string_view reason, std::string_view place) {
   if (failed()) return;
   error_ = makeError(kErrorDomain, errorCode_,
                      "The data couldn\u2019t be written because it isn\u2019t in the correct format.",
-                     {{"NSDebugDescription", fmt::format("{} (at {})", reason, position())}});
+                     {{"NSDebugDescription", fmt::format("{} ({})", reason, place)}});
 }
 
 std::expected<std::string, ErrorPtr> Writer::finish() && {

@@ -129,18 +129,23 @@ std::optional<std::string> othersWhoMayReplace(const struct stat& folder) {
   return std::nullopt;
 }
 
+// Who may own a folder of the user's: the user alone, or, for the folder a
+// missing root is made in (as /tmp or a home's parent), root as well.
+enum class Owners { user, userOrRoot };
+
 // A folder of the user's: a root (an XDG home, given by the user or made
-// for them) or one that a link leads into. Its mode is the user's to set and
-// is never changed; one through which another user could replace what is
-// kept in it is refused. `subject` names it in the refusal, `remedy` says
-// what to do instead. One that cannot be looked at is left to the read or
-// write that follows, which says why it fails.
+// for them), the folder a missing root is made in, or one that a link leads
+// to or into. Its mode is the user's to set and is never changed; one
+// through which another user could replace what is kept in it is refused.
+// `subject` names it in the refusal, `remedy` says what to do instead. One
+// that cannot be looked at is left to the read or write that follows, which
+// says why it fails.
 std::expected<void, FileFailure> checkUsersFolder(const std::filesystem::path& folder, const std::string& subject,
-                                                  const std::string& remedy) {
+                                                  const std::string& remedy, Owners owners = Owners::user) {
   struct stat status {};
   if (::stat(folder.c_str(), &status) != 0) return {};
   if (!S_ISDIR(status.st_mode)) return std::unexpected(refusal(folder.string() + " is not a folder"));
-  if (status.st_uid != ownUser())
+  if (status.st_uid != ownUser() && !(owners == Owners::userOrRoot && status.st_uid == 0))
     return std::unexpected(
         refusal(subject + " belongs to another user, who could replace what is kept in it; " + remedy));
   if (auto others = othersWhoMayReplace(status))
@@ -150,15 +155,50 @@ std::expected<void, FileFailure> checkUsersFolder(const std::filesystem::path& f
   return {};
 }
 
+// How `link` is named in a refusal about where it leads.
+std::string leadNote(const std::filesystem::path& link) { return ", to which the link " + link.string() + " leads,"; }
+
+// What a chain of links ends in.
+enum class ChainEnd { file, folder };
+
+// The links of a chain (`linkChain`), each of which must be the user's: the
+// owner of a link can make it lead elsewhere at any time. Each link after the
+// first lies in a folder that must be the user's too, and so must the folder
+// holding the file a chain ends in (a folder it ends in is the caller's to
+// check). The refusal names the link or folder at fault, and the link that
+// leads to it.
+std::expected<void, FileFailure> checkLinks(const std::vector<std::filesystem::path>& chain, ChainEnd end,
+                                            const std::string& remedy) {
+  for (std::size_t hop = 1; hop < chain.size(); ++hop) {
+    const auto& link = chain[hop - 1];
+    struct stat status {};
+    if (::lstat(link.c_str(), &status) == 0 && status.st_uid != ownUser())
+      return std::unexpected(refusal("The link " + link.string() +
+                                     " belongs to another user, who could make it lead elsewhere; remove it or make "
+                                     "it yours (chown -h)"));
+    if (hop + 1 == chain.size() && end == ChainEnd::folder) break;
+    const auto folder = chain[hop].parent_path();
+    if (auto checked = checkUsersFolder(folder, "The folder " + folder.string() + leadNote(link), remedy); !checked)
+      return checked;
+  }
+  return {};
+}
+
 // One of the folders the programs make below a root: a folder of the user's
 // own that is open to others (as older versions made them under a lax
-// umask) is made 0700 again. A link in its place is the user's, and so is
-// the folder it leads to.
+// umask) is made 0700 again. A link of the user's in its place is the
+// user's, and so is the folder it leads to.
 std::expected<void, FileFailure> checkProgramsFolder(const std::filesystem::path& folder) {
   struct stat status {};
   if (::lstat(folder.c_str(), &status) != 0) return {};
-  if (S_ISLNK(status.st_mode))
-    return checkUsersFolder(folder, "The folder " + folder.string(), "make it a folder of your own");
+  if (S_ISLNK(status.st_mode)) {
+    const auto links = linkChain(folder);
+    if (!links) return {};
+    const std::string remedy = "make it a folder of your own";
+    if (auto checked = checkLinks(*links, ChainEnd::folder, remedy); !checked) return checked;
+    const auto& target = links->back();
+    return checkUsersFolder(target, "The folder " + target.string() + leadNote((*links)[links->size() - 2]), remedy);
+  }
   if (!S_ISDIR(status.st_mode)) return std::unexpected(refusal(folder.string() + " is not a folder"));
   if (status.st_uid != ownUser())
     return std::unexpected(refusal("The folder " + folder.string() +
@@ -178,32 +218,29 @@ std::string remedyFor(const std::filesystem::path& root) {
   return "use a folder of your own";
 }
 
-// The file, and what its links lead to. Special files, folders and links
-// that loop are left to the read or write, which refuses them with its own
-// reason; a link that leads nowhere is refused here, since a write would
-// make its target, wherever that is.
+// The file, and what its links lead to. Special files and links that loop
+// are left to the read or write, which refuses them with its own reason; a
+// link that leads nowhere is refused here, since a write would make its
+// target, wherever that is, and so is a link to a folder, naming both.
 std::expected<void, FileFailure> checkFile(const std::filesystem::path& file) {
   const auto links = linkChain(file);
   if (!links) return {};
   const auto& target = links->back();
   const bool linked = links->size() > 1;
+  const auto& lastLink = linked ? (*links)[links->size() - 2] : file;
   struct stat status {};
   if (::stat(target.c_str(), &status) != 0) {
     if (errno == ENOENT && linked)
-      return std::unexpected(refusal("The link " + file.string() + " leads to " + target.string() +
+      return std::unexpected(refusal("The link " + lastLink.string() + " leads to " + target.string() +
                                      ", which does not exist; make the file there or remove the link"));
     return {};
   }
+  if (linked && S_ISDIR(status.st_mode))
+    return std::unexpected(refusal("The link " + lastLink.string() + " leads to " + target.string() +
+                                   ", which is a folder; make it lead to a settings file or remove it"));
   if (!S_ISREG(status.st_mode)) return {};
-  const std::string linkNote = linked ? ", to which the link " + file.string() + " leads," : "";
-  for (auto hop = links->begin() + 1; hop != links->end(); ++hop) {
-    const auto folder = hop->parent_path();
-    if (auto checked = checkUsersFolder(folder, "The folder " + folder.string() + linkNote,
-                                        "keep the file in a folder of your own");
-        !checked)
-      return checked;
-  }
-  const std::string subject = "The file " + target.string() + linkNote;
+  if (auto checked = checkLinks(*links, ChainEnd::file, "keep the file in a folder of your own"); !checked) return checked;
+  const std::string subject = "The file " + target.string() + (linked ? leadNote(lastLink) : "");
   if (status.st_uid != ownUser())
     return std::unexpected(
         refusal(subject + " belongs to another user, who could change it; remove it or make it yours (chown)"));
@@ -224,16 +261,29 @@ std::vector<std::filesystem::path> foldersFrom(const std::filesystem::path& root
   return chain;
 }
 
-// Makes the folder and every folder above it that is missing, each 0700.
-// Folders that are there are left as they are.
-std::expected<void, FileFailure> makePrivateFolders(const std::filesystem::path& folder) {
-  std::vector<std::filesystem::path> missing;
+// A root that is not there yet is made for the user, as theirs, with every
+// folder above it that is missing, each 0700; for a read nothing is made,
+// there being nothing to read. Either way the folder it would be made in is
+// checked first, and only checked: the user's, or root's (as /tmp or a
+// home's parent), and no one else's to replace what is kept in it.
+std::expected<void, FileFailure> makeRoot(const std::filesystem::path& root, MissingFolders missing) {
+  std::vector<std::filesystem::path> absent;
   std::error_code error;
-  for (auto up = folder; !up.empty() && !std::filesystem::exists(up, error); up = up.parent_path()) {
-    missing.push_back(up);
+  auto up = root;
+  for (; !up.empty() && !std::filesystem::exists(up, error); up = up.parent_path()) {
+    absent.push_back(up);
     if (up == up.parent_path()) break;
   }
-  for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
+  if (absent.empty()) return {};
+  const auto parent = up.empty() ? std::filesystem::path(".") : up;
+  if (auto checked = checkUsersFolder(parent,
+                                      "The folder " + parent.string() + ", in which the folder " + root.string() +
+                                          " would be made,",
+                                      remedyFor(root), Owners::userOrRoot);
+      !checked)
+    return checked;
+  if (missing == MissingFolders::leave) return {};
+  for (auto it = absent.rbegin(); it != absent.rend(); ++it) {
     if (auto made = makeFolder(*it); !made) return made;
     if (!std::filesystem::is_directory(*it, error)) return std::unexpected(folderFailure(*it, EEXIST));
   }
@@ -245,9 +295,7 @@ std::expected<void, FileFailure> makePrivateFolders(const std::filesystem::path&
 std::expected<void, FileFailure> guardPrivateFile(const std::filesystem::path& root, const std::filesystem::path& file,
                                                   MissingFolders missing) {
   const auto chain = foldersFrom(root, file.parent_path());
-  // A root that is not there yet is made for the user, as theirs.
-  if (missing == MissingFolders::create)
-    if (auto made = makePrivateFolders(chain.front()); !made) return made;
+  if (auto made = makeRoot(chain.front(), missing); !made) return made;
   if (auto checked = checkUsersFolder(chain.front(), "The folder " + chain.front().string(), remedyFor(chain.front()));
       !checked)
     return checked;

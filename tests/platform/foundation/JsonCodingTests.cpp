@@ -169,7 +169,7 @@ const WriterCase kWriterCases[] = {
        w.integer(std::int64_t{2});
        w.endObject();
      },
-     fails("a value without a key in an object (at k)")},
+     fails("a value without a key in an object (after k)")},
     {"TwoKeysBeforeAValue",
      [](json::Writer& w) {
        w.beginObject();

@@ -1,6 +1,7 @@
 #include <grp.h>
 #include <pwd.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <functional>
@@ -21,6 +22,31 @@ using platform::UserDefaults;
 namespace {
 
 constexpr const char* kSuite = "group.test.private";
+
+constexpr uid_t kAnotherUser = 65534;
+constexpr uid_t kKeepsTheOwner = static_cast<uid_t>(-1);
+
+// The settings file's folder moved to `elsewhere`, a link of `owner`'s in
+// its place.
+std::filesystem::path linkPreferencesTo(const std::filesystem::path& file, const std::filesystem::path& elsewhere,
+                                        uid_t owner = kKeepsTheOwner) {
+  const auto folder = file.parent_path();
+  std::filesystem::rename(folder, elsewhere);
+  std::filesystem::create_directory_symlink(elsewhere, folder);
+  EXPECT_EQ(::lchown(folder.c_str(), owner, static_cast<gid_t>(-1)), 0);
+  return folder;
+}
+
+// The settings file moved to `target`, reached from its place through a
+// link at `hop` (given to `hopOwner`).
+void linkFileThrough(const std::filesystem::path& file, const std::filesystem::path& hop,
+                     const std::filesystem::path& target, uid_t hopOwner = kKeepsTheOwner) {
+  std::filesystem::create_directories(target.parent_path());
+  std::filesystem::rename(file, target);
+  std::filesystem::create_symlink(target, hop);
+  EXPECT_EQ(::lchown(hop.c_str(), hopOwner, static_cast<gid_t>(-1)), 0);
+  std::filesystem::create_symlink(hop, file);
+}
 
 mode_t modeOf(const std::filesystem::path& path) {
   struct stat status {};
@@ -60,12 +86,14 @@ TEST_F(PrivateSettingsTest, FoldersAndFilesAreTheUsersAloneWhateverTheUmask) {
 struct Exposure {
   const char* name;
   std::function<std::optional<std::string>(const std::filesystem::path& file)> expose;
+  bool givesAway = false;  // gives a link to another user, which only root can
 };
 void PrintTo(const Exposure& e, std::ostream* os) { *os << e.name; }
 
 class ExposedSettings : public PrivateSettingsTest, public ::testing::WithParamInterface<Exposure> {};
 
 TEST_P(ExposedSettings, AreRefusedBeforeAReadAndAWrite) {
+  if (GetParam().givesAway && ::geteuid() != 0) GTEST_SKIP() << "only root can give a link away";
   const auto file = UserDefaults::fileForDomain(kSuite);
   {
     auto suite = UserDefaults::openSuite(kSuite);
@@ -128,6 +156,38 @@ INSTANTIATE_TEST_SUITE_P(
                    std::filesystem::remove(file);
                    std::filesystem::create_symlink(elsewhere, file);
                    return std::optional("The file " + elsewhere.string() + ", to which the link " + file.string() +
+                                        " leads, is writable by others");
+                 }},
+        Exposure{"PreferencesFolderLinkedToOneWritableByAll",
+                 [](const auto& file) {
+                   const auto elsewhere = test_support::IsolatedEnvironment::root() / "open-preferences";
+                   const auto link = linkPreferencesTo(file, elsewhere);
+                   std::filesystem::permissions(elsewhere, std::filesystem::perms::all);
+                   return std::optional("The folder " + elsewhere.string() + ", to which the link " + link.string() +
+                                        " leads, is writable by others");
+                 }},
+        Exposure{"PreferencesFolderALinkOfAnotherUser",
+                 [](const auto& file) {
+                   const auto link = linkPreferencesTo(
+                       file, test_support::IsolatedEnvironment::root() / "given-preferences", kAnotherUser);
+                   return std::optional("The link " + link.string() + " belongs to another user");
+                 },
+                 true},
+        Exposure{"FileLinkedThroughALinkOfAnotherUser",
+                 [](const auto& file) {
+                   const auto hop = test_support::IsolatedEnvironment::root() / "given-hop.plist";
+                   linkFileThrough(file, hop, test_support::IsolatedEnvironment::root() / "given-store" / "s.plist",
+                                   kAnotherUser);
+                   return std::optional("The link " + hop.string() + " belongs to another user");
+                 },
+                 true},
+        Exposure{"FileLinkedThroughASecondLinkIntoAFolderWritableByAll",
+                 [](const auto& file) {
+                   const auto hop = test_support::IsolatedEnvironment::root() / "second-hop.plist";
+                   const auto store = test_support::IsolatedEnvironment::root() / "open-store";
+                   linkFileThrough(file, hop, store / "s.plist");
+                   std::filesystem::permissions(store, std::filesystem::perms::all);
+                   return std::optional("The folder " + store.string() + ", to which the link " + hop.string() +
                                         " leads, is writable by others");
                  }},
         Exposure{"SettingsFolderReadableByAll",
@@ -193,16 +253,18 @@ std::optional<gid_t> privateGroup() {
   return found;
 }
 
-// The settings root ($XDG_CONFIG_HOME) as the user made it. Its mode is the
-// user's: it stays, whether the settings are kept in it or refused. A root
-// through which another user could replace them is refused, with nothing
-// made in it; a group counts as others only when anyone but the user is in it.
+// The settings root ($XDG_CONFIG_HOME) as the user made it, or the folder a
+// missing one is made in. Its mode is the user's: it stays, whether the
+// settings are kept in it or refused. A folder through which another user
+// could replace them is refused, with nothing made in it; a group counts as
+// others only when anyone but the user is in it.
 struct SettingsRoot {
   const char* name;
   mode_t mode;
   enum class Group { own, nobodys } group;
   bool ownedByNobody;
-  const char* refusal;  // nothing: the settings are kept there
+  const char* refusal;   // nothing: the settings are kept there
+  bool missing = false;  // the root is to be made in this folder
 };
 void PrintTo(const SettingsRoot& root, std::ostream* os) { *os << root.name; }
 
@@ -214,18 +276,19 @@ TEST_P(SettingsRootTest, KeepsItsModeAndIsUsedOrRefusedWithNothingMadeInIt) {
   if (!nobody || nobody->pw_uid == ::geteuid()) GTEST_SKIP() << "no account of another user to lend its group";
   if (c.group == SettingsRoot::Group::own && !privateGroup()) GTEST_SKIP() << "the test's group has other members";
   test_support::TempDir home;
-  const auto root = home.path() / "config";
-  std::filesystem::create_directory(root);
+  const auto folder = home.path() / "config";
+  std::filesystem::create_directory(folder);
   const uid_t owner = c.ownedByNobody ? nobody->pw_uid : ::geteuid();
   const gid_t group = c.group == SettingsRoot::Group::nobodys ? nobody->pw_gid : ::getegid();
-  if (::chown(root.c_str(), owner, group) != 0) GTEST_SKIP() << "only root can give a folder away";
-  ASSERT_EQ(::chmod(root.c_str(), c.mode), 0);
+  if (::chown(folder.c_str(), owner, group) != 0) GTEST_SKIP() << "only root can give a folder away";
+  ASSERT_EQ(::chmod(folder.c_str(), c.mode), 0);
+  const auto root = c.missing ? folder / "config" : folder;
   test_support::ScopedEnv config("XDG_CONFIG_HOME", root.string());
 
   const auto written = defaults({"write", kSuite, "llm_timeout", "-float", "45"});
   const auto read = defaults({"read", kSuite});
   const auto keyRead = defaults({"read", "group.test.never.written", "llm_timeout"});
-  EXPECT_EQ(modeOf(root), c.mode);
+  EXPECT_EQ(modeOf(folder), c.mode);
   if (!c.refusal) {
     EXPECT_EQ(written.status, 0) << written.err;
     EXPECT_NE(read.out.find("llm_timeout = 45"), std::string::npos) << read.out << read.err;
@@ -234,10 +297,12 @@ TEST_P(SettingsRootTest, KeepsItsModeAndIsUsedOrRefusedWithNothingMadeInIt) {
   }
   for (const auto* run : {&written, &read, &keyRead}) {
     EXPECT_EQ(run->status, 1);
-    EXPECT_NE(run->err.find("The folder " + root.string() + " " + c.refusal), std::string::npos) << run->err;
+    const std::string subject =
+        "The folder " + folder.string() + (c.missing ? ", in which the folder " + root.string() + " would be made," : "");
+    EXPECT_NE(run->err.find(subject + " " + c.refusal), std::string::npos) << run->err;
     EXPECT_NE(run->err.find("set XDG_CONFIG_HOME to a folder of your own"), std::string::npos) << run->err;
   }
-  EXPECT_TRUE(std::filesystem::is_empty(root));
+  EXPECT_TRUE(std::filesystem::is_empty(folder));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -251,7 +316,13 @@ INSTANTIATE_TEST_SUITE_P(
         SettingsRoot{"WritableByASharedGroup0775", 0775, SettingsRoot::Group::nobodys, false,
                      "is writable by its group"},
         SettingsRoot{"WritableByAll0777", 0777, SettingsRoot::Group::own, false, "is writable by others"},
-        SettingsRoot{"OfAnotherUser0755", 0755, SettingsRoot::Group::own, true, "belongs to another user"}),
+        SettingsRoot{"OfAnotherUser0755", 0755, SettingsRoot::Group::own, true, "belongs to another user"},
+        SettingsRoot{"MissingInAFolderReadableByAll0755", 0755, SettingsRoot::Group::own, false, nullptr, true},
+        SettingsRoot{"MissingInAStickyFolder1777", 01777, SettingsRoot::Group::own, false, nullptr, true},
+        SettingsRoot{"MissingInAFolderWritableByAll0777", 0777, SettingsRoot::Group::own, false,
+                     "is writable by others", true},
+        SettingsRoot{"MissingInAStickyFolderOfAnotherUser1777", 01777, SettingsRoot::Group::own, true,
+                     "belongs to another user", true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // A folder below the root is the programs' own, and the settings kept in it
@@ -266,6 +337,58 @@ TEST_F(PrivateSettingsTest, ASettingsFolderOfAnotherUserIsRefused) {
   EXPECT_NE(written.err.find("The folder " + folder.string() + " belongs to another user"), std::string::npos)
       << written.err;
   EXPECT_TRUE(std::filesystem::is_empty(folder));
+}
+
+// What the guard says, in a child that has become an ordinary user (no
+// account's, so no group but its own), when that user's settings file
+// `file` is to be written under `root`: nothing when it passes.
+std::string guardedForAnOrdinaryUser(const std::filesystem::path& root, const std::filesystem::path& file) {
+  constexpr uid_t kOrdinaryUser = 65533;
+  int pipe[2];
+  if (::pipe(pipe) != 0) return "no pipe";
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::close(pipe[0]);
+    std::string said;
+    if (::setgroups(0, nullptr) != 0 || ::setgid(kOrdinaryUser) != 0 || ::setuid(kOrdinaryUser) != 0)
+      said = "cannot become an ordinary user";
+    else if (auto guarded = platform::files::guardPrivateFile(root, file, platform::files::MissingFolders::create);
+             !guarded)
+      said = guarded.error().reason;
+    (void)!::write(pipe[1], said.data(), said.size());
+    ::_exit(0);
+  }
+  ::close(pipe[1]);
+  const std::string said = test_support::readToEnd(pipe[0]);
+  ::close(pipe[0]);
+  ::waitpid(child, nullptr, 0);
+  return said;
+}
+
+// A missing root is made in a folder of root's, as /tmp, where no one but
+// root could replace it: the sticky bit keeps each to their own entries.
+TEST_F(PrivateSettingsTest, AMissingRootIsMadeInAStickyFolderOfRootsButNotInAnOpenOne) {
+  if (::geteuid() != 0) GTEST_SKIP() << "only root can act as an ordinary user";
+  test_support::TempDir home;
+  ASSERT_EQ(::chmod(home.path().c_str(), 0711), 0);
+  for (const auto& [mode, refusal] : {std::pair<mode_t, const char*>{01777, nullptr}, {0777, "is writable by others"}}) {
+    const auto folder = home.path() / std::to_string(mode);
+    std::filesystem::create_directory(folder);
+    ASSERT_EQ(::chmod(folder.c_str(), mode), 0);
+    const auto root = folder / "config";
+    const auto said = guardedForAnOrdinaryUser(root, root / "quorbel" / "preferences" / "s.plist");
+    EXPECT_EQ(modeOf(folder), mode);
+    if (!refusal) {
+      EXPECT_EQ(said, "");
+      EXPECT_EQ(modeOf(root / "quorbel" / "preferences"), 0700u);
+      continue;
+    }
+    EXPECT_NE(said.find("The folder " + folder.string() + ", in which the folder " + root.string() +
+                        " would be made, " + refusal),
+              std::string::npos)
+        << said;
+    EXPECT_TRUE(std::filesystem::is_empty(folder));
+  }
 }
 
 }  // namespace

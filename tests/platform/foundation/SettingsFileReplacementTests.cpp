@@ -168,9 +168,7 @@ std::pair<int, std::string> defaultsWithFilesLimitedTo(rlim_t maxFileBytes, std:
     ::_exit(127);
   }
   ::close(ends[1]);
-  std::string err;
-  char buffer[512];
-  for (ssize_t n; (n = ::read(ends[0], buffer, sizeof buffer)) > 0;) err.append(buffer, static_cast<std::size_t>(n));
+  const std::string err = test_support::readToEnd(ends[0]);
   ::close(ends[0]);
   int status = 0;
   ::waitpid(child, &status, 0);

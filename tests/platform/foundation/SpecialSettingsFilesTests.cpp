@@ -1,7 +1,7 @@
 // Settings files that are no settings file: a FIFO, a link to an endless
-// device, a huge sparse file, links that loop. Each is refused at once, by
-// the suites, the program's own defaults and the defaults command alike,
-// with its cause, and left as it is.
+// device, a huge sparse file, links that loop or lead to a folder. Each is
+// refused at once, by the suites, the program's own defaults and the
+// defaults command alike, with its cause, and left as it is.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -52,6 +52,8 @@ void makeSparseGigabyteList(const std::filesystem::path& file) {
   ::close(descriptor);
 }
 
+void linkToAFolder(const std::filesystem::path& file) { std::filesystem::create_directory_symlink("/", file); }
+
 void linkToItself(const std::filesystem::path& file) { std::filesystem::create_symlink(file.filename(), file); }
 
 void linkInACircle(const std::filesystem::path& file) {
@@ -64,6 +66,7 @@ const SpecialFile kSpecialFiles[] = {
     {"Fifo", makeFifo, "Not a regular file"},
     {"LinkToDevZero", linkToDevZero, "Not a regular file"},
     {"SparseGigabyteBinaryList", makeSparseGigabyteList, "Larger than 32 MiB"},
+    {"LinkToAFolder", linkToAFolder, "leads to /, which is a folder"},
     {"LinkToItself", linkToItself, "Too many levels of symbolic links"},
     {"LinksInACircle", linkInACircle, "Too many levels of symbolic links"},
 };

@@ -1,6 +1,7 @@
 #include "test_support/TempDir.hpp"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <fstream>
@@ -47,6 +48,13 @@ std::string readFile(const std::filesystem::path& path) {
   std::ostringstream out;
   out << in.rdbuf();
   return out.str();
+}
+
+std::string readToEnd(int descriptor) {
+  std::string text;
+  char buffer[4096];
+  for (ssize_t n; (n = ::read(descriptor, buffer, sizeof buffer)) > 0;) text.append(buffer, static_cast<std::size_t>(n));
+  return text;
 }
 
 std::string shapeOf(const std::filesystem::path& path) {

@@ -84,6 +84,7 @@ class Writer {
   template <typename T>
   void floatingPoint(T value);
   std::string position() const;
+  void failAt(std::string_view reason, std::string_view place);
 
   Layout layout_;
   long errorCode_;

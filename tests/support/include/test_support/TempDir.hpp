@@ -37,6 +37,10 @@ class ScopedEnv {
 
 std::string readFile(const std::filesystem::path& path);
 
+// All that can still be read from the descriptor (a pipe's end, say), up to
+// its end or a failure.
+std::string readToEnd(int descriptor);
+
 // What is at the path, enough to tell whether it changed: its type and mode,
 // its size, and where it leads when it is a symbolic link (which is not
 // followed); "absent" when nothing is there.
