@@ -39,6 +39,9 @@ class AnchoredPopover : public QWidget {
 
   QPointer<QWidget> anchor_;
   QPointer<QWidget> content_;
+  // An active window of the popover's (an alert) has closed, and the popover
+  // has not been active again since.
+  bool handingBack_ = false;
 };
 
 }  // namespace mailkit
