@@ -49,7 +49,7 @@ bool AnchoredPopover::eventFilter(QObject* watched, QEvent* event) {
       // window first.
       if (auto* hidden = qobject_cast<QWidget*>(watched);
           hidden && hidden != this && hidden->isWindow() && hidden->isActiveWindow() && holds(hidden))
-        handingBack_ = true;
+        awaitingActivation_ = true;
       break;
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick: {
@@ -131,13 +131,15 @@ void AnchoredPopover::closeUnlessOurs(QWindow* activated) {
   for (QWidget* window : QApplication::topLevelWidgets()) {
     if (!activated || window->windowHandle() != activated) continue;
     if (holds(window)) {
-      handingBack_ = false;
+      awaitingActivation_ = false;
       return;
     }
-    // Only for the moment an alert hands the activation back; any other
-    // activation of the anchor's window (a click in it, Alt+Tab) closes the
-    // popover, or keys would go into that window under it.
-    if (handingBack_ && anchor_ && window == anchor_->window()) return;
+    // Only until the activation the popover asked for arrives (a window
+    // manager may first activate the anchor's window, newly shown or under
+    // a closing alert); any other activation of the anchor's window (a click
+    // in it, Alt+Tab) closes the popover, or keys would go into that window
+    // under it.
+    if (awaitingActivation_ && anchor_ && window == anchor_->window()) return;
   }
   close();
 }

@@ -39,9 +39,9 @@ class AnchoredPopover : public QWidget {
 
   QPointer<QWidget> anchor_;
   QPointer<QWidget> content_;
-  // An active window of the popover's (an alert) has closed, and the popover
-  // has not been active again since.
-  bool handingBack_ = false;
+  // The popover has asked for the activation (as it opened, or an alert of
+  // its closing on its behalf) and not had it since.
+  bool awaitingActivation_ = true;
 };
 
 }  // namespace mailkit
