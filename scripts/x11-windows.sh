@@ -158,20 +158,44 @@ check "Return in the instruction drafts" wait_for sh -c "xclip -o -selection cli
 shot draft
 
 # "AI Agent" with the mouse: the draft would be lost, so the alert asks.
-read -r px py pw _ <<<"$popover_at"
-xdotool mousemove $((px + pw * 52 / 100)) $((py + 50)) click 1
-wait_for window_named "$app" "^Unsaved Changes$"
-alert=$(window_named "$app" "^Unsaved Changes$")
+read -r px py pw ph <<<"$popover_at"
+open_alert() {
+  alert=""
+  xdotool mousemove $((px + pw * 52 / 100)) $((py + 50)) click 1
+  wait_for window_named "$app" "^Unsaved Changes$" || return 1
+  alert=$(window_named "$app" "^Unsaved Changes$")
+  wait_for is_active "$alert"
+}
+open_alert
 shot alert
 alert_at=$(outer "$alert")
 describe "alert" "$alert_at"
 read -r ax ay aw ah <<<"$alert_at"
 off_x=$((ax + aw / 2 - (px + pw / 2)))
-off_y=$((ay + ah / 2 - (py + $(awk '{print $4}' <<<"$popover_at") / 2)))
+off_y=$((ay + ah / 2 - (py + ph / 2)))
 check "the alert opens centred over the popover (off by ${off_x},${off_y})" \
   test "${off_x#-}" -le 30 -a "${off_y#-}" -le 30
-xdotool key Escape
-check "Escape on the alert gives the activation back to the popover" wait_for is_active "$popover"
+# Every way of cancelling it (Space and Return press Cancel, where the focus
+# starts; the mouse presses it, at the row's start) gives the activation back
+# to the popover. "Leave Tab" would discard the draft: the alert comes again.
+click_cancel() {
+  local x y w h
+  read -r x y w h <<<"$(inner "$alert")"
+  xdotool mousemove $((x + w * 27 / 100)) $((y + h - 54)) click 1
+}
+cancelled() { wait_for is_gone "$alert" && wait_for is_active "$popover"; }
+for route in Escape Return Space "A click on Cancel"; do
+  if [ "$route" != Escape ]; then
+    check "\"AI Agent\" asks again, the draft kept" open_alert
+    [ -n "$alert" ] || continue
+  fi
+  case $route in
+    Space) xdotool key space ;;
+    A\ click*) click_cancel ;;
+    *) xdotool key "$route" ;;
+  esac
+  check "$route on the alert cancels it and gives the activation back to the popover" cancelled
+done
 shot alert-cancelled
 # What is typed now stays in the popover; Escape closes it, and Send shows
 # that nothing reached the mail.
@@ -190,6 +214,16 @@ open_popover() {
   popover=$(window_named "$app" "^quorbel_extension$")
   wait_for is_active "$popover"
 }
+
+# The compose window activated while the popover is open, with Alt+Tab or
+# by the window manager: the popover closes, so that what is typed next goes
+# into the mail in sight, never under the popover.
+open_popover
+xdotool key alt+Tab
+check "Alt+Tab to the compose window closes the popover" wait_for is_gone "$popover"
+open_popover
+xdotool windowactivate "$compose"
+check "the compose window activated closes the popover" wait_for is_gone "$popover"
 
 # A press on the desktop, right of the compose window.
 open_popover

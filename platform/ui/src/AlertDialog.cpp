@@ -89,6 +89,9 @@ int AlertDialog::addButton(const QString& text, Role role) {
   roles_.append(role);
   if (role == Role::cancel) buttonRow_->insertWidget(0, button, 1);
   else buttonRow_->addWidget(button, 1);
+  // Tab goes along the row as it is drawn, not in the order the buttons came.
+  for (int i = 1; i < buttonRow_->count(); ++i)
+    setTabOrder(buttonRow_->itemAt(i - 1)->widget(), buttonRow_->itemAt(i)->widget());
   // The default button wears the accent.
   for (int i = 0; i < buttons_.size(); ++i) {
     if (roles_[i] == Role::destructive) continue;
@@ -122,6 +125,9 @@ void AlertDialog::setVisible(bool visible) {
     returnFocus_ = chosenFocus_ ? chosenFocus_.data() : QApplication::focusWidget();
     returnWindow_ = returnFocus_ ? returnFocus_->window() : parentWidget() ? parentWidget()->window() : nullptr;
     placeOverItsWindow();
+    // The keyboard starts on the button Return presses, so that Space never
+    // presses one that destroys something unasked.
+    if (StyledButton* button = buttons_.value(defaultIndex())) button->setFocus(Qt::OtherFocusReason);
   }
   // Asked for while the alert is still the active window: a window manager
   // grants that to the window it belongs to, where once the alert is gone it

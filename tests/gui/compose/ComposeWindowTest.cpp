@@ -16,6 +16,7 @@
 #include "compose_views/MailPopoverView.hpp"
 #include "compose_views/ModePanels.hpp"
 #include "compose_views/ResizeHandleView.hpp"
+#include "foundation/UserDefaults.hpp"
 #include "qtbridge/QtMainQueue.hpp"
 #include "mailkit/ReplySession.hpp"
 #include "mailkit_window/ComposeWindow.hpp"
@@ -228,6 +229,11 @@ struct DismissCase {
 };
 void PrintTo(const DismissCase& c, std::ostream* os) { *os << c.name; }
 
+void waitUntilClosed(QWidget& popover) {
+  const QPointer<QWidget> shown(&popover);  // deleted once it has closed
+  gui_test::waitUntil([&] { return !shown || !shown->isVisible(); });
+}
+
 class PopoverDismissTest : public ComposeWindowPopoverTest, public ::testing::WithParamInterface<DismissCase> {};
 
 TEST_P(PopoverDismissTest, ClosesAsAPopoverDoes) {
@@ -274,8 +280,14 @@ INSTANTIATE_TEST_SUITE_P(
                       other->resize(100, 60);
                       gui_test::showAndWait(*other);
                       other->activateWindow();
-                      const QPointer<QWidget> shown(&popover);  // deleted once it has closed
-                      gui_test::waitUntil([&] { return !shown || !shown->isVisible(); });
+                      waitUntilClosed(popover);
+                    },
+                    false},
+        // As Alt+Tab makes it: keys would go into the mail under the popover.
+        DismissCase{"TheComposeWindowBecomesActive",
+                    [](ComposeWindow& window, QWidget& popover) {
+                      window.activateWindow();
+                      waitUntilClosed(popover);
                     },
                     false},
         DismissCase{"PressInside",
@@ -468,6 +480,24 @@ TEST_F(ComposeWindowPopoverTest, TheAssistantsPopoverLiesOnTheScreen) {
   EXPECT_EQ(popover.height(), std::min(550, room().height()));
   EXPECT_TRUE(popover.rect().contains(view.resizeHandle()->geometry()));  // within reach
   EXPECT_EQ(view.popover().currentHeight.get(), 550);  // kept for a larger screen
+}
+
+// Shortened to the screen, the popover resizes from the height it shows, its
+// top left corner staying put: the grip follows the pointer from the first
+// point, and the size dragged to is stored.
+TEST_F(ComposeWindowPopoverTest, AShortenedPopoverResizesFromTheHeightItShows) {
+  auto& defaults = platform::UserDefaults::standard();
+  defaults.set("preferredPopoverHeightKey", 4096.0);  // the tallest it opens at, taller than any test screen
+  auto& view = openAssistant();
+  QWidget& popover = *window->popover();
+  const QRect shown = popover.geometry();
+  const int up = 100;
+  ASSERT_TRUE(shown.height() - up >= 300 && shown.height() - up <= 768) << shown.height();  // within the bounds
+  gui_test::drag(*view.resizeHandle(), QPoint(0, -up));
+  const QRect expected = shown.adjusted(0, 0, 0, -up);
+  EXPECT_TRUE(gui_test::waitUntil([&] { return popover.geometry() == expected; }))
+      << popover.y() << " " << popover.height() << " for " << expected.y() << " " << expected.height();
+  EXPECT_EQ(defaults.doubleValue("preferredPopoverHeightKey"), expected.height());
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 #include <QClipboard>
 #include <QElapsedTimer>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTest>
@@ -76,19 +75,7 @@ class MailPopoverViewTest : public ::testing::Test {
     answer(text);
   }
 
-  // Presses the grip, moves it by (dx, dy) and releases it there.
-  void dragGrip(int dx, int dy) {
-    auto* grip = view->resizeHandle();
-    QPointF local = grip->rect().center();
-    QPointF global = grip->mapToGlobal(local);
-    auto send = [&](QEvent::Type type, QPointF offset, Qt::MouseButtons buttons) {
-      QMouseEvent event(type, local + offset, global + offset, Qt::LeftButton, buttons, Qt::NoModifier);
-      QApplication::sendEvent(grip, &event);
-    };
-    send(QEvent::MouseButtonPress, {}, Qt::LeftButton);
-    for (int step = 1; step <= 4; ++step) send(QEvent::MouseMove, QPointF(dx * step / 4.0, dy * step / 4.0), Qt::LeftButton);
-    send(QEvent::MouseButtonRelease, QPointF(dx, dy), Qt::NoButton);
-  }
+  void dragGrip(int dx, int dy) { gui_test::drag(*view->resizeHandle(), QPoint(dx, dy)); }
 
   std::shared_ptr<RecordingLLMService> service = std::make_shared<RecordingLLMService>();
   std::shared_ptr<quorbel::ComposeSessionViewController> controller;

@@ -2,10 +2,12 @@
 
 #include <QAbstractAnimation>
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QLabel>
 #include <QLayout>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
 #include <QSaveFile>
@@ -68,6 +70,18 @@ bool waitUntilAnimationsEnd(const QObject& root) {
                           return a->state() == QAbstractAnimation::Running && a->loopCount() != -1;
                         });
   });
+}
+
+void drag(QWidget& widget, QPoint by) {
+  const QPointF local = QRectF(widget.rect()).center();
+  const QPointF global = widget.mapToGlobal(local);
+  auto send = [&](QEvent::Type type, QPointF offset, Qt::MouseButtons buttons) {
+    QMouseEvent event(type, local + offset, global + offset, Qt::LeftButton, buttons, Qt::NoModifier);
+    QApplication::sendEvent(&widget, &event);
+  };
+  send(QEvent::MouseButtonPress, {}, Qt::LeftButton);
+  for (int step = 1; step <= 4; ++step) send(QEvent::MouseMove, QPointF(by) * step / 4.0, Qt::LeftButton);
+  send(QEvent::MouseButtonRelease, QPointF(by), Qt::NoButton);
 }
 
 bool isBlank(const QImage& image) {

@@ -35,6 +35,10 @@ bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
 // running (folding, unfolding), however long the machine takes.
 bool waitUntilAnimationsEnd(const QObject& root);
 
+// Presses the left button on the widget's middle, moves the pointer by `by`
+// in four steps and releases it there (the widget reads global positions).
+void drag(QWidget& widget, QPoint by);
+
 // True when every pixel of the image has the same colour.
 bool isBlank(const QImage& image);
 

@@ -5,6 +5,7 @@
 #include "ui/Palette.hpp"
 #include "ui/StyledButton.hpp"
 
+#include <QAbstractButton>
 #include <QAbstractScrollArea>
 #include <QApplication>
 #include <QHBoxLayout>
@@ -19,6 +20,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -70,6 +73,47 @@ TEST(AlertDialog, KeysNeverPressTheDestructiveButton) {
     EXPECT_EQ(a.clicked[0][0].toInt(), a.cancel);
   }
 }
+
+// The keyboard starts on the button Return presses, so that Space never
+// presses a destructive one unasked, and Tab goes along the row as drawn
+// (cancel first), whatever order the buttons came in.
+struct AlertButtons {
+  const char* name;
+  std::vector<std::pair<QString, Role>> buttons;
+  QString focused;
+  QString afterTab;
+};
+void PrintTo(const AlertButtons& c, std::ostream* os) { *os << c.name; }
+
+class AlertDialogKeyboard : public ::testing::TestWithParam<AlertButtons> {};
+
+TEST_P(AlertDialogKeyboard, StartsOnTheDefaultButtonAndTabsAlongTheRow) {
+  AlertDialog alert("Title", "Message");
+  for (const auto& [text, role] : GetParam().buttons) alert.addButton(text, role);
+  QSignalSpy clicked(&alert, &AlertDialog::buttonClicked);
+  alert.open();
+  ASSERT_TRUE(gui_test::waitUntil([&] { return QApplication::activeWindow() == &alert; }));
+  auto focusedText = [] {
+    auto* button = qobject_cast<QAbstractButton*>(QApplication::focusWidget());
+    return button ? button->text() : QString("no button");
+  };
+  EXPECT_EQ(focusedText(), GetParam().focused);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  EXPECT_EQ(focusedText(), GetParam().afterTab);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+  ASSERT_EQ(clicked.count(), 1);
+  EXPECT_EQ(alert.button(clicked[0][0].toInt())->text(), GetParam().focused);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    AlertDialog, AlertDialogKeyboard,
+    ::testing::Values(AlertButtons{"UnsavedChanges", {{"Leave Tab", Role::destructive}, {"Cancel", Role::cancel}},
+                                   "Cancel", "Leave Tab"},
+                      AlertButtons{"SaveCancelDontSave",
+                                   {{"Save", Role::plain}, {"Cancel", Role::cancel}, {"Don't Save", Role::destructive}},
+                                   "Save", "Don't Save"}),
+    [](const ::testing::TestParamInfo<AlertButtons>& info) { return std::string(info.param.name); });
 
 TEST(AlertDialog, ReturnPressesThePlainButtonAndALoneButtonAnswersEscape) {
   AlertDialog import("Import Settings", "This will replace your current settings. Are you sure?");

@@ -7,6 +7,7 @@
 #include "ui/RoundedCard.hpp"
 #include "ui/StyledButton.hpp"
 #include "ui/Switch.hpp"
+#include "ui/TextEditor.hpp"
 
 #include <QApplication>
 #include <QLabel>
@@ -104,6 +105,15 @@ INSTANTIATE_TEST_SUITE_P(
                                   auto* group = new DisclosureGroup("Advanced Settings", p);
                                   return group->findChild<QAbstractButton*>();
                                 }},
+                      // The draft box and the prompt editor: styles without a ring of their own.
+                      FocusCase{"OutlinedTextEditor",
+                                [](QWidget* p) {
+                                  FieldStyle style = FieldStyle::roundedBorder();
+                                  style.focusRing = false;
+                                  return new TextEditor(style, p);
+                                }},
+                      FocusCase{"FilledTextEditor",
+                                [](QWidget* p) { return new TextEditor(FieldStyle::filled(color::secondarySystemFill(), 12, 8), p); }},
                       FocusCase{"PopUpPicker",
                                 [](QWidget* p) {
                                   auto* picker = new PopUpPicker(p);

@@ -43,6 +43,14 @@ bool AnchoredPopover::eventFilter(QObject* watched, QEvent* event) {
       if (watched == anchor_ || (anchor_ && watched == anchor_->window())) place();
       if (watched == content_ && event->type() == QEvent::Resize) fitContent();
       break;
+    case QEvent::Hide:
+      // An alert of the popover's, closing while active, has asked for the
+      // popover's activation; the window manager may hand it to the anchor's
+      // window first.
+      if (auto* hidden = qobject_cast<QWidget*>(watched);
+          hidden && hidden != this && hidden->isWindow() && hidden->isActiveWindow() && holds(hidden))
+        awaitingActivation_ = true;
+      break;
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick: {
       auto* pressed = qobject_cast<QWidget*>(watched);
@@ -64,7 +72,11 @@ void AnchoredPopover::showEvent(QShowEvent* event) {
 
 void AnchoredPopover::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
-  place();  // a taller popover may no longer fit below its button
+  // Resized while shown (by its grip), it keeps its top left corner, as a
+  // window resized by its corner does, so that the grip follows the pointer;
+  // moved only as far as it must to stay on the screen.
+  if (!isVisible()) return place();
+  if (const QRect room = this->room(); !room.isEmpty()) move(ui::placedWithin(room, geometry()));
 }
 
 void AnchoredPopover::closeEvent(QCloseEvent* event) {
@@ -116,11 +128,19 @@ bool AnchoredPopover::holds(const QWidget* widget) const {
 
 void AnchoredPopover::closeUnlessOurs(QWindow* activated) {
   if (!isVisible()) return;
-  // The anchor's window may be active while the popover is open (an alert
-  // of the popover's, closing, may hand it the activation for a moment).
-  for (QWidget* window : QApplication::topLevelWidgets())
-    if (activated && window->windowHandle() == activated && (holds(window) || (anchor_ && window == anchor_->window())))
+  for (QWidget* window : QApplication::topLevelWidgets()) {
+    if (!activated || window->windowHandle() != activated) continue;
+    if (holds(window)) {
+      awaitingActivation_ = false;
       return;
+    }
+    // Only until the activation the popover asked for arrives (a window
+    // manager may first activate the anchor's window, newly shown or under
+    // a closing alert); any other activation of the anchor's window (a click
+    // in it, Alt+Tab) closes the popover, or keys would go into that window
+    // under it.
+    if (awaitingActivation_ && anchor_ && window == anchor_->window()) return;
+  }
   close();
 }
 

@@ -39,6 +39,9 @@ class AnchoredPopover : public QWidget {
 
   QPointer<QWidget> anchor_;
   QPointer<QWidget> content_;
+  // The popover has asked for the activation (as it opened, or an alert of
+  // its closing on its behalf) and not had it since.
+  bool awaitingActivation_ = true;
 };
 
 }  // namespace mailkit

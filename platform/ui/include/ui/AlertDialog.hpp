@@ -13,8 +13,10 @@ class StyledButton;
 
 // A confirmation alert: bold title, message, and a row of buttons. A cancel
 // button answers Escape; Return presses the first plain button, or the
-// cancel button when the others would destroy something. Pressing any
-// button emits `buttonClicked` with its index and closes the alert.
+// cancel button when the others would destroy something; the keyboard
+// focus starts on that button, and Tab goes along the row as it is drawn.
+// Pressing any button emits `buttonClicked` with its index and closes the
+// alert.
 //
 // It opens centred over the window it belongs to, and however it closes
 // (a button, Escape, Return, its window's close button), that window is

@@ -14,7 +14,8 @@ namespace ui {
 // spaces: only the lines on screen are laid out, and a long line in pieces
 // (its plainTextEdit's document holds a break between two pieces that the
 // text does not: read the text here). Tab and Shift+Tab move the focus on
-// and back; no key types a tab.
+// and back; no key types a tab. Reached by the keyboard it wears the focus
+// ring, also where its style draws none.
 class TextEditor : public FieldBox {
   Q_OBJECT
 

@@ -29,6 +29,12 @@ void ResizeHandleView::mouseMoveEvent(QMouseEvent* event) {
   if (!pressPosition_) return;
   QPointF translation = event->globalPosition() - *pressPosition_;
   if (!dragging_ && std::hypot(translation.x(), translation.y()) < kMinimumDragDistance) return;
+  if (!dragging_ && parentWidget()) {
+    // The drag starts from the size on the screen, which may be shorter than
+    // the one asked for (the screen's room); stored is only what it ends at.
+    popover_.currentWidth = parentWidget()->width();
+    popover_.currentHeight = parentWidget()->height();
+  }
   dragging_ = true;
   popover_.resizeDragChanged(translation.x(), translation.y());
 }
