@@ -52,9 +52,9 @@ void FieldBox::paintEvent(QPaintEvent*) {
                        QPen(color::withOpacity(color::accent(), 0.5), kRingWidth));
   }
   paintBox(painter, box, style_.box);
-  // A read-only text has no caret to show where the keyboard is; in a
-  // ringless box of many lines a caret alone is easily missed.
-  const bool wearsKeyboardRing = editor_->property("readOnly").toBool() || (keyboardRing_ && !style_.focusRing);
+  // A read-only text has no caret to show where the keyboard is, and in a
+  // box without a ring of its own a caret alone is easily missed.
+  const bool wearsKeyboardRing = editor_->property("readOnly").toBool() || !style_.focusRing;
   if (wearsKeyboardRing && showsFocusRing(*editor_))
     paintFocusRing(painter, box, style_.box.cornerRadius);
 }

@@ -171,8 +171,6 @@ TextEditor::TextEditor(const FieldStyle& style, QWidget* parent) : FieldBox(new 
   // keyboard user moving on would change the text unseen (a prompt is saved
   // at every change).
   edit_->setTabChangesFocus(true);
-  // Reached by Tab, it shows so as the single-line fields do.
-  showKeyboardRing();
   styleScrollBars(edit_);
   setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
   connect(edit_, &QPlainTextEdit::textChanged, this, [this] { emit textChanged(text()); });

@@ -8,6 +8,7 @@
 #include "ui/StyledButton.hpp"
 #include "ui/Switch.hpp"
 #include "ui/TextEditor.hpp"
+#include "ui/TextField.hpp"
 
 #include <QApplication>
 #include <QLabel>
@@ -105,7 +106,8 @@ INSTANTIATE_TEST_SUITE_P(
                                   auto* group = new DisclosureGroup("Advanced Settings", p);
                                   return group->findChild<QAbstractButton*>();
                                 }},
-                      // The draft box and the prompt editor: styles without a ring of their own.
+                      // The draft box, the prompt editor and the settings window's fields:
+                      // styles without a ring of their own.
                       FocusCase{"OutlinedTextEditor",
                                 [](QWidget* p) {
                                   FieldStyle style = FieldStyle::roundedBorder();
@@ -114,6 +116,7 @@ INSTANTIATE_TEST_SUITE_P(
                                 }},
                       FocusCase{"FilledTextEditor",
                                 [](QWidget* p) { return new TextEditor(FieldStyle::filled(color::secondarySystemFill(), 12, 8), p); }},
+                      FocusCase{"SettingsTextField", [](QWidget* p) { return new TextField("API Key", FieldStyle::custom(), p); }},
                       FocusCase{"PopUpPicker",
                                 [](QWidget* p) {
                                   auto* picker = new PopUpPicker(p);

@@ -22,7 +22,8 @@ struct FieldStyle {
   // (the settings window's fields: tertiary fill, padding 12, radius 8).
   static FieldStyle filled(const QColor& fill, int padding, qreal cornerRadius);
   // The settings window's text and secure fields: primary text 12 inside a
-  // tertiary-filled box of radius 8, no outline, no focus ring.
+  // tertiary-filled box of radius 8, no outline, no accent ring (the
+  // keyboard's ring shows).
   static FieldStyle custom() { return filled(color::tertiarySystemFill(), 12, 8); }
 };
 
