@@ -247,6 +247,19 @@ open_popover
 xdotool windowactivate "$other"
 check "the popover closes when another program's window is activated" wait_for is_gone "$popover"
 
+# The grip of a reopened popover: the popover grows from its top left corner,
+# which stays where it is, under the pointer's drag.
+open_popover
+read -r gx gy gw gh <<<"$(outer "$popover")"
+xdotool mousemove $((gx + gw - 4)) $((gy + gh - 4)) mousedown 1
+xdotool mousemove $((gx + gw + 16)) $((gy + gh - 4))
+xdotool mousemove $((gx + gw + 36)) $((gy + gh - 4)) mouseup 1
+grown() { read -r x y w _ <<<"$(outer "$popover")"; [ "$w" -gt "$gw" ]; }
+kept_corner() { read -r x y _ _ <<<"$(outer "$popover")"; [ "$x" -eq "$gx" ] && [ "$y" -eq "$gy" ]; }
+check "the reopened popover's grip widens it" wait_for grown
+check "the popover keeps its top left corner while its grip is dragged" kept_corner
+xdotool key Escape
+
 # --- Mervo and its Export Settings sheet -----------------------------------------
 # Settings of its own: each start of Mervo writes the provider settings over.
 export XDG_CONFIG_HOME="$work/mervo/config" XDG_DATA_HOME="$work/mervo/data"

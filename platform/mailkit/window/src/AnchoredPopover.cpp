@@ -37,6 +37,15 @@ void AnchoredPopover::setContent(QWidget* content) {
 
 bool AnchoredPopover::eventFilter(QObject* watched, QEvent* event) {
   switch (event->type()) {
+    case QEvent::LayoutRequest:
+      // Seen before the layout resizes the popover to its content. Qt sends
+      // a shown window's new size with the place it last heard the native
+      // window is at; on a reopened popover that can still be the place the
+      // window was made at (the window manager reported the mapping before
+      // the move), and the popover would jump there.
+      if (QWindow* native = windowHandle(); watched == this && isVisible() && native && native->position() != pos())
+        native->setPosition(pos());
+      break;
     case QEvent::Move:
     case QEvent::Resize:
     case QEvent::Show:
