@@ -31,7 +31,10 @@ class KeyboardFocusTracker : public QObject {
     switch (event->type()) {
       case QEvent::KeyPress: lastInputWasKey_ = true; break;
       case QEvent::MouseButtonPress:
-      case QEvent::TouchBegin: lastInputWasKey_ = false; break;
+      case QEvent::TouchBegin:
+      // What brings the program back (a click on a window's frame or on the
+      // desktop) never reaches it: the keys typed before say nothing of it.
+      case QEvent::ApplicationDeactivate: lastInputWasKey_ = false; break;
       case QEvent::FocusIn: {
         const auto reason = static_cast<QFocusEvent*>(event)->reason();
         if (reason == Qt::MouseFocusReason) lastInputWasKey_ = false;

@@ -125,17 +125,27 @@ INSTANTIATE_TEST_SUITE_P(
                                 }}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A button alone in an active window, without the focus, and how it looks so.
+struct UnfocusedButton {
+  QWidget window;
+  StyledButton* button = new StyledButton("Save", ButtonStyle::primary(), &window);
+  QImage plain;
+
+  UnfocusedButton() {
+    (new QVBoxLayout(&window))->addWidget(button);
+    gui_test::showAndWait(window);
+    window.activateWindow();
+    button->clearFocus();
+    plain = gui_test::render(*button, button->size());
+  }
+  bool showsRing() const { return gui_test::render(*button, button->size()) != plain; }
+};
+
 // Focus given by a click or by the window's activation draws no ring, as on
 // the platform; the keyboard's does.
 TEST(KeyboardFocus, OnlyFocusMovedByTheKeyboardShowsTheRing) {
-  QWidget window;
-  auto* column = new QVBoxLayout(&window);
-  auto* button = new StyledButton("Save", ButtonStyle::primary(), &window);
-  column->addWidget(button);
-  gui_test::showAndWait(window);
-  window.activateWindow();
-  button->clearFocus();
-  const QImage plain = gui_test::render(*button, button->size());
+  UnfocusedButton b;
+  auto* button = b.button;
   struct Move {
     Qt::FocusReason reason;
     bool ring;
@@ -146,7 +156,26 @@ TEST(KeyboardFocus, OnlyFocusMovedByTheKeyboardShowsTheRing) {
     button->clearFocus();
     button->setFocus(move.reason);
     ASSERT_TRUE(button->hasFocus());
-    EXPECT_EQ(gui_test::render(*button, button->size()) != plain, move.ring);
+    EXPECT_EQ(b.showsRing(), move.ring);
+  }
+}
+
+// The window activated after a key shows the ring (an alert answered with
+// Return hands the focus back); once the program was left, what activates it
+// again may be a click it never saw, and shows none.
+TEST(KeyboardFocus, ActivationAfterTheProgramWasLeftShowsNoRing) {
+  UnfocusedButton b;
+  auto* button = b.button;
+  for (const bool programLeft : {false, true}) {
+    SCOPED_TRACE(programLeft ? "program left" : "program kept");
+    QTest::keyClick(&b.window, Qt::Key_Shift);
+    if (programLeft) {
+      QEvent deactivated(QEvent::ApplicationDeactivate);
+      QCoreApplication::sendEvent(qApp, &deactivated);
+    }
+    button->clearFocus();
+    button->setFocus(Qt::ActiveWindowFocusReason);
+    EXPECT_EQ(b.showsRing(), !programLeft);
   }
 }
 
