@@ -258,6 +258,7 @@ grown() { read -r x y w _ <<<"$(outer "$popover")"; [ "$w" -gt "$gw" ]; }
 kept_corner() { read -r x y _ _ <<<"$(outer "$popover")"; [ "$x" -eq "$gx" ] && [ "$y" -eq "$gy" ]; }
 check "the reopened popover's grip widens it" wait_for grown
 check "the popover keeps its top left corner while its grip is dragged" kept_corner
+describe "popover after its grip was dragged" "$(outer "$popover")"
 xdotool key Escape
 
 # --- Mervo and its Export Settings sheet -----------------------------------------

@@ -40,11 +40,11 @@ bool AnchoredPopover::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::LayoutRequest:
       // Seen before the layout resizes the popover to its content. Qt sends
       // a shown window's new size with the place it last heard the native
-      // window is at; on a reopened popover that can still be the place the
-      // window was made at (the window manager reported the mapping before
-      // the move), and the popover would jump there.
-      if (QWindow* native = windowHandle(); watched == this && isVisible() && native && native->position() != pos())
-        native->setPosition(pos());
+      // window is at, and on a reopened popover that can be the place the
+      // window was made at (a report of the mapping that came before the
+      // move): the popover would jump there.
+      if (QWindow* native = windowHandle(); watched == this && isVisible() && native && native->framePosition() != corner_)
+        native->setFramePosition(corner_);
       break;
     case QEvent::Move:
     case QEvent::Resize:
@@ -85,7 +85,8 @@ void AnchoredPopover::resizeEvent(QResizeEvent* event) {
   // window resized by its corner does, so that the grip follows the pointer;
   // moved only as far as it must to stay on the screen.
   if (!isVisible()) return place();
-  if (const QRect room = this->room(); !room.isEmpty()) move(ui::placedWithin(room, geometry()));
+  if (const QRect room = this->room(); !room.isEmpty()) corner_ = ui::placedWithin(room, QRect(corner_, size()));
+  move(corner_);
 }
 
 void AnchoredPopover::closeEvent(QCloseEvent* event) {
@@ -124,6 +125,7 @@ void AnchoredPopover::place() {
     // as tall as the screen).
     at = ui::placedWithin(room, QRect(at, size()));
   }
+  corner_ = at;
   move(at);
 }
 

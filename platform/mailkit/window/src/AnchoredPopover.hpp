@@ -39,6 +39,10 @@ class AnchoredPopover : public QWidget {
 
   QPointer<QWidget> anchor_;
   QPointer<QWidget> content_;
+  // Where the popover's top left corner belongs, as it was last placed: Qt's
+  // own records of it can be stale (see the LayoutRequest in eventFilter).
+  // Nothing else moves a frameless window that hangs from its button.
+  QPoint corner_;
   // The popover has asked for the activation (as it opened, or an alert of
   // its closing on its behalf) and not had it since.
   bool awaitingActivation_ = true;
