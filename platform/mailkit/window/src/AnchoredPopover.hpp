@@ -41,7 +41,8 @@ class AnchoredPopover : public QWidget {
   QPointer<QWidget> content_;
   // Where the popover's top left corner belongs, as it was last placed: Qt's
   // own records of it can be stale (see the LayoutRequest in eventFilter).
-  // Nothing else moves a frameless window that hangs from its button.
+  // It hangs from its button, as Mail's does, which cannot be moved: a move
+  // by the window manager (an Alt+drag) is undone at its next resize.
   QPoint corner_;
   // The popover has asked for the activation (as it opened, or an alert of
   // its closing on its behalf) and not had it since.
